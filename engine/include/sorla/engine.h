@@ -1,0 +1,66 @@
+// The suggestion engine: built once from word data, then asked for
+// suggestions on every keystroke and told what the user picked.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <variant>
+#include <vector>
+
+#include "sorla/learn.h"
+#include "sorla/matcher.h"
+#include "sorla/rank.h"
+#include "sorla/word_list.h"
+
+namespace sorla {
+
+struct Suggestion {
+  std::string text;
+  float score = 0;
+  bool operator==(const Suggestion&) const = default;
+};
+
+class Engine {
+ public:
+  static constexpr std::size_t kMaxSuggestions = 5;
+
+  // Seed text or binary word data; the reader's message on failure.
+  static std::variant<Engine, ReadError> from_bytes(std::span<const std::uint8_t> bytes);
+  static std::variant<Engine, ReadError> from_bytes(std::string_view bytes);
+
+  std::optional<std::uint64_t> word_at_end(std::string_view text) const;
+  std::vector<Suggestion> suggest(std::string_view typed,
+                                  const std::optional<std::string>& previous) const;
+  void learn(std::string_view typed, std::string_view picked,
+             const std::optional<std::string>& previous);
+  void unlearn(std::string_view typed, std::string_view picked,
+               const std::optional<std::string>& previous);
+  std::string export_learned() const;
+  std::optional<ImportError> import_learned(std::string_view bytes);
+  const std::optional<std::string>& data_name() const { return data_name_; }
+
+  const std::vector<std::string>& words() const { return words_; }
+  const Matcher& matcher() const { return matcher_; }
+  const PairSet& pairs() const { return pairs_; }
+  const LearnedStore& learned() const { return learned_; }
+
+ private:
+  explicit Engine(const WordList& list);
+  std::optional<std::string> previous_text(const std::optional<std::string>& previous) const;
+
+  std::vector<std::string> words_;
+  Matcher matcher_;
+  std::optional<std::string> data_name_;
+  PairSet pairs_;
+  std::unordered_map<std::string, std::uint64_t> word_ids_;
+  LearnedStore learned_;
+};
+
+// The built-in seed word list, compiled into every binary.
+std::span<const std::uint8_t> seed_words();
+
+}  // namespace sorla

@@ -1,0 +1,65 @@
+// The user's learned picks: which Khmer word was chosen for which typed
+// letters after which previous word, with the learned-data JSON document.
+#pragma once
+
+#include <compare>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace sorla {
+
+struct PickKey {
+  std::string typed;                    // letter key, non-empty when stored
+  std::string picked;                   // Khmer word, non-empty when stored
+  std::optional<std::string> previous;  // absent orders before any present
+
+  auto operator<=>(const PickKey&) const = default;
+  bool operator==(const PickKey&) const = default;
+};
+
+struct LearnedTally {
+  std::string picked;
+  std::uint32_t total = 0;
+  std::uint32_t after_previous = 0;
+  bool operator==(const LearnedTally&) const = default;
+};
+
+struct ImportError {
+  enum class Kind { Invalid, UnsupportedVersion };
+  Kind kind = Kind::Invalid;
+  std::uint32_t version = 0;  // for UnsupportedVersion, clamped to 2^32-1
+  bool operator==(const ImportError&) const = default;
+};
+
+class LearnedStore {
+ public:
+  static constexpr std::size_t kCap = 20000;
+  static constexpr std::size_t kTarget = 18000;
+
+  void record(std::string_view typed, std::string_view picked,
+              const std::optional<std::string>& previous);
+  void unrecord(std::string_view typed, std::string_view picked,
+                const std::optional<std::string>& previous);
+  // Rows in ascending bytewise order of `picked`.
+  std::vector<LearnedTally> tally(std::string_view typed,
+                                  const std::optional<std::string>& previous) const;
+
+  std::string export_json() const;
+  static std::variant<LearnedStore, ImportError> import_json(std::string_view bytes);
+
+  const std::map<PickKey, std::uint32_t>& entries() const { return entries_; }
+  std::size_t size() const { return entries_.size(); }
+  bool operator==(const LearnedStore&) const = default;
+
+ private:
+  void evict(const PickKey* protected_key);
+
+  std::map<PickKey, std::uint32_t> entries_;
+};
+
+}  // namespace sorla

@@ -1,0 +1,22 @@
+// UTF-8 helpers shared by the readers and the engine.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string_view>
+
+namespace sorla {
+
+bool is_valid_utf8(std::string_view bytes);
+
+// Unicode white space as the seed text and the typed text use it.
+bool is_white_space(char32_t c);
+
+// Decodes the scalar value starting at `pos` of a valid UTF-8 text and
+// advances `pos` past it.
+char32_t next_char(std::string_view text, std::size_t& pos);
+
+// Trims Unicode white space from both ends of a valid UTF-8 text.
+std::string_view trim_white_space(std::string_view text);
+
+}  // namespace sorla

@@ -1,0 +1,38 @@
+// The word data as both readers deliver it: Khmer words with their chat
+// spellings, most common first, and the word pairs typed one after the other.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace sorla {
+
+struct WordEntry {
+  std::string word;                    // Khmer text, non-empty
+  std::vector<std::string> spellings;  // as written in the data
+  std::uint32_t value = 0;             // carried from the binary file only
+};
+
+struct PairEntry {
+  std::uint32_t first = 0;
+  std::uint32_t second = 0;
+  std::uint32_t count = 0;
+};
+
+struct WordList {
+  std::string data_name;
+  std::vector<WordEntry> entries;  // entry i has word index i
+  std::vector<PairEntry> pairs;
+};
+
+// A reader's failure: one fixed English message, nothing partial survives.
+struct ReadError {
+  std::string message;
+  bool operator==(const ReadError&) const = default;
+};
+
+using ReadResult = std::variant<WordList, ReadError>;
+
+}  // namespace sorla

@@ -1,0 +1,78 @@
+#include "sorla/text.h"
+
+#include <cstdint>
+
+namespace sorla {
+
+bool is_valid_utf8(std::string_view s) {
+  std::size_t i = 0;
+  const std::size_t n = s.size();
+  while (i < n) {
+    const auto b0 = static_cast<std::uint8_t>(s[i]);
+    if (b0 < 0x80) {
+      ++i;
+      continue;
+    }
+    std::size_t len;
+    std::uint8_t lo = 0x80, hi = 0xBF;  // range of the second byte
+    if (b0 >= 0xC2 && b0 <= 0xDF) {
+      len = 2;
+    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+      len = 3;
+      if (b0 == 0xE0) lo = 0xA0;  // no overlong forms
+      if (b0 == 0xED) hi = 0x9F;  // no surrogates
+    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+      len = 4;
+      if (b0 == 0xF0) lo = 0x90;
+      if (b0 == 0xF4) hi = 0x8F;  // nothing above U+10FFFF
+    } else {
+      return false;
+    }
+    if (n - i < len) return false;
+    const auto b1 = static_cast<std::uint8_t>(s[i + 1]);
+    if (b1 < lo || b1 > hi) return false;
+    for (std::size_t k = 2; k < len; ++k) {
+      const auto b = static_cast<std::uint8_t>(s[i + k]);
+      if (b < 0x80 || b > 0xBF) return false;
+    }
+    i += len;
+  }
+  return true;
+}
+
+bool is_white_space(char32_t c) {
+  return (c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0x85 || c == 0xA0 || c == 0x1680 ||
+         (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F ||
+         c == 0x205F || c == 0x3000;
+}
+
+char32_t next_char(std::string_view s, std::size_t& pos) {
+  const auto b0 = static_cast<std::uint8_t>(s[pos]);
+  if (b0 < 0x80) {
+    ++pos;
+    return b0;
+  }
+  std::size_t len = b0 >= 0xF0 ? 4 : b0 >= 0xE0 ? 3 : 2;
+  char32_t c = b0 & (0x3F >> (len - 1));
+  for (std::size_t k = 1; k < len && pos + k < s.size(); ++k) {
+    c = (c << 6) | (static_cast<std::uint8_t>(s[pos + k]) & 0x3F);
+  }
+  pos += len;
+  return c;
+}
+
+std::string_view trim_white_space(std::string_view s) {
+  std::size_t begin = 0;
+  while (begin < s.size()) {
+    std::size_t next = begin;
+    if (!is_white_space(next_char(s, next))) break;
+    begin = next;
+  }
+  std::size_t end = begin;
+  for (std::size_t pos = begin; pos < s.size();) {
+    if (!is_white_space(next_char(s, pos))) end = pos;
+  }
+  return s.substr(begin, end - begin);
+}
+
+}  // namespace sorla

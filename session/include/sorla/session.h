@@ -1,0 +1,121 @@
+// The typing session: turns keys into typed letters, candidate choice,
+// commits, Khmer punctuation, mode switches and undo. Platform-free: the text
+// service feeds it keys and applies what it returns to the document.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "sorla/engine.h"
+
+namespace sorla {
+
+// A Unicode character (below 0x110000) or a named key above that range.
+using SessionInput = std::uint32_t;
+
+namespace input {
+inline constexpr SessionInput Space = 0x110000;
+inline constexpr SessionInput Enter = 0x110001;
+inline constexpr SessionInput Tab = 0x110002;
+inline constexpr SessionInput ShiftTab = 0x110003;
+inline constexpr SessionInput Left = 0x110004;
+inline constexpr SessionInput Right = 0x110005;
+inline constexpr SessionInput Up = 0x110006;
+inline constexpr SessionInput Down = 0x110007;
+inline constexpr SessionInput Escape = 0x110008;
+inline constexpr SessionInput Backspace = 0x110009;
+inline constexpr SessionInput ToggleMode = 0x11000A;
+}  // namespace input
+
+// Windows virtual-key codes the session tells apart.
+namespace vk {
+inline constexpr std::uint32_t Back = 8;
+inline constexpr std::uint32_t Tab = 9;
+inline constexpr std::uint32_t Return = 13;
+inline constexpr std::uint32_t Shift = 16;
+inline constexpr std::uint32_t Control = 17;
+inline constexpr std::uint32_t Alt = 18;
+inline constexpr std::uint32_t CapsLock = 20;
+inline constexpr std::uint32_t Escape = 27;
+inline constexpr std::uint32_t Space = 32;
+inline constexpr std::uint32_t Left = 37;
+inline constexpr std::uint32_t Up = 38;
+inline constexpr std::uint32_t Right = 39;
+inline constexpr std::uint32_t Down = 40;
+inline constexpr std::uint32_t LWin = 91;
+inline constexpr std::uint32_t RWin = 92;
+inline constexpr std::uint32_t NumLock = 144;
+inline constexpr std::uint32_t ScrollLock = 145;
+inline constexpr std::uint32_t LShift = 160;  // through RMenu = 165
+inline constexpr std::uint32_t RMenu = 165;
+}  // namespace vk
+
+struct Modifiers {
+  bool shift = false;
+  bool ctrl = false;
+  bool alt = false;
+};
+
+struct SessionOutput {
+  std::string commit;
+  std::optional<std::string> retract;
+  bool eaten = false;
+  bool operator==(const SessionOutput&) const = default;
+};
+
+struct SessionView {
+  std::string typed;
+  std::vector<std::string> candidates;
+  std::size_t selected = 0;
+  bool english = false;
+  bool operator==(const SessionView&) const = default;
+};
+
+struct PickRecord {
+  std::string typed;
+  std::string picked;
+  std::optional<std::string> previous;
+};
+
+struct UndoEntry {
+  std::string text;
+  std::optional<PickRecord> pick;
+};
+
+class Session {
+ public:
+  static constexpr std::size_t kUndoDepth = 32;
+
+  // The engine must outlive the session; the session learns into it.
+  explicit Session(Engine& engine);
+
+  SessionOutput apply(SessionInput in);
+  SessionOutput handle_key(std::uint32_t key, std::optional<char32_t> ch, Modifiers mods);
+  bool would_eat(std::uint32_t key, std::optional<char32_t> ch, Modifiers mods) const;
+  SessionOutput choose(std::size_t index);
+  SessionOutput reset();
+  void selection_moved();
+  SessionView view() const;
+
+  const std::string& typed() const { return typed_; }
+  const std::vector<std::string>& candidates() const { return candidates_; }
+  std::size_t selected() const { return selected_; }
+  const std::optional<std::string>& previous() const { return previous_; }
+  const std::deque<UndoEntry>& undo() const { return undo_; }
+  bool english() const { return english_; }
+  Engine& engine() { return *engine_; }
+
+ private:
+  Engine* engine_;
+  std::string typed_;
+  std::vector<std::string> candidates_;
+  std::size_t selected_ = 0;
+  std::optional<std::string> previous_;
+  std::deque<UndoEntry> undo_;
+  bool english_ = false;
+};
+
+}  // namespace sorla
