@@ -1,1 +1,184 @@
-// placeholder
+#include "sorla/session.h"
+
+#include <stdexcept>
+#include <utility>
+
+#include "chars.h"
+
+namespace sorla {
+namespace {
+
+constexpr SessionInput kLastNamed = input::ToggleMode;
+
+SessionOutput eaten() { return SessionOutput{{}, std::nullopt, true}; }
+
+}  // namespace
+
+Session::Session(Engine& engine) : engine_(&engine) {}
+
+SessionOutput Session::apply(SessionInput in) {
+  if (in == input::ToggleMode) {
+    SessionOutput out = raw_commit();
+    english_ = !english_;
+    undo_.clear();
+    return out;
+  }
+  if (english_) return {};
+  if (in < 0x110000) {
+    // A value that is no character cannot be typed or written into the document.
+    if (!is_scalar(in)) return {};
+    return apply_char(in);
+  }
+  if (in > kLastNamed) return {};
+  return apply_named(in);
+}
+
+SessionOutput Session::apply_char(char32_t c) {
+  const bool composing = !typed_.empty();
+  if (is_ascii_letter(c) || (composing && (c == U'\'' || c == U'-'))) {
+    typed_ += static_cast<char>(c);
+    refresh();
+    return eaten();
+  }
+  if (c == U'.') {
+    if (composing) return commit_then_append(kKhan);
+    previous_.reset();
+    std::string khan;
+    append_utf8(khan, kKhan);
+    push_undo(UndoEntry{khan, std::nullopt});
+    return SessionOutput{khan, std::nullopt, true};
+  }
+  if (!composing) return let_through();
+  if (c == U'0') return eaten();
+  if (c >= U'1' && c <= U'9') {
+    const std::size_t index = c - U'1';
+    if (index < candidates_.size()) return commit_candidate(index);
+    return eaten();
+  }
+  return commit_then_append(c);
+}
+
+SessionOutput Session::apply_named(SessionInput in) {
+  if (typed_.empty()) return in == input::Backspace ? undo_last() : let_through();
+  const std::size_t count = candidates_.size();
+  switch (in) {
+    case input::Space:
+    case input::Enter: {
+      if (count > 0) return commit_candidate(selected_);
+      // Letters nobody recognised go out as typed, and the key itself follows them.
+      SessionOutput out = raw_commit();
+      undo_.clear();
+      out.eaten = false;
+      return out;
+    }
+    case input::Tab:
+      return commit_candidate(selected_);
+    case input::Left:
+    case input::Up:
+      if (count > 0) selected_ = (selected_ + count - 1) % count;
+      return eaten();
+    case input::Right:
+    case input::Down:
+      if (count > 0) selected_ = (selected_ + 1) % count;
+      return eaten();
+    case input::Escape:
+      return raw_commit();
+    case input::Backspace:
+      typed_.pop_back();
+      refresh();
+      return eaten();
+    default:  // ShiftTab
+      return eaten();
+  }
+}
+
+void Session::refresh() {
+  selected_ = 0;
+  candidates_.clear();
+  if (typed_.empty()) return;
+  for (Suggestion& s : engine_->suggest(typed_, previous_)) {
+    if (candidates_.size() == Engine::kMaxSuggestions) break;
+    candidates_.push_back(std::move(s.text));
+  }
+}
+
+SessionOutput Session::raw_commit() {
+  if (typed_.empty()) return eaten();
+  std::string text = std::exchange(typed_, {});
+  candidates_.clear();
+  selected_ = 0;
+  previous_.reset();
+  push_undo(UndoEntry{text, std::nullopt});
+  return SessionOutput{std::move(text), std::nullopt, true};
+}
+
+SessionOutput Session::commit_candidate(std::size_t index) {
+  if (index >= candidates_.size()) return raw_commit();
+  std::string picked = candidates_[index];
+  std::string typed = std::exchange(typed_, {});
+  std::optional<std::string> old_previous = std::exchange(previous_, picked);
+  engine_->learn(typed, picked, old_previous);
+  candidates_.clear();
+  selected_ = 0;
+  push_undo(UndoEntry{picked, PickRecord{std::move(typed), picked, std::move(old_previous)}});
+  return SessionOutput{std::move(picked), std::nullopt, true};
+}
+
+SessionOutput Session::commit_then_append(char32_t c) {
+  SessionOutput out = commit_candidate(selected_);
+  std::string tail;
+  append_utf8(tail, c);
+  // One undo takes back the word and its punctuation together.
+  out.commit += tail;
+  undo_.back().text += tail;
+  previous_.reset();
+  return out;
+}
+
+void Session::push_undo(UndoEntry entry) {
+  if (undo_.size() == kUndoDepth) undo_.pop_front();
+  undo_.push_back(std::move(entry));
+}
+
+SessionOutput Session::let_through() {
+  previous_.reset();
+  undo_.clear();
+  return {};
+}
+
+SessionOutput Session::undo_last() {
+  if (undo_.empty()) return {};
+  UndoEntry entry = std::move(undo_.back());
+  undo_.pop_back();
+  if (entry.pick) engine_->unlearn(entry.pick->typed, entry.pick->picked, entry.pick->previous);
+  previous_.reset();
+  return SessionOutput{{}, std::move(entry.text), true};
+}
+
+SessionOutput Session::choose(std::size_t index) {
+  if (typed_.empty() || index >= candidates_.size()) return {};
+  if (index >= 9) throw std::logic_error("at most 5 candidates");
+  return apply(U'1' + static_cast<char32_t>(index));
+}
+
+SessionOutput Session::reset() {
+  const bool was_english = english_;
+  SessionOutput out = typed_.empty() ? SessionOutput{} : apply(input::Escape);
+  typed_.clear();
+  candidates_.clear();
+  selected_ = 0;
+  previous_.reset();
+  undo_.clear();
+  english_ = false;
+  if (was_english) apply(input::ToggleMode);
+  out.eaten = false;
+  return out;
+}
+
+void Session::selection_moved() {
+  if (typed_.empty()) reset();
+}
+
+SessionView Session::view() const { return SessionView{typed_, candidates_, selected_, english_}; }
+
+}  // namespace sorla

@@ -92,11 +92,17 @@ class Session {
   // The engine must outlive the session; the session learns into it.
   explicit Session(Engine& engine);
 
+  // Applies one input; handle_key, choose and reset all act through it.
   SessionOutput apply(SessionInput in);
+  // `key` is a Windows virtual-key code, `ch` the character it types, if any.
   SessionOutput handle_key(std::uint32_t key, std::optional<char32_t> ch, Modifiers mods);
+  // Whether the service should claim the key, asked before handle_key.
   bool would_eat(std::uint32_t key, std::optional<char32_t> ch, Modifiers mods) const;
+  // A click on candidate `index` in the candidate window.
   SessionOutput choose(std::size_t index);
+  // Finishes the word being typed and forgets the typing history; keeps the mode.
   SessionOutput reset();
+  // The document or its selection changed by something other than this service.
   void selection_moved();
   SessionView view() const;
 
@@ -109,6 +115,16 @@ class Session {
   Engine& engine() { return *engine_; }
 
  private:
+  SessionOutput apply_char(char32_t c);
+  SessionOutput apply_named(SessionInput in);
+  void refresh();
+  SessionOutput raw_commit();
+  SessionOutput commit_candidate(std::size_t index);
+  SessionOutput commit_then_append(char32_t c);
+  void push_undo(UndoEntry entry);
+  SessionOutput let_through();
+  SessionOutput undo_last();
+
   Engine* engine_;
   std::string typed_;
   std::vector<std::string> candidates_;
