@@ -1,1 +1,172 @@
-// placeholder
+#include "sorla/engine.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <unordered_set>
+
+#include "sorla/float_order.h"
+#include "sorla/format.h"
+#include "sorla/seed_text.h"
+#include "sorla/text.h"
+
+namespace sorla {
+namespace {
+
+constexpr std::size_t kSequenceLimit = 20;
+
+ReadResult read_word_data(std::span<const std::uint8_t> bytes) {
+  const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  if (!is_valid_utf8(text)) return read_data_file(bytes);
+  // A non-empty buffer that starts like the magic (or is a prefix of it) is
+  // binary data even when it happens to be valid UTF-8.
+  const std::string_view magic = "SRLA";
+  if (!text.empty() && magic.starts_with(text.substr(0, std::min<std::size_t>(text.size(), 4)))) {
+    return read_data_file(bytes);
+  }
+  return parse_seed_text(text, "");
+}
+
+// Typed text may hold letters, apostrophes, hyphens and white space only.
+bool acceptable_typing(std::string_view typed) {
+  if (!is_valid_utf8(typed)) return false;
+  for (std::size_t pos = 0; pos < typed.size();) {
+    const char32_t c = next_char(typed, pos);
+    const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '-' || c == '\'' ||
+                    is_white_space(c);
+    if (!ok) return false;
+  }
+  return true;
+}
+
+std::vector<std::string> split_pieces(std::string_view typed) {
+  std::vector<std::string> pieces;
+  std::string current;
+  for (std::size_t pos = 0; pos < typed.size();) {
+    const std::size_t here = pos;
+    if (is_white_space(next_char(typed, pos))) {
+      if (!current.empty()) pieces.push_back(std::move(current));
+      current.clear();
+    } else {
+      current.append(typed.substr(here, pos - here));
+    }
+  }
+  if (!current.empty()) pieces.push_back(std::move(current));
+  return pieces;
+}
+
+void sort_best_first(std::vector<Suggestion>& list) {
+  std::stable_sort(list.begin(), list.end(), [](const Suggestion& a, const Suggestion& b) {
+    return total_less(b.score, a.score);
+  });
+}
+
+}  // namespace
+
+std::variant<Engine, ReadError> Engine::from_bytes(std::span<const std::uint8_t> bytes) {
+  ReadResult read = read_word_data(bytes);
+  if (auto* error = std::get_if<ReadError>(&read)) return std::move(*error);
+  return Engine(std::get<WordList>(read));
+}
+
+std::variant<Engine, ReadError> Engine::from_bytes(std::string_view bytes) {
+  return from_bytes(std::span<const std::uint8_t>(
+      reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+}
+
+Engine::Engine(const WordList& list) {
+  words_.reserve(list.entries.size());
+  for (std::size_t i = 0; i < list.entries.size(); ++i) {
+    const WordEntry& entry = list.entries[i];
+    for (const std::string& spelling : entry.spellings) matcher_.insert(i, spelling);
+    word_ids_.try_emplace(entry.word, i);  // the first occurrence wins
+    words_.push_back(entry.word);
+  }
+  for (const PairEntry& pair : list.pairs) pairs_.insert({pair.first, pair.second});
+  if (!list.data_name.empty()) data_name_ = list.data_name;
+}
+
+std::optional<std::uint64_t> Engine::word_at_end(std::string_view text) const {
+  // The first hit from the left is the longest known ending.
+  for (std::size_t pos = 0; pos < text.size();) {
+    const auto it = word_ids_.find(text.substr(pos));
+    if (it != word_ids_.end()) return it->second;
+    next_char(text, pos);
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> Engine::previous_text(
+    const std::optional<std::string>& previous) const {
+  if (!previous) return std::nullopt;
+  if (const auto idx = word_at_end(*previous)) return words_[*idx];
+  return previous;
+}
+
+std::vector<Suggestion> Engine::suggest(std::string_view typed,
+                                        const std::optional<std::string>& previous) const {
+  if (!acceptable_typing(typed)) return {};
+  const std::optional<std::uint64_t> previous_word =
+      previous ? word_at_end(*previous) : std::nullopt;
+  const std::vector<std::string> pieces = split_pieces(typed);
+  const std::vector<RankedSequence> ranked = rank_sequences(
+      words_.size(), matcher_, pairs_, pieces, previous_word, true, kSequenceLimit);
+
+  const float top = ranked.empty() ? -std::numeric_limits<float>::infinity() : ranked[0].score;
+  const float all_literal =
+      static_cast<float>(pieces.size()) * (-literal_penalty(words_.size()));
+  std::vector<Suggestion> out;
+  std::unordered_set<std::string> emitted;
+  for (const RankedSequence& seq : ranked) {
+    const bool all_words = std::all_of(seq.pieces.begin(), seq.pieces.end(), [](const Piece& p) {
+      return std::holds_alternative<std::uint64_t>(p);
+    });
+    if (!all_words) continue;
+    if (!(seq.score > all_literal)) continue;
+    if (seq.pieces.size() > pieces.size() && !(seq.score >= top + (-3.0f))) continue;
+    std::string text;
+    for (const Piece& p : seq.pieces) text += words_[std::get<std::uint64_t>(p)];
+    if (!emitted.insert(text).second) continue;
+    out.push_back(Suggestion{std::move(text), seq.score});
+  }
+
+  const std::vector<LearnedTally> rows = learned_.tally(typed, previous_text(previous));
+  if (!rows.empty()) {
+    const float base = std::isfinite(top) ? top : 0.0f;
+    for (const LearnedTally& row : rows) {
+      const float boost = (row.after_previous != 0 ? 2.0f : 0.0f) +
+                          (0.5f * ln(static_cast<float>(row.total)) + 6.0f);
+      auto it = std::find_if(out.begin(), out.end(),
+                             [&](const Suggestion& s) { return s.text == row.picked; });
+      if (it != out.end()) {
+        it->score = it->score + boost;
+      } else {
+        out.push_back(Suggestion{row.picked, boost + base});
+      }
+    }
+    sort_best_first(out);
+  }
+  if (out.size() > kMaxSuggestions) out.resize(kMaxSuggestions);
+  return out;
+}
+
+void Engine::learn(std::string_view typed, std::string_view picked,
+                   const std::optional<std::string>& previous) {
+  learned_.record(typed, picked, previous_text(previous));
+}
+
+void Engine::unlearn(std::string_view typed, std::string_view picked,
+                     const std::optional<std::string>& previous) {
+  learned_.unrecord(typed, picked, previous_text(previous));
+}
+
+std::string Engine::export_learned() const { return learned_.export_json(); }
+
+std::optional<ImportError> Engine::import_learned(std::string_view bytes) {
+  auto result = LearnedStore::import_json(bytes);
+  if (auto* error = std::get_if<ImportError>(&result)) return *error;
+  learned_ = std::move(std::get<LearnedStore>(result));
+  return std::nullopt;
+}
+
+}  // namespace sorla

@@ -1,1 +1,174 @@
-// placeholder
+#include "sorla/format.h"
+
+#include <optional>
+#include <string>
+
+#include "sorla/text.h"
+
+namespace sorla {
+namespace {
+
+constexpr char kCutShort[] = "the data file is cut short";
+
+// A forward cursor over the buffer; every read checks its bounds first in a
+// form that cannot overflow.
+class Cursor {
+ public:
+  Cursor(std::span<const std::uint8_t> bytes, std::size_t pos) : bytes_(bytes), pos_(pos) {}
+
+  std::optional<std::uint32_t> uint(std::size_t width) {
+    if (bytes_.size() - pos_ < width) return std::nullopt;
+    std::uint32_t v = 0;
+    for (std::size_t k = 0; k < width; ++k) v |= std::uint32_t{bytes_[pos_ + k]} << (8 * k);
+    pos_ += width;
+    return v;
+  }
+
+  // On failure `error` holds the message.
+  std::optional<std::string> string(std::size_t len, std::string& error) {
+    if (bytes_.size() - pos_ < len) {
+      error = kCutShort;
+      return std::nullopt;
+    }
+    std::string s(reinterpret_cast<const char*>(bytes_.data() + pos_), len);
+    if (!is_valid_utf8(s)) {
+      error = "a string in the data file is not UTF-8";
+      return std::nullopt;
+    }
+    pos_ += len;
+    return s;
+  }
+
+  bool at_end() const { return pos_ == bytes_.size(); }
+
+ private:
+  std::span<const std::uint8_t> bytes_;
+  std::size_t pos_;
+};
+
+bool is_latin_spelling(const std::string& s) {
+  if (s.empty()) return false;
+  for (char c : s) {
+    if (static_cast<std::uint8_t>(c) >= 0x80) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+ReadResult read_data_file(std::span<const std::uint8_t> bytes) {
+  const std::size_t size = bytes.size();
+  if (size <= 3) return ReadError{kCutShort};
+  if (bytes[0] != 'S' || bytes[1] != 'R' || bytes[2] != 'L' || bytes[3] != 'A') {
+    return ReadError{"not a Sorla data file"};
+  }
+  if (size <= 5) return ReadError{kCutShort};
+  const unsigned version = bytes[4] | (unsigned{bytes[5]} << 8);
+  if (version != 1) return ReadError{"unknown data file version " + std::to_string(version)};
+  if (size == 6) return ReadError{kCutShort};
+
+  WordList list;
+  std::string error;
+  Cursor cur(bytes, 7);
+  auto name = cur.string(bytes[6], error);
+  if (!name) return ReadError{error};
+  list.data_name = std::move(*name);
+
+  const auto words = cur.uint(4);
+  if (!words) return ReadError{kCutShort};
+  if (*words > size / 7) return ReadError{"the word count is larger than the file"};
+  list.entries.reserve(*words);
+  for (std::uint32_t i = 0; i < *words; ++i) {
+    const auto len = cur.uint(2);
+    if (!len) return ReadError{kCutShort};
+    auto word = cur.string(*len, error);
+    if (!word) return ReadError{error};
+    if (*len == 0) return ReadError{"the data file has an empty word"};
+    const auto value = cur.uint(4);
+    if (!value) return ReadError{kCutShort};
+    const auto count = cur.uint(1);
+    if (!count) return ReadError{kCutShort};
+    WordEntry entry{std::move(*word), {}, *value};
+    entry.spellings.reserve(*count);
+    for (std::uint32_t k = 0; k < *count; ++k) {
+      const auto slen = cur.uint(1);
+      if (!slen) return ReadError{kCutShort};
+      auto spelling = cur.string(*slen, error);
+      if (!spelling) return ReadError{error};
+      if (!is_latin_spelling(*spelling)) {
+        return ReadError{"the data file has a spelling that isn't Latin letters"};
+      }
+      entry.spellings.push_back(std::move(*spelling));
+    }
+    list.entries.push_back(std::move(entry));
+  }
+
+  const auto pairs = cur.uint(4);
+  if (!pairs) return ReadError{kCutShort};
+  if (*pairs > size / 12) return ReadError{"the pair count is larger than the file"};
+  list.pairs.reserve(*pairs);
+  for (std::uint32_t i = 0; i < *pairs; ++i) {
+    const auto first = cur.uint(4);
+    if (!first) return ReadError{kCutShort};
+    const auto second = cur.uint(4);
+    if (!second) return ReadError{kCutShort};
+    const auto count = cur.uint(4);
+    if (!count) return ReadError{kCutShort};
+    if (*first >= *words || *second >= *words) {
+      return ReadError{"a pair names a word that isn't there"};
+    }
+    list.pairs.push_back(PairEntry{*first, *second, *count});
+  }
+  if (!cur.at_end()) return ReadError{"the data file has bytes after its end"};
+  return list;
+}
+
+namespace {
+
+void put(std::vector<std::uint8_t>& out, std::uint32_t v, std::size_t width) {
+  for (std::size_t k = 0; k < width; ++k) out.push_back(static_cast<std::uint8_t>(v >> (8 * k)));
+}
+
+void put(std::vector<std::uint8_t>& out, std::string_view s) { out.insert(out.end(), s.begin(), s.end()); }
+
+}  // namespace
+
+std::variant<std::vector<std::uint8_t>, ReadError> write_data_file(const WordList& list) {
+  if (list.data_name.size() > 0xFF) return ReadError{"the data name is longer than 255 bytes"};
+  if (std::uint64_t{list.entries.size()} > 0xFFFFFFFFu ||
+      std::uint64_t{list.pairs.size()} > 0xFFFFFFFFu) {
+    return ReadError{"too many records for the data file"};
+  }
+  std::vector<std::uint8_t> out;
+  put(out, "SRLA");
+  put(out, 1, 2);
+  put(out, static_cast<std::uint32_t>(list.data_name.size()), 1);
+  put(out, list.data_name);
+  put(out, static_cast<std::uint32_t>(list.entries.size()), 4);
+  for (const WordEntry& e : list.entries) {
+    if (e.word.empty() || e.word.size() > 0xFFFF) {
+      return ReadError{"a word is empty or longer than 65535 bytes"};
+    }
+    if (e.spellings.size() > 0xFF) return ReadError{"a word has more than 255 spellings"};
+    put(out, static_cast<std::uint32_t>(e.word.size()), 2);
+    put(out, e.word);
+    put(out, e.value, 4);
+    put(out, static_cast<std::uint32_t>(e.spellings.size()), 1);
+    for (const std::string& s : e.spellings) {
+      if (s.empty() || s.size() > 0xFF) {
+        return ReadError{"a spelling is empty or longer than 255 bytes"};
+      }
+      put(out, static_cast<std::uint32_t>(s.size()), 1);
+      put(out, s);
+    }
+  }
+  put(out, static_cast<std::uint32_t>(list.pairs.size()), 4);
+  for (const PairEntry& p : list.pairs) {
+    put(out, p.first, 4);
+    put(out, p.second, 4);
+    put(out, p.count, 4);
+  }
+  return out;
+}
+
+}  // namespace sorla

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -17,6 +18,12 @@
 #include "sorla/word_list.h"
 
 namespace sorla {
+
+// Lets word_ids be searched by string_view without building a string.
+struct TextHash {
+  using is_transparent = void;
+  std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+};
 
 struct Suggestion {
   std::string text;
@@ -56,7 +63,7 @@ class Engine {
   Matcher matcher_;
   std::optional<std::string> data_name_;
   PairSet pairs_;
-  std::unordered_map<std::string, std::uint64_t> word_ids_;
+  std::unordered_map<std::string, std::uint64_t, TextHash, std::equal_to<>> word_ids_;
   LearnedStore learned_;
 };
 
