@@ -1,0 +1,130 @@
+#include "sorla/format.h"
+
+#include <gtest/gtest.h>
+
+#include "sorla/engine.h"
+#include "sorla/seed_text.h"
+
+namespace sorla {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes write(const WordList& list) { return std::get<Bytes>(write_data_file(list)); }
+
+std::string error_of(const Bytes& b) {
+  ReadResult r = read_data_file(b);
+  return std::holds_alternative<ReadError>(r) ? std::get<ReadError>(r).message : "(read)";
+}
+
+Bytes header(std::uint32_t words) {
+  Bytes b = {'S', 'R', 'L', 'A', 1, 0, 0};
+  for (int k = 0; k < 4; ++k) b.push_back(static_cast<std::uint8_t>(words >> (8 * k)));
+  return b;
+}
+
+void append_u32(Bytes& b, std::uint32_t v) {
+  for (int k = 0; k < 4; ++k) b.push_back(static_cast<std::uint8_t>(v >> (8 * k)));
+}
+
+Bytes one_word_file(std::string_view spelling) {
+  Bytes b = header(1);
+  b.insert(b.end(), {3, 0, 'a', 'b', 'c', 0, 0, 0, 0, 1, static_cast<std::uint8_t>(spelling.size())});
+  b.insert(b.end(), spelling.begin(), spelling.end());
+  append_u32(b, 0);
+  return b;
+}
+
+TEST(DataFile, SmallestFileAndRoundTrip) {
+  EXPECT_EQ(write(WordList{}).size(), 15u);
+  EXPECT_EQ(error_of(write(WordList{})), "(read)");
+
+  const auto seed = seed_words();
+  WordList list = std::get<WordList>(parse_seed_text(
+      std::string_view(reinterpret_cast<const char*>(seed.data()), seed.size()), ""));
+  list.data_name = "seed";
+  list.entries[5].value = 0xDEADBEEF;
+  list.pairs[3].count = 7;
+  const WordList back = std::get<WordList>(read_data_file(write(list)));
+  EXPECT_EQ(back.data_name, "seed");
+  ASSERT_EQ(back.entries.size(), list.entries.size());
+  for (std::size_t i = 0; i < list.entries.size(); ++i) {
+    EXPECT_EQ(back.entries[i].word, list.entries[i].word);
+    EXPECT_EQ(back.entries[i].spellings, list.entries[i].spellings);
+    EXPECT_EQ(back.entries[i].value, list.entries[i].value);
+  }
+  ASSERT_EQ(back.pairs.size(), list.pairs.size());
+  EXPECT_EQ(back.pairs[3].count, 7u);
+}
+
+TEST(DataFile, HeaderChecksInOrder) {
+  EXPECT_EQ(error_of({}), "the data file is cut short");
+  EXPECT_EQ(error_of({'S', 'R', 'L'}), "the data file is cut short");
+  EXPECT_EQ(error_of({'S', 'R', 'L', 'X'}), "not a Sorla data file");
+  EXPECT_EQ(error_of({'S', 'R', 'L', 'A'}), "the data file is cut short");
+  EXPECT_EQ(error_of({'S', 'R', 'L', 'A', 1, 0}), "the data file is cut short");
+  EXPECT_EQ(error_of({'S', 'R', 'L', 'A', 3, 0}), "unknown data file version 3");
+  EXPECT_EQ(error_of({'S', 'R', 'L', 'A', 0, 1, 0}), "unknown data file version 256");
+  EXPECT_EQ(error_of({'S', 'R', 'L', 'A', 1, 0, 2, 'a'}), "the data file is cut short");
+  EXPECT_EQ(error_of({'S', 'R', 'L', 'A', 1, 0, 1, 0xFF, 0, 0, 0, 0, 0, 0, 0, 0}),
+            "a string in the data file is not UTF-8");
+}
+
+TEST(DataFile, CountsAreBoundedByTheFileBeforeReserving) {
+  // A 15-byte file: W = 2 passes (14 <= 15), W = 3 does not (21 > 15).
+  Bytes b = header(3);
+  append_u32(b, 0);
+  EXPECT_EQ(error_of(b), "the word count is larger than the file");
+  b = header(0xFFFFFFFF);
+  append_u32(b, 0);
+  EXPECT_EQ(error_of(b), "the word count is larger than the file");
+  b = header(1);
+  b.insert(b.end(), {5, 0, 'a'});
+  EXPECT_EQ(error_of(b), "the data file is cut short");
+  b = header(0);
+  append_u32(b, 2);
+  EXPECT_EQ(error_of(b), "the pair count is larger than the file");
+}
+
+TEST(DataFile, WordAndSpellingRules) {
+  EXPECT_EQ(error_of(one_word_file("abc")), "(read)");
+  EXPECT_EQ(error_of(one_word_file("sa-ek")), "(read)");
+  EXPECT_EQ(error_of(one_word_file("ab12")), "(read)");
+  EXPECT_EQ(error_of(one_word_file("\xC3\xB1")), "the data file has a spelling that isn't Latin letters");
+  EXPECT_EQ(error_of(one_word_file("\xC3")), "a string in the data file is not UTF-8");
+  EXPECT_EQ(error_of(one_word_file("")), "the data file has a spelling that isn't Latin letters");
+  Bytes empty_word = header(1);
+  empty_word.insert(empty_word.end(), {0, 0, 0, 0, 0, 0, 0});
+  append_u32(empty_word, 0);
+  EXPECT_EQ(error_of(empty_word), "the data file has an empty word");
+}
+
+TEST(DataFile, PairsAndTrailingBytes) {
+  WordList list;
+  list.entries = {{"a", {"x"}, 0}, {"b", {}, 0}};
+  list.pairs = {{1, 1, 0}, {1, 1, 5}};
+  const WordList back = std::get<WordList>(read_data_file(write(list)));
+  EXPECT_EQ(back.pairs.size(), 2u);  // repeated pairs are kept as they stand
+
+  list.pairs = {{0, 2, 1}};
+  EXPECT_EQ(error_of(write(list)), "a pair names a word that isn't there");
+  list.pairs = {};
+  Bytes b = write(list);
+  b.push_back(0);
+  EXPECT_EQ(error_of(b), "the data file has bytes after its end");
+  b.pop_back();
+  b.pop_back();
+  EXPECT_EQ(error_of(b), "the data file is cut short");
+}
+
+TEST(DataFile, WriterRefusesWhatTheFormatCannotHold) {
+  WordList list;
+  list.data_name = std::string(256, 'n');
+  EXPECT_TRUE(std::holds_alternative<ReadError>(write_data_file(list)));
+  list.data_name.clear();
+  list.entries = {{"a", {""}, 0}};
+  EXPECT_TRUE(std::holds_alternative<ReadError>(write_data_file(list)));
+}
+
+}  // namespace
+}  // namespace sorla
