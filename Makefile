@@ -63,14 +63,10 @@ test: build
 	if [ -n "$$failed" ]; then echo "== tests failed in:$$failed"; exit 1; fi; \
 	echo "== all tests passed (native, x64, x86)"
 
-# The demo; until the CLI has it, `sorla` prints its usage.
+# The interactive typing demo of the native tool.
 try: setup build/native/Makefile
 	$(BUILD) build/native -j$(JOBS) --target sorla
-	@if build/native/cli/sorla --help 2>&1 | grep -qw try; then \
-	  build/native/cli/sorla try; \
-	else \
-	  build/native/cli/sorla || true; \
-	fi
+	build/native/cli/sorla try
 
 dist: build-x64 build-x86
 	scripts/dist
