@@ -1,0 +1,47 @@
+// `sorla compile SEED.txt -o OUT.srla [--name NAME]`: the binary form of
+// word data.
+#include <ostream>
+
+#include "command_util.h"
+#include "files.h"
+#include "sorla/format.h"
+#include "sorla/text.h"
+#include "word_data.h"
+
+namespace sorla::cli {
+
+int run_compile(const Arguments& args, Io io) {
+  int status = 0;
+  const auto parsed =
+      parse_or_report(args, io, "compile", {}, {"-o", "--output", "--name"}, status);
+  if (!parsed) return status;
+  if (parsed->positional.size() != 1) return usage_error(io, "compile", "expects one SEED file");
+  const auto output = parsed->value("-o") ? parsed->value("-o") : parsed->value("--output");
+  if (!output) return usage_error(io, "compile", "needs -o OUT");
+  const std::string& path = parsed->positional[0];
+  const auto bytes = read_file(path);
+  if (const auto* error = std::get_if<FileError>(&bytes)) {
+    return failure(io, "compile", error->message);
+  }
+  ReadResult result = read_word_data(std::get<std::string>(bytes));
+  if (const auto* error = std::get_if<ReadError>(&result)) {
+    return failure(io, "compile", path + ": " + error->message);
+  }
+  WordList& list = std::get<WordList>(result);
+  if (const auto name = parsed->value("--name")) {
+    if (!is_valid_utf8(*name)) return usage_error(io, "compile", "the name is not UTF-8");
+    list.data_name = *name;
+  }
+  const auto written = write_data_file(list);
+  if (const auto* error = std::get_if<ReadError>(&written)) {
+    return failure(io, "compile", error->message);
+  }
+  const auto& data = std::get<std::vector<std::uint8_t>>(written);
+  if (const auto error = write_file_atomically(
+          *output, std::string(reinterpret_cast<const char*>(data.data()), data.size()))) {
+    return failure(io, "compile", *error);
+  }
+  return 0;
+}
+
+}  // namespace sorla::cli

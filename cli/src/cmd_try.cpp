@@ -1,0 +1,145 @@
+// `sorla try [--learned FILE | --no-learn]`: the interactive typing demo on
+// a terminal, driven by the real session and engine.
+#include <poll.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <ostream>
+
+#include "command_util.h"
+#include "document.h"
+#include "key_decoder.h"
+#include "learned_file.h"
+#include "render.h"
+#include "terminal.h"
+#include "word_data.h"
+
+namespace sorla::cli {
+namespace {
+
+// How long a lone ESC waits for the rest of an escape sequence.
+constexpr int kEscapeWaitMs = 30;
+
+void draw(const Screen& screen) {
+  const std::string text = render_screen(screen);
+  std::size_t done = 0;
+  while (done < text.size()) {
+    const ssize_t n = ::write(STDOUT_FILENO, text.data() + done, text.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return;
+    done += static_cast<std::size_t>(n);
+  }
+}
+
+struct Demo {
+  Engine& engine;
+  Session session;
+  Document doc;
+  std::optional<LearnedFile> learned;
+  std::string status;
+
+  Screen screen() const { return {session.view(), doc.text, status}; }
+
+  void save() {
+    if (!learned) return;
+    std::string note;
+    if (const auto error = save_learned(engine, *learned, &note)) {
+      status = "Learned picks not saved: " + *error;
+    } else if (!note.empty()) {
+      status = note;
+    }
+  }
+
+  void press(const KeyEvent& key) {
+    const SessionOutput out = feed_key(session, doc, key);
+    if (!out.commit.empty() || out.retract) save();
+  }
+};
+
+// Reads and handles keys until Ctrl+C, Ctrl+D, a quit signal or the end of
+// input. A lone ESC is told from the start of a sequence by a short wait.
+void run_loop(Demo& demo) {
+  std::string pending;
+  draw(demo.screen());
+  while (!quit_requested()) {
+    pollfd pfd{STDIN_FILENO, POLLIN, 0};
+    const int ready = ::poll(&pfd, 1, pending.empty() ? -1 : kEscapeWaitMs);
+    if (ready < 0) {
+      if (errno != EINTR) return;
+      if (take_redraw_request()) draw(demo.screen());
+      continue;
+    }
+    if (ready > 0) {
+      char buf[256];
+      const ssize_t n = ::read(STDIN_FILENO, buf, sizeof buf);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) return;
+      pending.append(buf, static_cast<std::size_t>(n));
+    }
+    const bool timed_out = ready == 0;
+    while (!pending.empty()) {
+      const Decoded d = decode_terminal_key(pending, !timed_out);
+      if (d.action == TermAction::NeedMore) break;
+      pending.erase(0, d.used);
+      if (d.action == TermAction::Quit) return;
+      if (d.action == TermAction::Key) demo.press(d.key);
+    }
+    take_redraw_request();
+    draw(demo.screen());
+  }
+}
+
+}  // namespace
+
+int run_try(const Arguments& args, Io io) {
+  int status = 0;
+  const auto parsed = parse_or_report(args, io, "try", {"--no-learn"}, {"--learned"}, status);
+  if (!parsed) return status;
+  if (!parsed->positional.empty()) return usage_error(io, "try", "takes no arguments");
+  if (parsed->has("--no-learn") && parsed->value("--learned")) {
+    return usage_error(io, "try", "--learned and --no-learn exclude each other");
+  }
+  if (!::isatty(STDIN_FILENO) || !::isatty(STDOUT_FILENO)) {
+    io.err << "sorla try: standard input and output must be a terminal; "
+              "use 'sorla type' to feed keys from a script\n";
+    return kUsage;
+  }
+
+  auto built = load_engine(std::nullopt);
+  if (const auto* error = std::get_if<std::string>(&built)) return failure(io, "try", *error);
+  Engine& engine = std::get<Engine>(built);
+  Demo demo{engine, Session(engine), {}, std::nullopt, {}};
+
+  if (!parsed->has("--no-learn")) {
+    const auto path =
+        parsed->value("--learned") ? parsed->value("--learned") : default_learned_path();
+    if (!path) {
+      demo.status = "Learned picks are not kept: neither XDG_DATA_HOME nor HOME is set.";
+    } else {
+      demo.learned = LearnedFile{*path, false, {}};
+      const LoadResult loaded = load_learned(engine, *demo.learned);
+      if (loaded.status == LoadStatus::Failed) {
+        io.err << "sorla try: warning: " << loaded.message
+               << "; starting without learned picks (the file will be kept aside)\n";
+        demo.status = "Warning: " + loaded.message + "; starting without learned picks.";
+      } else {
+        demo.status = "Learned picks: " + *path;
+      }
+    }
+  } else {
+    demo.status = "Learned picks are not kept (--no-learn).";
+  }
+
+  {
+    RawTerminal terminal(STDIN_FILENO);
+    if (!terminal.ok()) return failure(io, "try", "cannot set up the terminal");
+    run_loop(demo);
+  }
+  demo.save();
+  // The typed text stays on the normal screen after the demo's own is gone.
+  const std::string text = visible_text(demo.doc, demo.session);
+  if (!text.empty()) io.out << text << '\n';
+  return 0;
+}
+
+}  // namespace sorla::cli
