@@ -1,5 +1,6 @@
 #include "sorla/format.h"
 
+#include <algorithm>
 #include <optional>
 #include <string>
 
@@ -135,8 +136,8 @@ void put(std::vector<std::uint8_t>& out, std::string_view s) { out.insert(out.en
 
 std::variant<std::vector<std::uint8_t>, ReadError> write_data_file(const WordList& list) {
   if (list.data_name.size() > 0xFF) return ReadError{"the data name is longer than 255 bytes"};
-  if (std::uint64_t{list.entries.size()} > 0xFFFFFFFFu ||
-      std::uint64_t{list.pairs.size()} > 0xFFFFFFFFu) {
+  constexpr std::uint64_t kMaxCount = 0xFFFFFFFFu;
+  if (std::max<std::uint64_t>(list.entries.size(), list.pairs.size()) > kMaxCount) {
     return ReadError{"too many records for the data file"};
   }
   std::vector<std::uint8_t> out;

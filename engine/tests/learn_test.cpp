@@ -146,8 +146,11 @@ TEST(LearnEvict, ImportCutsToTarget) {
   for (int i = 0; i < 20001; ++i) {
     if (i > 0) picks += ',';
     const int count = i < 10000 ? 5 : 1;
-    picks += R"({"typed":")" + letter_key(i) + R"(","picked":"x","count":)" +
-             std::to_string(count) + "}";
+    picks += R"({"typed":")";
+    picks += letter_key(i);
+    picks += R"(","picked":"x","count":)";
+    picks += std::to_string(count);
+    picks += '}';
   }
   const LearnedStore store = imported(doc_with_picks(picks));
   ASSERT_EQ(store.size(), 18000u);
