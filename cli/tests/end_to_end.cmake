@@ -1,0 +1,109 @@
+# Runs the built `sorla` binary on the examples it must reproduce.
+# Inputs: SORLA (the binary), SEED (data/seed_words.txt), WORK (scratch folder).
+file(REMOVE_RECURSE ${WORK})
+file(MAKE_DIRECTORY ${WORK})
+set(failures 0)
+
+# run(<expected status> <output variable> args...): runs sorla, checks the status.
+function(run status out)
+  execute_process(COMMAND ${SORLA} ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE stdout
+                  ERROR_VARIABLE stderr INPUT_FILE /dev/null)
+  if(NOT rc EQUAL status)
+    message(SEND_ERROR "sorla ${ARGN}: status ${rc}, expected ${status}\n${stdout}${stderr}")
+  endif()
+  if(status EQUAL 0 AND NOT stderr STREQUAL "")
+    message(SEND_ERROR "sorla ${ARGN}: wrote to stderr on success: ${stderr}")
+  endif()
+  set(${out} "${stdout}${stderr}" PARENT_SCOPE)
+endfunction()
+
+function(expect_equal what actual expected)
+  if(NOT actual STREQUAL expected)
+    message(SEND_ERROR "${what}:\n got: [${actual}]\nwant: [${expected}]")
+  endif()
+endfunction()
+
+function(expect_contains what actual part)
+  string(FIND "${actual}" "${part}" at)
+  if(at EQUAL -1)
+    message(SEND_ERROR "${what}: [${part}] not in\n${actual}")
+  endif()
+endfunction()
+
+# The shipped list.
+run(0 out check ${SEED})
+expect_equal("check seed" "${out}" "words: 93\npairs: 18\ndata name: none\n")
+
+# Compiling keeps words, spellings and pairs.
+run(0 out compile ${SEED} -o ${WORK}/seed.srla --name "Seed test")
+run(0 seed_list check --list ${SEED})
+run(0 bin_list check --list ${WORK}/seed.srla)
+string(REPLACE "data name: none" "data name: \"Seed test\"" seed_list "${seed_list}")
+expect_equal("check --list of the compiled list" "${bin_list}" "${seed_list}")
+
+# The reader's own message, exit status 1.
+file(WRITE ${WORK}/cut.srla "SRLA")
+run(1 out check ${WORK}/cut.srla)
+expect_equal("check of a cut file" "${out}" "the data file is cut short\n")
+file(WRITE ${WORK}/notab.txt "# comment\nword without tab\n")
+run(1 out check ${WORK}/notab.txt)
+expect_equal("check of a bad seed text" "${out}" "line 2 has no tab\n")
+
+# The matcher.
+run(0 out match khnhom)
+expect_contains("match khnhom" "${out}" "  0\tខ្ញុំ\t0\texact\n")
+expect_contains("match khnhom" "${out}" "  24\tញ៉ាំ\t1.2\tinexact\n")
+run(0 out match --json khnhom)
+expect_contains("match --json" "${out}"
+  "{\"typed\":\"khnhom\",\"matches\":[{\"word\":0,\"text\":\"ខ្ញុំ\",\"cost\":0,\"exact\":true},")
+expect_contains("match --json" "${out}" "{\"word\":24,\"text\":\"ញ៉ាំ\",\"cost\":1.20000005,\"exact\":false}")
+
+# Suggestions.
+run(0 out suggest --json "ot te")
+expect_contains("suggest --json" "${out}"
+  "{\"typed\":\"ot te\",\"suggestions\":[{\"text\":\"អត់ទេ\",\"score\":4.97727966},")
+file(WRITE ${WORK}/v2.json "{\"format\":\"sorla-learned\",\"version\":2,\"picks\":[]}")
+run(1 out suggest --learned ${WORK}/v2.json khnhom)
+expect_contains("suggest with a version 2 file" "${out}" "unsupported learned-data version 2")
+
+# Typing sessions.
+run(0 out type "khnhom chong tov ")
+expect_equal("type sentence" "${out}" "ខ្ញុំចង់ទៅ\n")
+run(0 out type --learned ${WORK}/learned.json --save "Sabay ")
+expect_equal("type Sabay" "${out}" "សប្បាយ\n")
+file(READ ${WORK}/learned.json learned)
+expect_equal("learned after Sabay" "${learned}"
+  "{\"format\":\"sorla-learned\",\"version\":1,\"picks\":[{\"typed\":\"sabay\",\"picked\":\"សប្បាយ\",\"count\":1}]}")
+run(0 out type --learned ${WORK}/learned.json --save "khnhom.")
+expect_equal("type khnhom." "${out}" "ខ្ញុំ។\n")
+run(0 out type --learned ${WORK}/learned.json --save "khnhom.{bksp}")
+expect_equal("type khnhom. then undo" "${out}" "\n")
+file(READ ${WORK}/learned.json learned)
+expect_contains("learned after undo" "${learned}" "{\"typed\":\"khnhom\",\"picked\":\"ខ្ញុំ\",\"count\":1}")
+string(FIND "${learned}" "\"count\":2" twice)
+if(NOT twice EQUAL -1)
+  message(SEND_ERROR "the undone pick was not unlearned: ${learned}")
+endif()
+run(0 out type --json "khnhom.{bksp}")
+expect_contains("type --json undo" "${out}"
+  "{\"key\":\"{bksp}\",\"commit\":\"\",\"retract\":\"ខ្ញុំ។\",\"eaten\":true,\"typed\":\"\",\"candidates\":[],\"selected\":0,\"english\":false,\"document\":\"\"}")
+
+# 33 commits, then 32 undos take back the last 32; the 33rd Backspace reaches
+# the document and deletes one character of the first commit.
+string(REPEAT "ban " 33 commits)
+string(REPEAT "{bksp}" 32 undos)
+run(0 out type "${commits}${undos}")
+expect_equal("32 undos" "${out}" "បាន\n")
+run(0 out type "${commits}${undos}{bksp}")
+expect_equal("33rd backspace" "${out}" "បា\n")
+
+# Wrong use and no terminal.
+run(2 out type)
+run(2 out type "{nokey}")
+run(2 out match --bogus x)
+run(2 out try)
+expect_contains("try without a terminal" "${out}" "must be a terminal")
+run(0 out --help)
+foreach(command check compile match suggest type try learned)
+  expect_contains("--help" "${out}" "  ${command} ")
+endforeach()
