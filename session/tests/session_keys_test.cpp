@@ -138,7 +138,8 @@ TEST_F(SessionTest, OnlyPrintableCharactersCount) {
     EXPECT_FALSE(session.would_eat(kOem1, c, {})) << static_cast<std::uint32_t>(c);
     EXPECT_EQ(session.handle_key(kOem1, c, {}), kLetThrough) << static_cast<std::uint32_t>(c);
     type("sab");
-    EXPECT_EQ(session.handle_key(kOem1, c, {}), committed("sab", false)) << static_cast<std::uint32_t>(c);
+    EXPECT_EQ(session.handle_key(kOem1, c, {}), committed("sab", false))
+        << static_cast<std::uint32_t>(c);
   }
 }
 
