@@ -4,8 +4,8 @@
 
 #include "command_util.h"
 #include "document.h"
+#include "files.h"
 #include "key_script.h"
-#include "learned_file.h"
 #include "output_format.h"
 #include "word_data.h"
 
@@ -50,12 +50,10 @@ int run_type(const Arguments& args, Io io) {
   auto built = load_engine(parsed->value("--data"));
   if (const auto* error = std::get_if<std::string>(&built)) return failure(io, "type", *error);
   Engine& engine = std::get<Engine>(built);
-  LearnedFile learned{learned_path.value_or(""), false, {}};
   if (learned_path) {
-    const LoadResult loaded = load_learned(engine, learned);
-    if (loaded.status == LoadStatus::Failed) return failure(io, "type", loaded.message);
-    if (loaded.status == LoadStatus::Missing && !save) {
-      return failure(io, "type", "cannot read " + *learned_path + ": No such file or directory");
+    // With --save the file may be new; without, it must be there to be of use.
+    if (const auto error = import_learned_file(engine, *learned_path, save)) {
+      return failure(io, "type", *error);
     }
   }
 
@@ -68,7 +66,9 @@ int run_type(const Arguments& args, Io io) {
   }
   if (!json) io.out << visible_text(doc, session) << '\n';
   if (save) {
-    if (const auto error = save_learned(engine, learned)) return failure(io, "type", *error);
+    if (const auto error = write_file_atomically(*learned_path, engine.export_learned())) {
+      return failure(io, "type", *error);
+    }
   }
   return 0;
 }

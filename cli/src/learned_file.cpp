@@ -70,7 +70,7 @@ std::optional<std::string> save_learned(const Engine& engine, LearnedFile& file,
       return "cannot move " + file.path + " aside; learned picks not saved";
     }
     file.keep_aside = false;
-    if (note != nullptr) *note = "the unreadable learned file was kept as " + aside;
+    if (note != nullptr) *note = "The unreadable learned file was kept as " + aside;
   }
   if (auto error = write_file_atomically(file.path, bytes)) return error;
   file.saved = bytes;
