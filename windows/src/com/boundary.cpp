@@ -1,0 +1,9 @@
+#include "com/boundary.h"
+
+#include <cstdlib>
+
+namespace sorla::com {
+
+void fatal() noexcept { std::abort(); }
+
+}  // namespace sorla::com

@@ -1,0 +1,32 @@
+// The five exports of the DLL. Each one lets nothing but an HRESULT out.
+#include <windows.h>
+
+#include "com/boundary.h"
+#include "com/object_count.h"
+#include "dll/class_factory.h"
+#include "dll/module.h"
+#include "dll/registration.h"
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
+  if (reason == DLL_PROCESS_ATTACH) sorla::dll::set_module(instance);
+  // Unloaded by FreeLibrary (not process exit): take the candidate window's
+  // class with us so a later load can register it again.
+  if (reason == DLL_PROCESS_DETACH && reserved == nullptr) {
+    UnregisterClassW(L"SorlaCandidates", instance);
+  }
+  return TRUE;
+}
+
+STDAPI DllCanUnloadNow() { return sorla::com::object_count() > 0 ? S_FALSE : S_OK; }
+
+STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, LPVOID* out) {
+  return sorla::dll::get_class_object(&clsid, &iid, out);
+}
+
+STDAPI DllRegisterServer() {
+  return sorla::com::guarded([] { return sorla::dll::register_server(sorla::dll::module()); });
+}
+
+STDAPI DllUnregisterServer() {
+  return sorla::com::guarded([] { return sorla::dll::unregister_server(); });
+}

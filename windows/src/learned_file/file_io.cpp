@@ -1,0 +1,95 @@
+#include "learned_file/file_io.h"
+
+#include <windows.h>
+
+#include <system_error>
+#include <utility>
+
+namespace sorla::learned_file {
+namespace {
+
+class FileHandle {
+ public:
+  explicit FileHandle(HANDLE h) : h_(h) {}
+  FileHandle(const FileHandle&) = delete;
+  FileHandle& operator=(const FileHandle&) = delete;
+  ~FileHandle() { close(); }
+
+  bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
+  HANDLE get() const { return h_; }
+  // Closing can report a failed write-back; callers that wrote check it.
+  bool close() {
+    const HANDLE h = std::exchange(h_, INVALID_HANDLE_VALUE);
+    return h == INVALID_HANDLE_VALUE || CloseHandle(h) != 0;
+  }
+
+ private:
+  HANDLE h_;
+};
+
+constexpr DWORD kChunk = 1u << 20;
+
+}  // namespace
+
+FileContents read_whole_file(const std::filesystem::path& path, std::uint64_t limit) {
+  // Sharing delete lets another process replace the file while we read it.
+  FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid()) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return {};
+    return {ReadState::Unreadable, {}};
+  }
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 ||
+      static_cast<std::uint64_t>(size.QuadPart) > limit) {
+    return {ReadState::Unreadable, {}};
+  }
+  std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const std::size_t left = bytes.size() - done;
+    const DWORD want = left < kChunk ? static_cast<DWORD>(left) : kChunk;
+    DWORD got = 0;
+    if (!ReadFile(file.get(), bytes.data() + done, want, &got, nullptr)) {
+      return {ReadState::Unreadable, {}};
+    }
+    if (got == 0) break;  // the file shrank while we read it
+    done += got;
+  }
+  bytes.resize(done);
+  return {ReadState::Read, std::move(bytes)};
+}
+
+bool write_whole_file(const std::filesystem::path& path, std::string_view bytes) {
+  FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid()) return false;
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const std::size_t left = bytes.size() - done;
+    const DWORD want = left < kChunk ? static_cast<DWORD>(left) : kChunk;
+    DWORD put = 0;
+    if (!WriteFile(file.get(), bytes.data() + done, want, &put, nullptr) || put == 0) return false;
+    done += put;
+  }
+  return file.close();
+}
+
+bool move_replacing(const std::filesystem::path& from, const std::filesystem::path& to) {
+  return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
+bool file_exists(const std::filesystem::path& path) {
+  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool create_folders(const std::filesystem::path& folder) {
+  std::error_code ec;
+  std::filesystem::create_directories(folder, ec);
+  return std::filesystem::is_directory(folder, ec);
+}
+
+void remove_file(const std::filesystem::path& path) { DeleteFileW(path.c_str()); }
+
+}  // namespace sorla::learned_file

@@ -1,0 +1,35 @@
+// Whole-file reads and writes for the learned-data file.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace sorla::learned_file {
+
+enum class ReadState { Missing, Unreadable, Read };
+
+struct FileContents {
+  ReadState state = ReadState::Missing;
+  std::string bytes;
+};
+
+// A file larger than `limit` bytes is not read and counts as unreadable.
+FileContents read_whole_file(const std::filesystem::path& path, std::uint64_t limit);
+
+// Creates or truncates `path` and writes all of `bytes`.
+bool write_whole_file(const std::filesystem::path& path, std::string_view bytes);
+
+// Moves `from` onto `to`, replacing an existing `to` in one step.
+bool move_replacing(const std::filesystem::path& from, const std::filesystem::path& to);
+
+bool file_exists(const std::filesystem::path& path);
+
+// Creates `folder` and every missing folder above it; true when it exists
+// as a folder afterwards.
+bool create_folders(const std::filesystem::path& folder);
+
+void remove_file(const std::filesystem::path& path);
+
+}  // namespace sorla::learned_file

@@ -1,0 +1,189 @@
+#include "tsf/window/candidate_window.h"
+
+#include <dwmapi.h>
+#include <shellscalingapi.h>
+#include <windowsx.h>
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+#include "settings/settings.h"
+#include "text/wide.h"
+#include "tsf/window/font_set.h"
+#include "tsf/window/gdi.h"
+#include "tsf/window/paint.h"
+#include "tsf/window/window_class.h"
+
+namespace sorla::window {
+namespace {
+
+// Newer than this SDK's dwmapi.h.
+constexpr DWORD kCornerPreference = 33;  // DWMWA_WINDOW_CORNER_PREFERENCE
+constexpr DWORD kRoundCorners = 2;       // DWMWCP_ROUND
+constexpr DWORD kBorderColor = 34;       // DWMWA_BORDER_COLOR
+
+constexpr UINT kMeasure = DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX;
+// Measured for the row height, never drawn.
+constexpr wchar_t kSample[] = L"\u1781\u17D2\u1789\u17BB\u17C6";
+constexpr wchar_t kFlag[] = L"\u2691";
+
+// One text service per UI thread: the window procedure finds what to paint
+// and whom to tell about clicks here, not through the window.
+thread_local std::optional<PaintData> t_paint;
+thread_local ClickHandler t_on_click;
+
+SIZE measure(HDC dc, HFONT font, const std::wstring& text) {
+  gdi::Select font_in(dc, font);
+  RECT rect{0, 0, 0, 0};
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect, kMeasure);
+  return {rect.right - rect.left, rect.bottom - rect.top};
+}
+
+void on_paint(HWND hwnd) {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(hwnd, &ps);
+  if (!dc) return;
+  try {
+    if (t_paint) paint(dc, *t_paint);
+  } catch (...) {
+    // Nothing drawn this time; the next show repaints.
+  }
+  EndPaint(hwnd, &ps);
+}
+
+void on_click(Point point) {
+  if (!t_paint) return;
+  const std::optional<Click> click = hit_test(t_paint->layout, point);
+  if (!click || !t_on_click) return;
+  // A copy: the handler may replace or clear the installed one.
+  const ClickHandler handler = t_on_click;
+  handler(*click);
+}
+
+LRESULT CALLBACK window_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_PAINT:
+      on_paint(hwnd);
+      return 0;
+    case WM_MOUSEACTIVATE:
+      return MA_NOACTIVATE;
+    case WM_LBUTTONDOWN:
+      try {
+        on_click({GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)});
+      } catch (...) {
+        // A failing handler loses this click, nothing else.
+      }
+      return 0;
+    default:
+      return DefWindowProcW(hwnd, message, wparam, lparam);
+  }
+}
+
+Rect work_area_near(HMONITOR monitor) {
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  RECT r{};
+  if (GetMonitorInfoW(monitor, &info)) {
+    r = info.rcWork;
+  } else {
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &r, 0);
+  }
+  return {r.left, r.top, r.right, r.bottom};
+}
+
+std::uint32_t monitor_dpi(HMONITOR monitor) {
+  UINT x = 0, y = 0;
+  if (FAILED(GetDpiForMonitor(monitor, MDT_EFFECTIVE_DPI, &x, &y))) return 96;
+  return x;
+}
+
+}  // namespace
+
+bool CandidateWindow::create(ClickHandler on_click) {
+  destroy();
+  if (!ensure_window_class(window_procedure)) return false;
+  hwnd_ = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kClassName, nullptr,
+                          WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, own_module(), nullptr);
+  if (!hwnd_) return false;
+  const DWORD round = kRoundCorners;
+  own_border_ = FAILED(DwmSetWindowAttribute(hwnd_, kCornerPreference, &round, sizeof round));
+  t_on_click = std::move(on_click);
+  return true;
+}
+
+void CandidateWindow::show(std::span<const std::string> candidates, std::size_t selected,
+                           const Rect& caret) {
+  if (!hwnd_) return;
+  const RECT caret_rect{caret.left, caret.top, caret.right, caret.bottom};
+  const HMONITOR monitor = MonitorFromRect(&caret_rect, MONITOR_DEFAULTTONEAREST);
+  const Rect work_area = work_area_near(monitor);
+  const double s = scale_for_dpi(monitor_dpi(monitor));
+  if (!fonts_ || fonts_->scale() != s) fonts_ = FontSet::create(s);
+
+  PaintData data;
+  data.selected = selected;
+  data.scale = s;
+  data.fonts = fonts_;
+  data.own_border = own_border_;
+  std::vector<CellWidths> widths;
+  int sample_height = 0, flag_width = 0;
+  {
+    gdi::WindowDc dc(hwnd_);
+    if (!dc) return;
+    for (std::size_t i = 0; i < candidates.size(); ++i) {
+      data.candidates.push_back(to_wide(candidates[i]));
+      widths.push_back({measure(dc.get(), fonts_->number(), std::to_wstring(i + 1)).cx,
+                        measure(dc.get(), fonts_->candidate(), data.candidates.back()).cx});
+    }
+    sample_height = measure(dc.get(), fonts_->candidate(), kSample).cy;
+    flag_width = measure(dc.get(), fonts_->flag(), kFlag).cx;
+  }
+  data.layout = lay_out(s, widths, sample_height, flag_width);
+  data.colors = settings::read_theme_colors();
+  if (!own_border_) {
+    const COLORREF border = to_colorref(data.colors.border);
+    DwmSetWindowAttribute(hwnd_, kBorderColor, &border, sizeof border);
+  }
+  const int width = data.layout.width, height = data.layout.height;
+  t_paint = std::move(data);
+
+  const Point at = place(caret, work_area, width, height, s);
+  SetWindowPos(hwnd_, HWND_TOPMOST, at.x, at.y, width, height, SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+// The thread's paint data and handler belong to the window that exists; a
+// window that was never made leaves them alone.
+void CandidateWindow::hide() {
+  if (!hwnd_) return;
+  ShowWindow(hwnd_, SW_HIDE);
+  t_paint.reset();
+}
+
+void CandidateWindow::destroy() {
+  fonts_.reset();
+  if (!hwnd_) return;
+  DestroyWindow(std::exchange(hwnd_, nullptr));
+  t_paint.reset();
+  t_on_click = nullptr;
+}
+
+std::optional<Rect> CandidateWindow::caret_from_gui_thread() {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetGUIThreadInfo(GetCurrentThreadId(), &info) || !info.hwndCaret) return std::nullopt;
+  POINT first{info.rcCaret.left, info.rcCaret.top};
+  POINT second{info.rcCaret.right, info.rcCaret.bottom};
+  if (!ClientToScreen(info.hwndCaret, &first) || !ClientToScreen(info.hwndCaret, &second)) {
+    return std::nullopt;
+  }
+  return Rect{std::min(first.x, second.x), first.y, std::max(first.x, second.x), second.y};
+}
+
+std::optional<Layout> CandidateWindow::shown_layout() {
+  if (!t_paint) return std::nullopt;
+  return t_paint->layout;
+}
+
+}  // namespace sorla::window

@@ -1,0 +1,37 @@
+# The candidate window and the language-bar icon drawing, with their tests.
+# Included from windows/CMakeLists.txt after sorla_windows is defined.
+set(window_dir ${CMAKE_CURRENT_LIST_DIR})
+set(window_tests_dir ${PROJECT_SOURCE_DIR}/windows/tests/window)
+
+add_library(sorla_window STATIC
+  ${window_dir}/candidate_window.cpp
+  ${window_dir}/font_set.cpp
+  ${window_dir}/layout.cpp
+  ${window_dir}/paint.cpp
+  ${window_dir}/window_class.cpp
+  ${window_dir}/../langbar/icon.cpp)
+target_link_libraries(sorla_window
+  PUBLIC sorla_windows user32 gdi32 dwmapi shcore
+  PRIVATE sorla_warnings)
+
+if(SORLA_TESTS)
+  add_library(sorla_window_test_support STATIC
+    ${window_tests_dir}/support/png.cpp
+    ${window_tests_dir}/support/wine_env.cpp
+    ${window_tests_dir}/support/capture.cpp)
+  target_include_directories(sorla_window_test_support PUBLIC ${window_tests_dir})
+  target_link_libraries(sorla_window_test_support PUBLIC sorla_window advapi32 PRIVATE sorla_warnings)
+
+  file(GLOB window_test_sources CONFIGURE_DEPENDS ${window_tests_dir}/*.cpp)
+  sorla_add_gtest(window_tests SOURCES ${window_test_sources} LIBS sorla_window_test_support)
+  # Real windows need a display: a virtual one when none is there. The tests
+  # change the Wine prefix's DPI, fonts and theme for their own processes.
+  set_property(TEST window_tests PROPERTY COMMAND
+    sh ${window_tests_dir}/with_display.sh ${PROJECT_SOURCE_DIR}/scripts/wine-run
+       $<TARGET_FILE:window_tests> --gtest_brief=1)
+  set_tests_properties(window_tests PROPERTIES RESOURCE_LOCK sorla_wine_registry)
+
+  # `make screenshots`: PNGs of the candidate row and the icons.
+  add_executable(window_screenshots ${window_tests_dir}/screenshots/screenshots.cpp)
+  target_link_libraries(window_screenshots PRIVATE sorla_window_test_support sorla_warnings)
+endif()

@@ -1,0 +1,139 @@
+// Drives the built sorla.dll through its exports, as COM and TSF would.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "com/com_ptr.h"
+#include "guids.h"
+#include "test_support.h"
+#include "tsf_decls.h"
+
+namespace sorla {
+namespace {
+
+using com::ComPtr;
+
+using GetClassObjectFn = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
+using NoArgFn = HRESULT(STDAPICALLTYPE*)();
+
+template <class Fn>
+Fn entry(HMODULE dll, const char* name) {
+  return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(dll, name)));
+}
+
+class SorlaDll : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    dll_ = LoadLibraryW((sorla::testing::exe_dir() / L"sorla.dll").c_str());
+  }
+  static void TearDownTestSuite() {
+    if (dll_) FreeLibrary(dll_);
+    CoUninitialize();
+  }
+  void SetUp() override {
+    ASSERT_NE(dll_, nullptr) << "sorla.dll not found beside the test program";
+    get_class_object = entry<GetClassObjectFn>(dll_, "DllGetClassObject");
+    can_unload_now = entry<NoArgFn>(dll_, "DllCanUnloadNow");
+    ASSERT_NE(get_class_object, nullptr);
+    ASSERT_NE(can_unload_now, nullptr);
+    ASSERT_EQ(can_unload_now(), S_OK);
+  }
+
+  ComPtr<IClassFactory> factory() {
+    ComPtr<IClassFactory> result;
+    EXPECT_EQ(get_class_object(ids::kTextService, __uuidof(IClassFactory), result.put_void()),
+              S_OK);
+    return result;
+  }
+
+  static inline HMODULE dll_ = nullptr;
+  GetClassObjectFn get_class_object = nullptr;
+  NoArgFn can_unload_now = nullptr;
+};
+
+TEST_F(SorlaDll, ExportsFourUndecoratedEntryPoints) {
+  for (const char* name :
+       {"DllGetClassObject", "DllCanUnloadNow", "DllRegisterServer", "DllUnregisterServer"}) {
+    EXPECT_NE(GetProcAddress(dll_, name), nullptr) << name;
+  }
+}
+
+TEST_F(SorlaDll, ClassObjectOnlyForTheTextService) {
+  void* out = reinterpret_cast<void*>(1);
+  EXPECT_EQ(get_class_object(ids::kProfile, __uuidof(IClassFactory), &out),
+            CLASS_E_CLASSNOTAVAILABLE);
+  EXPECT_EQ(out, nullptr);
+  EXPECT_EQ(get_class_object(ids::kTextService, __uuidof(IClassFactory), nullptr), E_POINTER);
+  out = reinterpret_cast<void*>(1);
+  EXPECT_EQ(get_class_object(ids::kTextService, __uuidof(ITfKeyEventSink), &out), E_NOINTERFACE);
+  EXPECT_EQ(out, nullptr);
+  EXPECT_EQ(can_unload_now(), S_OK);  // the factories made above are gone again
+}
+
+TEST_F(SorlaDll, ObjectsKeepTheDllLoaded) {
+  {
+    ComPtr<IClassFactory> f = factory();
+    EXPECT_EQ(can_unload_now(), S_FALSE);
+    ComPtr<ITfTextInputProcessor> service;
+    ASSERT_EQ(f->CreateInstance(nullptr, __uuidof(ITfTextInputProcessor), service.put_void()),
+              S_OK);
+    f.reset();
+    EXPECT_EQ(can_unload_now(), S_FALSE);
+    EXPECT_EQ(service->Activate(nullptr, 0), E_NOTIMPL);
+  }
+  EXPECT_EQ(can_unload_now(), S_OK);
+}
+
+TEST_F(SorlaDll, NoAggregationAndNothingCreated) {
+  ComPtr<IClassFactory> f = factory();
+  ComPtr<IUnknown> outer;
+  ASSERT_EQ(f->QueryInterface(__uuidof(IUnknown), outer.put_void()), S_OK);
+  void* out = reinterpret_cast<void*>(1);
+  EXPECT_EQ(f->CreateInstance(outer.get(), __uuidof(IUnknown), &out), CLASS_E_NOAGGREGATION);
+  EXPECT_EQ(out, nullptr);
+  outer.reset();
+  f.reset();
+  EXPECT_EQ(can_unload_now(), S_OK);
+}
+
+TEST_F(SorlaDll, LockServerHoldsTheDll) {
+  ComPtr<IClassFactory> f = factory();
+  EXPECT_EQ(f->LockServer(TRUE), S_OK);
+  f.reset();
+  EXPECT_EQ(can_unload_now(), S_FALSE);
+  f = factory();
+  EXPECT_EQ(f->LockServer(FALSE), S_OK);
+  f.reset();
+  EXPECT_EQ(can_unload_now(), S_OK);
+}
+
+TEST_F(SorlaDll, ServiceIdentityAcrossInterfaces) {
+  ComPtr<ITfKeyEventSink> sink;
+  ASSERT_EQ(factory()->CreateInstance(nullptr, __uuidof(ITfKeyEventSink), sink.put_void()), S_OK);
+  ComPtr<ITfTextInputProcessorEx> processor = sink.query<ITfTextInputProcessorEx>();
+  ASSERT_TRUE(processor);
+  EXPECT_EQ(sink.query<IUnknown>().get(), processor.query<IUnknown>().get());
+  EXPECT_FALSE(processor.query<IClassFactory>());
+  EXPECT_TRUE(processor.query<IMarshal>());
+}
+
+TEST(SorlaIcon, HoldsSixteenThirtyTwoAndFortyEightPixelImages) {
+  const auto path = sorla::testing::exe_dir() / L"sorla.ico";
+  for (const int size : {16, 32, 48}) {
+    HICON icon = static_cast<HICON>(
+        LoadImageW(nullptr, path.c_str(), IMAGE_ICON, size, size, LR_LOADFROMFILE));
+    ASSERT_NE(icon, nullptr) << size;
+    ICONINFO info{};
+    ASSERT_TRUE(GetIconInfo(icon, &info));
+    BITMAP bitmap{};
+    ASSERT_TRUE(GetObjectW(info.hbmColor, sizeof(bitmap), &bitmap));
+    EXPECT_EQ(bitmap.bmWidth, size);
+    EXPECT_EQ(bitmap.bmHeight, size);
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    DestroyIcon(icon);
+  }
+}
+
+}  // namespace
+}  // namespace sorla

@@ -1,0 +1,219 @@
+#include "learned_file/learned_file.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "learned_file/learned_path.h"
+#include "sorla/engine.h"
+#include "test_support.h"
+
+namespace sorla::learned_file {
+namespace {
+
+namespace fs = std::filesystem;
+using sorla::testing::ScopedEnv;
+using sorla::testing::TempDir;
+
+constexpr std::string_view kVersion2 = R"({"format":"sorla-learned","version":2,"picks":[]})";
+
+Engine seed_engine() { return std::get<Engine>(Engine::from_bytes(seed_words())); }
+
+std::string read_file(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream out;
+  out << in.rdbuf();
+  return out.str();
+}
+
+void write_file(const fs::path& path, std::string_view bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::vector<std::string> names_in(const fs::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// APPDATA pointed at a fresh scratch folder for each test.
+class LearnedFileTest : public ::testing::Test {
+ protected:
+  TempDir appdata;
+  ScopedEnv env{L"APPDATA", appdata.path().wstring()};
+  fs::path folder = appdata.path() / "Sorla";
+  fs::path target = folder / "learned.json";
+  Engine engine = seed_engine();
+  LearnedFile file;
+  bool dirty = false;
+
+  void learn_one() {
+    engine.learn("ban", "បាន", std::nullopt);
+    dirty = true;
+  }
+};
+
+TEST_F(LearnedFileTest, FirstDirtySaveCreatesFolderAndLeavesNoPartial) {
+  load_learned(file, engine);  // nothing there yet
+  EXPECT_EQ(save_learned(file, dirty, &engine).result, SaveResult::NotDirty);
+  EXPECT_FALSE(fs::exists(folder));
+
+  learn_one();
+  const SaveOutcome saved = save_learned(file, dirty, &engine);
+  EXPECT_EQ(saved.result, SaveResult::Saved);
+  EXPECT_FALSE(dirty);
+  EXPECT_EQ(read_file(target), engine.export_learned());
+  EXPECT_EQ(names_in(folder), std::vector<std::string>{"learned.json"});
+
+  // The next activation reads the picks back.
+  Engine next = seed_engine();
+  LearnedFile next_file;
+  load_learned(next_file, next);
+  EXPECT_EQ(next.learned(), engine.learned());
+  EXPECT_EQ(save_learned(next_file, dirty, &next).result, SaveResult::NotDirty);
+}
+
+TEST_F(LearnedFileTest, NewerVersionIsKeptAsUnreadableAndReplaced) {
+  fs::create_directories(folder);
+  write_file(target, kVersion2);
+  write_file(unreadable_path(target), "an older copy");
+  load_learned(file, engine);
+  EXPECT_EQ(engine.learned().size(), 0u);
+
+  learn_one();
+  ASSERT_EQ(save_learned(file, dirty, &engine).result, SaveResult::Saved);
+  const std::string saved = read_file(target);
+  EXPECT_EQ(saved, engine.export_learned());
+  EXPECT_NE(saved.find(R"("version":1)"), std::string::npos);
+  EXPECT_EQ(read_file(unreadable_path(target)), kVersion2);
+
+  // Kept once: the next save replaces our own file and leaves the copy alone.
+  engine.learn("ban", "បាន", std::nullopt);
+  dirty = true;
+  ASSERT_EQ(save_learned(file, dirty, &engine).result, SaveResult::Saved);
+  EXPECT_EQ(read_file(unreadable_path(target)), kVersion2);
+  EXPECT_EQ(names_in(folder),
+            (std::vector<std::string>{"learned.json", "learned.json.unreadable"}));
+}
+
+TEST_F(LearnedFileTest, ImportableFileIsReplacedWithoutCopy) {
+  Engine earlier = seed_engine();
+  earlier.learn("sok", "សុខ", std::nullopt);
+  fs::create_directories(folder);
+  write_file(target, earlier.export_learned());
+  load_learned(file, engine);
+  EXPECT_EQ(engine.learned(), earlier.learned());
+
+  learn_one();
+  ASSERT_EQ(save_learned(file, dirty, &engine).result, SaveResult::Saved);
+  EXPECT_EQ(names_in(folder), std::vector<std::string>{"learned.json"});
+}
+
+TEST_F(LearnedFileTest, OversizedFileIsNotReadAndIsKept) {
+  fs::create_directories(folder);
+  {
+    // A file one byte over the limit, made by extending rather than writing.
+    HANDLE h = CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    LARGE_INTEGER end;
+    end.QuadPart = static_cast<LONGLONG>(kMaxFileBytes + 1);
+    EXPECT_TRUE(SetFilePointerEx(h, end, nullptr, FILE_BEGIN));
+    EXPECT_TRUE(SetEndOfFile(h));
+    CloseHandle(h);
+  }
+  bool imported = false;
+  file.load([&](std::string_view) { return imported = true; });
+  EXPECT_FALSE(imported);
+
+  learn_one();
+  ASSERT_EQ(save_learned(file, dirty, &engine).result, SaveResult::Saved);
+  EXPECT_EQ(fs::file_size(unreadable_path(target)), kMaxFileBytes + 1);
+  EXPECT_EQ(read_file(target), engine.export_learned());
+}
+
+TEST_F(LearnedFileTest, FailedFolderCreationKeepsPicksDirty) {
+  write_file(folder, "a file where the folder belongs");
+  learn_one();
+  EXPECT_EQ(save_learned(file, dirty, &engine).result, SaveResult::Failed);
+  EXPECT_TRUE(dirty);
+}
+
+TEST_F(LearnedFileTest, FailedMoveKeepsPicksDirtyAndRemovesPartial) {
+  fs::create_directories(target);  // a folder where the file belongs
+  learn_one();
+  const SaveOutcome failed = save_learned(file, dirty, &engine);
+  EXPECT_EQ(failed.result, SaveResult::Failed);
+  EXPECT_TRUE(dirty);
+  ASSERT_TRUE(failed.partial);
+  EXPECT_FALSE(fs::exists(*failed.partial));
+  EXPECT_EQ(names_in(folder), std::vector<std::string>{"learned.json"});
+
+  fs::remove(target);
+  EXPECT_EQ(save_learned(file, dirty, &engine).result, SaveResult::Saved);
+  EXPECT_FALSE(dirty);
+}
+
+TEST(LearnedFile, WithoutAppdataNothingIsReadOrWritten) {
+  ScopedEnv unset(L"APPDATA", std::nullopt);
+  EXPECT_FALSE(learned_path());
+  LearnedFile file;
+  bool imported = false;
+  file.load([&](std::string_view) { return imported = true; });
+  EXPECT_FALSE(imported);
+  bool dirty = true;
+  Engine engine = seed_engine();
+  EXPECT_EQ(save_learned(file, dirty, &engine).result, SaveResult::NoTarget);
+  EXPECT_EQ(save_learned(file, dirty, nullptr).result, SaveResult::NotDirty);
+}
+
+TEST(LearnedPath, NamesBesideTheTarget) {
+  EXPECT_FALSE(learned_path(std::nullopt));
+  EXPECT_FALSE(learned_path(std::wstring()));
+  EXPECT_EQ(*learned_path(std::wstring(L"C:\\Users\\u\\AppData\\Roaming")),
+            fs::path(L"C:\\Users\\u\\AppData\\Roaming\\Sorla\\learned.json"));
+  const fs::path target = L"C:\\x\\Sorla\\learned.json";
+  EXPECT_EQ(partial_path(target, 4242, 7), fs::path(L"C:\\x\\Sorla\\learned.4242.7.partial"));
+  EXPECT_EQ(unreadable_path(target), fs::path(L"C:\\x\\Sorla\\learned.json.unreadable"));
+}
+
+// Run by ctest in a process of its own (SORLA_FRESH_PROCESS), so that these
+// are the process's first saves.
+TEST(LearnedFileFreshProcess, SavesUseSequencedPartialNames) {
+  if (std::getenv("SORLA_FRESH_PROCESS") == nullptr) GTEST_SKIP() << "needs a fresh process";
+  TempDir appdata;
+  ScopedEnv env(L"APPDATA", appdata.path().wstring());
+  const fs::path folder = appdata.path() / "Sorla";
+  const std::string pid = std::to_string(GetCurrentProcessId());
+  Engine engine = seed_engine();
+  LearnedFile file;
+  bool dirty = true;
+
+  const SaveOutcome first = save_learned(file, dirty, &engine);
+  dirty = true;
+  const SaveOutcome second = save_learned(file, dirty, &engine);
+  ASSERT_EQ(first.result, SaveResult::Saved);
+  ASSERT_EQ(second.result, SaveResult::Saved);
+  EXPECT_EQ(first.partial->filename().string(), "learned." + pid + ".0.partial");
+  EXPECT_EQ(second.partial->filename().string(), "learned." + pid + ".1.partial");
+
+  // A write that fails (the temporary name is taken by a folder) keeps the
+  // picks dirty; the next save takes the next name and succeeds.
+  fs::create_directories(folder / ("learned." + pid + ".2.partial"));
+  dirty = true;
+  EXPECT_EQ(save_learned(file, dirty, &engine).result, SaveResult::Failed);
+  EXPECT_TRUE(dirty);
+  const SaveOutcome fourth = save_learned(file, dirty, &engine);
+  EXPECT_EQ(fourth.result, SaveResult::Saved);
+  EXPECT_EQ(fourth.partial->filename().string(), "learned." + pid + ".3.partial");
+}
+
+}  // namespace
+}  // namespace sorla::learned_file
