@@ -4,6 +4,7 @@
 #include <bit>
 #include <limits>
 #include <unordered_map>
+#include <utility>
 
 #include "sorla/float_order.h"
 #include "sorla/normalize.h"
@@ -51,10 +52,10 @@ struct Best {
 class Search {
  public:
   Search(const std::vector<MatcherNode>& nodes, const std::vector<char32_t>& typed,
-         const std::string& typed_letters, std::size_t levels, float threshold, bool completion)
+         std::string typed_letters, std::size_t levels, float threshold, bool completion)
       : nodes_(nodes),
         t_(typed),
-        letters_(typed_letters),
+        letters_(std::move(typed_letters)),
         cols_(typed.size() + 1),
         table_(levels * cols_, 0.0f),
         threshold_(threshold),
@@ -111,7 +112,7 @@ class Search {
 
   const std::vector<MatcherNode>& nodes_;
   const std::vector<char32_t>& t_;
-  const std::string& letters_;
+  const std::string letters_;
   std::size_t cols_;
   std::vector<float> table_;
   float threshold_;
