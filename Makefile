@@ -19,7 +19,7 @@ BUILD := env -u MAKEFLAGS -u MFLAGS -u MAKELEVEL cmake --build
 # Cross tests get a virtual display for the Windows windows they create.
 XVFB := $(if $(DISPLAY),,xvfb-run -a -s "-screen 0 1280x1024x24")
 
-.PHONY: all setup configure build build-native build-x64 build-x86 test try dist clean
+.PHONY: all setup configure build build-native build-x64 build-x86 test try dist clean screenshots
 
 all: build
 
@@ -67,6 +67,14 @@ test: build
 try: setup build/native/Makefile
 	$(BUILD) build/native -j$(JOBS) --target sorla
 	build/native/cli/sorla try
+
+# PNGs of the candidate row (light and dark) and the language-bar icons,
+# drawn by the x64 build under Wine, into build/screenshots.
+screenshots: setup build/x64/Makefile
+	$(BUILD) build/x64 -j$(JOBS) --target window_screenshots
+	mkdir -p build/screenshots
+	cd build/x64 && SORLA_WINEPREFIX=$$PWD/wineprefix $(CURDIR)/windows/tests/window/with_display.sh \
+	  $(CURDIR)/scripts/wine-run windows/window_screenshots.exe ../screenshots
 
 dist: build-x64 build-x86
 	scripts/dist

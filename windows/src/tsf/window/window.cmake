@@ -23,13 +23,17 @@ if(SORLA_TESTS)
   target_link_libraries(sorla_window_test_support PUBLIC sorla_window advapi32 PRIVATE sorla_warnings)
 
   file(GLOB window_test_sources CONFIGURE_DEPENDS ${window_tests_dir}/*.cpp)
-  sorla_add_gtest(window_tests SOURCES ${window_test_sources} LIBS sorla_window_test_support)
+  add_executable(window_tests ${window_test_sources})
+  target_link_libraries(window_tests
+    PRIVATE sorla_window_test_support GTest::gtest GTest::gtest_main sorla_warnings)
   # Real windows need a display: a virtual one when none is there. The tests
-  # change the Wine prefix's DPI, fonts and theme for their own processes.
-  set_property(TEST window_tests PROPERTY COMMAND
-    sh ${window_tests_dir}/with_display.sh ${PROJECT_SOURCE_DIR}/scripts/wine-run
-       $<TARGET_FILE:window_tests> --gtest_brief=1)
-  set_tests_properties(window_tests PROPERTIES RESOURCE_LOCK sorla_wine_registry)
+  # change the Wine prefix's DPI, fonts and theme for the processes they start.
+  add_test(NAME window_tests
+    COMMAND sh ${window_tests_dir}/with_display.sh ${PROJECT_SOURCE_DIR}/scripts/wine-run
+            $<TARGET_FILE:window_tests> --gtest_brief=1)
+  set_tests_properties(window_tests PROPERTIES TIMEOUT 900
+    ENVIRONMENT "SORLA_WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix"
+    RESOURCE_LOCK sorla_wine_registry)
 
   # `make screenshots`: PNGs of the candidate row and the icons.
   add_executable(window_screenshots ${window_tests_dir}/screenshots/screenshots.cpp)

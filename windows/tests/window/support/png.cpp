@@ -1,5 +1,6 @@
 #include "support/png.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <fstream>

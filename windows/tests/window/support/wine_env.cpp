@@ -24,12 +24,12 @@ std::optional<std::pair<DWORD, std::vector<BYTE>>> read_value(HKEY root, const s
 bool write_value(HKEY root, const std::wstring& subkey, const std::wstring& name, DWORD type,
                  const std::vector<BYTE>& data) {
   HKEY key = nullptr;
-  if (RegCreateKeyExW(root, subkey.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
-                      nullptr) != ERROR_SUCCESS) {
+  if (RegCreateKeyExW(root, subkey.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
+      ERROR_SUCCESS) {
     return false;
   }
-  const LONG rc = RegSetValueExW(key, name.c_str(), 0, type, data.data(),
-                                 static_cast<DWORD>(data.size()));
+  const LONG rc =
+      RegSetValueExW(key, name.c_str(), 0, type, data.data(), static_cast<DWORD>(data.size()));
   RegCloseKey(key);
   return rc == ERROR_SUCCESS;
 }

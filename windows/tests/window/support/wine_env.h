@@ -34,8 +34,7 @@ class ScopedRegValue {
   bool active_ = true;
 };
 
-ScopedRegValue scoped_dword(HKEY root, std::wstring subkey, std::wstring name,
-                            std::uint32_t value);
+ScopedRegValue scoped_dword(HKEY root, std::wstring subkey, std::wstring name, std::uint32_t value);
 ScopedRegValue scoped_string(HKEY root, std::wstring subkey, std::wstring name,
                              const std::wstring& value);
 // Removes the value until destroyed.

@@ -1,0 +1,108 @@
+// `make screenshots`: PNGs of the candidate row (light and dark theme) and of
+// the language-bar icons, for people to look at. Runs itself again in a
+// process that starts with Wine's stand-in fonts in place.
+// Usage: window_screenshots [OUTPUT_DIR]
+#include <windows.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "sorla/engine.h"
+#include "support/capture.h"
+#include "support/png.h"
+#include "support/wine_env.h"
+#include "tsf/langbar/icon.h"
+#include "tsf/window/candidate_window.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using sorla::testing::Image;
+
+constexpr wchar_t kChild[] = L"SORLA_SCREENSHOT_CHILD";
+const std::wstring kPersonalize =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize";
+const std::wstring kAccent = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Accent";
+
+std::vector<std::string> candidates_for(const std::string& typed) {
+  auto built = sorla::Engine::from_bytes(sorla::seed_words());
+  std::vector<std::string> words;
+  if (auto* engine = std::get_if<sorla::Engine>(&built)) {
+    for (const auto& s : engine->suggest(typed, std::nullopt)) words.push_back(s.text);
+  }
+  return words;
+}
+
+// The window on a plain backdrop a little larger than itself.
+bool shoot_row(const fs::path& file, bool dark, const std::vector<std::string>& words) {
+  auto theme = sorla::testing::scoped_dword(HKEY_CURRENT_USER, kPersonalize, L"AppsUseLightTheme",
+                                            dark ? 0 : 1);
+  auto accent = sorla::testing::scoped_missing(HKEY_CURRENT_USER, kAccent, L"AccentPalette");
+  sorla::window::CandidateWindow window;
+  if (!window.create(nullptr)) return false;
+  window.show(words, 0, {40, 40, 41, 60});
+  UpdateWindow(window.handle());
+  const std::optional<Image> image = sorla::testing::capture_window(window.handle());
+  if (!image) return false;
+  Image opaque = *image;
+  for (auto& p : opaque.pixels) p |= 0xFF000000u;
+  return sorla::testing::write_png(file, opaque);
+}
+
+// Khmer and English icons on a light and a dark taskbar, each enlarged
+// eight times so single pixels show.
+bool shoot_icons(const fs::path& file) {
+  constexpr int kSize = 16, kZoom = 8, kCell = kSize * kZoom;
+  Image sheet{2 * kCell, 2 * kCell, {}};
+  sheet.pixels.resize(static_cast<std::size_t>(sheet.width) * sheet.height);
+  for (int row = 0; row < 2; ++row) {
+    const bool light = row == 0;
+    const std::uint32_t taskbar = light ? 0xFFF3F3F3u : 0xFF202020u;
+    for (int col = 0; col < 2; ++col) {
+      HICON icon = nullptr;
+      if (sorla::langbar::draw_mode_icon(col == 1, light, kSize, &icon) != S_OK) return false;
+      const std::optional<Image> glyph = sorla::testing::icon_pixels(icon);
+      DestroyIcon(icon);
+      if (!glyph) return false;
+      for (int y = 0; y < kCell; ++y) {
+        for (int x = 0; x < kCell; ++x) {
+          // Premultiplied glyph over the taskbar colour.
+          const std::uint32_t p = glyph->at(x / kZoom, y / kZoom);
+          const std::uint32_t a = p >> 24;
+          std::uint32_t out = 0xFF000000u;
+          for (int shift = 0; shift < 24; shift += 8) {
+            const std::uint32_t c = (p >> shift) & 0xFF, under = (taskbar >> shift) & 0xFF;
+            out |= ((c + under * (255 - a) / 255) & 0xFF) << shift;
+          }
+          sheet.pixels[static_cast<std::size_t>(row * kCell + y) * sheet.width + col * kCell + x] =
+              out;
+        }
+      }
+    }
+  }
+  return sorla::testing::write_png(file, sheet);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const fs::path dir = argc > 1 ? fs::path(argv[1]) : fs::path("screenshots");
+  if (!sorla::testing::env(kChild)) {
+    const auto settings = sorla::testing::wine_display_settings(96);
+    std::wstring quoted = L"\"" + dir.wstring() + L"\"";
+    return sorla::testing::run_self(quoted, kChild, L"1");
+  }
+  std::error_code ec;
+  fs::create_directories(dir, ec);
+  const std::vector<std::string> words = candidates_for("sabay");
+  bool ok = !words.empty();
+  ok = ok && shoot_row(dir / "candidates-light.png", false, words);
+  ok = ok && shoot_row(dir / "candidates-dark.png", true, words);
+  ok = ok && shoot_icons(dir / "langbar-icons.png");
+  std::printf("%s: %s\n", ok ? "screenshots written" : "screenshots FAILED",
+              fs::absolute(dir).string().c_str());
+  return ok ? 0 : 1;
+}
