@@ -104,8 +104,14 @@ TEST(LangBarIcon, TaskbarThemeIsReadForEachIcon) {
   }
 }
 
-TEST(LangBarIcon, NullOutputIsRefused) {
+TEST(LangBarIcon, FailuresAreReportedAsFailures) {
   EXPECT_EQ(draw_mode_icon(true, false, 16, nullptr), E_INVALIDARG);
+  // A bitmap too large to make: an error even when the system leaves no
+  // last error behind, and no icon.
+  HICON icon = reinterpret_cast<HICON>(1);
+  SetLastError(0);
+  EXPECT_TRUE(FAILED(draw_mode_icon(true, false, 60000, &icon)));
+  EXPECT_EQ(icon, nullptr);
 }
 
 }  // namespace
