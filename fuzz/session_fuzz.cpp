@@ -17,13 +17,12 @@ struct Key {
 
 // Keys a US keyboard produces, plus the named ones the session tells apart.
 const Key kKeys[] = {
-    {'A', 'a'},   {'B', 'b'},   {'H', 'h'},   {'K', 'k'},    {'N', 'n'},   {'O', 'o'},
-    {'S', 's'},   {'T', 't'},   {'Y', 'y'},   {'A', 'A'},    {'1', '1'},   {'2', '2'},
-    {'3', '3'},   {'5', '5'},   {'9', '9'},   {'0', '0'},    {222, '\''},  {189, '-'},
-    {190, '.'},   {188, ','},   {32, ' '},    {13, '\r'},    {9, '\t'},    {8, 0x08},
-    {27, 0x1B},   {37, 0},      {38, 0},      {39, 0},       {40, 0},      {16, 0},
-    {17, 0},      {18, 0},      {20, 0},      {112, 0},      {46, 0},      {'E', 0xE9},
-    {0, 0x1780},  {'Z', 'z'},   {'M', 'm'},   {'P', 'p'},
+    {'A', 'a'},  {'B', 'b'},  {'H', 'h'},  {'K', 'k'}, {'N', 'n'}, {'O', 'o'}, {'S', 's'},
+    {'T', 't'},  {'Y', 'y'},  {'A', 'A'},  {'1', '1'}, {'2', '2'}, {'3', '3'}, {'5', '5'},
+    {'9', '9'},  {'0', '0'},  {222, '\''}, {189, '-'}, {190, '.'}, {188, ','}, {32, ' '},
+    {13, '\r'},  {9, '\t'},   {8, 0x08},   {27, 0x1B}, {37, 0},    {38, 0},    {39, 0},
+    {40, 0},     {16, 0},     {17, 0},     {18, 0},    {20, 0},    {112, 0},   {46, 0},
+    {'E', 0xE9}, {0, 0x1780}, {'Z', 'z'},  {'M', 'm'}, {'P', 'p'},
 };
 
 bool composition_ok(const std::string& typed) {
@@ -57,7 +56,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } else {
       const Key& k = kKeys[arg % (sizeof kKeys / sizeof kKeys[0])];
       const sorla::Modifiers mods{(op & 0x10) != 0, (op & 0x20) != 0, (op & 0x40) != 0};
-      const bool predicted = session.would_eat(k.code, k.ch ? std::optional<char32_t>(k.ch) : std::nullopt, mods);
+      const bool predicted =
+          session.would_eat(k.code, k.ch ? std::optional<char32_t>(k.ch) : std::nullopt, mods);
       out = session.handle_key(k.code, k.ch ? std::optional<char32_t>(k.ch) : std::nullopt, mods);
       (void)predicted;
     }

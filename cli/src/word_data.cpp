@@ -1,23 +1,12 @@
 #include "word_data.h"
 
-#include <algorithm>
-
 #include "files.h"
-#include "sorla/format.h"
-#include "sorla/seed_text.h"
-#include "sorla/text.h"
 
 namespace sorla::cli {
 
 ReadResult read_word_data(std::string_view bytes) {
-  constexpr std::string_view kMagic = "SRLA";
-  const std::size_t head = std::min(bytes.size(), kMagic.size());
-  const bool binary =
-      !is_valid_utf8(bytes) || (!bytes.empty() && bytes.substr(0, head) == kMagic.substr(0, head));
-  if (binary) {
-    return read_data_file({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()});
-  }
-  return parse_seed_text(bytes, "");
+  return sorla::read_word_data(std::span<const std::uint8_t>(
+      reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
 }
 
 std::variant<Engine, std::string> load_engine(const std::optional<std::string>& data_file) {

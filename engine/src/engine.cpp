@@ -15,6 +15,8 @@ namespace {
 
 constexpr std::size_t kSequenceLimit = 20;
 
+}  // namespace
+
 ReadResult read_word_data(std::span<const std::uint8_t> bytes) {
   const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
   if (!is_valid_utf8(text)) return read_data_file(bytes);
@@ -26,6 +28,8 @@ ReadResult read_word_data(std::span<const std::uint8_t> bytes) {
   }
   return parse_seed_text(text, "");
 }
+
+namespace {
 
 // Typed text may hold letters, apostrophes, hyphens and white space only.
 bool acceptable_typing(std::string_view typed) {
@@ -96,8 +100,7 @@ std::optional<std::uint64_t> Engine::word_at_end(std::string_view text) const {
   return std::nullopt;
 }
 
-std::optional<std::string> Engine::previous_text(
-    const std::optional<std::string>& previous) const {
+std::optional<std::string> Engine::previous_text(const std::optional<std::string>& previous) const {
   if (!previous) return std::nullopt;
   if (const auto idx = word_at_end(*previous)) return words_[*idx];
   return previous;
@@ -109,12 +112,11 @@ std::vector<Suggestion> Engine::suggest(std::string_view typed,
   const std::optional<std::uint64_t> previous_word =
       previous ? word_at_end(*previous) : std::nullopt;
   const std::vector<std::string> pieces = split_pieces(typed);
-  const std::vector<RankedSequence> ranked = rank_sequences(
-      words_.size(), matcher_, pairs_, pieces, previous_word, true, kSequenceLimit);
+  const std::vector<RankedSequence> ranked =
+      rank_sequences(words_.size(), matcher_, pairs_, pieces, previous_word, true, kSequenceLimit);
 
   const float top = ranked.empty() ? -std::numeric_limits<float>::infinity() : ranked[0].score;
-  const float all_literal =
-      static_cast<float>(pieces.size()) * (-literal_penalty(words_.size()));
+  const float all_literal = static_cast<float>(pieces.size()) * (-literal_penalty(words_.size()));
   std::vector<Suggestion> out;
   std::unordered_set<std::string> emitted;
   for (const RankedSequence& seq : ranked) {

@@ -130,7 +130,9 @@ void put(std::vector<std::uint8_t>& out, std::uint32_t v, std::size_t width) {
   for (std::size_t k = 0; k < width; ++k) out.push_back(static_cast<std::uint8_t>(v >> (8 * k)));
 }
 
-void put(std::vector<std::uint8_t>& out, std::string_view s) { out.insert(out.end(), s.begin(), s.end()); }
+void put(std::vector<std::uint8_t>& out, std::string_view s) {
+  out.insert(out.end(), s.begin(), s.end());
+}
 
 }  // namespace
 

@@ -11,11 +11,11 @@ namespace {
 
 // Khmer words of the built-in list, by word index.
 const std::string kKhnhom = "\xE1\x9E\x81\xE1\x9F\x92\xE1\x9E\x89\xE1\x9E\xBB\xE1\x9F\x86";  // 0
-const std::string kChong = "\xE1\x9E\x85\xE1\x9E\x84\xE1\x9F\x8B";                          // 7
-const std::string kTov = "\xE1\x9E\x91\xE1\x9F\x85";                                        // 2
-const std::string kNham = "\xE1\x9E\x89\xE1\x9F\x89\xE1\x9E\xB6\xE1\x9F\x86";               // 24
-const std::string kOt = "\xE1\x9E\xA2\xE1\x9E\x8F\xE1\x9F\x8B";                             // 6
-const std::string kTe = "\xE1\x9E\x91\xE1\x9F\x81";                                         // 4
+const std::string kChong = "\xE1\x9E\x85\xE1\x9E\x84\xE1\x9F\x8B";                           // 7
+const std::string kTov = "\xE1\x9E\x91\xE1\x9F\x85";                                         // 2
+const std::string kNham = "\xE1\x9E\x89\xE1\x9F\x89\xE1\x9E\xB6\xE1\x9F\x86";                // 24
+const std::string kOt = "\xE1\x9E\xA2\xE1\x9E\x8F\xE1\x9F\x8B";                              // 6
+const std::string kTe = "\xE1\x9E\x91\xE1\x9F\x81";                                          // 4
 const std::string kTverka =
     "\xE1\x9E\x92\xE1\x9F\x92\xE1\x9E\x9C\xE1\x9E\xBE\xE1\x9E\x80\xE1\x9E\xB6\xE1\x9E\x9A";  // 79
 
@@ -84,7 +84,8 @@ TEST(Engine, WorkedExamples) {
   EXPECT_EQ(tov_after[0].text, kTov);
   EXPECT_EQ(tov_after[0].score, tov[0].score + 2.5f);
 
-  EXPECT_EQ(e.suggest("sal", std::nullopt)[0].text, "\xE1\x9E\x9F\xE1\x9E\xB6\xE1\x9E\x9B\xE1\x9E\xB6");
+  EXPECT_EQ(e.suggest("sal", std::nullopt)[0].text,
+            "\xE1\x9E\x9F\xE1\x9E\xB6\xE1\x9E\x9B\xE1\x9E\xB6");
   const auto xyz = e.suggest("xyz", std::nullopt);
   ASSERT_EQ(xyz.size(), 1u);
   EXPECT_EQ(xyz[0].text, "\xE1\x9E\xA0\xE1\x9E\xBE\xE1\x9E\x99");
@@ -178,9 +179,10 @@ TEST(Engine, LearnUnlearnAndPreviousWordResolution) {
 
 TEST(Engine, ImportKeepsStoreOnFailure) {
   Engine e = seed_engine();
-  ASSERT_EQ(e.import_learned(
-                R"({"format":"sorla-learned","version":1,"picks":[{"typed":"ot","picked":"A","count":3}]})"),
-            std::nullopt);
+  ASSERT_EQ(
+      e.import_learned(
+          R"({"format":"sorla-learned","version":1,"picks":[{"typed":"ot","picked":"A","count":3}]})"),
+      std::nullopt);
   const std::string good = e.export_learned();
   EXPECT_EQ(e.import_learned("not json"), (ImportError{ImportError::Kind::Invalid, 0}));
   EXPECT_EQ(e.import_learned(R"({"format":"sorla-learned","version":2,"picks":[]})"),

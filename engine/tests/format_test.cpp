@@ -29,7 +29,8 @@ void append_u32(Bytes& b, std::uint32_t v) {
 
 Bytes one_word_file(std::string_view spelling) {
   Bytes b = header(1);
-  b.insert(b.end(), {3, 0, 'a', 'b', 'c', 0, 0, 0, 0, 1, static_cast<std::uint8_t>(spelling.size())});
+  b.insert(b.end(),
+           {3, 0, 'a', 'b', 'c', 0, 0, 0, 0, 1, static_cast<std::uint8_t>(spelling.size())});
   b.insert(b.end(), spelling.begin(), spelling.end());
   append_u32(b, 0);
   return b;
@@ -90,7 +91,8 @@ TEST(DataFile, WordAndSpellingRules) {
   EXPECT_EQ(error_of(one_word_file("abc")), "(read)");
   EXPECT_EQ(error_of(one_word_file("sa-ek")), "(read)");
   EXPECT_EQ(error_of(one_word_file("ab12")), "(read)");
-  EXPECT_EQ(error_of(one_word_file("\xC3\xB1")), "the data file has a spelling that isn't Latin letters");
+  EXPECT_EQ(error_of(one_word_file("\xC3\xB1")),
+            "the data file has a spelling that isn't Latin letters");
   EXPECT_EQ(error_of(one_word_file("\xC3")), "a string in the data file is not UTF-8");
   EXPECT_EQ(error_of(one_word_file("")), "the data file has a spelling that isn't Latin letters");
   Bytes empty_word = header(1);

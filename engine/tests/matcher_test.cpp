@@ -49,8 +49,15 @@ TEST(Matcher, CostTables) {
   EXPECT_EQ(skip_cost('k'), 1.2f);
   EXPECT_EQ(skip_cost(U'\u00F1'), 1.2f);
   EXPECT_EQ(exchange_cost('a', 'a'), 0.0f);
-  for (auto [a, b] : {std::pair{'a', 'e'}, {'e', 'i'}, {'e', 'y'}, {'i', 'y'}, {'b', 'p'},
-                      {'c', 's'}, {'d', 't'}, {'g', 'k'}, {'o', 'u'}}) {
+  for (auto [a, b] : {std::pair{'a', 'e'},
+                      {'e', 'i'},
+                      {'e', 'y'},
+                      {'i', 'y'},
+                      {'b', 'p'},
+                      {'c', 's'},
+                      {'d', 't'},
+                      {'g', 'k'},
+                      {'o', 'u'}}) {
     EXPECT_EQ(exchange_cost(a, b), 0.4f) << a << b;
     EXPECT_EQ(exchange_cost(b, a), 0.4f) << a << b;
   }
@@ -86,7 +93,8 @@ TEST(Matcher, WorkedExampleWithExactFloatBits) {
 }
 
 TEST(Matcher, NoLettersMeansNoMatches) {
-  for (const char* t : {"", "'", "-", "   ", "123", "\xE1\x9E\x81"}) EXPECT_TRUE(find(t).empty()) << t;
+  for (const char* t : {"", "'", "-", "   ", "123", "\xE1\x9E\x81"})
+    EXPECT_TRUE(find(t).empty()) << t;
 }
 
 TEST(Matcher, PunctuationIgnoredOnBothSides) {

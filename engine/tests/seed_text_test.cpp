@@ -54,7 +54,9 @@ TEST(SeedText, LineNumbersCountBlankAndCommentLines) {
   EXPECT_EQ(read_error("\tban bn\n"), "line 1 has no Khmer word");
   EXPECT_EQ(read_ok("\t \t \nw\tx\n").entries.size(), 1u);  // tabs and spaces only: blank
   EXPECT_EQ(read_error("\n# c\n   # indented\n    \nno tab here\n"), "line 5 has no tab");
-  EXPECT_EQ(read_error("\xEF\xBB\xBF" "a\tb\nbad\n"), "line 2 has no tab");
+  EXPECT_EQ(read_error("\xEF\xBB\xBF"
+                       "a\tb\nbad\n"),
+            "line 2 has no tab");
   EXPECT_EQ(read_error("a\tb\r\nbad\r\n"), "line 2 has no tab");
   EXPECT_EQ(read_error("a\tb\n\xE3\x80\x80\tx\n"), "line 2 has no Khmer word");  // U+3000 trims
 }

@@ -67,6 +67,10 @@ class Engine {
   LearnedStore learned_;
 };
 
+// The reader choice of Engine::from_bytes: binary word data for bytes that
+// are not UTF-8 or start like its magic, seed text with an empty name otherwise.
+ReadResult read_word_data(std::span<const std::uint8_t> bytes);
+
 // The built-in seed word list, compiled into every binary.
 std::span<const std::uint8_t> seed_words();
 
