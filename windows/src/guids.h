@@ -32,4 +32,13 @@ inline constexpr GUID kCatSystraySupport = {
 inline constexpr GUID kCategories[] = {kCatTipKeyboard, kCatDisplayAttributeProvider,
                                        kCatImmersiveSupport, kCatSystraySupport};
 
+// The composition's display attribute (a dotted underline).
+inline constexpr GUID kDisplayAttribute = {
+    0x194272BD, 0x2C3E, 0x4E53, {0x96, 0xFA, 0x39, 0xBD, 0xD4, 0xF1, 0xD5, 0x68}};
+// TSF's own: the attribute property and the input-mode language-bar item.
+inline constexpr GUID kPropAttribute = {
+    0x34B45670, 0x7526, 0x11D2, {0xA1, 0x47, 0x00, 0x10, 0x5A, 0x27, 0x99, 0xB5}};
+inline constexpr GUID kLangBarItemInputMode = {
+    0x2C77A81E, 0x41CC, 0x4178, {0xA3, 0xA7, 0x5F, 0x8A, 0x98, 0x75, 0x68, 0xE6}};
+
 }  // namespace sorla::ids

@@ -46,6 +46,15 @@
 #define TF_LBI_STATUS_BTN_TOGGLED 0x00010000
 #endif
 
+// Edit-session answers: a synchronous request refused while the
+// application holds a lock, and a request queued to run later.
+#ifndef TF_E_SYNCHRONOUS
+#define TF_E_SYNCHRONOUS MAKE_HRESULT(SEVERITY_ERROR, FACILITY_ITF, 0x0208)
+#endif
+#ifndef TF_S_ASYNC
+#define TF_S_ASYNC MAKE_HRESULT(SEVERITY_SUCCESS, FACILITY_ITF, 0x0300)
+#endif
+
 #ifndef TF_CLIENTID_NULL
 #define TF_CLIENTID_NULL 0
 #endif

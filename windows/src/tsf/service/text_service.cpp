@@ -1,66 +1,159 @@
 #include "tsf/service/text_service.h"
 
+#include <utility>
+
+#include "com/boundary.h"
+#include "report_link/open_report.h"
+#include "report_link/report_url.h"
+#include "tsf/edit/display_attribute.h"
+#include "tsf/edit/edit_steps.h"
+#include "tsf/edit/sessions.h"
+
 namespace sorla::tsf {
-namespace {
 
-// An inactive service lets every key through.
-HRESULT not_eaten(BOOL* eaten) {
-  if (eaten) *eaten = FALSE;
-  return S_OK;
+using com::ComPtr;
+
+TextService::TextService() = default;
+TextService::~TextService() = default;
+
+std::uint64_t TextService::now_ms() const { return clock_ ? clock_() : GetTickCount64(); }
+
+void TextService::set_clock(std::function<std::uint64_t()> now_ms) { clock_ = std::move(now_ms); }
+
+void TextService::set_url_opener(std::function<void(const std::string&)> open) {
+  open_url_ = std::move(open);
 }
 
-}  // namespace
+ComPtr<ITfComposition> TextService::composition() { return state_.borrow()->composition; }
 
-HRESULT TextService::Activate(ITfThreadMgr*, TfClientId) { return E_NOTIMPL; }
-
-HRESULT TextService::Deactivate() { return S_OK; }
-
-HRESULT TextService::ActivateEx(ITfThreadMgr* thread_mgr, TfClientId client_id, DWORD) {
-  return Activate(thread_mgr, client_id);
+void TextService::set_composition(ComPtr<ITfComposition> composition) {
+  auto state = state_.borrow();
+  std::swap(state->composition, composition);
+  state.release();
+  // The one replaced is released here, with the state free.
 }
 
-HRESULT TextService::OnSetFocus(BOOL) { return S_OK; }
+void TextService::set_caret(std::optional<window::Rect> caret) { state_.borrow()->caret = caret; }
 
-HRESULT TextService::OnTestKeyDown(ITfContext*, WPARAM, LPARAM, BOOL* eaten) {
-  return not_eaten(eaten);
+void TextService::set_own_edit() { state_.borrow()->own_edit = true; }
+
+TfClientId TextService::client_id() { return state_.borrow()->client_id; }
+
+std::optional<TfGuidAtom> TextService::display_atom() { return state_.borrow()->display_atom; }
+
+void TextService::refresh_ui() {
+  auto state = state_.borrow();
+  if (!state->typing) return;
+  const SessionView view = state->typing->session.view();
+  const ComPtr<langbar::LangBarButton> button = state->button;
+  const std::shared_ptr<window::CandidateWindow> window = state->window;
+  const std::optional<window::Rect> caret = state->caret;
+  state.release();
+
+  if (button) button->set_mode(view.english);
+  if (!window) return;
+  if (caret && !view.english && !view.candidates.empty()) {
+    window->show(view.candidates, view.selected, *caret);
+  } else {
+    window->hide();
+  }
 }
 
-HRESULT TextService::OnTestKeyUp(ITfContext*, WPARAM, LPARAM, BOOL* eaten) {
-  return not_eaten(eaten);
+void TextService::deliver(const SessionOutput& output) {
+  auto state = state_.borrow();
+  if (!output.commit.empty()) state->learned_dirty = true;
+  std::string typed = state->typing ? state->typing->session.typed() : std::string();
+  const ComPtr<ITfContext> context = state->key_context;
+  state.release();
+
+  if (context && (!output.commit.empty() || output.retract)) {
+    edit::request_update(*this, context.get(),
+                         {output.commit, std::move(typed), output.retract, {}},
+                         edit::RequestMode::sync_first);
+  }
+  refresh_ui();
 }
 
-HRESULT TextService::OnKeyDown(ITfContext*, WPARAM, LPARAM, BOOL* eaten) {
-  return not_eaten(eaten);
+void TextService::on_candidate_click(const window::Click& click) {
+  auto state = state_.borrow();
+  if (!state->typing) return;
+  Typing& typing = *state->typing;
+  if (click.target == window::Click::Target::candidate) {
+    const SessionOutput output = typing.session.choose(click.index);
+    state.release();
+    deliver(output);
+    return;
+  }
+  const auto url =
+      report::report_url(report::report_base(), typing.session.view(), report::kAppVersion,
+                         report::data_value(typing.engine.data_name()));
+  state.release();
+  if (!url) return;
+  if (open_url_) {
+    open_url_(*url);
+  } else {
+    report::open_url(*url);
+  }
 }
 
-HRESULT TextService::OnKeyUp(ITfContext*, WPARAM, LPARAM, BOOL* eaten) { return not_eaten(eaten); }
+void TextService::on_langbar_click() {
+  auto state = state_.borrow();
+  if (!state->typing) return;
+  const SessionOutput output = state->typing->session.apply(input::ToggleMode);
+  state.release();
+  deliver(output);
+}
 
-HRESULT TextService::OnPreservedKey(ITfContext*, REFGUID, BOOL* eaten) { return not_eaten(eaten); }
+HRESULT TextService::OnCompositionTerminated(TfEditCookie cookie, ITfComposition* composition) {
+  return com::guarded([&] {
+    auto state = state_.borrow();
+    // What the application kept of the composition stays in the document.
+    if (state->typing) state->typing->session.reset();
+    ComPtr<ITfComposition> current = std::move(state->composition);
+    state.release();
+    current.reset();
+    refresh_ui();
+
+    if (composition == nullptr) return S_OK;
+    ComPtr<ITfRange> range;
+    ComPtr<ITfContext> context;
+    if (SUCCEEDED(composition->GetRange(range.put())) && range &&
+        SUCCEEDED(range->GetContext(context.put())) && context) {
+      edit::unmark_range(context.get(), cookie, range.get());
+    }
+    return S_OK;
+  });
+}
+
+HRESULT TextService::EnumDisplayAttributeInfo(IEnumTfDisplayAttributeInfo** out) {
+  return edit::enum_display_attributes(out);
+}
+
+HRESULT TextService::GetDisplayAttributeInfo(REFGUID guid, ITfDisplayAttributeInfo** out) {
+  return edit::display_attribute_info(&guid, out);
+}
+
+HRESULT TextService::OnEndEdit(ITfContext*, TfEditCookie, ITfEditRecord* record) {
+  return com::guarded([&] {
+    auto state = state_.borrow();
+    const bool own = std::exchange(state->own_edit, false);
+    state.release();
+    // Wine passes no edit record at all; that is no selection move.
+    if (own || record == nullptr) return S_OK;
+    BOOL changed = FALSE;
+    if (FAILED(record->GetSelectionStatus(&changed)) || !changed) return S_OK;
+    auto again = state_.borrow();
+    if (again->typing) again->typing->session.selection_moved();
+    return S_OK;
+  });
+}
 
 HRESULT TextService::OnInitDocumentMgr(ITfDocumentMgr*) { return S_OK; }
 
 HRESULT TextService::OnUninitDocumentMgr(ITfDocumentMgr*) { return S_OK; }
 
-HRESULT TextService::OnSetFocus(ITfDocumentMgr*, ITfDocumentMgr*) { return S_OK; }
-
 HRESULT TextService::OnPushContext(ITfContext*) { return S_OK; }
 
 HRESULT TextService::OnPopContext(ITfContext*) { return S_OK; }
-
-HRESULT TextService::OnCompositionTerminated(TfEditCookie, ITfComposition*) { return S_OK; }
-
-HRESULT TextService::EnumDisplayAttributeInfo(IEnumTfDisplayAttributeInfo** out) {
-  if (out == nullptr) return E_INVALIDARG;
-  *out = nullptr;
-  return E_NOTIMPL;
-}
-
-HRESULT TextService::GetDisplayAttributeInfo(REFGUID, ITfDisplayAttributeInfo** out) {
-  if (out == nullptr) return E_INVALIDARG;
-  *out = nullptr;
-  return E_NOTIMPL;
-}
-
-HRESULT TextService::OnEndEdit(ITfContext*, TfEditCookie, ITfEditRecord*) { return S_OK; }
 
 }  // namespace sorla::tsf

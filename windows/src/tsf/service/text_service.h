@@ -1,8 +1,20 @@
-// The TSF text input processor. This is its COM shell: it can be created,
-// queried and released; activation and the handlers grow into it.
+// The TSF text input processor: turns key events into typing-session
+// inputs, decides which keys are eaten, and turns the session's answers into
+// document edits and UI updates. Everything runs on the host's UI thread;
+// the state lives in one single-owner cell that every method borrows briefly
+// and releases before calling out to TSF.
 #pragma once
 
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
 #include "com/object.h"
+#include "sorla/session.h"
+#include "tsf/service/state.h"
+#include "tsf/service/state_cell.h"
+#include "tsf/window/layout.h"
 #include "tsf_decls.h"
 
 namespace sorla::com {
@@ -16,13 +28,18 @@ struct Answers<ITfTextInputProcessorEx> {
 };
 }  // namespace sorla::com
 
+namespace sorla::edit {
+enum class RequestMode;
+}
+
 namespace sorla::tsf {
 
 class TextService final
     : public com::Object<ITfTextInputProcessorEx, ITfKeyEventSink, ITfThreadMgrEventSink,
                          ITfCompositionSink, ITfDisplayAttributeProvider, ITfTextEditSink> {
  public:
-  TextService() = default;
+  TextService();
+  ~TextService() override;
 
   // ITfTextInputProcessor / ITfTextInputProcessorEx
   HRESULT STDMETHODCALLTYPE Activate(ITfThreadMgr* thread_mgr, TfClientId client_id) override;
@@ -61,6 +78,41 @@ class TextService final
   // ITfTextEditSink
   HRESULT STDMETHODCALLTYPE OnEndEdit(ITfContext* context, TfEditCookie cookie,
                                       ITfEditRecord* record) override;
+
+  // What the edit sessions read and write; each a short borrow.
+  com::ComPtr<ITfComposition> composition();
+  void set_composition(com::ComPtr<ITfComposition> composition);
+  void set_caret(std::optional<window::Rect> caret);
+  void set_own_edit();
+  TfClientId client_id();
+  std::optional<TfGuidAtom> display_atom();
+
+  // Brings the language-bar button and the candidate window up to date.
+  void refresh_ui();
+  // Applies an output that did not come from OnKeyDown through the context
+  // of the latest key event.
+  void deliver(const SessionOutput& output);
+
+  // For tests: the millisecond clock of the Shift-tap rule and what opens
+  // the report page.
+  void set_clock(std::function<std::uint64_t()> now_ms);
+  void set_url_opener(std::function<void(const std::string&)> open);
+
+ private:
+  using Borrow = StateCell<ServiceState>::Borrow;
+
+  std::uint64_t now_ms() const;
+  void on_candidate_click(const window::Click& click);
+  void on_langbar_click();
+  void watch(ITfContext* context);
+  // Takes the composition out and ends it with the reset() commit text.
+  void finish_composition(edit::RequestMode mode);
+  void save_learned_if_dirty();
+  bool is_tap(Borrow& state, std::uint32_t vk, bool take);
+
+  StateCell<ServiceState> state_;
+  std::function<std::uint64_t()> clock_;
+  std::function<void(const std::string&)> open_url_;
 };
 
 }  // namespace sorla::tsf

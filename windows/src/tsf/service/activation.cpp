@@ -1,0 +1,221 @@
+// Activation, deactivation, focus changes and the watched context.
+#include <utility>
+#include <variant>
+
+#include "com/boundary.h"
+#include "guids.h"
+#include "settings/settings.h"
+#include "tsf/edit/sessions.h"
+#include "tsf/service/text_service.h"
+
+namespace sorla::tsf {
+
+using com::ComPtr;
+
+namespace {
+
+std::optional<TfGuidAtom> register_display_attribute() {
+  ComPtr<ITfCategoryMgr> categories;
+  if (FAILED(CoCreateInstance(ids::kCategoryMgr, nullptr, CLSCTX_INPROC_SERVER,
+                              __uuidof(ITfCategoryMgr), categories.put_void())) ||
+      !categories) {
+    return std::nullopt;
+  }
+  TfGuidAtom atom = TF_INVALID_GUIDATOM;
+  if (FAILED(categories->RegisterGUID(ids::kDisplayAttribute, &atom))) return std::nullopt;
+  return atom;
+}
+
+ComPtr<ITfContext> top_context(ITfDocumentMgr* document) {
+  ComPtr<ITfContext> top;
+  if (document) document->GetTop(top.put());
+  return top;
+}
+
+// Destroys the window and takes the button off the language bar, dropping
+// the references to the service that both hold.
+void take_down_ui(std::shared_ptr<window::CandidateWindow> window,
+                  ComPtr<langbar::LangBarButton> button, const ComPtr<ITfThreadMgr>& thread_mgr) {
+  if (window) window->destroy();
+  if (!button) return;
+  button->detach();
+  if (!thread_mgr) return;
+  if (const auto items = thread_mgr.query<ITfLangBarItemMgr>()) items->RemoveItem(button.get());
+}
+
+}  // namespace
+
+HRESULT TextService::ActivateEx(ITfThreadMgr* thread_mgr, TfClientId client_id, DWORD) {
+  return Activate(thread_mgr, client_id);
+}
+
+HRESULT TextService::Activate(ITfThreadMgr* thread_mgr_in, TfClientId client_id) {
+  return com::guarded([&] {
+    if (thread_mgr_in == nullptr) return E_POINTER;
+    const auto thread_mgr = ComPtr<ITfThreadMgr>::retain(thread_mgr_in);
+    auto built = Engine::from_bytes(seed_words());
+    if (!std::holds_alternative<Engine>(built)) return E_FAIL;
+    auto typing = std::make_unique<Typing>(std::move(std::get<Engine>(built)));
+    learned_file::LearnedFile learned;
+    learned_file::load_learned(learned, typing->engine);
+    const bool shift_switches_english = settings::read_shift_switches_english();
+
+    // An activation over an active one: its unsaved picks go out first.
+    save_learned_if_dirty();
+    {
+      std::unique_ptr<Typing> old_typing;
+      ComPtr<ITfThreadMgr> old_thread_mgr;
+      auto state = state_.borrow();
+      old_thread_mgr = std::exchange(state->thread_mgr, thread_mgr);
+      old_typing = std::exchange(state->typing, std::move(typing));
+      state->client_id = client_id;
+      state->learned_file = std::move(learned);
+      state->learned_dirty = false;
+      state->shift_switches_english = shift_switches_english;
+    }
+
+    HRESULT hr = E_NOINTERFACE;
+    if (const auto keystrokes = thread_mgr.query<ITfKeystrokeMgr>()) {
+      hr = keystrokes->AdviseKeyEventSink(client_id, this, TRUE);
+    }
+    if (SUCCEEDED(hr)) {
+      hr = E_NOINTERFACE;
+      if (const auto source = thread_mgr.query<ITfSource>()) {
+        DWORD cookie = kNoCookie;
+        hr = source->AdviseSink(__uuidof(ITfThreadMgrEventSink),
+                                static_cast<ITfThreadMgrEventSink*>(this), &cookie);
+        if (SUCCEEDED(hr)) state_.borrow()->thread_mgr_cookie = cookie;
+      }
+    }
+    if (FAILED(hr)) {
+      Deactivate();
+      return hr;
+    }
+
+    state_.borrow()->display_atom = register_display_attribute();
+
+    ComPtr<ITfDocumentMgr> focus;
+    if (FAILED(thread_mgr->GetFocus(focus.put()))) focus.reset();
+    watch(top_context(focus.get()).get());
+
+    {
+      // An earlier window and button go before the new ones come: the
+      // window's click handler and paint data are per thread.
+      auto state = state_.borrow();
+      auto old_window = std::move(state->window);
+      auto old_button = std::move(state->button);
+      state.release();
+      take_down_ui(std::move(old_window), std::move(old_button), thread_mgr);
+    }
+
+    const auto self = ComPtr<TextService>::retain(this);
+    auto window = std::make_shared<window::CandidateWindow>();
+    if (!window->create([self](const window::Click& click) { self->on_candidate_click(click); })) {
+      window.reset();
+    }
+    auto button = com::make_object<langbar::LangBarButton>([self] { self->on_langbar_click(); });
+    if (const auto items = thread_mgr.query<ITfLangBarItemMgr>()) items->AddItem(button.get());
+
+    {
+      auto state = state_.borrow();
+      state->window = std::move(window);
+      state->button = std::move(button);
+    }
+    refresh_ui();
+    return S_OK;
+  });
+}
+
+HRESULT TextService::Deactivate() {
+  return com::guarded([&] {
+    finish_composition(edit::RequestMode::sync_first);
+    watch(nullptr);
+    save_learned_if_dirty();
+
+    auto ui = state_.borrow();
+    auto window = std::move(ui->window);
+    auto button = std::move(ui->button);
+    const ComPtr<ITfThreadMgr> langbar_owner = ui->thread_mgr;
+    ui.release();
+    take_down_ui(std::move(window), std::move(button), langbar_owner);
+
+    // Dropped at the end, with the state free.
+    std::unique_ptr<Typing> typing;
+    ComPtr<ITfComposition> composition;
+    ComPtr<ITfContext> key_context;
+    ComPtr<ITfThreadMgr> thread_mgr;
+    auto state = state_.borrow();
+    typing = std::move(state->typing);
+    composition = std::move(state->composition);
+    key_context = std::move(state->key_context);
+    state->caret.reset();
+    thread_mgr = std::move(state->thread_mgr);
+    const DWORD cookie = std::exchange(state->thread_mgr_cookie, kNoCookie);
+    const TfClientId client_id = state->client_id;
+    state.release();
+
+    if (thread_mgr) {
+      if (const auto keystrokes = thread_mgr.query<ITfKeystrokeMgr>()) {
+        keystrokes->UnadviseKeyEventSink(client_id);
+      }
+      if (cookie != kNoCookie) {
+        if (const auto source = thread_mgr.query<ITfSource>()) source->UnadviseSink(cookie);
+      }
+    }
+    return S_OK;
+  });
+}
+
+HRESULT TextService::OnSetFocus(ITfDocumentMgr* focus, ITfDocumentMgr*) {
+  return com::guarded([&] {
+    finish_composition(edit::RequestMode::async_allowed);
+    watch(top_context(focus).get());
+    save_learned_if_dirty();
+    return S_OK;
+  });
+}
+
+void TextService::finish_composition(edit::RequestMode mode) {
+  auto state = state_.borrow();
+  SessionOutput output;
+  if (state->typing) output = state->typing->session.reset();
+  ComPtr<ITfComposition> composition = std::move(state->composition);
+  state.release();
+  if (!composition) return;
+
+  ComPtr<ITfRange> range;
+  ComPtr<ITfContext> context;
+  if (SUCCEEDED(composition->GetRange(range.put())) && range &&
+      SUCCEEDED(range->GetContext(context.put())) && context) {
+    edit::request_update(*this, context.get(), {output.commit, {}, std::nullopt, composition},
+                         mode);
+  }
+  refresh_ui();
+}
+
+void TextService::watch(ITfContext* context) {
+  auto state = state_.borrow();
+  const ComPtr<ITfSource> old = std::move(state->watched);
+  const DWORD old_cookie = std::exchange(state->watch_cookie, kNoCookie);
+  state.release();
+  if (old) old->UnadviseSink(old_cookie);
+  if (context == nullptr) return;
+
+  const auto source = ComPtr<ITfContext>::retain(context).query<ITfSource>();
+  DWORD cookie = kNoCookie;
+  if (!source || FAILED(source->AdviseSink(__uuidof(ITfTextEditSink),
+                                           static_cast<ITfTextEditSink*>(this), &cookie))) {
+    return;
+  }
+  auto again = state_.borrow();
+  again->watched = source;
+  again->watch_cookie = cookie;
+}
+
+void TextService::save_learned_if_dirty() {
+  auto state = state_.borrow();
+  learned_file::save_learned(state->learned_file, state->learned_dirty,
+                             state->typing ? &state->typing->engine : nullptr);
+}
+
+}  // namespace sorla::tsf

@@ -1,0 +1,55 @@
+// Everything a TextService knows, kept in its single-owner cell.
+#pragma once
+
+#include <memory>
+#include <optional>
+
+#include "com/com_ptr.h"
+#include "learned_file/learned_file.h"
+#include "sorla/engine.h"
+#include "sorla/session.h"
+#include "tsf/langbar/langbar_button.h"
+#include "tsf/service/keys.h"
+#include "tsf/window/candidate_window.h"
+#include "tsf_decls.h"
+
+namespace sorla::tsf {
+
+// The typing session and the engine it calls, made and dropped together.
+struct Typing {
+  explicit Typing(Engine built) : engine(std::move(built)), session(engine) {}
+  Typing(const Typing&) = delete;
+  Typing& operator=(const Typing&) = delete;
+
+  Engine engine;
+  Session session;
+};
+
+inline constexpr DWORD kNoCookie = 0xFFFFFFFF;
+
+struct ServiceState {
+  std::unique_ptr<Typing> typing;  // absent while inactive
+  learned_file::LearnedFile learned_file;
+  bool learned_dirty = false;
+
+  ShiftTap shift_tap;
+  bool shift_switches_english = true;
+  std::optional<TfGuidAtom> display_atom;
+
+  // Shared so that a handler can show or destroy it after releasing the state.
+  std::shared_ptr<window::CandidateWindow> window;
+  com::ComPtr<langbar::LangBarButton> button;
+
+  com::ComPtr<ITfThreadMgr> thread_mgr;
+  TfClientId client_id = 0;
+  DWORD thread_mgr_cookie = kNoCookie;
+
+  com::ComPtr<ITfComposition> composition;
+  com::ComPtr<ITfSource> watched;  // the focused context, for OnEndEdit
+  DWORD watch_cookie = kNoCookie;
+  com::ComPtr<ITfContext> key_context;  // of the latest key event
+  std::optional<window::Rect> caret;    // of the composition, in screen pixels
+  bool own_edit = false;
+};
+
+}  // namespace sorla::tsf
