@@ -1,0 +1,15 @@
+# The TSF test host: the text service driven through fake TSF objects, and
+# the unit tests of the service's parts. Included from windows/CMakeLists.txt.
+set(host_dir ${CMAKE_CURRENT_LIST_DIR})
+file(GLOB host_test_sources CONFIGURE_DEPENDS ${host_dir}/*.cpp)
+add_executable(tsf_host_tests ${host_test_sources})
+target_include_directories(tsf_host_tests PRIVATE ${PROJECT_SOURCE_DIR}/windows/tests)
+target_link_libraries(tsf_host_tests
+  PRIVATE sorla_windows sorla_window GTest::gtest GTest::gtest_main sorla_warnings)
+# The candidate window is real: it needs a display.
+add_test(NAME tsf_host_tests
+  COMMAND sh ${PROJECT_SOURCE_DIR}/windows/tests/window/with_display.sh
+          ${PROJECT_SOURCE_DIR}/scripts/wine-run $<TARGET_FILE:tsf_host_tests> --gtest_brief=1)
+set_tests_properties(tsf_host_tests PROPERTIES TIMEOUT 900
+  ENVIRONMENT "SORLA_WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix"
+  RESOURCE_LOCK sorla_wine_registry)

@@ -1,0 +1,173 @@
+// Typing, choosing and committing through the text service, as an
+// application with full TSF support sees it.
+#include <gtest/gtest.h>
+
+#include "host/host.h"
+
+namespace sorla::host {
+namespace {
+
+const std::string kSabay = "\u179F\u1794\u17D2\u1794\u17B6\u1799";  // សប្បាយ
+const std::string kBay = "\u1794\u17B6\u1799";                      // បាយ
+const std::string kKhan = "\u17D4";                                 // ។
+
+class Typing : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_EQ(host.activate(), S_OK); }
+  Host host;
+};
+
+TEST_F(Typing, LettersStartAMarkedCompositionAndShowCandidates) {
+  EXPECT_TRUE(host.tap('S'));
+  EXPECT_EQ(host.composition(), "s");
+  EXPECT_TRUE(host.composition_marked());
+  host.type("abay");
+  EXPECT_EQ(host.text(), "sabay");
+  EXPECT_EQ(host.composition(), "sabay");
+  EXPECT_TRUE(host.composition_marked());
+  EXPECT_EQ(host.doc().selection().start, 5);
+  EXPECT_TRUE(host.candidates_visible());
+}
+
+TEST_F(Typing, SpaceCommitsTheFirstCandidate) {
+  host.type("sabay");
+  EXPECT_TRUE(host.tap(VK_SPACE));
+  EXPECT_EQ(host.text(), kSabay);
+  EXPECT_EQ(host.composition(), std::nullopt);
+  EXPECT_EQ(host.doc().selection().start, static_cast<LONG>(host.doc().text().size()));
+  EXPECT_FALSE(host.candidates_visible());
+  EXPECT_EQ(host.doc().document().attribute_at(0), 0u);
+}
+
+TEST_F(Typing, DigitsAndArrowsChooseAmongCandidates) {
+  host.type("sabay");
+  EXPECT_TRUE(host.tap('2'));
+  EXPECT_EQ(host.text(), kBay);
+
+  host.type("sabay");
+  EXPECT_TRUE(host.tap(VK_RIGHT));
+  EXPECT_TRUE(host.tap(VK_RETURN));
+  EXPECT_EQ(host.text(), kBay + kBay);
+
+  host.type("sabay");
+  EXPECT_TRUE(host.tap('0'));  // eaten, nothing happens
+  EXPECT_TRUE(host.tap('9'));  // no ninth candidate
+  EXPECT_EQ(host.composition(), "sabay");
+  EXPECT_TRUE(host.tap(VK_LEFT));
+  EXPECT_TRUE(host.tap(VK_TAB));
+  EXPECT_EQ(host.text(), kBay + kBay + "\u179F\u17B6\u179B\u17B6");  // the last of three
+}
+
+TEST_F(Typing, TheNextWordComposesRightAfterTheCommit) {
+  host.type("sabay bay");
+  EXPECT_EQ(host.text(), kSabay + "bay");
+  EXPECT_EQ(host.composition(), "bay");
+  const auto span = host.doc().composition_span();
+  ASSERT_TRUE(span);
+  EXPECT_EQ(span->start, 6);
+  EXPECT_TRUE(host.composition_marked());
+}
+
+TEST_F(Typing, FullStopCommitsWithKhanAndAloneTypesKhan) {
+  host.type("sabay.");
+  EXPECT_EQ(host.text(), kSabay + kKhan);
+  EXPECT_EQ(host.composition(), std::nullopt);
+  host.type(".");
+  EXPECT_EQ(host.text(), kSabay + kKhan + kKhan);
+}
+
+TEST_F(Typing, EscapeCommitsTheLettersAsTyped) {
+  host.type("sabay");
+  EXPECT_TRUE(host.tap(VK_ESCAPE));
+  EXPECT_EQ(host.text(), "sabay");
+  EXPECT_EQ(host.composition(), std::nullopt);
+  EXPECT_EQ(host.doc().document().attribute_at(0), 0u);
+}
+
+TEST_F(Typing, KeysWithNothingTypedReachTheApplicationOrAreTypedAsIs) {
+  EXPECT_FALSE(host.tap(VK_RETURN));
+  EXPECT_FALSE(host.tap(VK_LEFT));
+  EXPECT_FALSE(host.tap(VK_BACK));  // nothing to take back
+  EXPECT_TRUE(host.tap('1'));       // the service types the digit itself
+  EXPECT_EQ(host.text(), "1");
+  EXPECT_TRUE(host.tap(VK_SPACE));
+  EXPECT_EQ(host.text(), "1 ");
+}
+
+TEST_F(Typing, CommitWithoutCompositionReplacesTheSelection) {
+  host.doc().app_replace_quietly(0, 0, L"hello");
+  host.doc().app_select(0, 5);
+  host.type(".");
+  EXPECT_EQ(host.text(), kKhan);
+  EXPECT_EQ(host.doc().selection().start, 1);
+  EXPECT_EQ(host.doc().selection().end, 1);
+}
+
+TEST_F(Typing, BackspaceShortensTheCompositionThenTakesBackCommits) {
+  host.type("sabay");
+  EXPECT_TRUE(host.tap(VK_BACK));
+  EXPECT_EQ(host.composition(), "saba");
+  host.type("y ");
+  host.type("sabay.");
+  EXPECT_EQ(host.text(), kSabay + kSabay + kKhan);
+  EXPECT_TRUE(host.tap(VK_BACK));  // the word and its khan together
+  EXPECT_EQ(host.text(), kSabay);
+  EXPECT_TRUE(host.tap(VK_BACK));
+  EXPECT_EQ(host.text(), "");
+  EXPECT_FALSE(host.tap(VK_BACK));
+}
+
+TEST_F(Typing, ATakeBackChecksTheTextBeforeTheCaret) {
+  host.type("sabay ");
+  // The application changed the word without reporting it (as Wine's TSF
+  // reports no edit record): the service still holds the commit.
+  host.doc().app_replace_quietly(0, 1, L"x");
+  EXPECT_TRUE(host.tap(VK_BACK));
+  EXPECT_EQ(host.text(), std::string("x").append(kSabay, 3));
+}
+
+TEST_F(Typing, CtrlShortcutEndsTheWordAndReachesTheApplication) {
+  host.type("sabay");
+  host.hold(VK_CONTROL);
+  EXPECT_FALSE(host.tap('S'));
+  host.let_go(VK_CONTROL);
+  EXPECT_EQ(host.text(), "sabay");
+  EXPECT_EQ(host.composition(), std::nullopt);
+  EXPECT_FALSE(host.candidates_visible());
+}
+
+TEST_F(Typing, ModifierKeysAloneNeverEndTheWord) {
+  host.type("sab");
+  for (const std::uint32_t vk : {VK_CONTROL, VK_MENU, VK_CAPITAL, VK_LWIN, VK_NUMLOCK}) {
+    EXPECT_FALSE(host.down(vk)) << vk;
+    host.up(vk);
+  }
+  EXPECT_EQ(host.composition(), "sab");
+  // Any other key ends the word and goes on to the application.
+  EXPECT_FALSE(host.tap(VK_F5));
+  EXPECT_EQ(host.text(), "sab");
+  EXPECT_EQ(host.composition(), std::nullopt);
+}
+
+TEST_F(Typing, CapsLockAndShiftDecideTheCase) {
+  host.caps_lock(true);
+  host.tap('S');
+  host.hold(VK_SHIFT);
+  host.tap('A');
+  host.let_go(VK_SHIFT);
+  host.caps_lock(false);
+  EXPECT_EQ(host.composition(), "Sa");
+}
+
+TEST_F(Typing, KeyEventsWithoutAContextChangeOnlyTheSession) {
+  host.thread_mgr().set_null_key_context(true);
+  host.type("sab");
+  EXPECT_EQ(host.text(), "");
+  EXPECT_FALSE(host.candidates_visible());  // no caret rectangle
+  host.thread_mgr().set_null_key_context(false);
+  host.type("ay");
+  EXPECT_EQ(host.composition(), "sabay");
+}
+
+}  // namespace
+}  // namespace sorla::host
