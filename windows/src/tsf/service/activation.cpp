@@ -60,8 +60,9 @@ HRESULT TextService::Activate(ITfThreadMgr* thread_mgr_in, TfClientId client_id)
     learned_file::load_learned(learned, typing->engine);
     const bool shift_switches_english = settings::read_shift_switches_english();
 
-    // An activation over an active one: its unsaved picks go out first.
-    save_learned_if_dirty();
+    // An activation over an active one ends that one first: TSF takes each
+    // sink once, and the old window and button hold the service.
+    if (state_.borrow()->thread_mgr) Deactivate();
     {
       std::unique_ptr<Typing> old_typing;
       ComPtr<ITfThreadMgr> old_thread_mgr;
@@ -97,16 +98,6 @@ HRESULT TextService::Activate(ITfThreadMgr* thread_mgr_in, TfClientId client_id)
     ComPtr<ITfDocumentMgr> focus;
     if (FAILED(thread_mgr->GetFocus(focus.put()))) focus.reset();
     watch(top_context(focus.get()).get());
-
-    {
-      // An earlier window and button go before the new ones come: the
-      // window's click handler and paint data are per thread.
-      auto state = state_.borrow();
-      auto old_window = std::move(state->window);
-      auto old_button = std::move(state->button);
-      state.release();
-      take_down_ui(std::move(old_window), std::move(old_button), thread_mgr);
-    }
 
     const auto self = ComPtr<TextService>::retain(this);
     auto window = std::make_shared<window::CandidateWindow>();

@@ -36,7 +36,7 @@ HRESULT TextService::OnSetFocus(BOOL foreground) {
   });
 }
 
-HRESULT TextService::OnTestKeyDown(ITfContext*, WPARAM wparam, LPARAM, BOOL* eaten) {
+HRESULT TextService::OnTestKeyDown(ITfContext*, WPARAM wparam, LPARAM info, BOOL* eaten) {
   answer(eaten, false);
   return com::guarded([&] {
     const std::uint32_t vk = virtual_key(wparam);
@@ -44,13 +44,13 @@ HRESULT TextService::OnTestKeyDown(ITfContext*, WPARAM wparam, LPARAM, BOOL* eat
     const std::optional<char32_t> ch = key_character(vk, keys);
     auto state = state_.borrow();
     if (!state->typing) return S_OK;
-    state->shift_tap.key_down(vk, keys.mods, now_ms());
+    state->shift_tap.key_down(vk, keys.mods, is_repeat(info), now_ms());
     answer(eaten, state->typing->session.would_eat(vk, ch, keys.mods));
     return S_OK;
   });
 }
 
-HRESULT TextService::OnKeyDown(ITfContext* context, WPARAM wparam, LPARAM, BOOL* eaten) {
+HRESULT TextService::OnKeyDown(ITfContext* context, WPARAM wparam, LPARAM info, BOOL* eaten) {
   answer(eaten, false);
   return com::guarded([&] {
     const std::uint32_t vk = virtual_key(wparam);
@@ -60,7 +60,7 @@ HRESULT TextService::OnKeyDown(ITfContext* context, WPARAM wparam, LPARAM, BOOL*
     auto state = state_.borrow();
     previous = std::exchange(state->key_context, ComPtr<ITfContext>::retain(context));
     if (!state->typing) return S_OK;
-    state->shift_tap.key_down(vk, keys.mods, now_ms());
+    state->shift_tap.key_down(vk, keys.mods, is_repeat(info), now_ms());
     Session& session = state->typing->session;
     if (!session.would_eat(vk, ch, keys.mods)) return S_OK;
 

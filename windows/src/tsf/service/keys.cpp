@@ -56,10 +56,14 @@ std::optional<char32_t> key_character(std::uint32_t vk, const KeyState& state) {
 
 bool is_shift_key(std::uint32_t vk) { return vk == VK_SHIFT || vk == VK_LSHIFT || vk == VK_RSHIFT; }
 
-void ShiftTap::key_down(std::uint32_t vk, const Modifiers& mods, std::uint64_t now_ms) {
+bool is_repeat(std::int64_t info) { return (info & (1 << 30)) != 0; }
+
+void ShiftTap::key_down(std::uint32_t vk, const Modifiers& mods, bool repeat,
+                        std::uint64_t now_ms) {
   const bool starts = is_shift_key(vk) && !mods.ctrl && !mods.alt;
-  if (starts && !armed_) down_at_ = now_ms;
+  if (starts && repeat) return;
   armed_ = starts;
+  down_at_ = now_ms;
 }
 
 bool ShiftTap::would_tap(std::uint32_t vk, std::uint64_t now_ms) const {

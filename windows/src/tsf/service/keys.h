@@ -26,6 +26,10 @@ std::optional<char32_t> key_to_char(std::uint32_t vk, bool shift, bool caps_lock
 // Alt is down, else none.
 std::optional<char32_t> key_character(std::uint32_t vk, const KeyState& state);
 
+// Whether a key-down event is an auto-repeat (bit 30 of its lParam: the
+// key was already down).
+bool is_repeat(std::int64_t info);
+
 // Shift, left Shift or right Shift.
 bool is_shift_key(std::uint32_t vk);
 
@@ -37,8 +41,9 @@ class ShiftTap {
  public:
   static constexpr std::uint64_t kShiftTapMs = 500;
 
-  // Every key going down. Auto-repeated Shift downs keep the first time.
-  void key_down(std::uint32_t vk, const Modifiers& mods, std::uint64_t now_ms);
+  // Every key going down. `repeat`: the key was down already (auto-repeat),
+  // which changes nothing, so a held Shift keeps the time it went down.
+  void key_down(std::uint32_t vk, const Modifiers& mods, bool repeat, std::uint64_t now_ms);
   // Whether a Shift release now would be a tap; changes nothing.
   bool would_tap(std::uint32_t vk, std::uint64_t now_ms) const;
   // A Shift release: true (and the tap used up) when it is a tap.
