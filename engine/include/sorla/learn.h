@@ -41,6 +41,11 @@ class LearnedStore {
   static constexpr std::size_t kCap = 20000;
   static constexpr std::size_t kTarget = 18000;
 
+  // Picks counted (positive) and taken back (negative) per key since this
+  // store was imported or merged; no entry is 0. A save applies them to the
+  // file as it is then, which other processes may have changed meanwhile.
+  using Unsaved = std::map<PickKey, std::int64_t>;
+
   void record(std::string_view typed, std::string_view picked,
               const std::optional<std::string>& previous);
   void unrecord(std::string_view typed, std::string_view picked,
@@ -52,14 +57,24 @@ class LearnedStore {
   std::string export_json() const;
   static std::variant<LearnedStore, ImportError> import_json(std::string_view bytes);
 
+  // `saved` with this store's unsaved picks applied: counts added and taken
+  // back (never below 0, an entry reaching 0 goes, saturating at 2^32-1), then
+  // cut to the cap as after an import. The result has nothing unsaved.
+  LearnedStore merged_onto(LearnedStore saved) const;
+
   const std::map<PickKey, std::uint32_t>& entries() const { return entries_; }
+  const Unsaved& unsaved() const { return unsaved_; }
   std::size_t size() const { return entries_.size(); }
-  bool operator==(const LearnedStore&) const = default;
+  // Stores are equal when they hold the same picks, whatever is unsaved.
+  bool operator==(const LearnedStore& other) const { return entries_ == other.entries_; }
 
  private:
   void evict(const PickKey* protected_key);
+  void note_unsaved(const PickKey& key, std::int64_t change);
 
   std::map<PickKey, std::uint32_t> entries_;
+  // Kept apart from `entries_`, so eviction never loses a pick to be saved.
+  Unsaved unsaved_;
 };
 
 }  // namespace sorla
