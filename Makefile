@@ -19,7 +19,8 @@ BUILD := env -u MAKEFLAGS -u MFLAGS -u MAKELEVEL cmake --build
 # Cross tests get a virtual display for the Windows windows they create.
 XVFB := $(if $(DISPLAY),,xvfb-run -a -s "-screen 0 1280x1024x24")
 
-.PHONY: all setup configure build build-native build-x64 build-x86 test try dist clean screenshots
+.PHONY: all setup configure build build-native build-x64 build-x86 build-asan build-fuzz test \
+	test-asan fuzz fuzz-smoke try dist clean screenshots
 
 all: build
 
@@ -46,13 +47,59 @@ build-x86: setup build/x86/Makefile
 
 build: build-native build-x64 build-x86
 
+# The native suite once more under AddressSanitizer and UndefinedBehaviorSanitizer.
+# Warnings are already errors in build/native; here the instrumentation makes
+# GCC 12 warn falsely inside the standard library (std::regex), so not here.
+SANITIZE := -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer
+build/asan/Makefile:
+	cmake -S . -B build/asan $(CMAKE_ARGS) -DSORLA_WERROR=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSORLA_BENCH=OFF \
+	  -DCMAKE_CXX_FLAGS="$(SANITIZE)" -DCMAKE_EXE_LINKER_FLAGS="$(SANITIZE)"
+build-asan: setup build/asan/Makefile
+	$(BUILD) build/asan -j$(JOBS)
+test-asan: build-asan
+	# The big-lexicon comparisons run on fewer inputs here: they are the same code
+	# paths, many times slower under the sanitizers.
+	cd build/asan && SORLA_LIGHT_TESTS=1 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+	  ctest --output-on-failure
+
+# libFuzzer targets, built with clang; every library instrumented as well.
+FUZZ_TARGETS := from_bytes import_learned suggest session
+FUZZ_SECONDS ?= 60
+FUZZ_SMOKE_SECONDS ?= 4
+build/fuzz/Makefile:
+	CC=clang-14 CXX=clang++-14 cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DSORLA_FUZZ=ON -DSORLA_TESTS=OFF -DSORLA_CLI=OFF -DSORLA_BENCH=OFF -DSORLA_WERROR=$(WERROR) \
+	  -DCMAKE_CXX_FLAGS="$(SANITIZE) -fsanitize=fuzzer-no-link"
+build-fuzz: setup build/fuzz/Makefile
+	$(BUILD) build/fuzz -j$(JOBS)
+# New inputs go to build/fuzz/corpus; the checked-in seeds are only read.
+# Findings are written to build/fuzz/findings.
+define run_fuzzers
+	@mkdir -p build/fuzz/findings
+	@for t in $(FUZZ_TARGETS); do \
+	  mkdir -p build/fuzz/corpus/$$t; \
+	  echo "== fuzz $$t ($(1) s)"; \
+	  build/fuzz/fuzz/fuzz_$$t -max_total_time=$(1) -timeout=10 -rss_limit_mb=2048 \
+	    -print_final_stats=0 -artifact_prefix=build/fuzz/findings/$$t- \
+	    build/fuzz/corpus/$$t fuzz/corpus/$$t 2>&1 | awk '/^Done|ERROR|SUMMARY|deadly|Test unit written/'; \
+	done
+endef
+fuzz: build-fuzz
+	$(call run_fuzzers,$(FUZZ_SECONDS))
+fuzz-smoke: build-fuzz
+	$(call run_fuzzers,$(FUZZ_SMOKE_SECONDS))
+
 # Runs every suite, even after one fails, then fails if any did. The cross
 # suites run on a fresh wineserver inside their own virtual display, and wait
 # for it to exit before the display goes.
-test: build
+test: build build-asan build-fuzz
 	@failed=""; \
 	echo "== native tests"; \
 	(cd build/native && ctest --output-on-failure) || failed="$$failed native"; \
+	echo "== native tests under sanitizers"; \
+	$(MAKE) --no-print-directory test-asan || failed="$$failed asan"; \
+	echo "== fuzz smoke"; \
+	$(MAKE) --no-print-directory fuzz-smoke || failed="$$failed fuzz"; \
 	for tree in x64 x86; do \
 	  echo "== $$tree tests (Wine)"; \
 	  WINEPREFIX=$(CURDIR)/build/$$tree/wineprefix wineserver -k 2>/dev/null || true; \
@@ -61,7 +108,7 @@ test: build
 	    || failed="$$failed $$tree"; \
 	done; \
 	if [ -n "$$failed" ]; then echo "== tests failed in:$$failed"; exit 1; fi; \
-	echo "== all tests passed (native, x64, x86)"
+	echo "== all tests passed (native, sanitizers, fuzz smoke, x64, x86)"
 
 # The interactive typing demo of the native tool.
 try: setup build/native/Makefile
@@ -75,6 +122,16 @@ screenshots: setup build/x64/Makefile
 	mkdir -p build/screenshots
 	cd build/x64 && SORLA_WINEPREFIX=$$PWD/wineprefix $(CURDIR)/windows/tests/window/with_display.sh \
 	  $(CURDIR)/scripts/wine-run windows/window_screenshots.exe ../screenshots
+
+# The benchmark suite, natively, in its own Release tree without the tests:
+# prints the table and writes bench/results/latest.json.
+.PHONY: bench
+bench: setup
+	cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DSORLA_TESTS=OFF -DSORLA_CLI=OFF \
+	  -DSORLA_WERROR=$(WERROR) >/dev/null
+	$(BUILD) build/bench -j$(JOBS) --target sorla_bench
+	@mkdir -p bench/results
+	build/bench/bench/sorla_bench bench/results/latest.json
 
 dist: build-x64 build-x86
 	scripts/dist
