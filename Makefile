@@ -56,9 +56,9 @@ build/asan/Makefile:
 	  -DCMAKE_CXX_FLAGS="$(SANITIZE)" -DCMAKE_EXE_LINKER_FLAGS="$(SANITIZE)"
 build-asan: setup build/asan/Makefile
 	$(BUILD) build/asan -j$(JOBS)
+# The big-lexicon comparisons run on fewer inputs here: they are the same code
+# paths, many times slower under the sanitizers.
 test-asan: build-asan
-	# The big-lexicon comparisons run on fewer inputs here: they are the same code
-	# paths, many times slower under the sanitizers.
 	cd build/asan && SORLA_LIGHT_TESTS=1 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --output-on-failure
 
