@@ -5,9 +5,11 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <map>
 #include <sstream>
 
 #include "learned_file/learned_path.h"
+#include "learned_file/save_lock.h"
 #include "sorla/engine.h"
 #include "test_support.h"
 
@@ -54,9 +56,16 @@ class LearnedFileTest : public ::testing::Test {
   LearnedFile file;
   bool dirty = false;
 
-  void learn_one() {
-    engine.learn("ban", "បាន", std::nullopt);
+  void learn_one(std::string_view typed = "ban") {
+    engine.learn(typed, "បាន", std::nullopt);
     dirty = true;
+  }
+  // The picks the file holds now.
+  LearnedStore saved() {
+    auto result = LearnedStore::import_json(read_file(target));
+    EXPECT_TRUE(std::holds_alternative<LearnedStore>(result)) << "not importable";
+    return std::holds_alternative<LearnedStore>(result) ? std::get<LearnedStore>(result)
+                                                        : LearnedStore{};
   }
 };
 
@@ -69,7 +78,9 @@ TEST_F(LearnedFileTest, FirstDirtySaveCreatesFolderAndLeavesNoPartial) {
   const SaveOutcome saved = save_learned(file, dirty, &engine);
   EXPECT_EQ(saved.result, SaveResult::Saved);
   EXPECT_FALSE(dirty);
+  EXPECT_TRUE(engine.learned().unsaved().empty());
   EXPECT_EQ(read_file(target), engine.export_learned());
+  // Neither the temporary file nor the lock stays behind.
   EXPECT_EQ(names_in(folder), std::vector<std::string>{"learned.json"});
 
   // The next activation reads the picks back.
@@ -80,7 +91,36 @@ TEST_F(LearnedFileTest, FirstDirtySaveCreatesFolderAndLeavesNoPartial) {
   EXPECT_EQ(save_learned(next_file, dirty, &next).result, SaveResult::NotDirty);
 }
 
-TEST_F(LearnedFileTest, NewerVersionIsKeptAsUnreadableAndReplaced) {
+// Two applications, each with its own engine on the same file: neither save
+// loses the other's picks, and each continues from the merged picks.
+TEST_F(LearnedFileTest, SavesMergeWithWhatOthersSaved) {
+  Engine other = seed_engine();
+  LearnedFile other_file;
+  bool other_dirty = false;
+  load_learned(file, engine);
+  load_learned(other_file, other);
+
+  learn_one("ban");
+  learn_one("ban");
+  ASSERT_EQ(save_learned(file, dirty, &engine).result, SaveResult::Saved);
+  other.learn("sok", "សុខ", std::nullopt);
+  other.learn("ban", "បាន", std::nullopt);
+  other_dirty = true;
+  ASSERT_EQ(save_learned(other_file, other_dirty, &other).result, SaveResult::Saved);
+  EXPECT_EQ(saved().entries(),
+            (std::map<PickKey, std::uint32_t>{{{"ban", "បាន", std::nullopt}, 3},
+                                              {{"sok", "សុខ", std::nullopt}, 1}}));
+  EXPECT_EQ(other.learned(), saved());
+
+  // Taking back a pick saved earlier takes it back from the merged count.
+  engine.unlearn("ban", "បាន", std::nullopt);
+  dirty = true;
+  ASSERT_EQ(save_learned(file, dirty, &engine).result, SaveResult::Saved);
+  EXPECT_EQ(saved().entries().at({"ban", "បាន", std::nullopt}), 2u);
+  EXPECT_EQ(engine.learned(), saved());
+}
+
+TEST_F(LearnedFileTest, UnimportableFileIsKeptAsideAndReplaced) {
   fs::create_directories(folder);
   write_file(target, kVersion2);
   write_file(unreadable_path(target), "an older copy");
@@ -89,31 +129,25 @@ TEST_F(LearnedFileTest, NewerVersionIsKeptAsUnreadableAndReplaced) {
 
   learn_one();
   ASSERT_EQ(save_learned(file, dirty, &engine).result, SaveResult::Saved);
-  const std::string saved = read_file(target);
-  EXPECT_EQ(saved, engine.export_learned());
-  EXPECT_NE(saved.find(R"("version":1)"), std::string::npos);
+  const std::string bytes = read_file(target);
+  EXPECT_EQ(bytes, engine.export_learned());
+  EXPECT_NE(bytes.find(R"("version":1)"), std::string::npos);
   EXPECT_EQ(read_file(unreadable_path(target)), kVersion2);
 
-  // Kept once: the next save replaces our own file and leaves the copy alone.
-  engine.learn("ban", "បាន", std::nullopt);
-  dirty = true;
-  ASSERT_EQ(save_learned(file, dirty, &engine).result, SaveResult::Saved);
-  EXPECT_EQ(read_file(unreadable_path(target)), kVersion2);
-  EXPECT_EQ(names_in(folder),
-            (std::vector<std::string>{"learned.json", "learned.json.unreadable"}));
-}
-
-TEST_F(LearnedFileTest, ImportableFileIsReplacedWithoutCopy) {
-  Engine earlier = seed_engine();
-  earlier.learn("sok", "សុខ", std::nullopt);
-  fs::create_directories(folder);
-  write_file(target, earlier.export_learned());
-  load_learned(file, engine);
-  EXPECT_EQ(engine.learned(), earlier.learned());
-
+  // Kept once: the next save merges with our own file and leaves the copy.
   learn_one();
   ASSERT_EQ(save_learned(file, dirty, &engine).result, SaveResult::Saved);
-  EXPECT_EQ(names_in(folder), std::vector<std::string>{"learned.json"});
+  EXPECT_EQ(read_file(unreadable_path(target)), kVersion2);
+  EXPECT_EQ(engine.learned().entries().at({"ban", "បាន", std::nullopt}), 2u);
+  EXPECT_EQ(names_in(folder),
+            (std::vector<std::string>{"learned.json", "learned.json.unreadable"}));
+
+  // A file that turns bad after the load is kept aside by the save that finds it.
+  write_file(target, "{\"format\":");
+  learn_one();
+  ASSERT_EQ(save_learned(file, dirty, &engine).result, SaveResult::Saved);
+  EXPECT_EQ(read_file(unreadable_path(target)), "{\"format\":");
+  EXPECT_EQ(saved().entries().at({"ban", "បាន", std::nullopt}), 1u);
 }
 
 TEST_F(LearnedFileTest, OversizedFileIsNotReadAndIsKept) {
@@ -129,11 +163,10 @@ TEST_F(LearnedFileTest, OversizedFileIsNotReadAndIsKept) {
     EXPECT_TRUE(SetEndOfFile(h));
     CloseHandle(h);
   }
-  bool imported = false;
-  file.load([&](std::string_view) { return imported = true; });
-  EXPECT_FALSE(imported);
-
   learn_one();
+  load_learned(file, engine);  // not read: the picks stay
+  EXPECT_EQ(engine.learned().size(), 1u);
+
   ASSERT_EQ(save_learned(file, dirty, &engine).result, SaveResult::Saved);
   EXPECT_EQ(fs::file_size(unreadable_path(target)), kMaxFileBytes + 1);
   EXPECT_EQ(read_file(target), engine.export_learned());
@@ -144,33 +177,76 @@ TEST_F(LearnedFileTest, FailedFolderCreationKeepsPicksDirty) {
   learn_one();
   EXPECT_EQ(save_learned(file, dirty, &engine).result, SaveResult::Failed);
   EXPECT_TRUE(dirty);
+  EXPECT_FALSE(engine.learned().unsaved().empty());
 }
 
-TEST_F(LearnedFileTest, FailedMoveKeepsPicksDirtyAndRemovesPartial) {
+// A file that is there but cannot be read now is neither merged over nor
+// kept aside: the save waits for a later chance.
+TEST_F(LearnedFileTest, FileThatCannotBeReadNowIsLeftAlone) {
   fs::create_directories(target);  // a folder where the file belongs
   learn_one();
-  const SaveOutcome failed = save_learned(file, dirty, &engine);
-  EXPECT_EQ(failed.result, SaveResult::Failed);
+  EXPECT_EQ(save_learned(file, dirty, &engine).result, SaveResult::Failed);
   EXPECT_TRUE(dirty);
-  ASSERT_TRUE(failed.partial);
-  EXPECT_FALSE(fs::exists(*failed.partial));
   EXPECT_EQ(names_in(folder), std::vector<std::string>{"learned.json"});
 
   fs::remove(target);
   EXPECT_EQ(save_learned(file, dirty, &engine).result, SaveResult::Saved);
   EXPECT_FALSE(dirty);
+  EXPECT_EQ(saved().entries().at({"ban", "បាន", std::nullopt}), 1u);
+}
+
+TEST_F(LearnedFileTest, FailedMoveKeepsPicksDirtyAndRemovesPartial) {
+  learn_one();
+  ASSERT_EQ(save_learned(file, dirty, &engine).result, SaveResult::Saved);
+  learn_one();
+  {
+    // Another program holds the file open without letting it be replaced.
+    const HANDLE h = CreateFileW(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    const SaveOutcome failed = save_learned(file, dirty, &engine);
+    CloseHandle(h);
+    EXPECT_EQ(failed.result, SaveResult::Failed);
+    EXPECT_TRUE(dirty);
+    ASSERT_TRUE(failed.partial);
+    EXPECT_FALSE(fs::exists(*failed.partial));
+  }
+  EXPECT_EQ(names_in(folder), std::vector<std::string>{"learned.json"});
+  EXPECT_EQ(saved().entries().at({"ban", "បាន", std::nullopt}), 1u);
+
+  // The failed save left the engine as it was: the pick goes out once.
+  EXPECT_EQ(save_learned(file, dirty, &engine).result, SaveResult::Saved);
+  EXPECT_EQ(saved().entries().at({"ban", "បាន", std::nullopt}), 2u);
+}
+
+TEST_F(LearnedFileTest, HeldLockKeepsPicksDirtyForTheNextSave) {
+  learn_one();
+  file.lock_wait = std::chrono::milliseconds(30);
+  fs::create_directories(folder);
+  {
+    // Another process is in the middle of its save.
+    const auto held = SaveLock::acquire(lock_path(target), std::chrono::milliseconds(0));
+    ASSERT_TRUE(held);
+    EXPECT_FALSE(SaveLock::acquire(lock_path(target), std::chrono::milliseconds(0)));
+    EXPECT_EQ(save_learned(file, dirty, &engine).result, SaveResult::Busy);
+    EXPECT_TRUE(dirty);
+    EXPECT_FALSE(fs::exists(target));
+  }
+  EXPECT_EQ(save_learned(file, dirty, &engine).result, SaveResult::Saved);
+  EXPECT_EQ(saved().entries().at({"ban", "បាន", std::nullopt}), 1u);
+  EXPECT_EQ(names_in(folder), std::vector<std::string>{"learned.json"});
 }
 
 TEST(LearnedFile, WithoutAppdataNothingIsReadOrWritten) {
   ScopedEnv unset(L"APPDATA", std::nullopt);
   EXPECT_FALSE(learned_path());
   LearnedFile file;
-  bool imported = false;
-  file.load([&](std::string_view) { return imported = true; });
-  EXPECT_FALSE(imported);
-  bool dirty = true;
   Engine engine = seed_engine();
+  load_learned(file, engine);
+  engine.learn("ban", "បាន", std::nullopt);
+  bool dirty = true;
   EXPECT_EQ(save_learned(file, dirty, &engine).result, SaveResult::NoTarget);
+  EXPECT_EQ(engine.learned().size(), 1u);
   EXPECT_EQ(save_learned(file, dirty, nullptr).result, SaveResult::NotDirty);
 }
 
@@ -182,6 +258,7 @@ TEST(LearnedPath, NamesBesideTheTarget) {
   const fs::path target = L"C:\\x\\Sorla\\learned.json";
   EXPECT_EQ(partial_path(target, 4242, 7), fs::path(L"C:\\x\\Sorla\\learned.4242.7.partial"));
   EXPECT_EQ(unreadable_path(target), fs::path(L"C:\\x\\Sorla\\learned.json.unreadable"));
+  EXPECT_EQ(lock_path(target), fs::path(L"C:\\x\\Sorla\\learned.json.lock"));
 }
 
 // Run by ctest in a process of its own (SORLA_FRESH_PROCESS), so that these

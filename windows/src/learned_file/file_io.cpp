@@ -28,6 +28,7 @@ class FileHandle {
 };
 
 constexpr DWORD kChunk = 1u << 20;
+constexpr int kMoveAttempts = 6;  // about 30 ms of waiting in all
 
 }  // namespace
 
@@ -41,10 +42,8 @@ FileContents read_whole_file(const std::filesystem::path& path, std::uint64_t li
     return {ReadState::Unreadable, {}};
   }
   LARGE_INTEGER size{};
-  if (!GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 ||
-      static_cast<std::uint64_t>(size.QuadPart) > limit) {
-    return {ReadState::Unreadable, {}};
-  }
+  if (!GetFileSizeEx(file.get(), &size) || size.QuadPart < 0) return {ReadState::Unreadable, {}};
+  if (static_cast<std::uint64_t>(size.QuadPart) > limit) return {ReadState::TooLarge, {}};
   std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
   std::size_t done = 0;
   while (done < bytes.size()) {
@@ -77,7 +76,19 @@ bool write_whole_file(const std::filesystem::path& path, std::string_view bytes)
 }
 
 bool move_replacing(const std::filesystem::path& from, const std::filesystem::path& to) {
-  return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+  // A target that another process is reading cannot be replaced until it lets
+  // go; readers hold the file briefly, so the move tries again for a moment.
+  DWORD pause = 1;
+  for (int attempt = 0;; ++attempt) {
+    if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
+    const DWORD error = GetLastError();
+    if (attempt == kMoveAttempts - 1 ||
+        (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION)) {
+      return false;
+    }
+    Sleep(pause);
+    pause *= 2;
+  }
 }
 
 bool file_exists(const std::filesystem::path& path) {

@@ -8,20 +8,23 @@
 
 namespace sorla::learned_file {
 
-enum class ReadState { Missing, Unreadable, Read };
+// Unreadable: the file is there but could not be read (no access, held open
+// by another program, a read error); trying again later may work.
+enum class ReadState { Missing, Unreadable, TooLarge, Read };
 
 struct FileContents {
   ReadState state = ReadState::Missing;
   std::string bytes;
 };
 
-// A file larger than `limit` bytes is not read and counts as unreadable.
+// A file larger than `limit` bytes is not read.
 FileContents read_whole_file(const std::filesystem::path& path, std::uint64_t limit);
 
 // Creates or truncates `path` and writes all of `bytes`.
 bool write_whole_file(const std::filesystem::path& path, std::string_view bytes);
 
-// Moves `from` onto `to`, replacing an existing `to` in one step.
+// Moves `from` onto `to`, replacing an existing `to` in one step; waits a
+// moment for a reader of `to` to let go.
 bool move_replacing(const std::filesystem::path& from, const std::filesystem::path& to);
 
 bool file_exists(const std::filesystem::path& path);

@@ -3,6 +3,9 @@
 #include <windows.h>
 
 #include <atomic>
+#include <string>
+#include <utility>
+#include <variant>
 
 #include "learned_file/file_io.h"
 #include "learned_file/learned_path.h"
@@ -13,66 +16,74 @@ namespace {
 // Process-wide, so two saves in one process never share a temporary file.
 std::atomic<std::uint32_t> g_partial_sequence{0};
 
+// The picks the file holds now, to merge into. A file that is there but
+// cannot be imported comes back as no picks with `keep_aside` set; one that
+// cannot be read at the moment gives none at all.
+struct SavedPicks {
+  LearnedStore store;
+  bool keep_aside = false;
+};
+
+std::optional<SavedPicks> read_saved(const std::filesystem::path& target) {
+  FileContents contents = read_whole_file(target, kMaxFileBytes);
+  switch (contents.state) {
+    case ReadState::Missing:
+      return SavedPicks{};
+    case ReadState::Unreadable:
+      return std::nullopt;
+    case ReadState::TooLarge:
+      return SavedPicks{{}, true};
+    case ReadState::Read:
+      break;
+  }
+  auto imported = LearnedStore::import_json(contents.bytes);
+  if (auto* store = std::get_if<LearnedStore>(&imported)) return SavedPicks{std::move(*store)};
+  return SavedPicks{{}, true};
+}
+
 }  // namespace
 
-void LearnedFile::load(const std::function<bool(std::string_view)>& import_bytes) {
-  keep_unreadable_ = false;
+void load_learned(LearnedFile&, Engine& engine) {
   const auto path = learned_path();
   if (!path) return;
   const FileContents contents = read_whole_file(*path, kMaxFileBytes);
-  switch (contents.state) {
-    case ReadState::Missing:
-      return;
-    case ReadState::Unreadable:
-      keep_unreadable_ = true;
-      return;
-    case ReadState::Read:
-      keep_unreadable_ = !import_bytes(contents.bytes);
-      return;
-  }
+  if (contents.state == ReadState::Read) engine.import_learned(contents.bytes);
 }
 
-SaveOutcome LearnedFile::save_if_dirty(bool& dirty,
-                                       const std::function<std::string()>& export_bytes) {
-  const bool was_dirty = dirty;
+SaveOutcome save_learned(LearnedFile& file, bool& dirty, Engine* engine) {
+  const bool was_dirty = dirty || (engine != nullptr && !engine->learned().unsaved().empty());
   dirty = false;
   if (!was_dirty) return {SaveResult::NotDirty, std::nullopt};
   const auto target = learned_path();
-  if (!target) return {SaveResult::NoTarget, std::nullopt};
-  const std::string bytes = export_bytes();
+  if (engine == nullptr || !target) return {SaveResult::NoTarget, std::nullopt};
 
-  if (!create_folders(target->parent_path())) {
+  std::optional<std::filesystem::path> partial;
+  const auto fail = [&](SaveResult result) {
+    if (partial) remove_file(*partial);
     dirty = true;
-    return {SaveResult::Failed, std::nullopt};
-  }
-  const std::filesystem::path partial =
-      partial_path(*target, GetCurrentProcessId(), g_partial_sequence.fetch_add(1));
-  const auto fail = [&] {
-    remove_file(partial);
-    dirty = true;
-    return SaveOutcome{SaveResult::Failed, partial};
+    return SaveOutcome{result, partial};
   };
-  if (!write_whole_file(partial, bytes)) return fail();
-  if (keep_unreadable_ && file_exists(*target)) {
-    if (!move_replacing(*target, unreadable_path(*target))) return fail();
+  if (!create_folders(target->parent_path())) return fail(SaveResult::Failed);
+  std::string bytes;
+  {
+    const auto lock = SaveLock::acquire(lock_path(*target), file.lock_wait);
+    if (!lock) return fail(SaveResult::Busy);
+    std::optional<SavedPicks> saved = read_saved(*target);
+    if (!saved) return fail(SaveResult::Failed);
+    bytes = engine->learned().merged_onto(std::move(saved->store)).export_json();
+
+    partial = partial_path(*target, GetCurrentProcessId(), g_partial_sequence.fetch_add(1));
+    if (!write_whole_file(*partial, bytes)) return fail(SaveResult::Failed);
+    // Such a file may be a newer version's or a damaged one: kept, not destroyed.
+    if (saved->keep_aside && !move_replacing(*target, unreadable_path(*target))) {
+      return fail(SaveResult::Failed);
+    }
+    if (!move_replacing(*partial, *target)) return fail(SaveResult::Failed);
   }
-  keep_unreadable_ = false;
-  if (!move_replacing(partial, *target)) return fail();
+  // Continue from exactly what the file now holds, other processes' picks
+  // included, with nothing left unsaved.
+  engine->import_learned(bytes);
   return {SaveResult::Saved, partial};
-}
-
-void load_learned(LearnedFile& file, Engine& engine) {
-  file.load([&](std::string_view bytes) { return !engine.import_learned(bytes).has_value(); });
-}
-
-SaveOutcome save_learned(LearnedFile& file, bool& dirty, const Engine* engine) {
-  if (engine == nullptr) {
-    // Nothing to write from: the flag is consumed as by any save.
-    const bool was_dirty = dirty;
-    dirty = false;
-    return {was_dirty ? SaveResult::NoTarget : SaveResult::NotDirty, std::nullopt};
-  }
-  return file.save_if_dirty(dirty, [&] { return engine->export_learned(); });
 }
 
 }  // namespace sorla::learned_file

@@ -1,22 +1,23 @@
 // The learned picks kept across activations in %APPDATA%\Sorla\learned.json:
-// read once at activation, written whole and atomically when dirty.
+// read once at activation; when dirty, merged with the file as it is then
+// and written back whole and atomically.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
-#include <functional>
 #include <optional>
-#include <string>
-#include <string_view>
 
+#include "learned_file/save_lock.h"
 #include "sorla/engine.h"
 
 namespace sorla::learned_file {
 
-// A larger file is not read into the host process and counts as unreadable.
+// A larger file is not read into the host process.
 inline constexpr std::uint64_t kMaxFileBytes = 64ull << 20;
 
-enum class SaveResult { NotDirty, NoTarget, Saved, Failed };
+// Busy: another process's save held the lock for the whole wait.
+enum class SaveResult { NotDirty, NoTarget, Saved, Busy, Failed };
 
 struct SaveOutcome {
   SaveResult result = SaveResult::NotDirty;
@@ -24,26 +25,26 @@ struct SaveOutcome {
   std::optional<std::filesystem::path> partial;
 };
 
-// One per activation of the text service. It remembers whether the file
-// found at load could not be imported: such a file may be a newer version's
-// or a damaged one, so the first save keeps it as learned.json.unreadable
-// instead of destroying it.
-class LearnedFile {
- public:
-  // `import_bytes` answers whether it took the document.
-  void load(const std::function<bool(std::string_view)>& import_bytes);
-
-  // Saves when `dirty` is set, clearing it first. A save that fails after
-  // that (folder, write, keeping aside or move) sets it again, so the picks
-  // go out with the next save, and removes its temporary file.
-  SaveOutcome save_if_dirty(bool& dirty, const std::function<std::string()>& export_bytes);
-
- private:
-  bool keep_unreadable_ = false;
+// One per activation of the text service.
+struct LearnedFile {
+  // How long a save waits for another process's save to finish.
+  std::chrono::milliseconds lock_wait = kLockWait;
 };
 
-// The engine's side of load and save; without an engine nothing is saved.
+// Replaces the engine's picks with the file's; a missing or unusable file
+// leaves them as they are.
 void load_learned(LearnedFile& file, Engine& engine);
-SaveOutcome save_learned(LearnedFile& file, bool& dirty, const Engine* engine);
+
+// Saves when `dirty` is set or the engine has unsaved picks, clearing `dirty`
+// first. Several applications each run their own engine on the same file, so
+// a save does not write its own picks over theirs: under the lock it reads
+// the file, applies what this engine learned and took back since it loaded
+// or last saved, writes the result through a temporary file moved into
+// place, and then continues from that result. A file that cannot be imported
+// is kept as learned.json.unreadable and the merge starts from no picks.
+// When the save cannot finish, `dirty` is set again and the engine is left
+// as it was, so its picks go out with the next save. Without an engine
+// nothing is saved.
+SaveOutcome save_learned(LearnedFile& file, bool& dirty, Engine* engine);
 
 }  // namespace sorla::learned_file

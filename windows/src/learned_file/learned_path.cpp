@@ -42,4 +42,10 @@ std::filesystem::path unreadable_path(const std::filesystem::path& target) {
   return result;
 }
 
+std::filesystem::path lock_path(const std::filesystem::path& target) {
+  std::filesystem::path result = target;
+  result += L".lock";
+  return result;
+}
+
 }  // namespace sorla::learned_file

@@ -22,4 +22,7 @@ std::filesystem::path partial_path(const std::filesystem::path& target, std::uin
 // replaced: learned.json.unreadable.
 std::filesystem::path unreadable_path(const std::filesystem::path& target);
 
+// The lock file a save holds: learned.json.lock.
+std::filesystem::path lock_path(const std::filesystem::path& target);
+
 }  // namespace sorla::learned_file
