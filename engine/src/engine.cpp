@@ -113,7 +113,8 @@ std::vector<Suggestion> Engine::suggest(std::string_view typed,
       previous ? word_at_end(*previous) : std::nullopt;
   const std::vector<std::string> pieces = split_pieces(typed);
   const std::vector<RankedSequence> ranked =
-      rank_sequences(words_.size(), matcher_, pairs_, pieces, previous_word, true, kSequenceLimit);
+      ranker_.rank(words_.size(), matcher_, pairs_, pieces, previous_word, true, kSequenceLimit,
+                   &stats_);
 
   const float top = ranked.empty() ? -std::numeric_limits<float>::infinity() : ranked[0].score;
   const float all_literal = static_cast<float>(pieces.size()) * (-literal_penalty(words_.size()));

@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
+#include <cstring>
 #include <limits>
 #include <unordered_map>
-#include <utility>
 
 #include "sorla/float_order.h"
 #include "sorla/normalize.h"
+#include "sorla/rank.h"
 #include "sorla/text.h"
 
 namespace sorla {
@@ -17,6 +19,10 @@ float match_threshold() { return std::bit_cast<float>(std::uint32_t{0x40333334})
 namespace {
 
 constexpr float kCompletion = 0.3f;
+constexpr float kExactBonus = 0.6f;
+// Words below this index get their ranking term tabled at insert.
+constexpr std::uint64_t kTermTable = std::uint64_t{1} << 22;
+constexpr std::uint32_t kNone = MatcherNode::kNone;
 
 bool is_vowel(char32_t c) {
   return c == 'a' || c == 'e' || c == 'i' || c == 'o' || c == 'u' || c == 'y';
@@ -35,60 +41,56 @@ bool similar(char32_t a, char32_t b) {
   return false;
 }
 
-std::vector<char32_t> chars_of(std::string_view utf8) {
-  std::vector<char32_t> out;
-  out.reserve(utf8.size());
-  for (std::size_t pos = 0; pos < utf8.size();) out.push_back(next_char(utf8, pos));
+char32_t char_of_code(std::size_t code) {
+  return code < 26 ? static_cast<char32_t>('a' + code) : code == 26 ? U'\u00F1' : U'\u014B';
+}
+
+// fold() of a text as character codes; fold produces nothing else.
+std::vector<std::uint8_t> folded_codes(std::string_view text) {
+  const std::string f = fold(text);
+  std::vector<std::uint8_t> out;
+  out.reserve(f.size());
+  for (std::size_t pos = 0; pos < f.size();) {
+    const char32_t c = next_char(f, pos);
+    out.push_back(static_cast<std::uint8_t>(c < 0x80 ? c - 'a' : c == U'\u00F1' ? 26 : 27));
+  }
   return out;
 }
 
-struct Best {
-  float cost;
-  bool exact;
+// The cost functions tabled by character code.
+struct CostTables {
+  float skip[Matcher::kCodes];
+  float exchange[Matcher::kCodes][Matcher::kCodes];  // [typed][stored]
+
+  CostTables() {
+    for (std::size_t a = 0; a < Matcher::kCodes; ++a) {
+      skip[a] = skip_cost(char_of_code(a));
+      for (std::size_t b = 0; b < Matcher::kCodes; ++b) {
+        exchange[a][b] = exchange_cost(char_of_code(a), char_of_code(b));
+      }
+    }
+  }
 };
 
-// One depth-first search over the tree; rows of the cost table are filled
-// level by level and shared by every spelling below a node.
-class Search {
+const CostTables& tables() {
+  static const CostTables t;
+  return t;
+}
+
+// Every word's best reading: exact beats close, then the lower cost, and the
+// first one kept stays on a tie.
+class AllWords {
  public:
-  Search(const std::vector<MatcherNode>& nodes, const std::vector<char32_t>& typed,
-         std::string typed_letters, std::size_t levels, float threshold, bool completion)
-      : nodes_(nodes),
-        t_(typed),
-        letters_(std::move(typed_letters)),
-        cols_(typed.size() + 1),
-        table_(levels * cols_, 0.0f),
-        threshold_(threshold),
-        completion_(completion) {
-    for (std::size_t k = 1; k < cols_; ++k) table_[k] = table_[k - 1] + skip_cost(t_[k - 1]);
+  bool hopeless(const MatcherNode&, float, bool) const { return false; }
+
+  void offer(std::uint64_t word, float cost, bool exact) {
+    auto [it, inserted] = best_.try_emplace(word, Best{cost, exact});
+    if (inserted) return;
+    Best& b = it->second;
+    if ((exact && !b.exact) || (exact == b.exact && cost < b.cost)) b = Best{cost, exact};
   }
 
-  void visit(std::uint32_t index, std::size_t d, float carry) {
-    const MatcherNode& node = nodes_[index];
-    const float* row = &table_[d * cols_];
-    const std::size_t n = cols_ - 1;
-    const float full = row[n];
-    const float depth = static_cast<float>(d);
-    if (completion_ && d >= n) carry = std::min(carry, full - kCompletion * depth);
-    const float tail = carry + kCompletion * depth;
-    const float node_cost = std::min(full, tail);
-    if (node_cost <= threshold_) {
-      for (const MatcherEntry& e : node.entries) offer(e.word, node_cost, e.letters == letters_);
-    }
-    const float row_min = *std::min_element(row, row + cols_);
-    if (row_min > threshold_ && tail > threshold_) return;
-    for (const auto& [c, child] : node.children) {
-      float* next = &table_[(d + 1) * cols_];
-      next[0] = row[0] + skip_cost(c);
-      for (std::size_t k = 1; k < cols_; ++k) {
-        next[k] = std::min(std::min(row[k - 1] + exchange_cost(t_[k - 1], c), row[k] + skip_cost(c)),
-                           next[k - 1] + skip_cost(t_[k - 1]));
-      }
-      visit(child, d + 1, carry);
-    }
-  }
-
-  std::vector<Match> result() const {
+  std::vector<Match> sorted() const {
     std::vector<Match> out;
     out.reserve(best_.size());
     for (const auto& [word, b] : best_) out.push_back(Match{word, b.cost, b.exact});
@@ -101,26 +103,178 @@ class Search {
   }
 
  private:
-  // An exact reading beats a close one; otherwise the lower cost wins and
-  // the first one kept stays on a tie.
-  void offer(std::uint64_t word, float cost, bool exact) {
-    auto [it, inserted] = best_.try_emplace(word, Best{cost, exact});
-    if (inserted) return;
-    Best& b = it->second;
-    if ((exact && !b.exact) || (exact == b.exact && cost < b.cost)) b = Best{cost, exact};
-  }
-
-  const std::vector<MatcherNode>& nodes_;
-  const std::vector<char32_t>& t_;
-  const std::string letters_;
-  std::size_t cols_;
-  std::vector<float> table_;
-  float threshold_;
-  bool completion_;
+  struct Best {
+    float cost;
+    bool exact;
+  };
   std::unordered_map<std::uint64_t, Best> best_;
 };
 
+// The best few words by span score, with the bound that lets a search skip
+// subtrees whose every reading would score below the last one kept.
+class BestWords {
+ public:
+  BestWords(const Matcher& m, float max_cost, float threshold, std::size_t limit)
+      : m_(m), max_cost_(max_cost), threshold_(threshold), limit_(limit) {}
+
+  // `lower` bounds every node cost below the node (a little under it, so
+  // rounding never makes it too high); `may_be_exact` says whether the
+  // typed text's own path runs through the node.
+  bool hopeless(const MatcherNode& node, float lower, bool may_be_exact) const {
+    if (limit_ == 0) return true;
+    if (items_.size() < limit_) return false;
+    const float adjusted = may_be_exact ? lower - kExactBonus : lower;
+    const float bound = (-4.0f) * adjusted + m_.word_term(node.min_word);
+    return total_less(bound, items_.back().score);
+  }
+
+  void offer(std::uint64_t word, float cost, bool exact) {
+    if (!(cost <= threshold_)) return;
+    const float adjusted = exact ? cost - kExactBonus : cost;
+    if (!(max_cost_ >= adjusted)) return;
+    const Item item{word, cost, exact, (-4.0f) * adjusted + m_.word_term(word)};
+    auto same =
+        std::find_if(items_.begin(), items_.end(), [&](const Item& it) { return it.word == word; });
+    if (same != items_.end()) {
+      if (!((exact && !same->exact) || (exact == same->exact && cost < same->cost))) return;
+      items_.erase(same);
+    } else if (items_.size() == limit_) {
+      if (!before(item, items_.back())) return;
+      items_.pop_back();
+    }
+    items_.insert(std::upper_bound(items_.begin(), items_.end(), item, before), item);
+  }
+
+  std::vector<SpanWord> result() const {
+    std::vector<SpanWord> out;
+    out.reserve(items_.size());
+    for (const Item& it : items_) out.push_back(SpanWord{it.word, it.score});
+    return out;
+  }
+
+ private:
+  struct Item {
+    std::uint64_t word;
+    float cost;
+    bool exact;
+    float score;
+  };
+
+  // Score highest first; on equal scores the matcher's order: cost, word.
+  static bool before(const Item& a, const Item& b) {
+    if (total_less(b.score, a.score)) return true;
+    if (total_less(a.score, b.score)) return false;
+    if (total_less(a.cost, b.cost)) return true;
+    if (total_less(b.cost, a.cost)) return false;
+    return a.word < b.word;
+  }
+
+  const Matcher& m_;
+  float max_cost_;
+  float threshold_;
+  std::size_t limit_;
+  std::vector<Item> items_;
+};
+
 }  // namespace
+
+// One depth-first search over the tree; rows of the cost table are filled
+// level by level and shared by every spelling below a node.
+class MatcherSearch {
+ public:
+  MatcherSearch(const Matcher& m, const std::vector<std::uint8_t>& typed,
+                std::string_view typed_letters, float threshold, bool completion,
+                SearchStats* stats)
+      : m_(m),
+        t_(typed),
+        letters_(typed_letters),
+        n_(typed.size()),
+        cols_(typed.size() + 1),
+        table_((static_cast<std::size_t>(m.max_len_) + 1) * cols_),
+        exchange_(Matcher::kCodes * cols_),
+        skip_typed_(cols_),
+        threshold_(threshold),
+        completion_(completion),
+        stats_(stats) {
+    const CostTables& ct = tables();
+    for (std::size_t k = 1; k < cols_; ++k) {
+      skip_typed_[k] = ct.skip[t_[k - 1]];
+      for (std::size_t c = 0; c < Matcher::kCodes; ++c) {
+        exchange_[c * cols_ + k] = ct.exchange[t_[k - 1]][c];
+      }
+    }
+    table_[0] = 0.0f;
+    for (std::size_t k = 1; k < cols_; ++k) table_[k] = table_[k - 1] + skip_typed_[k];
+  }
+
+  template <typename Collector>
+  void run(Collector& out) {
+    visit(out, 0, 0, std::numeric_limits<float>::infinity());
+    if (stats_) {
+      ++stats_->matcher_calls;
+      stats_->trie_nodes += visited_;
+    }
+  }
+
+ private:
+  template <typename Collector>
+  void visit(Collector& out, std::uint32_t index, std::size_t d, float carry) {
+    ++visited_;
+    const MatcherNode& node = m_.nodes_[index];
+    const float* row = &table_[d * cols_];
+    const float full = row[n_];
+    const float depth = static_cast<float>(d);
+    if (completion_ && d >= n_) carry = std::min(carry, full - kCompletion * depth);
+    const float tail = carry + kCompletion * depth;
+    const float node_cost = std::min(full, tail);
+    float row_min = row[0];
+    for (std::size_t k = 1; k < cols_; ++k) row_min = std::min(row_min, row[k]);
+
+    // Every deeper cell is at least row_min, and tail only grows; the margin
+    // covers the rounding of the completion carry.
+    const bool may_be_exact = d <= n_ && row[d] == 0.0f;
+    if (out.hopeless(node, std::min(row_min, tail) - 1e-4f, may_be_exact)) return;
+
+    if (node_cost <= threshold_) {
+      // Only the typed text's own path costs 0, and only there can the
+      // letters match exactly.
+      const bool on_path = full == 0.0f;
+      for (std::uint32_t e = node.first_entry; e != kNone; e = m_.entries_[e].next) {
+        const MatcherEntry& entry = m_.entries_[e];
+        const bool exact = on_path && letters_ == &m_.letters_pool_[entry.letters];
+        out.offer(entry.word, node_cost, exact);
+      }
+    }
+    if (row_min > threshold_ && tail > threshold_) return;
+
+    const CostTables& ct = tables();
+    float* next = &table_[(d + 1) * cols_];
+    for (std::uint32_t c = node.first_child; c != kNone; c = m_.nodes_[c].next_sibling) {
+      const std::uint8_t code = m_.nodes_[c].code;
+      const float skip = ct.skip[code];
+      const float* ex = &exchange_[code * cols_];
+      next[0] = row[0] + skip;
+      for (std::size_t k = 1; k < cols_; ++k) {
+        next[k] =
+            std::min(std::min(row[k - 1] + ex[k], row[k] + skip), next[k - 1] + skip_typed_[k]);
+      }
+      visit(out, c, d + 1, carry);
+    }
+  }
+
+  const Matcher& m_;
+  const std::vector<std::uint8_t>& t_;
+  std::string_view letters_;
+  std::size_t n_;
+  std::size_t cols_;
+  std::vector<float> table_;
+  std::vector<float> exchange_;  // [code][column]
+  std::vector<float> skip_typed_;
+  float threshold_;
+  bool completion_;
+  SearchStats* stats_;
+  std::uint64_t visited_ = 0;
+};
 
 float skip_cost(char32_t c) { return is_vowel(c) || c == 'h' ? 0.45f : 1.2f; }
 
@@ -133,37 +287,69 @@ float exchange_cost(char32_t t, char32_t c) {
 
 Matcher::Matcher() : nodes_(1) {}
 
+float Matcher::word_term(std::uint64_t word) const {
+  if (word < word_terms_.size()) return word_terms_[word];
+  return (-0.6f) * ln(static_cast<float>(word + 2));
+}
+
 void Matcher::insert(std::uint64_t word, std::string_view spelling) {
-  const std::vector<char32_t> f = chars_of(fold(spelling));
+  const std::vector<std::uint8_t> f = folded_codes(spelling);
   if (f.empty()) return;
   max_len_ = std::max<std::uint64_t>(max_len_, f.size());
+  const auto clamped = static_cast<std::uint32_t>(std::min<std::uint64_t>(word, kNone - 1));
   std::uint32_t at = 0;
-  for (char32_t c : f) {
-    std::uint32_t next = 0;
-    for (const auto& [ch, child] : nodes_[at].children) {
-      if (ch == c) {
-        next = child;
-        break;
-      }
-    }
-    if (next == 0) {
+  nodes_[0].min_word = std::min(nodes_[0].min_word, clamped);
+  for (std::uint8_t code : f) {
+    std::uint32_t next = nodes_[at].first_child;
+    while (next != kNone && nodes_[next].code != code) next = nodes_[next].next_sibling;
+    if (next == kNone) {
       next = static_cast<std::uint32_t>(nodes_.size());
-      nodes_[at].children.emplace_back(c, next);
-      nodes_.emplace_back();
+      MatcherNode child;
+      child.code = code;
+      nodes_.push_back(child);
+      MatcherNode& parent = nodes_[at];
+      if (parent.last_child == kNone) {
+        parent.first_child = next;
+      } else {
+        nodes_[parent.last_child].next_sibling = next;
+      }
+      parent.last_child = next;
     }
     at = next;
+    nodes_[at].min_word = std::min(nodes_[at].min_word, clamped);
   }
-  nodes_[at].entries.push_back(MatcherEntry{word, letters(spelling)});
+  // Entries of one node share one cost; their order never shows.
+  entries_.push_back(
+      MatcherEntry{word, nodes_[at].first_entry, static_cast<std::uint32_t>(letters_pool_.size())});
+  nodes_[at].first_entry = static_cast<std::uint32_t>(entries_.size() - 1);
+  letters_pool_ += letters(spelling);
+  letters_pool_.push_back('\0');
+  if (word < kTermTable) {
+    while (word_terms_.size() <= word) {
+      word_terms_.push_back((-0.6f) * ln(static_cast<float>(word_terms_.size() + 2)));
+    }
+  }
 }
 
 std::vector<Match> Matcher::find(std::string_view typed, float threshold,
                                  bool allow_completion) const {
-  const std::vector<char32_t> t = chars_of(fold(typed));
+  const std::vector<std::uint8_t> t = folded_codes(typed);
   if (t.empty()) return {};
-  Search search(nodes_, t, letters(typed), static_cast<std::size_t>(max_len_) + 1, threshold,
-                allow_completion);
-  search.visit(0, 0, std::numeric_limits<float>::infinity());
-  return search.result();
+  const std::string typed_letters = letters(typed);
+  AllWords out;
+  MatcherSearch(*this, t, typed_letters, threshold, allow_completion, nullptr).run(out);
+  return out.sorted();
+}
+
+std::vector<SpanWord> Matcher::best_words(std::string_view typed_letters, float max_cost,
+                                          bool allow_completion, std::size_t limit,
+                                          SearchStats* stats) const {
+  const std::vector<std::uint8_t> t = folded_codes(typed_letters);
+  if (t.empty()) return {};
+  const float threshold = std::min(max_cost, match_threshold());
+  BestWords out(*this, max_cost, match_threshold(), limit);
+  MatcherSearch(*this, t, typed_letters, threshold, allow_completion, stats).run(out);
+  return out.result();
 }
 
 }  // namespace sorla

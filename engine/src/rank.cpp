@@ -1,6 +1,7 @@
 #include "sorla/rank.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <limits>
 
@@ -17,44 +18,72 @@ float literal_penalty(std::size_t word_count) {
 
 namespace {
 
-constexpr std::size_t kMaxSpan = 24;    // letters in one span
-constexpr std::size_t kBeam = 8;        // nodes kept per position
-constexpr std::size_t kSpanWords = 8;   // words kept per span
-constexpr std::size_t kMaxGaps = 2;     // piece gaps one span may cross
-constexpr std::size_t kNone = std::numeric_limits<std::size_t>::max();
+constexpr std::size_t kMaxSpan = 24;   // letters in one span
+constexpr std::size_t kBeam = 8;       // nodes kept per position
+constexpr std::size_t kSpanWords = 8;  // words kept per span
+constexpr std::size_t kMaxGaps = 2;    // piece gaps one span may cross
+// Span results kept between calls; dropped wholesale at a call's start when
+// there are more.
+constexpr std::size_t kSpanCache = 4096;
 
-struct LatticeNode {
-  std::optional<std::uint64_t> last_word;
-  std::size_t parent = kNone;
-  std::size_t start = 0;            // where this node's span began
-  std::optional<std::uint64_t> word;  // kind: word
-  std::size_t literal = kNone;      // kind: literal (ordinal of the typed piece)
-  float score = 0;
-};
-
-struct SpanWord {
-  std::uint64_t word;
-  float score;
-};
+using Node = Ranker::Node;
 
 bool higher_score(float a, float b) { return total_less(b, a); }
 
-bool is_pair(const PairSet& pairs, std::optional<std::uint64_t> first, std::uint64_t second) {
-  if (!first || *first > 0xFFFFFFFFu || second > 0xFFFFFFFFu) return false;
-  return pairs.contains({static_cast<std::uint32_t>(*first), static_cast<std::uint32_t>(second)});
+bool is_pair(const PairSet& pairs, std::uint64_t first, std::uint64_t second) {
+  if (first > 0xFFFFFFFFu || second > 0xFFFFFFFFu) return false;
+  return pairs.contains({static_cast<std::uint32_t>(first), static_cast<std::uint32_t>(second)});
+}
+
+// Best first; then only the first node per last word; then at most `cap`.
+void prune(std::vector<Node>& list, std::size_t cap) {
+  std::stable_sort(list.begin(), list.end(),
+                   [](const Node& a, const Node& b) { return higher_score(a.score, b.score); });
+  std::size_t kept = 0;
+  for (std::size_t at = 0; at < list.size() && kept < cap; ++at) {
+    bool seen = false;
+    for (std::size_t k = 0; k < kept; ++k) {
+      if (list[k].last_word == list[at].last_word) {
+        seen = true;
+        break;
+      }
+    }
+    if (!seen) list[kept++] = list[at];
+  }
+  list.resize(kept);
 }
 
 }  // namespace
 
-std::vector<RankedSequence> rank_sequences(std::size_t word_count, const Matcher& matcher,
-                                           const PairSet& pairs,
-                                           const std::vector<std::string>& pieces,
-                                           std::optional<std::uint64_t> previous,
-                                           bool allow_completion, std::size_t limit) {
+std::size_t Ranker::SpanKeyHash::operator()(const SpanKey& k) const {
+  return std::hash<std::string_view>{}(k.letters) ^
+         (static_cast<std::size_t>(k.max_cost_bits) * 0x9E3779B9u + k.completion);
+}
+
+const std::vector<SpanWord>& Ranker::span_words(const Matcher& matcher, std::string_view letters,
+                                                bool completion, float max_cost,
+                                                SearchStats* stats) {
+  SpanKey key{std::string(letters), completion, std::bit_cast<std::uint32_t>(max_cost)};
+  auto it = spans_.find(key);
+  if (it == spans_.end()) {
+    it = spans_
+             .emplace(std::move(key),
+                      matcher.best_words(letters, max_cost, completion, kSpanWords, stats))
+             .first;
+  }
+  return it->second;
+}
+
+std::vector<RankedSequence> Ranker::rank(std::size_t word_count, const Matcher& matcher,
+                                         const PairSet& pairs,
+                                         const std::vector<std::string>& pieces,
+                                         std::optional<std::uint64_t> previous,
+                                         bool allow_completion, std::size_t limit,
+                                         SearchStats* stats) {
   // The letters of all pieces run together, with the places where a typed
   // piece begins marked as boundaries.
   std::string all;
-  std::vector<std::size_t> piece_at;    // piece ordinal per letter position
+  std::vector<std::uint32_t> piece_at;  // piece ordinal per letter position
   std::vector<const std::string*> letter_pieces;
   std::vector<bool> boundary;
   for (const std::string& piece : pieces) {
@@ -62,129 +91,159 @@ std::vector<RankedSequence> rank_sequences(std::size_t word_count, const Matcher
     if (l.empty()) continue;
     boundary.resize(all.size() + 1, false);
     boundary[all.size()] = true;
-    piece_at.insert(piece_at.end(), l.size(), letter_pieces.size());
+    piece_at.insert(piece_at.end(), l.size(), static_cast<std::uint32_t>(letter_pieces.size()));
     letter_pieces.push_back(&piece);
     all += l;
   }
   const std::size_t n = all.size();
-  if (n == 0) return {};
+  if (n == 0) {
+    // Typing starts anew: nothing of the old state is worth keeping.
+    letters_.clear();
+    lists_.clear();
+    spans_.clear();
+    return {};
+  }
   boundary.resize(n + 1, false);
   boundary[n] = true;
 
-  const float threshold = match_threshold();
-  const float lit_penalty = literal_penalty(word_count);
-  std::vector<LatticeNode> nodes;
-  nodes.push_back(LatticeNode{previous, kNone, 0, std::nullopt, kNone, 0.0f});
-  std::vector<std::vector<std::size_t>> lists(n + 1);
-  lists[0].push_back(0);
-  // Words kept for each span (start, length - 1), remembered so that one
-  // stretch of letters that reads as a word is not also read as that word twice.
-  std::vector<std::vector<std::uint64_t>> span_words(n * kMaxSpan);
-  std::vector<SpanWord> scored;
+  // A position's final list depends only on the letters before it, the
+  // boundaries up to it and on not being the end: those before the first
+  // change are kept from the last call.
+  const std::uint64_t prev = previous ? *previous : kNoWord;
+  std::size_t keep = 0;
+  if (!lists_.empty() && prev == previous_ && word_count == word_count_ &&
+      allow_completion == allow_completion_ && limit == limit_) {
+    const std::size_t upto = std::min(letters_.size(), n);
+    while (keep < upto && boundary[keep] == boundary_[keep] &&
+           (keep == 0 || all[keep - 1] == letters_[keep - 1])) {
+      ++keep;
+    }
+  }
+  if (spans_.size() > kSpanCache) spans_.clear();
+  lists_.resize(n + 1);
+  for (std::size_t p = keep; p <= n; ++p) lists_[p].clear();
+  if (keep == 0) {
+    Node root;
+    root.last_word = prev;
+    root.word = kNoWord;
+    lists_[0].push_back(root);
+  }
+  const std::size_t first = std::max<std::size_t>(keep, 1);  // first list made anew
+  const std::size_t lo = first > kMaxSpan ? first - kMaxSpan : 0;
 
-  for (std::size_t i = 0; i < n; ++i) {
-    if (lists[i].empty()) continue;
-    const std::vector<std::size_t> parents = lists[i];
+  const float lit_penalty = literal_penalty(word_count);
+  // Words kept for each span (start - lo, length - 1) made in this call, so
+  // that one stretch of letters that reads as a word is not also read as
+  // that word twice.
+  std::vector<const std::vector<SpanWord>*> kept((n - lo) * kMaxSpan, nullptr);
+  std::uint64_t made = 0;
+
+  for (std::size_t i = lo; i < n; ++i) {
+    const std::vector<Node>& parents = lists_[i];
+    if (parents.empty()) continue;
     const float start_penalty = boundary[i] ? 0.0f : 1.5f;
     std::size_t inner = 0;
-    for (std::size_t j = i + 1; j <= std::min(n, i + kMaxSpan); ++j) {
+    const std::size_t last = std::min(n, i + kMaxSpan);
+    for (std::size_t j = i + 1; j <= last; ++j) {
       if (j - 1 > i && boundary[j - 1]) ++inner;
       if (inner > kMaxGaps) break;
+      if (j < first) continue;
       const bool whole = boundary[i] && boundary[j];
       const float max_cost =
           whole ? 2.2f : std::min(0.35f * static_cast<float>(j - i) + 0.3f, 2.2f);
-
-      const std::vector<Match> matches = matcher.find(
-          std::string_view(all).substr(i, j - i), threshold, allow_completion && j == n);
-      scored.clear();
-      for (const Match& m : matches) {
-        const float adjusted = m.exact ? m.cost - 0.6f : m.cost;
-        if (!(max_cost >= adjusted)) continue;
-        scored.push_back(SpanWord{
-            m.word, (-4.0f) * adjusted + (-0.6f) * ln(static_cast<float>(m.word + 2))});
-      }
-      std::stable_sort(scored.begin(), scored.end(), [](const SpanWord& a, const SpanWord& b) {
-        return higher_score(a.score, b.score);
-      });
-      if (scored.size() > kSpanWords) scored.resize(kSpanWords);
-      std::vector<std::uint64_t>& kept = span_words[i * kMaxSpan + (j - i - 1)];
-      for (const SpanWord& sw : scored) kept.push_back(sw.word);
+      const std::vector<SpanWord>& scored =
+          span_words(matcher, std::string_view(all).substr(i, j - i), allow_completion && j == n,
+                     max_cost, stats);
+      kept[(i - lo) * kMaxSpan + (j - i - 1)] = &scored;
 
       const float cut = static_cast<float>(inner) + start_penalty;
-      for (std::size_t parent : parents) {
-        const LatticeNode p = nodes[parent];
+      std::vector<Node>& list = lists_[j];
+      for (std::size_t pi = 0; pi < parents.size(); ++pi) {
+        const Node& p = parents[pi];
         for (const SpanWord& sw : scored) {
-          if (!boundary[i] && p.word == sw.word) {
-            const std::size_t h = p.start;
-            const std::size_t len = j - h;
-            if (len <= kMaxSpan) {
-              const auto& whole_span = span_words[h * kMaxSpan + (len - 1)];
-              if (std::find(whole_span.begin(), whole_span.end(), sw.word) != whole_span.end()) {
-                continue;
-              }
+          if (!boundary[i] && p.word == sw.word && p.start >= lo && j - p.start <= kMaxSpan) {
+            const std::vector<SpanWord>* whole_span =
+                kept[(p.start - lo) * kMaxSpan + (j - p.start - 1)];
+            if (whole_span && std::any_of(whole_span->begin(), whole_span->end(),
+                                          [&](const SpanWord& w) { return w.word == sw.word; })) {
+              continue;
             }
           }
-          const float bonus = is_pair(pairs, p.last_word, sw.word) ? 2.5f : 0.0f;
-          nodes.push_back(
-              LatticeNode{sw.word, parent, i, sw.word, kNone, ((sw.score + p.score) + bonus) - cut});
-          lists[j].push_back(nodes.size() - 1);
+          const float bonus =
+              p.last_word != kNoWord && is_pair(pairs, p.last_word, sw.word) ? 2.5f : 0.0f;
+          Node node;
+          node.score = ((sw.score + p.score) + bonus) - cut;
+          node.parent_pos = static_cast<std::uint32_t>(i);
+          node.parent_idx = static_cast<std::uint32_t>(pi);
+          node.start = static_cast<std::uint32_t>(i);
+          node.last_word = sw.word;
+          node.word = sw.word;
+          list.push_back(node);
+          ++made;
         }
       }
       if (whole && inner == 0) {
-        for (std::size_t parent : parents) {
-          const float score = nodes[parent].score - lit_penalty;
-          nodes.push_back(LatticeNode{std::nullopt, parent, i, std::nullopt, piece_at[i], score});
-          lists[j].push_back(nodes.size() - 1);
+        for (std::size_t pi = 0; pi < parents.size(); ++pi) {
+          Node node;
+          node.score = parents[pi].score - lit_penalty;
+          node.parent_pos = static_cast<std::uint32_t>(i);
+          node.parent_idx = static_cast<std::uint32_t>(pi);
+          node.start = static_cast<std::uint32_t>(i);
+          node.literal = piece_at[i];
+          node.last_word = kNoWord;
+          node.word = kNoWord;
+          list.push_back(node);
+          ++made;
         }
       }
     }
 
     // Keep the best node per (position, last word); a literal-ended node has
-    // no last word, so at most one of those survives per position.
-    for (std::size_t p = i + 1; p <= n; ++p) {
-      std::vector<std::size_t>& list = lists[p];
-      std::stable_sort(list.begin(), list.end(), [&](std::size_t a, std::size_t b) {
-        return higher_score(nodes[a].score, nodes[b].score);
-      });
-      const std::size_t cap = p == n ? std::max(kBeam, limit) : kBeam;
-      std::vector<std::size_t> pruned;
-      for (std::size_t idx : list) {
-        if (pruned.size() == cap) break;
-        bool seen = false;
-        for (std::size_t kept_idx : pruned) {
-          if (nodes[kept_idx].last_word == nodes[idx].last_word) {
-            seen = true;
-            break;
-          }
-        }
-        if (!seen) pruned.push_back(idx);
-      }
-      list = std::move(pruned);
+    // no last word, so at most one of those survives per position. Only the
+    // lists this start added to can have changed.
+    for (std::size_t p = std::max(i + 1, first); p <= last; ++p) {
+      prune(lists_[p], p == n ? std::max(kBeam, limit) : kBeam);
     }
   }
+  if (stats) stats->lattice_nodes += made;
 
-  std::vector<std::size_t> final_list = lists[n];
-  std::stable_sort(final_list.begin(), final_list.end(), [&](std::size_t a, std::size_t b) {
-    return higher_score(nodes[a].score, nodes[b].score);
-  });
-  if (final_list.size() > limit) final_list.resize(limit);
+  letters_ = all;
+  boundary_ = boundary;
+  previous_ = prev;
+  word_count_ = word_count;
+  allow_completion_ = allow_completion;
+  limit_ = limit;
+
+  const std::vector<Node>& final_list = lists_[n];  // pruned: sorted best first
   std::vector<RankedSequence> out;
-  out.reserve(final_list.size());
-  for (std::size_t idx : final_list) {
+  out.reserve(std::min(final_list.size(), limit));
+  for (std::size_t at = 0; at < final_list.size() && at < limit; ++at) {
     RankedSequence seq;
-    seq.score = nodes[idx].score;
-    for (std::size_t at = idx; nodes[at].parent != kNone; at = nodes[at].parent) {
-      const LatticeNode& node = nodes[at];
-      if (node.word) {
-        seq.pieces.emplace_back(std::in_place_index<0>, *node.word);
+    seq.score = final_list[at].score;
+    std::size_t pos = n;
+    std::size_t idx = at;
+    while (pos != 0) {
+      const Node& node = lists_[pos][idx];
+      if (node.word != kNoWord) {
+        seq.pieces.emplace_back(std::in_place_index<0>, node.word);
       } else {
         seq.pieces.emplace_back(std::in_place_index<1>, *letter_pieces[node.literal]);
       }
+      pos = node.parent_pos;
+      idx = node.parent_idx;
     }
     std::reverse(seq.pieces.begin(), seq.pieces.end());
     out.push_back(std::move(seq));
   }
   return out;
+}
+
+std::vector<RankedSequence> rank_sequences(std::size_t word_count, const Matcher& matcher,
+                                           const PairSet& pairs,
+                                           const std::vector<std::string>& pieces,
+                                           std::optional<std::uint64_t> previous,
+                                           bool allow_completion, std::size_t limit) {
+  return Ranker().rank(word_count, matcher, pairs, pieces, previous, allow_completion, limit);
 }
 
 }  // namespace sorla

@@ -48,12 +48,17 @@ class Engine {
                const std::optional<std::string>& previous);
   std::string export_learned() const;
   std::optional<ImportError> import_learned(std::string_view bytes);
+  // Continues from picks merged elsewhere, as a save that merged them does.
+  void replace_learned(LearnedStore store) { learned_ = std::move(store); }
   const std::optional<std::string>& data_name() const { return data_name_; }
 
   const std::vector<std::string>& words() const { return words_; }
   const Matcher& matcher() const { return matcher_; }
   const PairSet& pairs() const { return pairs_; }
   const LearnedStore& learned() const { return learned_; }
+  // Work counts of every suggest so far (matcher calls, tree nodes visited,
+  // lattice nodes made), for the benchmarks.
+  const SearchStats& search_stats() const { return stats_; }
 
  private:
   explicit Engine(const WordList& list);
@@ -65,6 +70,11 @@ class Engine {
   PairSet pairs_;
   std::unordered_map<std::string, std::uint64_t, TextHash, std::equal_to<>> word_ids_;
   LearnedStore learned_;
+  // The last suggest's lattice and span results, reused while the typed text
+  // grows or shrinks at its end. It depends on the word data only, never on
+  // `learned_`, and is plain values, so copies carry a valid one.
+  mutable Ranker ranker_;
+  mutable SearchStats stats_;
 };
 
 // The reader choice of Engine::from_bytes: binary word data for bytes that

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -14,14 +15,23 @@ namespace sorla {
 // the literal 2.8f is one ulp below it, and 1.2 + 1.2 + 0.4 lands exactly here.
 float match_threshold();
 
-struct MatcherEntry {
-  std::uint64_t word = 0;
-  std::string letters;  // letters() of the spelling as written
+// One tree node in flat arrays: children and entries are singly linked
+// through indexes, so the tree is a few vectors rather than one per node.
+struct MatcherNode {
+  static constexpr std::uint32_t kNone = std::numeric_limits<std::uint32_t>::max();
+  std::uint32_t first_child = kNone;
+  std::uint32_t last_child = kNone;
+  std::uint32_t next_sibling = kNone;
+  std::uint32_t first_entry = kNone;
+  // The least word index below this node (clamped), for bounding a search.
+  std::uint32_t min_word = kNone;
+  std::uint8_t code = 0;  // the folded character, see char_code()
 };
 
-struct MatcherNode {
-  std::vector<std::pair<char32_t, std::uint32_t>> children;  // creation order
-  std::vector<MatcherEntry> entries;
+struct MatcherEntry {
+  std::uint64_t word = 0;
+  std::uint32_t next = MatcherNode::kNone;
+  std::uint32_t letters = 0;  // offset of letters() of the spelling in the pool
 };
 
 struct Match {
@@ -35,8 +45,24 @@ struct Match {
 float skip_cost(char32_t c);
 float exchange_cost(char32_t typed, char32_t stored);
 
+// Deterministic work counts of the searches, for the benchmarks.
+struct SearchStats {
+  std::uint64_t matcher_calls = 0;
+  std::uint64_t trie_nodes = 0;
+  std::uint64_t lattice_nodes = 0;
+};
+
+// What the ranking keeps of one span: a word and its span score.
+struct SpanWord {
+  std::uint64_t word;
+  float score;
+};
+
 class Matcher {
  public:
+  // Folded characters as small codes: a-z are 0-25, n-tilde 26, eng 27.
+  static constexpr std::size_t kCodes = 28;
+
   Matcher();
 
   void insert(std::uint64_t word, std::string_view spelling);
@@ -44,11 +70,29 @@ class Matcher {
   // Sorted by cost (IEEE total order), ties by word index.
   std::vector<Match> find(std::string_view typed, float threshold, bool allow_completion) const;
 
+  // What the ranking keeps of a span: the words whose best reading has an
+  // adjusted cost (exact readings 0.6 less) within `max_cost`, scored
+  // -4 * adjusted - 0.6 * ln(word + 2), best `limit` of them, ties in
+  // (cost, word) order. The same as filtering and sorting find() with the
+  // threshold `max_cost`, but subtrees that cannot reach the best `limit`
+  // are not walked.
+  std::vector<SpanWord> best_words(std::string_view typed_letters, float max_cost,
+                                   bool allow_completion, std::size_t limit,
+                                   SearchStats* stats) const;
+
   const std::vector<MatcherNode>& nodes() const { return nodes_; }
   std::uint64_t max_len() const { return max_len_; }
 
+  // -0.6 * ln(word + 2) as the ranking computes it; tabled for known words.
+  float word_term(std::uint64_t word) const;
+
  private:
+  friend class MatcherSearch;
+
   std::vector<MatcherNode> nodes_;
+  std::vector<MatcherEntry> entries_;
+  std::string letters_pool_;  // each entry's letters, NUL-terminated
+  std::vector<float> word_terms_;
   std::uint64_t max_len_ = 0;
 };
 

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 #include <variant>
 #include <vector>
@@ -34,6 +36,53 @@ float ln(float x);
 
 // What a span pays for being passed through unrecognised, for N words.
 float literal_penalty(std::size_t word_count);
+
+// The lattice search with memory: it keeps the previous call's lattice and
+// span results, and a call whose typed letters share a beginning with the
+// last one's reuses every position that the new letters cannot change. The
+// answers are exactly those of a fresh search.
+class Ranker {
+ public:
+  std::vector<RankedSequence> rank(std::size_t word_count, const Matcher& matcher,
+                                   const PairSet& pairs, const std::vector<std::string>& pieces,
+                                   std::optional<std::uint64_t> previous, bool allow_completion,
+                                   std::size_t limit, SearchStats* stats = nullptr);
+
+  struct Node {
+    float score = 0;
+    std::uint32_t parent_pos = 0;  // the parent is lists[parent_pos][parent_idx]
+    std::uint32_t parent_idx = 0;
+    std::uint32_t start = 0;      // where this node's span began
+    std::uint32_t literal = 0;    // kind literal: ordinal of the typed piece
+    std::uint64_t last_word = 0;  // kNoWord when absent
+    std::uint64_t word = 0;       // kind word; kNoWord for the root and literals
+  };
+  static constexpr std::uint64_t kNoWord = ~std::uint64_t{0};
+
+ private:
+  struct SpanKey {
+    std::string letters;
+    bool completion;
+    std::uint32_t max_cost_bits;
+    bool operator==(const SpanKey&) const = default;
+  };
+  struct SpanKeyHash {
+    std::size_t operator()(const SpanKey& k) const;
+  };
+  const std::vector<SpanWord>& span_words(const Matcher& matcher, std::string_view letters,
+                                          bool completion, float max_cost, SearchStats* stats);
+
+  // The last call: its letters, boundaries and settings, and its final,
+  // pruned position lists.
+  std::string letters_;
+  std::vector<bool> boundary_;
+  std::uint64_t previous_ = kNoWord;
+  std::size_t word_count_ = 0;
+  bool allow_completion_ = false;
+  std::size_t limit_ = 0;
+  std::vector<std::vector<Node>> lists_;
+  std::unordered_map<SpanKey, std::vector<SpanWord>, SpanKeyHash> spans_;
+};
 
 std::vector<RankedSequence> rank_sequences(std::size_t word_count, const Matcher& matcher,
                                            const PairSet& pairs,

@@ -13,3 +13,17 @@ add_test(NAME tsf_host_tests
 set_tests_properties(tsf_host_tests PROPERTIES TIMEOUT 900
   ENVIRONMENT "SORLA_WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix"
   RESOURCE_LOCK sorla_wine_registry)
+
+# Stress through the built sorla.dll, with the same fake application.
+add_executable(tsf_stress_tests ${host_dir}/stress/stress_test.cpp ${host_dir}/document.cpp
+  ${host_dir}/fake_context.cpp ${host_dir}/fake_thread_mgr.cpp)
+target_include_directories(tsf_stress_tests PRIVATE ${PROJECT_SOURCE_DIR}/windows/tests)
+target_link_libraries(tsf_stress_tests
+  PRIVATE sorla_windows GTest::gtest GTest::gtest_main sorla_warnings)
+add_dependencies(tsf_stress_tests sorla)
+add_test(NAME tsf_stress_tests
+  COMMAND sh ${PROJECT_SOURCE_DIR}/windows/tests/window/with_display.sh
+          ${PROJECT_SOURCE_DIR}/scripts/wine-run $<TARGET_FILE:tsf_stress_tests> --gtest_brief=1)
+set_tests_properties(tsf_stress_tests PROPERTIES TIMEOUT 900
+  ENVIRONMENT "SORLA_WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix"
+  RESOURCE_LOCK sorla_wine_registry)

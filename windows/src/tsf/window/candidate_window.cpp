@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "com/boundary.h"
 #include "settings/settings.h"
 #include "text/wide.h"
 #include "tsf/window/font_set.h"
@@ -44,11 +45,11 @@ void on_paint(HWND hwnd) {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(hwnd, &ps);
   if (!dc) return;
-  try {
+  // A failed paint draws nothing this time; the next show repaints.
+  com::guarded([&] {
     if (t_paint) paint(dc, *t_paint);
-  } catch (...) {
-    // Nothing drawn this time; the next show repaints.
-  }
+    return S_OK;
+  });
   EndPaint(hwnd, &ps);
 }
 
@@ -69,11 +70,11 @@ LRESULT CALLBACK window_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM
     case WM_MOUSEACTIVATE:
       return MA_NOACTIVATE;
     case WM_LBUTTONDOWN:
-      try {
+      // A failing handler loses this click, nothing else.
+      com::guarded([&] {
         on_click({GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)});
-      } catch (...) {
-        // A failing handler loses this click, nothing else.
-      }
+        return S_OK;
+      });
       return 0;
     default:
       return DefWindowProcW(hwnd, message, wparam, lparam);

@@ -1,0 +1,269 @@
+// The keystroke benchmark and its companions: building engines, learned
+// import/export, memory, and the brute-force baseline. Prints a table and
+// writes the numbers as JSON (path as the first argument).
+#include <algorithm>
+#include <bit>
+#include <cstdio>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "harness.h"
+#include "lexgen.h"
+#include "reference/reference.h"
+#include "sorla/engine.h"
+#include "sorla/format.h"
+
+namespace sorla::bench {
+namespace {
+
+struct Lexicon {
+  std::string name;
+  std::vector<std::uint8_t> bytes;
+  WordList list;
+  std::size_t cases;       // typing cases
+  std::size_t replays;     // timed replays per case, the fastest counts
+  std::size_t build_reps;  // from_bytes repetitions
+  std::size_t baseline;    // keystrokes timed against the brute-force engine
+};
+
+struct KeyResult {
+  std::vector<double> all_us;                                   // fastest replay of every keystroke
+  std::vector<double> worst_us;                                 // the 40-letter worst cases only
+  double matcher_calls = 0, trie_nodes = 0, lattice_nodes = 0;  // per keystroke
+  std::vector<std::pair<const lexgen::TypingCase*, std::size_t>> keys;  // for the baseline
+};
+
+Engine build(const std::vector<std::uint8_t>& bytes) {
+  return std::get<Engine>(Engine::from_bytes(bytes));
+}
+
+std::string show(const std::vector<Suggestion>& list) {
+  std::string out;
+  for (const Suggestion& s : list)
+    out += s.text + std::to_string(std::bit_cast<std::uint32_t>(s.score));
+  return out;
+}
+
+KeyResult type_cases(Engine& engine, const std::vector<lexgen::TypingCase>& cases,
+                     std::size_t worst_from, std::size_t replays) {
+  KeyResult r;
+  std::size_t keys = 0;
+  for (std::size_t ci = 0; ci < cases.size(); ++ci) {
+    const lexgen::TypingCase& c = cases[ci];
+    std::vector<double> best(c.keystrokes.size(), 1e300);
+    for (std::size_t rep = 0; rep < replays; ++rep) {
+      engine.suggest("", std::nullopt);  // every replay starts from an empty state
+      const SearchStats before = engine.search_stats();
+      for (std::size_t k = 0; k < c.keystrokes.size(); ++k) {
+        const auto start = Clock::now();
+        const auto got = engine.suggest(c.keystrokes[k], c.previous);
+        best[k] = std::min(best[k], micros_since(start));
+        if (got.size() > 5) std::abort();
+      }
+      if (rep == 0) {
+        const SearchStats& after = engine.search_stats();
+        r.matcher_calls += static_cast<double>(after.matcher_calls - before.matcher_calls);
+        r.trie_nodes += static_cast<double>(after.trie_nodes - before.trie_nodes);
+        r.lattice_nodes += static_cast<double>(after.lattice_nodes - before.lattice_nodes);
+      }
+    }
+    for (std::size_t k = 0; k < best.size(); ++k) {
+      r.all_us.push_back(best[k]);
+      if (ci >= worst_from) r.worst_us.push_back(best[k]);
+      r.keys.emplace_back(&c, k);
+    }
+    keys += best.size();
+  }
+  r.matcher_calls /= static_cast<double>(keys);
+  r.trie_nodes /= static_cast<double>(keys);
+  r.lattice_nodes /= static_cast<double>(keys);
+  return r;
+}
+
+std::string learned_document(const WordList& list, std::size_t picks) {
+  lexgen::Rng rng(77);
+  std::string doc = R"({"format":"sorla-learned","version":1,"picks":[)";
+  for (std::size_t i = 0; i < picks; ++i) {
+    std::string typed;
+    for (std::size_t v = i + 1; v > 0; v /= 26) typed.push_back(static_cast<char>('a' + v % 26));
+    typed += "ab";
+    if (i) doc += ",";
+    doc += R"({"typed":")" + typed + R"(","picked":")" +
+           list.entries[rng.below(list.entries.size())].word + "\"";
+    if (rng.percent(40)) {
+      doc += R"(,"previous":")" + list.entries[rng.below(list.entries.size())].word + "\"";
+    }
+    doc += R"(,"count":)" + std::to_string(1 + rng.below(50)) + "}";
+  }
+  return doc + "]}";
+}
+
+void row(const char* label, const std::string& a, double b, double c, double d, double e, double f,
+         double g) {
+  std::printf("%-22s %10s %10.1f %10.1f %10.1f %10.1f %10.1f %10.1f\n", label, a.c_str(), b, c, d,
+              e, f, g);
+}
+
+int run(const std::string& out_path) {
+  std::vector<Lexicon> lexicons;
+  {
+    const auto seed = seed_words();
+    lexicons.push_back(
+        Lexicon{"seed", {seed.begin(), seed.end()}, lexgen::seed_lexicon(), 400, 7, 300, 0});
+  }
+  for (auto [name, words, seed] : {std::tuple{"10k", 10000, 10}, std::tuple{"100k", 100000, 100}}) {
+    auto bytes = lexgen::lexicon_file(words, seed);
+    WordList list = std::get<WordList>(read_data_file(bytes));
+    const bool big = words == 100000;
+    lexicons.push_back(Lexicon{name, std::move(bytes), std::move(list), big ? 150u : 300u,
+                               big ? 3u : 5u, big ? 7u : 20u, big ? 4u : 0u});
+  }
+
+  Json keystroke, worst, from_bytes, first_key, memory, counters, reference_speedup;
+  double baseline_speedup = 0;
+  std::printf("%s\n\n", machine_name().c_str());
+  std::printf("%-22s %10s %10s %10s %10s %10s %10s %10s\n", "keystroke (us)", "keys", "p50", "p90",
+              "p99", "p99.9", "max", "worst p99");
+
+  std::vector<std::string> notes;
+  for (const Lexicon& lex : lexicons) {
+    // Building: the fastest of several, and the heap an engine holds.
+    std::vector<double> builds;
+    for (std::size_t i = 0; i < lex.build_reps; ++i) {
+      const auto start = Clock::now();
+      Engine e = build(lex.bytes);
+      builds.push_back(micros_since(start));
+    }
+    const std::int64_t heap_before = heap_bytes();
+    Engine engine = build(lex.bytes);
+    const std::int64_t held = heap_bytes() - heap_before;
+    const Engine pristine = engine;
+
+    auto cases = lexgen::generate_typing(lex.list, lex.cases, 1000 + lex.cases);
+    const std::size_t worst_from = cases.size();
+    const auto extremes = lexgen::worst_cases(lex.list, 7);
+    cases.insert(cases.end(), extremes.begin(), extremes.end());
+
+    // First keystroke of a fresh engine.
+    double first = 1e300;
+    for (std::size_t i = 0; i < std::min<std::size_t>(lex.build_reps, 20); ++i) {
+      Engine fresh = pristine;
+      const auto start = Clock::now();
+      fresh.suggest(cases[0].keystrokes[0], cases[0].previous);
+      first = std::min(first, micros_since(start));
+    }
+
+    const KeyResult kr = type_cases(engine, cases, worst_from, lex.replays);
+    row(lex.name.c_str(), std::to_string(kr.all_us.size()), percentile(kr.all_us, 0.5),
+        percentile(kr.all_us, 0.9), percentile(kr.all_us, 0.99), percentile(kr.all_us, 0.999),
+        percentile(kr.all_us, 1.0), percentile(kr.worst_us, 0.99));
+    keystroke.obj(lex.name, Json()
+                                .num("keystrokes", static_cast<double>(kr.all_us.size()))
+                                .num("p50_us", percentile(kr.all_us, 0.5))
+                                .num("p90_us", percentile(kr.all_us, 0.9))
+                                .num("p99_us", percentile(kr.all_us, 0.99))
+                                .num("p999_us", percentile(kr.all_us, 0.999))
+                                .num("max_us", percentile(kr.all_us, 1.0)));
+    worst.obj(lex.name, Json()
+                            .num("p50_us", percentile(kr.worst_us, 0.5))
+                            .num("p99_us", percentile(kr.worst_us, 0.99))
+                            .num("max_us", percentile(kr.worst_us, 1.0)));
+    counters.obj(lex.name, Json()
+                               .num("matcher_calls", kr.matcher_calls)
+                               .num("trie_nodes", kr.trie_nodes)
+                               .num("lattice_nodes", kr.lattice_nodes));
+    from_bytes.num(lex.name, *std::min_element(builds.begin(), builds.end()));
+    first_key.num(lex.name, first);
+    memory.num(lex.name, static_cast<double>(held));
+    char note[256];
+    std::snprintf(note, sizeof note,
+                  "%-6s words %6zu  from_bytes %9.1f us  engine %6.2f MB  first key %8.1f us  "
+                  "per key: %.1f matcher calls, %.0f tree nodes, %.1f lattice nodes",
+                  lex.name.c_str(), lex.list.entries.size(),
+                  *std::min_element(builds.begin(), builds.end()),
+                  static_cast<double>(held) / (1 << 20), first, kr.matcher_calls, kr.trie_nodes,
+                  kr.lattice_nodes);
+    notes.emplace_back(note);
+
+    // The straightforward trie engine (fresh lattice every key) on a sample
+    // of the same keystrokes, and the brute-force one at the largest size.
+    const std::size_t sample = lex.baseline ? lex.baseline : lex.name == "seed" ? 200 : 40;
+    const std::size_t stride = std::max<std::size_t>(1, kr.keys.size() / sample);
+    auto ref = std::get<reference::Engine>(reference::Engine::from_bytes(lex.bytes));
+    std::optional<reference::Engine> brute;
+    if (lex.baseline) {
+      brute = std::get<reference::Engine>(
+          reference::Engine::from_bytes(lex.bytes, reference::Engine::Kind::Brute));
+    }
+    double fast_sum = 0, ref_sum = 0, brute_sum = 0;
+    for (std::size_t at = 0, taken = 0; at < kr.keys.size() && taken < sample;
+         at += stride, ++taken) {
+      const auto& [c, k] = kr.keys[at];
+      const std::string& typed = c->keystrokes[k];
+      fast_sum += kr.all_us[at];
+      auto start = Clock::now();
+      const auto expect = ref.suggest(typed, c->previous);
+      ref_sum += micros_since(start);
+      if (brute) {
+        start = Clock::now();
+        const auto got = brute->suggest(typed, c->previous);
+        brute_sum += micros_since(start);
+        if (show(got) != show(expect))
+          std::fprintf(stderr, "baseline differs on %s\n", typed.c_str());
+      }
+    }
+    reference_speedup.num(lex.name, ref_sum / fast_sum);
+    if (brute) baseline_speedup = brute_sum / fast_sum;
+  }
+
+  // Learned picks: 20 000 of them into and out of the seed engine.
+  Engine engine = build(lexicons[0].bytes);
+  const std::string doc = learned_document(lexicons[2].list, 20000);
+  double import_us = 1e300, export_us = 1e300;
+  for (int i = 0; i < 7; ++i) {
+    auto start = Clock::now();
+    if (engine.import_learned(doc)) std::abort();
+    import_us = std::min(import_us, micros_since(start));
+    start = Clock::now();
+    const std::string text = engine.export_learned();
+    export_us = std::min(export_us, micros_since(start));
+    if (text.empty()) std::abort();
+  }
+
+  std::printf("\n");
+  for (const std::string& n : notes) std::printf("%s\n", n.c_str());
+  std::printf("\nlearned picks: import 20000 %.1f us, export 20000 %.1f us\n", import_us,
+              export_us);
+  std::printf("peak RSS of this process: %.1f MB\n",
+              static_cast<double>(peak_rss_bytes()) / (1 << 20));
+  std::printf("speed-up over the brute-force engine at 100k (same keystrokes): %.1fx\n",
+              baseline_speedup);
+  std::printf("speed-up over the straightforward trie engine: %s\n",
+              reference_speedup.text().c_str());
+
+  Json root;
+  root.str("machine", machine_name())
+      .obj("keystroke", keystroke)
+      .obj("keystroke_worst_cases", worst)
+      .obj("counts_per_keystroke", counters)
+      .obj("from_bytes_us", from_bytes)
+      .obj("first_keystroke_us", first_key)
+      .obj("learned_us", Json().num("import_20000", import_us).num("export_20000", export_us))
+      .obj("memory_bytes", memory)
+      .num("peak_rss_bytes", static_cast<double>(peak_rss_bytes()))
+      .num("baseline_speedup_100k", baseline_speedup)
+      .obj("reference_trie_speedup", reference_speedup);
+  std::ofstream out(out_path);
+  out << root.text() << "\n";
+  std::printf("\nwrote %s\n", out_path.c_str());
+  return out ? 0 : 1;
+}
+
+}  // namespace
+}  // namespace sorla::bench
+
+int main(int argc, char** argv) {
+  return sorla::bench::run(argc > 1 ? argv[1] : "bench/results/latest.json");
+}

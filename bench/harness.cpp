@@ -1,0 +1,111 @@
+#include "harness.h"
+
+#include <malloc.h>
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <new>
+#include <thread>
+
+namespace {
+
+std::atomic<std::int64_t> g_heap{0};
+
+void* counted_alloc(std::size_t size) {
+  void* p = std::malloc(size == 0 ? 1 : size);
+  if (!p) throw std::bad_alloc();
+  g_heap += static_cast<std::int64_t>(malloc_usable_size(p));
+  return p;
+}
+
+void counted_free(void* p) {
+  if (!p) return;
+  g_heap -= static_cast<std::int64_t>(malloc_usable_size(p));
+  std::free(p);
+}
+
+}  // namespace
+
+// Counting every allocation of the process is what "bytes an engine holds"
+// needs: the heap difference across building one.
+void* operator new(std::size_t size) { return counted_alloc(size); }
+void* operator new[](std::size_t size) { return counted_alloc(size); }
+void operator delete(void* p) noexcept { counted_free(p); }
+void operator delete[](void* p) noexcept { counted_free(p); }
+void operator delete(void* p, std::size_t) noexcept { counted_free(p); }
+void operator delete[](void* p, std::size_t) noexcept { counted_free(p); }
+
+namespace sorla::bench {
+
+double percentile(std::vector<double> sample, double q) {
+  if (sample.empty()) return 0;
+  std::sort(sample.begin(), sample.end());
+  const auto rank = static_cast<std::size_t>(std::ceil(q * static_cast<double>(sample.size())));
+  return sample[std::min(sample.size() - 1, rank == 0 ? 0 : rank - 1)];
+}
+
+std::int64_t heap_bytes() { return g_heap.load(); }
+
+std::int64_t peak_rss_bytes() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return static_cast<std::int64_t>(usage.ru_maxrss) * 1024;
+}
+
+std::string machine_name() {
+  std::ifstream cpu("/proc/cpuinfo");
+  std::string line;
+  std::string model = "unknown CPU";
+  while (std::getline(cpu, line)) {
+    if (line.rfind("model name", 0) == 0) {
+      model = line.substr(line.find(':') + 2);
+      break;
+    }
+  }
+  return model + ", " + std::to_string(std::thread::hardware_concurrency()) + " threads";
+}
+
+Json& Json::num(const std::string& key, double value) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.3f", value);
+  std::string s = buf;
+  // Trim needless decimals so counts read as integers.
+  while (s.find('.') != std::string::npos && (s.back() == '0' || s.back() == '.')) {
+    const bool dot = s.back() == '.';
+    s.pop_back();
+    if (dot) break;
+  }
+  members_.emplace_back(key, s);
+  return *this;
+}
+
+Json& Json::str(const std::string& key, const std::string& value) {
+  std::string s = "\"";
+  for (char c : value) {
+    if (c == '"' || c == '\\') s.push_back('\\');
+    if (static_cast<unsigned char>(c) >= 0x20) s.push_back(c);
+  }
+  members_.emplace_back(key, s + "\"");
+  return *this;
+}
+
+Json& Json::obj(const std::string& key, const Json& value) {
+  members_.emplace_back(key, value.text());
+  return *this;
+}
+
+std::string Json::text() const {
+  std::string out = "{";
+  for (std::size_t i = 0; i < members_.size(); ++i) {
+    if (i) out += ", ";
+    out += "\"" + members_[i].first + "\": " + members_[i].second;
+  }
+  return out + "}";
+}
+
+}  // namespace sorla::bench

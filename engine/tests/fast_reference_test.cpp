@@ -1,0 +1,201 @@
+// The engine's fast paths against the straightforward reference, on typing
+// generated over the seed list and over synthetic 10k and 100k lexicons:
+// same suggestions, same order, same float bits, keystroke after keystroke.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <bit>
+#include <cstdlib>
+#include <string>
+
+#include "lexgen.h"
+#include "reference/reference.h"
+#include "sorla/engine.h"
+#include "sorla/float_order.h"
+#include "sorla/format.h"
+#include "sorla/normalize.h"
+#include "sorla/rank.h"
+
+namespace sorla {
+namespace {
+
+// The Windows builds run these under Wine, where the big lexicons are
+// compared on fewer inputs; SORLA_LIGHT_TESTS=1 asks the same natively.
+bool light() {
+#ifdef _WIN32
+  return true;
+#else
+  const char* v = std::getenv("SORLA_LIGHT_TESTS");
+  return v != nullptr && std::string(v) != "0";
+#endif
+}
+
+std::string show(const std::vector<Suggestion>& list) {
+  std::string out;
+  char buf[16];
+  for (const Suggestion& s : list) {
+    std::snprintf(buf, sizeof buf, "%08x", std::bit_cast<std::uint32_t>(s.score));
+    out += s.text + "@" + buf + " ";
+  }
+  return out;
+}
+
+std::string show(const std::vector<Match>& list) {
+  std::string out;
+  for (const Match& m : list) {
+    out += std::to_string(m.word) + (m.exact ? "!" : "") + "@" +
+           std::to_string(std::bit_cast<std::uint32_t>(m.cost)) + " ";
+  }
+  return out;
+}
+
+struct Pair {
+  Engine fast;
+  reference::Engine slow;
+};
+
+Pair build(const std::vector<std::uint8_t>& bytes) {
+  Pair p{std::get<Engine>(Engine::from_bytes(bytes)),
+         std::get<reference::Engine>(reference::Engine::from_bytes(bytes))};
+  p.slow.remember_finds();
+  return p;
+}
+
+std::vector<std::uint8_t> seed_bytes() {
+  const auto s = seed_words();
+  return {s.begin(), s.end()};
+}
+
+// Types every case key by key into both engines; now and then the first
+// suggestion is learned, so the learned boosts are compared too.
+void compare_typing(Pair& p, const std::vector<lexgen::TypingCase>& cases, std::uint64_t seed) {
+  lexgen::Rng rng(seed);
+  std::size_t failures = 0;
+  for (const lexgen::TypingCase& c : cases) {
+    for (const std::string& typed : c.keystrokes) {
+      const auto fast = p.fast.suggest(typed, c.previous);
+      const auto slow = p.slow.suggest(typed, c.previous);
+      if (show(fast) != show(slow)) {
+        ADD_FAILURE() << "typed \"" << typed << "\"\n fast " << show(fast) << "\n slow "
+                      << show(slow);
+        if (++failures > 5) return;
+      }
+    }
+    const std::string& last = c.keystrokes.back();
+    if (rng.percent(20)) {
+      const auto got = p.fast.suggest(last, c.previous);
+      if (!got.empty()) {
+        p.fast.learn(last, got.back().text, c.previous);
+        p.slow.learn(last, got.back().text, c.previous);
+      }
+    }
+  }
+}
+
+// What the ranking keeps of a span, the reference way: every match within
+// the threshold, filtered by the span's cost limit, best scores first.
+std::string reference_span(const reference::Engine& e, const std::string& span, float max_cost,
+                           bool completion) {
+  std::vector<SpanWord> kept;
+  for (const Match& m : e.find(span, match_threshold(), completion)) {
+    const float adjusted = m.exact ? m.cost - 0.6f : m.cost;
+    if (!(max_cost >= adjusted)) continue;
+    kept.push_back(
+        SpanWord{m.word, (-4.0f) * adjusted + (-0.6f) * ln(static_cast<float>(m.word + 2))});
+  }
+  std::stable_sort(kept.begin(), kept.end(), [](const SpanWord& a, const SpanWord& b) {
+    return total_less(b.score, a.score);
+  });
+  if (kept.size() > 8) kept.resize(8);
+  std::string out;
+  for (const SpanWord& w : kept) {
+    out +=
+        std::to_string(w.word) + "@" + std::to_string(std::bit_cast<std::uint32_t>(w.score)) + " ";
+  }
+  return out;
+}
+
+// Spans of the generated typing against the public matcher and the
+// ranking's bounded search, both ways, with every cost limit a span can have.
+void compare_spans(const Pair& p, const std::vector<lexgen::TypingCase>& cases,
+                   std::size_t stride) {
+  static constexpr float kLimits[] = {0.65f, 1.0f, 1.35f, 1.7f, 2.05f, 2.2f};
+  std::size_t failures = 0;
+  std::size_t round = 0;
+  for (const lexgen::TypingCase& c : cases) {
+    std::string text = letters(c.keystrokes.back());
+    for (std::size_t at = 0; at < text.size(); at += stride, ++round) {
+      const std::string span = text.substr(at, 1 + round % 9);
+      const bool completion = round % 2 == 1;
+      const float max_cost = kLimits[round % 6];
+      const auto fast = p.fast.matcher().find(span, match_threshold(), completion);
+      const auto slow = p.slow.find(span, match_threshold(), completion);
+      std::string fast_kept;
+      for (const SpanWord& w :
+           p.fast.matcher().best_words(span, max_cost, completion, 8, nullptr)) {
+        fast_kept += std::to_string(w.word) + "@" +
+                     std::to_string(std::bit_cast<std::uint32_t>(w.score)) + " ";
+      }
+      if (show(fast) != show(slow) ||
+          fast_kept != reference_span(p.slow, span, max_cost, completion)) {
+        ADD_FAILURE() << "span \"" << span << "\" completion " << completion << " limit "
+                      << max_cost;
+        if (++failures > 5) return;
+      }
+    }
+  }
+}
+
+TEST(FastVersusReference, SeedList) {
+  Pair p = build(seed_bytes());
+  const WordList seed = lexgen::seed_lexicon();
+  auto cases = lexgen::generate_typing(seed, 300, 1);
+  const auto worst = lexgen::worst_cases(seed, 2);
+  cases.insert(cases.end(), worst.begin(), worst.end());
+  compare_spans(p, cases, 2);
+  compare_typing(p, cases, 3);
+}
+
+TEST(FastVersusReference, Synthetic10k) {
+  const auto bytes = lexgen::lexicon_file(10000, 10);
+  Pair p = build(bytes);
+  const WordList lex = std::get<WordList>(read_data_file(bytes));
+  auto cases = lexgen::generate_typing(lex, light() ? 1 : 2, 11);
+  compare_spans(p, cases, 3);
+  compare_typing(p, cases, 13);
+}
+
+TEST(FastVersusReference, Synthetic100k) {
+  const auto bytes = lexgen::lexicon_file(100000, 100);
+  Pair p = build(bytes);
+  const WordList lex = std::get<WordList>(read_data_file(bytes));
+  auto cases = lexgen::generate_typing(lex, 2, 101);
+  compare_spans(p, cases, light() ? 8 : 3);
+  // Typing at this size is slow for the reference (its completions walk
+  // most of the tree): the first keys of one case, natively only.
+  if (!light()) {
+    lexgen::TypingCase first = cases[0];
+    first.keystrokes.resize(std::min<std::size_t>(first.keystrokes.size(), 8));
+    compare_typing(p, {first}, 103);
+  }
+}
+
+// A copy made mid-typing answers like the original, and learning in one
+// leaves the other's answers alone.
+TEST(FastVersusReference, CopiesAndLearningKeepAnswers) {
+  const Engine base = std::get<Engine>(Engine::from_bytes(seed_words()));
+  Engine e = base;
+  const auto first = e.suggest("khnhomch", std::nullopt);
+  e.suggest("khnhomcho", std::nullopt);
+  Engine copy = e;
+  EXPECT_EQ(show(copy.suggest("khnhomch", std::nullopt)), show(first));
+  copy.learn("khnhomch", "Z", std::nullopt);
+  EXPECT_EQ(copy.suggest("khnhomch", std::nullopt)[0].text, "Z");
+  EXPECT_EQ(show(e.suggest("khnhomch", std::nullopt)), show(first));
+  Engine moved = std::move(copy);
+  EXPECT_EQ(moved.suggest("khnhomch", std::nullopt)[0].text, "Z");
+  EXPECT_EQ(show(base.suggest("khnhomch", std::nullopt)), show(first));
+}
+
+}  // namespace
+}  // namespace sorla
