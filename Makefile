@@ -133,16 +133,6 @@ bench: setup
 	@mkdir -p bench/results
 	build/bench/bench/sorla_bench bench/results/latest.json
 
-# The benchmark suite, natively, in its own Release tree without the tests:
-# prints the table and writes bench/results/latest.json.
-.PHONY: bench
-bench: setup
-	cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DSORLA_TESTS=OFF -DSORLA_CLI=OFF \
-	  -DSORLA_WERROR=$(WERROR) >/dev/null
-	$(BUILD) build/bench -j$(JOBS) --target sorla_bench
-	@mkdir -p bench/results
-	build/bench/bench/sorla_bench bench/results/latest.json
-
 dist: build-x64 build-x86
 	scripts/dist
 
