@@ -64,13 +64,14 @@ SaveOutcome save_learned(LearnedFile& file, bool& dirty, Engine* engine) {
     return SaveOutcome{result, partial};
   };
   if (!create_folders(target->parent_path())) return fail(SaveResult::Failed);
-  std::string bytes;
+  LearnedStore merged;
   {
     const auto lock = SaveLock::acquire(lock_path(*target), file.lock_wait);
     if (!lock) return fail(SaveResult::Busy);
     std::optional<SavedPicks> saved = read_saved(*target);
     if (!saved) return fail(SaveResult::Failed);
-    bytes = engine->learned().merged_onto(std::move(saved->store)).export_json();
+    merged = engine->learned().merged_onto(std::move(saved->store));
+    const std::string bytes = merged.export_json();
 
     partial = partial_path(*target, GetCurrentProcessId(), g_partial_sequence.fetch_add(1));
     if (!write_whole_file(*partial, bytes)) return fail(SaveResult::Failed);
@@ -80,9 +81,9 @@ SaveOutcome save_learned(LearnedFile& file, bool& dirty, Engine* engine) {
     }
     if (!move_replacing(*partial, *target)) return fail(SaveResult::Failed);
   }
-  // Continue from exactly what the file now holds, other processes' picks
-  // included, with nothing left unsaved.
-  engine->import_learned(bytes);
+  // Continue from what the file now holds, other processes' picks included,
+  // with nothing left unsaved.
+  engine->replace_learned(std::move(merged));
   return {SaveResult::Saved, partial};
 }
 
