@@ -1,7 +1,7 @@
 // Character rules of the typing session.
 #pragma once
 
-#include <string>
+#include "sorla/text.h"  // append_utf8
 
 namespace sorla {
 
@@ -15,8 +15,5 @@ bool is_scalar(char32_t c);
 bool is_printable(char32_t c);
 
 bool is_ascii_letter(char32_t c);
-
-// Appends the UTF-8 form of a scalar value.
-void append_utf8(std::string& out, char32_t c);
 
 }  // namespace sorla
