@@ -2,6 +2,7 @@
 // cap, in time that grows with its size and memory that follows the picks.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 
 #include "sorla/learn.h"
@@ -36,6 +37,16 @@ std::string pick(std::string_view typed, std::string_view count, std::string_vie
          std::string(count) + std::string(extra) + "}";
 }
 
+// The sizes of the shapes below; under the sanitizers (SORLA_LIGHT_TESTS=1),
+// which run this code many times slower, the same shapes come an eighth as big.
+std::size_t scaled(std::size_t n) {
+  static const bool light = [] {
+    const char* v = std::getenv("SORLA_LIGHT_TESTS");
+    return v != nullptr && *v != '\0' && *v != '0';
+  }();
+  return light ? n / 8 : n;
+}
+
 std::string letter_key(std::size_t i, std::size_t width) {
   std::string key(width, 'a');
   for (std::size_t p = width; p-- > 0; i /= 26) key[p] = static_cast<char>('a' + i % 26);
@@ -43,7 +54,7 @@ std::string letter_key(std::size_t i, std::size_t width) {
 }
 
 TEST(LearnHostile, DeepNesting) {
-  const std::size_t depth = 8u << 20;
+  const std::size_t depth = scaled(8u << 20);
   EXPECT_TRUE(refused(std::string(depth, '[')));
   EXPECT_TRUE(refused(std::string(depth, '{')));
   const std::string deep = std::string(depth, '[') + std::string(depth, ']');
@@ -57,7 +68,7 @@ TEST(LearnHostile, DeepNesting) {
 }
 
 TEST(LearnHostile, HugeStrings) {
-  const std::string letters(16u << 20, 'k');
+  const std::string letters(scaled(16u << 20), 'k');
   EXPECT_EQ(imported_size(kHead + R"("note":")" + letters + R"("})"), 0u);
   EXPECT_EQ(
       imported_size(kHead + R"("picks":[)" + pick("a", "1", R"(,")" + letters + R"(":1)") + "]}"),
@@ -71,13 +82,13 @@ TEST(LearnHostile, HugeStrings) {
   EXPECT_EQ(std::get<LearnedStore>(import(store.export_json())), store);
   // Millions of escapes, and a string that never ends.
   std::string escapes;
-  for (int i = 0; i < (1 << 20); ++i) escapes += "\\u00e9\\n";
+  for (std::size_t i = 0; i < scaled(1u << 20); ++i) escapes += "\\u00e9\\n";
   EXPECT_EQ(imported_size(kHead + R"("note":")" + escapes + R"("})"), 0u);
   EXPECT_TRUE(refused(kHead + R"("picks":[{"typed":")" + letters));
 }
 
 TEST(LearnHostile, InvalidUtf8) {
-  const std::string big(4u << 20, 'a');
+  const std::string big(scaled(4u << 20), 'a');
   for (const std::string& bad :
        {std::string("\xFF"), std::string("\xC3"), std::string("\xED\xA0\x80"),
         std::string("\xF4\x90\x80\x80"), big + "\x80"}) {
@@ -91,8 +102,8 @@ TEST(LearnHostile, InvalidUtf8) {
 }
 
 TEST(LearnHostile, NumbersBeyond64Bits) {
-  const std::string digits(1u << 20, '9');
-  const std::string zeros(1u << 20, '0');
+  const std::string digits(scaled(1u << 20), '9');
+  const std::string zeros(scaled(1u << 20), '0');
   // Beyond 64 bits but within a double: no count or version, ignored elsewhere.
   for (const std::string& n :
        {std::string("18446744073709551616"), std::string("99999999999999999999999999"),
@@ -112,20 +123,20 @@ TEST(LearnHostile, NumbersBeyond64Bits) {
 }
 
 TEST(LearnHostile, MillionPicksAreCutToTheCap) {
-  constexpr std::size_t kPicks = 1000000;
+  const std::size_t kPicks = scaled(1000000);
   std::string doc = kHead + R"("picks":[)";
   doc.reserve(kPicks * 48);
   for (std::size_t i = 0; i < kPicks; ++i) {
     if (i != 0) doc += ',';
-    doc += pick(letter_key(i, 5), std::to_string(1 + i % 50));
+    doc += pick(letter_key(i, 5), i % (kPicks / 20000) == 0 ? "2" : "1");
   }
   doc += "]}";
   const auto result = import(doc);
   ASSERT_TRUE(std::holds_alternative<LearnedStore>(result));
   const LearnedStore& store = std::get<LearnedStore>(result);
   ASSERT_EQ(store.size(), LearnedStore::kTarget);
-  // Only the largest counts stay.
-  for (const auto& [key, count] : store.entries()) ASSERT_EQ(count, 50u) << key.typed;
+  // Only the larger counts stay: there are more than enough of them.
+  for (const auto& [key, count] : store.entries()) ASSERT_EQ(count, 2u) << key.typed;
 
   // A million picks of one key merge into one saturated entry.
   std::string same = kHead + R"("picks":[)";
