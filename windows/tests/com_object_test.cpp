@@ -111,9 +111,9 @@ TEST(ComPtr, CopiesMovesAndQueries) {
   service->Release();
 }
 
-TEST(TextService, IsInertUntilActivationExists) {
+TEST(TextService, IsInertBeforeActivation) {
   auto service = make_object<TextService>();
-  EXPECT_EQ(service->Activate(nullptr, 0), E_NOTIMPL);
+  EXPECT_EQ(service->Activate(nullptr, 0), E_POINTER);
   EXPECT_EQ(service->Deactivate(), S_OK);
   BOOL eaten = TRUE;
   EXPECT_EQ(service->OnTestKeyDown(nullptr, 'A', 0, &eaten), S_OK);
