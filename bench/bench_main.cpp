@@ -117,8 +117,8 @@ int run(const std::string& out_path) {
     auto bytes = lexgen::lexicon_file(words, seed);
     WordList list = std::get<WordList>(read_data_file(bytes));
     const bool big = words == 100000;
-    lexicons.push_back(Lexicon{name, std::move(bytes), std::move(list), big ? 150u : 300u,
-                               big ? 3u : 5u, big ? 7u : 20u, big ? 4u : 0u});
+    lexicons.push_back(Lexicon{name, std::move(bytes), std::move(list), big ? 40u : 100u,
+                               big ? 2u : 3u, big ? 5u : 10u, big ? 3u : 0u});
   }
 
   Json keystroke, worst, from_bytes, first_key, memory, counters, reference_speedup;
@@ -189,7 +189,7 @@ int run(const std::string& out_path) {
 
     // The straightforward trie engine (fresh lattice every key) on a sample
     // of the same keystrokes, and the brute-force one at the largest size.
-    const std::size_t sample = lex.baseline ? lex.baseline : lex.name == "seed" ? 200 : 40;
+    const std::size_t sample = lex.baseline ? lex.baseline : lex.name == "seed" ? 200 : 10;
     const std::size_t stride = std::max<std::size_t>(1, kr.keys.size() / sample);
     auto ref = std::get<reference::Engine>(reference::Engine::from_bytes(lex.bytes));
     std::optional<reference::Engine> brute;

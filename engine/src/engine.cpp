@@ -83,9 +83,10 @@ Engine::Engine(const WordList& list) {
   for (std::size_t i = 0; i < list.entries.size(); ++i) {
     const WordEntry& entry = list.entries[i];
     for (const std::string& spelling : entry.spellings) matcher_.insert(i, spelling);
-    word_ids_.try_emplace(entry.word, i);  // the first occurrence wins
     words_.push_back(entry.word);
   }
+  word_ids_.build(words_);
+  matcher_.compact();
   for (const PairEntry& pair : list.pairs) pairs_.insert({pair.first, pair.second});
   if (!list.data_name.empty()) data_name_ = list.data_name;
 }
@@ -93,8 +94,7 @@ Engine::Engine(const WordList& list) {
 std::optional<std::uint64_t> Engine::word_at_end(std::string_view text) const {
   // The first hit from the left is the longest known ending.
   for (std::size_t pos = 0; pos < text.size();) {
-    const auto it = word_ids_.find(text.substr(pos));
-    if (it != word_ids_.end()) return it->second;
+    if (const auto hit = word_ids_.find(words_, text.substr(pos))) return hit;
     next_char(text, pos);
   }
   return std::nullopt;
@@ -112,9 +112,8 @@ std::vector<Suggestion> Engine::suggest(std::string_view typed,
   const std::optional<std::uint64_t> previous_word =
       previous ? word_at_end(*previous) : std::nullopt;
   const std::vector<std::string> pieces = split_pieces(typed);
-  const std::vector<RankedSequence> ranked =
-      ranker_.rank(words_.size(), matcher_, pairs_, pieces, previous_word, true, kSequenceLimit,
-                   &stats_);
+  const std::vector<RankedSequence> ranked = ranker_.rank(
+      words_.size(), matcher_, pairs_, pieces, previous_word, true, kSequenceLimit, &stats_);
 
   const float top = ranked.empty() ? -std::numeric_limits<float>::infinity() : ranked[0].score;
   const float all_literal = static_cast<float>(pieces.size()) * (-literal_penalty(words_.size()));

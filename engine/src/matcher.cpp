@@ -20,6 +20,8 @@ namespace {
 
 constexpr float kCompletion = 0.3f;
 constexpr float kExactBonus = 0.6f;
+// Far above any rounding of costs below 30, far below any cost step.
+constexpr float kMargin = 1e-4f;
 // Words below this index get their ranking term tabled at insert.
 constexpr std::uint64_t kTermTable = std::uint64_t{1} << 22;
 constexpr std::uint32_t kNone = MatcherNode::kNone;
@@ -124,7 +126,7 @@ class BestWords {
     if (limit_ == 0) return true;
     if (items_.size() < limit_) return false;
     const float adjusted = may_be_exact ? lower - kExactBonus : lower;
-    const float bound = (-4.0f) * adjusted + m_.word_term(node.min_word);
+    const float bound = (-4.0f) * adjusted + m_.word_term(node.min_word());
     return total_less(bound, items_.back().score);
   }
 
@@ -183,7 +185,7 @@ class BestWords {
 class MatcherSearch {
  public:
   MatcherSearch(const Matcher& m, const std::vector<std::uint8_t>& typed,
-                std::string_view typed_letters, float threshold, bool completion,
+                std::string_view typed_letters, float threshold, float stop, bool completion,
                 SearchStats* stats)
       : m_(m),
         t_(typed),
@@ -194,6 +196,7 @@ class MatcherSearch {
         exchange_(Matcher::kCodes * cols_),
         skip_typed_(cols_),
         threshold_(threshold),
+        stop_(stop),
         completion_(completion),
         stats_(stats) {
     const CostTables& ct = tables();
@@ -205,6 +208,53 @@ class MatcherSearch {
     }
     table_[0] = 0.0f;
     for (std::size_t k = 1; k < cols_; ++k) table_[k] = table_[k - 1] + skip_typed_[k];
+    // For each typed letter: the stored characters it can be exchanged with,
+    // grouped by cost, cheapest first.
+    consume_.resize(n_);
+    for (std::size_t m = 0; m < n_; ++m) {
+      Consume& c = consume_[m];
+      c.skip = ct.skip[t_[m]];
+      for (std::size_t code = 0; code < Matcher::kCodes; ++code) {
+        const float cost = ct.exchange[t_[m]][code];
+        std::size_t at = 0;
+        while (at < c.levels && c.cost[at] != cost) ++at;
+        if (at == c.levels) {
+          c.cost[at] = cost;
+          c.mask[at] = 0;
+          ++c.levels;
+        }
+        c.mask[at] |= std::uint32_t{1} << code;
+      }
+      // Cheapest first (a handful of levels: insertion sort).
+      for (std::size_t a = 1; a < c.levels; ++a) {
+        for (std::size_t b = a; b > 0 && c.cost[b] < c.cost[b - 1]; --b) {
+          std::swap(c.cost[b], c.cost[b - 1]);
+          std::swap(c.mask[b], c.mask[b - 1]);
+        }
+      }
+    }
+    suffix_.resize(cols_);
+  }
+
+  // A bound under the full cost of every node below one whose row is `row`
+  // and whose subtree holds the characters `below`: each typed letter still
+  // to come is either skipped or exchanged with one of those characters.
+  float lower_bound(const float* row, std::uint32_t below) {
+    suffix_[n_] = 0.0f;
+    for (std::size_t m = n_; m-- > 0;) {
+      const Consume& c = consume_[m];
+      float cheapest = c.skip;
+      for (std::size_t l = 0; l < c.levels; ++l) {
+        if (c.mask[l] & below) {
+          cheapest = std::min(cheapest, c.cost[l]);
+          break;
+        }
+      }
+      suffix_[m] = suffix_[m + 1] + cheapest;
+    }
+    float bound = row[0] + suffix_[0];
+    for (std::size_t k = 1; k < cols_; ++k) bound = std::min(bound, row[k] + suffix_[k]);
+    return bound;
   }
 
   template <typename Collector>
@@ -230,10 +280,15 @@ class MatcherSearch {
     float row_min = row[0];
     for (std::size_t k = 1; k < cols_; ++k) row_min = std::min(row_min, row[k]);
 
-    // Every deeper cell is at least row_min, and tail only grows; the margin
-    // covers the rounding of the completion carry.
+    // Every deeper full cost is at least row_min, and at least `lower`,
+    // and tail only grows; the margin covers float rounding (of the table
+    // and the completion carry). The costlier bound is taken only when the
+    // plain one does not settle the node.
     const bool may_be_exact = d <= n_ && row[d] == 0.0f;
-    if (out.hopeless(node, std::min(row_min, tail) - 1e-4f, may_be_exact)) return;
+    if (out.hopeless(node, std::min(row_min - kMargin, tail), may_be_exact)) return;
+    if (row_min - kMargin > threshold_ && tail > threshold_) return;
+    const float lower = lower_bound(row, node.below) - kMargin;
+    if (out.hopeless(node, std::min(lower, tail), may_be_exact)) return;
 
     if (node_cost <= threshold_) {
       // Only the typed text's own path costs 0, and only there can the
@@ -245,12 +300,14 @@ class MatcherSearch {
         out.offer(entry.word, node_cost, exact);
       }
     }
-    if (row_min > threshold_ && tail > threshold_) return;
+    // Where the plain search stops (row_min past its limit), and where no
+    // node below can come within this one's.
+    if (tail > threshold_ && ((row_min > stop_ && tail > stop_) || lower > threshold_)) return;
 
     const CostTables& ct = tables();
     float* next = &table_[(d + 1) * cols_];
     for (std::uint32_t c = node.first_child; c != kNone; c = m_.nodes_[c].next_sibling) {
-      const std::uint8_t code = m_.nodes_[c].code;
+      const std::uint8_t code = m_.nodes_[c].code();
       const float skip = ct.skip[code];
       const float* ex = &exchange_[code * cols_];
       next[0] = row[0] + skip;
@@ -271,8 +328,17 @@ class MatcherSearch {
   std::vector<float> exchange_;  // [code][column]
   std::vector<float> skip_typed_;
   float threshold_;
+  float stop_;  // the limit at which the plain search prunes
   bool completion_;
   SearchStats* stats_;
+  struct Consume {
+    float skip;
+    std::size_t levels = 0;
+    float cost[4];
+    std::uint32_t mask[4];
+  };
+  std::vector<Consume> consume_;  // per typed letter
+  std::vector<float> suffix_;
   std::uint64_t visited_ = 0;
 };
 
@@ -285,7 +351,7 @@ float exchange_cost(char32_t t, char32_t c) {
   return 1.5f;
 }
 
-Matcher::Matcher() : nodes_(1) {}
+Matcher::Matcher() : nodes_(1), last_child_(1, kNone) {}
 
 float Matcher::word_term(std::uint64_t word) const {
   if (word < word_terms_.size()) return word_terms_[word];
@@ -296,27 +362,48 @@ void Matcher::insert(std::uint64_t word, std::string_view spelling) {
   const std::vector<std::uint8_t> f = folded_codes(spelling);
   if (f.empty()) return;
   max_len_ = std::max<std::uint64_t>(max_len_, f.size());
-  const auto clamped = static_cast<std::uint32_t>(std::min<std::uint64_t>(word, kNone - 1));
+  const auto low =
+      static_cast<std::uint32_t>(std::min<std::uint64_t>(word, MatcherNode::kMinWordCap));
+  auto lower_min_word = [&](std::uint32_t at) {
+    MatcherNode& node = nodes_[at];
+    if (low < node.min_word()) node.min_word_code = (low << 8) | node.code();
+  };
+  if (last_child_.size() != nodes_.size()) {
+    // After compact(): find every node's last child again.
+    last_child_.assign(nodes_.size(), kNone);
+    for (std::uint32_t at = 0; at < nodes_.size(); ++at) {
+      for (std::uint32_t c = nodes_[at].first_child; c != kNone; c = nodes_[c].next_sibling) {
+        last_child_[at] = c;
+      }
+    }
+  }
+  // below[p]: the characters f[p..], which lie below the node at depth p.
+  std::vector<std::uint32_t> below(f.size() + 1, 0);
+  for (std::size_t p = f.size(); p-- > 0;) below[p] = below[p + 1] | (std::uint32_t{1} << f[p]);
   std::uint32_t at = 0;
-  nodes_[0].min_word = std::min(nodes_[0].min_word, clamped);
+  std::size_t depth = 0;
+  lower_min_word(0);
+  nodes_[0].below |= below[0];
   for (std::uint8_t code : f) {
     std::uint32_t next = nodes_[at].first_child;
-    while (next != kNone && nodes_[next].code != code) next = nodes_[next].next_sibling;
+    while (next != kNone && nodes_[next].code() != code) next = nodes_[next].next_sibling;
     if (next == kNone) {
       next = static_cast<std::uint32_t>(nodes_.size());
       MatcherNode child;
-      child.code = code;
+      child.min_word_code = (MatcherNode::kMinWordCap << 8) | code;
       nodes_.push_back(child);
-      MatcherNode& parent = nodes_[at];
-      if (parent.last_child == kNone) {
-        parent.first_child = next;
+      last_child_.push_back(kNone);
+      if (last_child_[at] == kNone) {
+        nodes_[at].first_child = next;
       } else {
-        nodes_[parent.last_child].next_sibling = next;
+        nodes_[last_child_[at]].next_sibling = next;
       }
-      parent.last_child = next;
+      last_child_[at] = next;
     }
     at = next;
-    nodes_[at].min_word = std::min(nodes_[at].min_word, clamped);
+    ++depth;
+    lower_min_word(at);
+    nodes_[at].below |= below[depth];
   }
   // Entries of one node share one cost; their order never shows.
   entries_.push_back(
@@ -331,13 +418,21 @@ void Matcher::insert(std::uint64_t word, std::string_view spelling) {
   }
 }
 
+void Matcher::compact() {
+  last_child_ = {};
+  nodes_.shrink_to_fit();
+  entries_.shrink_to_fit();
+  letters_pool_.shrink_to_fit();
+  word_terms_.shrink_to_fit();
+}
+
 std::vector<Match> Matcher::find(std::string_view typed, float threshold,
                                  bool allow_completion) const {
   const std::vector<std::uint8_t> t = folded_codes(typed);
   if (t.empty()) return {};
   const std::string typed_letters = letters(typed);
   AllWords out;
-  MatcherSearch(*this, t, typed_letters, threshold, allow_completion, nullptr).run(out);
+  MatcherSearch(*this, t, typed_letters, threshold, threshold, allow_completion, nullptr).run(out);
   return out.sorted();
 }
 
@@ -348,7 +443,8 @@ std::vector<SpanWord> Matcher::best_words(std::string_view typed_letters, float 
   if (t.empty()) return {};
   const float threshold = std::min(max_cost, match_threshold());
   BestWords out(*this, max_cost, match_threshold(), limit);
-  MatcherSearch(*this, t, typed_letters, threshold, allow_completion, stats).run(out);
+  MatcherSearch(*this, t, typed_letters, threshold, match_threshold(), allow_completion, stats)
+      .run(out);
   return out.result();
 }
 

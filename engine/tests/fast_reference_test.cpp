@@ -180,6 +180,20 @@ TEST(FastVersusReference, Synthetic100k) {
   }
 }
 
+// The typed letters must outlive the search that compares against them: a
+// span long enough to live on the heap is still recognised as exact.
+TEST(FastVersusReference, LongExactSpellingStaysExact) {
+  Matcher m;
+  const std::string spelling = "khnhomchongtovsalarian";
+  m.insert(5, spelling);
+  const auto got = m.find(spelling, match_threshold(), false);
+  ASSERT_EQ(got.size(), 1u);
+  EXPECT_TRUE(got[0].exact);
+  const auto kept = m.best_words(spelling, 2.2f, false, 8, nullptr);
+  ASSERT_EQ(kept.size(), 1u);
+  EXPECT_EQ(kept[0].score, (-4.0f) * (-0.6f) + (-0.6f) * ln(7.0f));
+}
+
 // A copy made mid-typing answers like the original, and learning in one
 // leaves the other's answers alone.
 TEST(FastVersusReference, CopiesAndLearningKeepAnswers) {

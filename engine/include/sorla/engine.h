@@ -15,6 +15,7 @@
 #include "sorla/learn.h"
 #include "sorla/matcher.h"
 #include "sorla/rank.h"
+#include "sorla/word_index.h"
 #include "sorla/word_list.h"
 
 namespace sorla {
@@ -68,7 +69,7 @@ class Engine {
   Matcher matcher_;
   std::optional<std::string> data_name_;
   PairSet pairs_;
-  std::unordered_map<std::string, std::uint64_t, TextHash, std::equal_to<>> word_ids_;
+  WordIndex word_ids_;
   LearnedStore learned_;
   // The last suggest's lattice and span results, reused while the typed text
   // grows or shrinks at its end. It depends on the word data only, never on

@@ -19,13 +19,21 @@ float match_threshold();
 // through indexes, so the tree is a few vectors rather than one per node.
 struct MatcherNode {
   static constexpr std::uint32_t kNone = std::numeric_limits<std::uint32_t>::max();
+  // Word indexes from here on count as this one when bounding a search.
+  static constexpr std::uint32_t kMinWordCap = 0xFFFFFF;
+
   std::uint32_t first_child = kNone;
-  std::uint32_t last_child = kNone;
   std::uint32_t next_sibling = kNone;
   std::uint32_t first_entry = kNone;
-  // The least word index below this node (clamped), for bounding a search.
-  std::uint32_t min_word = kNone;
-  std::uint8_t code = 0;  // the folded character, see char_code()
+  // The least word index below this node (at most kMinWordCap) in the high
+  // 24 bits, the folded character's code (see Matcher::kCodes) in the low 8.
+  std::uint32_t min_word_code = kMinWordCap << 8;
+  // The characters on the paths below this node, one bit per code: what the
+  // typed letters not yet consumed can still be matched against.
+  std::uint32_t below = 0;
+
+  std::uint32_t min_word() const { return min_word_code >> 8; }
+  std::uint8_t code() const { return static_cast<std::uint8_t>(min_word_code & 0xFF); }
 };
 
 struct MatcherEntry {
@@ -80,6 +88,10 @@ class Matcher {
                                    bool allow_completion, std::size_t limit,
                                    SearchStats* stats) const;
 
+  // Gives back the room that growing left spare; inserting afterwards
+  // still works, only a little slower.
+  void compact();
+
   const std::vector<MatcherNode>& nodes() const { return nodes_; }
   std::uint64_t max_len() const { return max_len_; }
 
@@ -90,6 +102,7 @@ class Matcher {
   friend class MatcherSearch;
 
   std::vector<MatcherNode> nodes_;
+  std::vector<std::uint32_t> last_child_;  // per node, while inserting; empty after compact()
   std::vector<MatcherEntry> entries_;
   std::string letters_pool_;  // each entry's letters, NUL-terminated
   std::vector<float> word_terms_;
