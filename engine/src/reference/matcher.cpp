@@ -12,30 +12,9 @@ namespace {
 
 constexpr float kCompletion = 0.3f;
 
-bool is_vowel(char32_t c) {
-  return c == 'a' || c == 'e' || c == 'i' || c == 'o' || c == 'u' || c == 'y';
-}
-
-bool similar(char32_t a, char32_t b) {
-  static constexpr std::string_view kGroups[] = {"ae", "eiy", "bp", "cs", "dt", "gk", "ou"};
-  if (a > 0x7F || b > 0x7F) return false;
-  for (std::string_view g : kGroups) {
-    if (g.find(static_cast<char>(a)) != std::string_view::npos &&
-        g.find(static_cast<char>(b)) != std::string_view::npos) {
-      return true;
-    }
-  }
-  return false;
-}
-
-float skip(char32_t c) { return is_vowel(c) || c == 'h' ? 0.45f : 1.2f; }
-
-float exchange_uncached(char32_t t, char32_t c) {
-  if (t == c) return 0.0f;
-  if (similar(t, c)) return 0.4f;
-  if (is_vowel(t) && is_vowel(c)) return 0.6f;
-  return 1.5f;
-}
+// The cost tables are the product's own (sorla::skip_cost, exchange_cost):
+// this engine checks the search, not the tables.
+float skip(char32_t c) { return skip_cost(c); }
 
 // The same function, remembered for ASCII pairs: the tests run this engine
 // on large word lists.
@@ -44,13 +23,13 @@ float exchange(char32_t t, char32_t c) {
     float cost[128][128];
     Table() {
       for (char32_t a = 0; a < 128; ++a) {
-        for (char32_t b = 0; b < 128; ++b) cost[a][b] = exchange_uncached(a, b);
+        for (char32_t b = 0; b < 128; ++b) cost[a][b] = exchange_cost(a, b);
       }
     }
   };
   static const Table table;
   if (t < 128 && c < 128) return table.cost[t][c];
-  return exchange_uncached(t, c);
+  return exchange_cost(t, c);
 }
 
 std::u32string chars_of(std::string_view utf8) {
