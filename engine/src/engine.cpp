@@ -17,16 +17,38 @@ constexpr std::size_t kSequenceLimit = 20;
 
 }  // namespace
 
-ReadResult read_word_data(std::span<const std::uint8_t> bytes) {
+namespace {
+
+// Binary word data for bytes that are not UTF-8 or start like its magic (or
+// are a prefix of it) even when they happen to be valid UTF-8; else seed text.
+bool is_binary_word_data(std::span<const std::uint8_t> bytes) {
   const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-  if (!is_valid_utf8(text)) return read_data_file(bytes);
-  // A non-empty buffer that starts like the magic (or is a prefix of it) is
-  // binary data even when it happens to be valid UTF-8.
+  if (!is_valid_utf8(text)) return true;
   const std::string_view magic = "SRLA";
-  if (!text.empty() && magic.starts_with(text.substr(0, std::min<std::size_t>(text.size(), 4)))) {
-    return read_data_file(bytes);
+  return !text.empty() && magic.starts_with(text.substr(0, std::min<std::size_t>(text.size(), 4)));
+}
+
+std::string_view as_text(std::span<const std::uint8_t> bytes) {
+  return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
+}
+
+WordListView view_of(const WordList& list) {
+  WordListView view;
+  view.data_name = list.data_name;
+  view.entries.reserve(list.entries.size());
+  for (const WordEntry& e : list.entries) {
+    view.entries.push_back(WordView{e.word, e.value, view.spellings.size(), e.spellings.size()});
+    view.spellings.insert(view.spellings.end(), e.spellings.begin(), e.spellings.end());
   }
-  return parse_seed_text(text, "");
+  view.pairs = list.pairs;
+  return view;
+}
+
+}  // namespace
+
+ReadResult read_word_data(std::span<const std::uint8_t> bytes) {
+  if (is_binary_word_data(bytes)) return read_data_file(bytes);
+  return parse_seed_text(as_text(bytes), "");
 }
 
 namespace {
@@ -68,9 +90,16 @@ void sort_best_first(std::vector<Suggestion>& list) {
 }  // namespace
 
 std::variant<Engine, ReadError> Engine::from_bytes(std::span<const std::uint8_t> bytes) {
-  ReadResult read = read_word_data(bytes);
+  // Binary data is built from straight out of the buffer, without a string
+  // per word and spelling in between.
+  if (is_binary_word_data(bytes)) {
+    auto read = read_data_view(bytes);
+    if (auto* error = std::get_if<ReadError>(&read)) return std::move(*error);
+    return Engine(std::get<WordListView>(read));
+  }
+  ReadResult read = parse_seed_text(as_text(bytes), "");
   if (auto* error = std::get_if<ReadError>(&read)) return std::move(*error);
-  return Engine(std::get<WordList>(read));
+  return Engine(view_of(std::get<WordList>(read)));
 }
 
 std::variant<Engine, ReadError> Engine::from_bytes(std::string_view bytes) {
@@ -78,17 +107,20 @@ std::variant<Engine, ReadError> Engine::from_bytes(std::string_view bytes) {
       reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
 }
 
-Engine::Engine(const WordList& list) {
+Engine::Engine(const WordListView& list) {
   words_.reserve(list.entries.size());
   for (std::size_t i = 0; i < list.entries.size(); ++i) {
-    const WordEntry& entry = list.entries[i];
-    for (const std::string& spelling : entry.spellings) matcher_.insert(i, spelling);
-    words_.push_back(entry.word);
+    const WordView& entry = list.entries[i];
+    for (std::size_t k = 0; k < entry.spelling_count; ++k) {
+      matcher_.insert(i, list.spellings[entry.first_spelling + k]);
+    }
+    words_.emplace_back(entry.word);
   }
   word_ids_.build(words_);
   matcher_.compact();
+  pairs_.reserve(list.pairs.size());
   for (const PairEntry& pair : list.pairs) pairs_.insert({pair.first, pair.second});
-  if (!list.data_name.empty()) data_name_ = list.data_name;
+  if (!list.data_name.empty()) data_name_ = std::string(list.data_name);
 }
 
 std::optional<std::uint64_t> Engine::word_at_end(std::string_view text) const {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "sorla/text.h"
 
@@ -10,6 +11,7 @@ namespace sorla {
 namespace {
 
 constexpr char kCutShort[] = "the data file is cut short";
+constexpr char kNotUtf8[] = "a string in the data file is not UTF-8";
 
 // A forward cursor over the buffer; every read checks its bounds first in a
 // form that cannot overflow.
@@ -25,18 +27,25 @@ class Cursor {
     return v;
   }
 
+  // The next `len` bytes without the UTF-8 check; nullopt when cut short.
+  std::optional<std::string_view> raw(std::size_t len) {
+    if (bytes_.size() - pos_ < len) return std::nullopt;
+    const std::string_view s(reinterpret_cast<const char*>(bytes_.data() + pos_), len);
+    pos_ += len;
+    return s;
+  }
+
   // On failure `error` holds the message.
-  std::optional<std::string> string(std::size_t len, std::string& error) {
-    if (bytes_.size() - pos_ < len) {
+  std::optional<std::string_view> string(std::size_t len, const char*& error) {
+    const auto s = raw(len);
+    if (!s) {
       error = kCutShort;
       return std::nullopt;
     }
-    std::string s(reinterpret_cast<const char*>(bytes_.data() + pos_), len);
-    if (!is_valid_utf8(s)) {
-      error = "a string in the data file is not UTF-8";
+    if (!is_valid_utf8(*s)) {
+      error = kNotUtf8;
       return std::nullopt;
     }
-    pos_ += len;
     return s;
   }
 
@@ -47,17 +56,17 @@ class Cursor {
   std::size_t pos_;
 };
 
-bool is_latin_spelling(const std::string& s) {
-  if (s.empty()) return false;
-  for (char c : s) {
-    if (static_cast<std::uint8_t>(c) >= 0x80) return false;
-  }
-  return true;
+// A spelling is checked for UTF-8 before the Latin rule. Bytes all below
+// 0x80 pass both, the common case, decided in one pass.
+const char* spelling_error(std::string_view s) {
+  if (!s.empty() && is_ascii(s)) return nullptr;
+  if (!is_valid_utf8(s)) return kNotUtf8;
+  return "the data file has a spelling that isn't Latin letters";
 }
 
 }  // namespace
 
-ReadResult read_data_file(std::span<const std::uint8_t> bytes) {
+std::variant<WordListView, ReadError> read_data_view(std::span<const std::uint8_t> bytes) {
   const std::size_t size = bytes.size();
   if (size <= 3) return ReadError{kCutShort};
   if (bytes[0] != 'S' || bytes[1] != 'R' || bytes[2] != 'L' || bytes[3] != 'A') {
@@ -68,12 +77,12 @@ ReadResult read_data_file(std::span<const std::uint8_t> bytes) {
   if (version != 1) return ReadError{"unknown data file version " + std::to_string(version)};
   if (size == 6) return ReadError{kCutShort};
 
-  WordList list;
-  std::string error;
+  WordListView list;
+  const char* error = nullptr;
   Cursor cur(bytes, 7);
-  auto name = cur.string(bytes[6], error);
+  const auto name = cur.string(bytes[6], error);
   if (!name) return ReadError{error};
-  list.data_name = std::move(*name);
+  list.data_name = *name;
 
   const auto words = cur.uint(4);
   if (!words) return ReadError{kCutShort};
@@ -82,26 +91,22 @@ ReadResult read_data_file(std::span<const std::uint8_t> bytes) {
   for (std::uint32_t i = 0; i < *words; ++i) {
     const auto len = cur.uint(2);
     if (!len) return ReadError{kCutShort};
-    auto word = cur.string(*len, error);
+    const auto word = cur.string(*len, error);
     if (!word) return ReadError{error};
     if (*len == 0) return ReadError{"the data file has an empty word"};
     const auto value = cur.uint(4);
     if (!value) return ReadError{kCutShort};
     const auto count = cur.uint(1);
     if (!count) return ReadError{kCutShort};
-    WordEntry entry{std::move(*word), {}, *value};
-    entry.spellings.reserve(*count);
+    list.entries.push_back(WordView{*word, *value, list.spellings.size(), *count});
     for (std::uint32_t k = 0; k < *count; ++k) {
       const auto slen = cur.uint(1);
       if (!slen) return ReadError{kCutShort};
-      auto spelling = cur.string(*slen, error);
-      if (!spelling) return ReadError{error};
-      if (!is_latin_spelling(*spelling)) {
-        return ReadError{"the data file has a spelling that isn't Latin letters"};
-      }
-      entry.spellings.push_back(std::move(*spelling));
+      const auto spelling = cur.raw(*slen);
+      if (!spelling) return ReadError{kCutShort};
+      if (const char* bad = spelling_error(*spelling)) return ReadError{bad};
+      list.spellings.push_back(*spelling);
     }
-    list.entries.push_back(std::move(entry));
   }
 
   const auto pairs = cur.uint(4);
@@ -121,6 +126,22 @@ ReadResult read_data_file(std::span<const std::uint8_t> bytes) {
     list.pairs.push_back(PairEntry{*first, *second, *count});
   }
   if (!cur.at_end()) return ReadError{"the data file has bytes after its end"};
+  return list;
+}
+
+ReadResult read_data_file(std::span<const std::uint8_t> bytes) {
+  auto read = read_data_view(bytes);
+  if (auto* error = std::get_if<ReadError>(&read)) return std::move(*error);
+  const WordListView& view = std::get<WordListView>(read);
+  WordList list;
+  list.data_name = view.data_name;
+  list.entries.reserve(view.entries.size());
+  for (const WordView& w : view.entries) {
+    const auto spellings = std::span(view.spellings).subspan(w.first_spelling, w.spelling_count);
+    list.entries.push_back(
+        WordEntry{std::string(w.word), {spellings.begin(), spellings.end()}, w.value});
+  }
+  list.pairs = view.pairs;
   return list;
 }
 

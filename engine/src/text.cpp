@@ -1,6 +1,7 @@
 #include "sorla/text.h"
 
 #include <cstdint>
+#include <cstring>
 
 namespace sorla {
 
@@ -36,6 +37,21 @@ bool is_valid_utf8(std::string_view s) {
       if (b < 0x80 || b > 0xBF) return false;
     }
     i += len;
+  }
+  return true;
+}
+
+bool is_ascii(std::string_view s) {
+  // Eight bytes at a time where there are eight.
+  constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+  std::size_t i = 0;
+  for (; s.size() - i >= 8; i += 8) {
+    std::uint64_t chunk;
+    std::memcpy(&chunk, s.data() + i, 8);
+    if (chunk & kHighBits) return false;
+  }
+  for (; i < s.size(); ++i) {
+    if (static_cast<std::uint8_t>(s[i]) >= 0x80) return false;
   }
   return true;
 }

@@ -5,6 +5,7 @@
 #include <bit>
 
 #include "sorla/format.h"
+#include "sorla/seed_text.h"
 
 namespace sorla {
 namespace {
@@ -69,6 +70,32 @@ TEST(Engine, BinaryDataWithRepeatedWordAndName) {
   EXPECT_EQ(e.words().size(), 2u);
   EXPECT_EQ(e.data_name(), "n");
   EXPECT_EQ(e.word_at_end("a"), 0u);
+}
+
+TEST(Engine, BinaryDataBuildsTheSameEngineAsItsText) {
+  // Binary data is built from in place, text through a WordList: both roads
+  // must give the same engine.
+  const auto seed = seed_words();
+  WordList list = std::get<WordList>(parse_seed_text(
+      std::string_view(reinterpret_cast<const char*>(seed.data()), seed.size()), ""));
+  list.entries.push_back({kTe, {}, 0});  // a repeated word without spellings
+  list.pairs.push_back(list.pairs[0]);   // a repeated pair
+  const auto bin = std::get<std::vector<std::uint8_t>>(write_data_file(list));
+  const Engine from_text = seed_engine();
+  const Engine from_bin = std::get<Engine>(Engine::from_bytes(bin));
+  ASSERT_EQ(from_bin.words().size(), from_text.words().size() + 1);
+  EXPECT_TRUE(
+      std::equal(from_text.words().begin(), from_text.words().end(), from_bin.words().begin()));
+  EXPECT_EQ(from_bin.words().back(), kTe);
+  EXPECT_EQ(from_bin.word_at_end(kTe), 4u);
+  EXPECT_EQ(from_bin.pairs(), from_text.pairs());
+  EXPECT_EQ(from_bin.matcher().nodes().size(), from_text.matcher().nodes().size());
+  for (const char* t : {"khnhomchongtovsala", "sabay", "nhom", "mn der", "sa-ek", "tverka"}) {
+    EXPECT_EQ(from_bin.suggest(t, kKhnhom), from_text.suggest(t, kKhnhom)) << t;
+    EXPECT_EQ(from_bin.matcher().find(t, match_threshold(), true),
+              from_text.matcher().find(t, match_threshold(), true))
+        << t;
+  }
 }
 
 TEST(Engine, WorkedExamples) {

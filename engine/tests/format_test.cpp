@@ -101,6 +101,46 @@ TEST(DataFile, WordAndSpellingRules) {
   EXPECT_EQ(error_of(empty_word), "the data file has an empty word");
 }
 
+TEST(DataFile, EveryByteOfALongSpellingIsChecked) {
+  // Spellings are checked several bytes at a time; a stray byte must be
+  // found wherever it sits.
+  for (std::size_t len = 1; len <= 20; ++len) {
+    for (std::size_t at = 0; at < len; ++at) {
+      std::string s(len, 'a');
+      s[at] = '\x80';
+      EXPECT_EQ(error_of(one_word_file(s)), "a string in the data file is not UTF-8") << len;
+      if (at + 2 <= len) {
+        s.replace(at, 2, "\xC3\xB1");
+        EXPECT_EQ(error_of(one_word_file(s)),
+                  "the data file has a spelling that isn't Latin letters")
+            << len;
+      }
+    }
+    EXPECT_EQ(error_of(one_word_file(std::string(len, 'a'))), "(read)");
+  }
+}
+
+TEST(DataFile, ViewReadsWhatTheFileReaderReads) {
+  WordList list;
+  list.data_name = "n";
+  list.entries = {{"a", {"x", "yy"}, 7}, {"b", {}, 0}, {"a", {"x", "x"}, 1}};
+  list.pairs = {{2, 0, 3}};
+  const Bytes b = write(list);
+  const auto view = std::get<WordListView>(read_data_view(b));
+  EXPECT_EQ(view.data_name, "n");
+  ASSERT_EQ(view.entries.size(), 3u);
+  EXPECT_EQ(view.spellings, (std::vector<std::string_view>{"x", "yy", "x", "x"}));
+  EXPECT_EQ(view.entries[2].word, "a");
+  EXPECT_EQ(view.entries[2].first_spelling, 2u);
+  EXPECT_EQ(view.entries[2].spelling_count, 2u);
+  EXPECT_EQ(view.entries[0].value, 7u);
+  ASSERT_EQ(view.pairs.size(), 1u);
+  EXPECT_EQ(view.pairs[0].count, 3u);
+  const WordList back = std::get<WordList>(read_data_file(b));
+  EXPECT_EQ(back.entries[2].spellings, (std::vector<std::string>{"x", "x"}));
+  EXPECT_EQ(back.entries[1].spellings, std::vector<std::string>{});
+}
+
 TEST(DataFile, PairsAndTrailingBytes) {
   WordList list;
   list.entries = {{"a", {"x"}, 0}, {"b", {}, 0}};

@@ -62,7 +62,7 @@ class Engine {
   const SearchStats& search_stats() const { return stats_; }
 
  private:
-  explicit Engine(const WordList& list);
+  explicit Engine(const WordListView& list);
   std::optional<std::string> previous_text(const std::optional<std::string>& previous) const;
 
   std::vector<std::string> words_;

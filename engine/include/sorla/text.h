@@ -10,6 +10,9 @@ namespace sorla {
 
 bool is_valid_utf8(std::string_view bytes);
 
+// Every byte below 0x80: such text is also valid UTF-8.
+bool is_ascii(std::string_view bytes);
+
 // Unicode white space as the seed text and the typed text use it.
 bool is_white_space(char32_t c);
 

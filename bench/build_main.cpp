@@ -1,0 +1,127 @@
+// A focused timing of building engines and of the learned-data import and
+// export, with the share of from_bytes spent in the matcher. Quicker to run
+// than the whole benchmark while working on these paths.
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "harness.h"
+#include "lexgen.h"
+#include "sorla/engine.h"
+#include "sorla/format.h"
+#include "sorla/matcher.h"
+#include "sorla/word_index.h"
+
+namespace sorla::bench {
+namespace {
+
+// The same 20 000-pick document as the full benchmark.
+std::string learned_document(const WordList& list, std::size_t picks) {
+  lexgen::Rng rng(77);
+  std::string doc = R"({"format":"sorla-learned","version":1,"picks":[)";
+  for (std::size_t i = 0; i < picks; ++i) {
+    std::string typed;
+    for (std::size_t v = i + 1; v > 0; v /= 26) typed.push_back(static_cast<char>('a' + v % 26));
+    typed += "ab";
+    if (i) doc += ",";
+    doc += R"({"typed":")" + typed + R"(","picked":")" +
+           list.entries[rng.below(list.entries.size())].word + "\"";
+    if (rng.percent(40)) {
+      doc += R"(,"previous":")" + list.entries[rng.below(list.entries.size())].word + "\"";
+    }
+    doc += R"(,"count":)" + std::to_string(1 + rng.below(50)) + "}";
+  }
+  return doc + "]}";
+}
+
+template <typename F>
+double fastest(int reps, F&& f) {
+  double best = 1e300;
+  for (int i = 0; i < reps; ++i) {
+    const auto start = Clock::now();
+    f();
+    best = std::min(best, micros_since(start));
+  }
+  return best;
+}
+
+// One operation alone, for a profiler: "from_bytes", "import" or "export".
+int run_one(const std::string& what) {
+  const auto big = lexgen::lexicon_file(100000, 100);
+  Engine engine = std::get<Engine>(Engine::from_bytes(seed_words()));
+  if (what == "from_bytes") return std::holds_alternative<Engine>(Engine::from_bytes(big)) ? 0 : 1;
+  const std::string doc = learned_document(std::get<WordList>(read_data_file(big)), 20000);
+  if (engine.import_learned(doc)) return 1;
+  if (what == "export") return engine.export_learned().empty() ? 1 : 0;
+  return 0;
+}
+
+int run(int reps) {
+  const auto big = lexgen::lexicon_file(100000, 100);
+  const auto seed = seed_words();
+  const WordList list = std::get<WordList>(read_data_file(big));
+  std::size_t spellings = 0;
+  for (const WordEntry& e : list.entries) spellings += e.spellings.size();
+  std::printf("100k: %zu bytes, %zu words, %zu spellings, %zu pairs\n", big.size(),
+              list.entries.size(), spellings, list.pairs.size());
+
+  const double whole = fastest(reps, [&] {
+    if (!std::holds_alternative<Engine>(Engine::from_bytes(big))) std::abort();
+  });
+  const double seed_us = fastest(reps * 20, [&] {
+    if (!std::holds_alternative<Engine>(Engine::from_bytes(seed))) std::abort();
+  });
+  // The parts of from_bytes one by one, as the constructor does them.
+  const double read = fastest(reps, [&] { (void)read_word_data(big); });
+  const double view = fastest(reps, [&] { (void)read_data_view(big); });
+  const double matcher = fastest(reps, [&] {
+    Matcher m;
+    for (std::size_t i = 0; i < list.entries.size(); ++i) {
+      for (const std::string& s : list.entries[i].spellings) m.insert(i, s);
+    }
+    m.compact();
+  });
+  std::vector<std::string> words;
+  const double copy = fastest(reps, [&] {
+    words.clear();
+    words.shrink_to_fit();
+    words.reserve(list.entries.size());
+    for (const WordEntry& e : list.entries) words.push_back(e.word);
+  });
+  const double ids = fastest(reps, [&] {
+    WordIndex index;
+    index.build(words);
+  });
+  const double pairs = fastest(reps, [&] {
+    PairSet set;
+    set.reserve(list.pairs.size());
+    for (const PairEntry& p : list.pairs) set.insert({p.first, p.second});
+  });
+
+  Engine engine = std::get<Engine>(Engine::from_bytes(seed));
+  const std::string doc = learned_document(list, 20000);
+  const double import_us = fastest(reps, [&] {
+    if (engine.import_learned(doc)) std::abort();
+  });
+  const double export_us = fastest(reps, [&] {
+    if (engine.export_learned().empty()) std::abort();
+  });
+
+  std::printf("from_bytes 100k %9.1f us   seed %7.1f us\n", whole, seed_us);
+  std::printf("  read_word_data %9.1f us (to a WordList)  read_data_view %9.1f us\n", read, view);
+  std::printf("  matcher insert+compact %9.1f us\n", matcher);
+  std::printf("  words copy %9.1f us  word_ids %9.1f us  pairs %9.1f us\n", copy, ids, pairs);
+  std::printf("import 20000 %9.1f us   export 20000 %9.1f us\n", import_us, export_us);
+  return 0;
+}
+
+}  // namespace
+}  // namespace sorla::bench
+
+// Arguments: the repetitions (7), or the name of one operation to run once.
+int main(int argc, char** argv) {
+  if (argc > 1 && (argv[1][0] < '0' || argv[1][0] > '9')) return sorla::bench::run_one(argv[1]);
+  return sorla::bench::run(argc > 1 ? std::atoi(argv[1]) : 7);
+}
