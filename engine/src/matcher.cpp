@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
-#include <cstring>
 #include <limits>
 #include <unordered_map>
 
@@ -20,11 +19,12 @@ namespace {
 
 constexpr float kCompletion = 0.3f;
 constexpr float kExactBonus = 0.6f;
-// Far above any rounding of costs below 30, far below any cost step.
-constexpr float kMargin = 1e-4f;
+constexpr float kInf = std::numeric_limits<float>::infinity();
 // Words below this index get their ranking term tabled at insert.
 constexpr std::uint64_t kTermTable = std::uint64_t{1} << 22;
-constexpr std::uint32_t kNone = MatcherNode::kNone;
+constexpr std::uint32_t kNone = std::numeric_limits<std::uint32_t>::max();
+// Word indexes from here on count as this one when bounding a search.
+constexpr std::uint32_t kMinWordCap = std::numeric_limits<std::uint32_t>::max();
 
 bool is_vowel(char32_t c) {
   return c == 'a' || c == 'e' || c == 'i' || c == 'o' || c == 'u' || c == 'y';
@@ -47,18 +47,6 @@ char32_t char_of_code(std::size_t code) {
   return code < 26 ? static_cast<char32_t>('a' + code) : code == 26 ? U'\u00F1' : U'\u014B';
 }
 
-// fold() of a text as character codes; fold produces nothing else.
-std::vector<std::uint8_t> folded_codes(std::string_view text) {
-  const std::string f = fold(text);
-  std::vector<std::uint8_t> out;
-  out.reserve(f.size());
-  for (std::size_t pos = 0; pos < f.size();) {
-    const char32_t c = next_char(f, pos);
-    out.push_back(static_cast<std::uint8_t>(c < 0x80 ? c - 'a' : c == U'\u00F1' ? 26 : 27));
-  }
-  return out;
-}
-
 // The cost functions tabled by character code.
 struct CostTables {
   float skip[Matcher::kCodes];
@@ -79,11 +67,45 @@ const CostTables& tables() {
   return t;
 }
 
+// The children of a run of column entries, in node order: the nodes of one
+// level are numbered after their parents' order, so this is a merge-free walk.
+class ChildStream {
+ public:
+  ChildStream(const std::vector<std::uint32_t>& child_begin, const Column& parents,
+              std::size_t from, std::size_t to)
+      : child_begin_(child_begin), parents_(parents), at_(from), end_(to) {
+    settle();
+  }
+  std::uint32_t head() const { return child_ < child_end_ ? child_ : kNone; }
+  float parent_cost() const { return cost_; }
+  void next() {
+    ++child_;
+    settle();
+  }
+
+ private:
+  void settle() {
+    while (child_ >= child_end_ && at_ < end_) {
+      // By index: the column may grow while it is read.
+      const Reach r = parents_[at_++];
+      child_ = child_begin_[r.node];
+      child_end_ = child_begin_[r.node + 1];
+      cost_ = r.cost;
+    }
+  }
+
+  const std::vector<std::uint32_t>& child_begin_;
+  const Column& parents_;
+  std::size_t at_, end_;
+  std::uint32_t child_ = 0, child_end_ = 0;
+  float cost_ = kInf;
+};
+
 // Every word's best reading: exact beats close, then the lower cost, and the
 // first one kept stays on a tie.
 class AllWords {
  public:
-  bool hopeless(const MatcherNode&, float, bool) const { return false; }
+  bool hopeless(std::uint32_t, float) const { return false; }
 
   void offer(std::uint64_t word, float cost, bool exact) {
     auto [it, inserted] = best_.try_emplace(word, Best{cost, exact});
@@ -113,20 +135,18 @@ class AllWords {
 };
 
 // The best few words by span score, with the bound that lets a search skip
-// subtrees whose every reading would score below the last one kept.
+// completions whose every reading would score below the last one kept.
 class BestWords {
  public:
   BestWords(const Matcher& m, float max_cost, float threshold, std::size_t limit)
       : m_(m), max_cost_(max_cost), threshold_(threshold), limit_(limit) {}
 
-  // `lower` bounds every node cost below the node (a little under it, so
-  // rounding never makes it too high); `may_be_exact` says whether the
-  // typed text's own path runs through the node.
-  bool hopeless(const MatcherNode& node, float lower, bool may_be_exact) const {
+  // `lower` bounds the cost of every (not exact) reading below a node whose
+  // least word index is `min_word`.
+  bool hopeless(std::uint32_t min_word, float lower) const {
     if (limit_ == 0) return true;
     if (items_.size() < limit_) return false;
-    const float adjusted = may_be_exact ? lower - kExactBonus : lower;
-    const float bound = (-4.0f) * adjusted + m_.word_term(node.min_word());
+    const float bound = (-4.0f) * lower + m_.word_term(min_word);
     return total_less(bound, items_.back().score);
   }
 
@@ -178,169 +198,27 @@ class BestWords {
   std::vector<Item> items_;
 };
 
+// The column of a whole typed text, from column 0 on.
+const Column& typed_column(const Matcher& m, std::span<const std::uint8_t> codes, float limit,
+                           Column& a, Column& b, SearchStats* stats) {
+  m.first_column(limit, a);
+  for (std::uint8_t code : codes) {
+    m.next_column(a, code, limit, b, stats);
+    a.swap(b);
+  }
+  return a;
+}
+
 }  // namespace
 
-// One depth-first search over the tree; rows of the cost table are filled
-// level by level and shared by every spelling below a node.
-class MatcherSearch {
- public:
-  MatcherSearch(const Matcher& m, const std::vector<std::uint8_t>& typed,
-                std::string_view typed_letters, float threshold, float stop, bool completion,
-                SearchStats* stats)
-      : m_(m),
-        t_(typed),
-        letters_(typed_letters),
-        n_(typed.size()),
-        cols_(typed.size() + 1),
-        table_((static_cast<std::size_t>(m.max_len_) + 1) * cols_),
-        exchange_(Matcher::kCodes * cols_),
-        skip_typed_(cols_),
-        threshold_(threshold),
-        stop_(stop),
-        completion_(completion),
-        stats_(stats) {
-    const CostTables& ct = tables();
-    for (std::size_t k = 1; k < cols_; ++k) {
-      skip_typed_[k] = ct.skip[t_[k - 1]];
-      for (std::size_t c = 0; c < Matcher::kCodes; ++c) {
-        exchange_[c * cols_ + k] = ct.exchange[t_[k - 1]][c];
-      }
-    }
-    table_[0] = 0.0f;
-    for (std::size_t k = 1; k < cols_; ++k) table_[k] = table_[k - 1] + skip_typed_[k];
-    // For each typed letter: the stored characters it can be exchanged with,
-    // grouped by cost, cheapest first.
-    consume_.resize(n_);
-    for (std::size_t m = 0; m < n_; ++m) {
-      Consume& c = consume_[m];
-      c.skip = ct.skip[t_[m]];
-      for (std::size_t code = 0; code < Matcher::kCodes; ++code) {
-        const float cost = ct.exchange[t_[m]][code];
-        std::size_t at = 0;
-        while (at < c.levels && c.cost[at] != cost) ++at;
-        if (at == c.levels) {
-          c.cost[at] = cost;
-          c.mask[at] = 0;
-          ++c.levels;
-        }
-        c.mask[at] |= std::uint32_t{1} << code;
-      }
-      // Cheapest first (a handful of levels: insertion sort).
-      for (std::size_t a = 1; a < c.levels; ++a) {
-        for (std::size_t b = a; b > 0 && c.cost[b] < c.cost[b - 1]; --b) {
-          std::swap(c.cost[b], c.cost[b - 1]);
-          std::swap(c.mask[b], c.mask[b - 1]);
-        }
-      }
-    }
-    suffix_.resize(cols_);
+void fold_codes(std::string_view text, std::vector<std::uint8_t>& out) {
+  const std::string f = fold(text);
+  out.clear();
+  for (std::size_t pos = 0; pos < f.size();) {
+    const char32_t c = next_char(f, pos);
+    out.push_back(static_cast<std::uint8_t>(c < 0x80 ? c - 'a' : c == U'\u00F1' ? 26 : 27));
   }
-
-  // A bound under the full cost of every node below one whose row is `row`
-  // and whose subtree holds the characters `below`: each typed letter still
-  // to come is either skipped or exchanged with one of those characters.
-  float lower_bound(const float* row, std::uint32_t below) {
-    suffix_[n_] = 0.0f;
-    for (std::size_t m = n_; m-- > 0;) {
-      const Consume& c = consume_[m];
-      float cheapest = c.skip;
-      for (std::size_t l = 0; l < c.levels; ++l) {
-        if (c.mask[l] & below) {
-          cheapest = std::min(cheapest, c.cost[l]);
-          break;
-        }
-      }
-      suffix_[m] = suffix_[m + 1] + cheapest;
-    }
-    float bound = row[0] + suffix_[0];
-    for (std::size_t k = 1; k < cols_; ++k) bound = std::min(bound, row[k] + suffix_[k]);
-    return bound;
-  }
-
-  template <typename Collector>
-  void run(Collector& out) {
-    visit(out, 0, 0, std::numeric_limits<float>::infinity());
-    if (stats_) {
-      ++stats_->matcher_calls;
-      stats_->trie_nodes += visited_;
-    }
-  }
-
- private:
-  template <typename Collector>
-  void visit(Collector& out, std::uint32_t index, std::size_t d, float carry) {
-    ++visited_;
-    const MatcherNode& node = m_.nodes_[index];
-    const float* row = &table_[d * cols_];
-    const float full = row[n_];
-    const float depth = static_cast<float>(d);
-    if (completion_ && d >= n_) carry = std::min(carry, full - kCompletion * depth);
-    const float tail = carry + kCompletion * depth;
-    const float node_cost = std::min(full, tail);
-    float row_min = row[0];
-    for (std::size_t k = 1; k < cols_; ++k) row_min = std::min(row_min, row[k]);
-
-    // Every deeper full cost is at least row_min, and at least `lower`,
-    // and tail only grows; the margin covers float rounding (of the table
-    // and the completion carry). The costlier bound is taken only when the
-    // plain one does not settle the node.
-    const bool may_be_exact = d <= n_ && row[d] == 0.0f;
-    if (out.hopeless(node, std::min(row_min - kMargin, tail), may_be_exact)) return;
-    if (row_min - kMargin > threshold_ && tail > threshold_) return;
-    const float lower = lower_bound(row, node.below) - kMargin;
-    if (out.hopeless(node, std::min(lower, tail), may_be_exact)) return;
-
-    if (node_cost <= threshold_) {
-      // Only the typed text's own path costs 0, and only there can the
-      // letters match exactly.
-      const bool on_path = full == 0.0f;
-      for (std::uint32_t e = node.first_entry; e != kNone; e = m_.entries_[e].next) {
-        const MatcherEntry& entry = m_.entries_[e];
-        const bool exact = on_path && letters_ == &m_.letters_pool_[entry.letters];
-        out.offer(entry.word, node_cost, exact);
-      }
-    }
-    // Where the plain search stops (row_min past its limit), and where no
-    // node below can come within this one's.
-    if (tail > threshold_ && ((row_min > stop_ && tail > stop_) || lower > threshold_)) return;
-
-    const CostTables& ct = tables();
-    float* next = &table_[(d + 1) * cols_];
-    for (std::uint32_t c = node.first_child; c != kNone; c = m_.nodes_[c].next_sibling) {
-      const std::uint8_t code = m_.nodes_[c].code();
-      const float skip = ct.skip[code];
-      const float* ex = &exchange_[code * cols_];
-      next[0] = row[0] + skip;
-      for (std::size_t k = 1; k < cols_; ++k) {
-        next[k] =
-            std::min(std::min(row[k - 1] + ex[k], row[k] + skip), next[k - 1] + skip_typed_[k]);
-      }
-      visit(out, c, d + 1, carry);
-    }
-  }
-
-  const Matcher& m_;
-  const std::vector<std::uint8_t>& t_;
-  std::string_view letters_;
-  std::size_t n_;
-  std::size_t cols_;
-  std::vector<float> table_;
-  std::vector<float> exchange_;  // [code][column]
-  std::vector<float> skip_typed_;
-  float threshold_;
-  float stop_;  // the limit at which the plain search prunes
-  bool completion_;
-  SearchStats* stats_;
-  struct Consume {
-    float skip;
-    std::size_t levels = 0;
-    float cost[4];
-    std::uint32_t mask[4];
-  };
-  std::vector<Consume> consume_;  // per typed letter
-  std::vector<float> suffix_;
-  std::uint64_t visited_ = 0;
-};
+}
 
 float skip_cost(char32_t c) { return is_vowel(c) || c == 'h' ? 0.45f : 1.2f; }
 
@@ -351,64 +229,82 @@ float exchange_cost(char32_t t, char32_t c) {
   return 1.5f;
 }
 
-Matcher::Matcher() : nodes_(1), last_child_(1, kNone) {}
+Matcher::Matcher() {
+  build_.code.push_back(0);
+  build_.first_child.push_back(kNone);
+  build_.next_sibling.push_back(kNone);
+  build_.last_child.push_back(kNone);
+  build_.first_entry.push_back(kNone);
+}
 
 float Matcher::word_term(std::uint64_t word) const {
   if (word < word_terms_.size()) return word_terms_[word];
   return (-0.6f) * ln(static_cast<float>(word + 2));
 }
 
+std::size_t Matcher::node_count() const { return compacted_ ? code_.size() : build_.code.size(); }
+
 void Matcher::insert(std::uint64_t word, std::string_view spelling) {
-  const std::vector<std::uint8_t> f = folded_codes(spelling);
+  std::vector<std::uint8_t> f;
+  fold_codes(spelling, f);
   if (f.empty()) return;
-  max_len_ = std::max<std::uint64_t>(max_len_, f.size());
-  const auto low =
-      static_cast<std::uint32_t>(std::min<std::uint64_t>(word, MatcherNode::kMinWordCap));
-  auto lower_min_word = [&](std::uint32_t at) {
-    MatcherNode& node = nodes_[at];
-    if (low < node.min_word()) node.min_word_code = (low << 8) | node.code();
-  };
-  if (last_child_.size() != nodes_.size()) {
-    // After compact(): find every node's last child again.
-    last_child_.assign(nodes_.size(), kNone);
-    for (std::uint32_t at = 0; at < nodes_.size(); ++at) {
-      for (std::uint32_t c = nodes_[at].first_child; c != kNone; c = nodes_[c].next_sibling) {
-        last_child_[at] = c;
+  if (compacted_) {
+    // Back to the linked tree: children and entries are ranges.
+    const std::size_t count = code_.size();
+    Building b;
+    b.code = std::move(code_);
+    b.first_child.assign(count, kNone);
+    b.next_sibling.assign(count, kNone);
+    b.last_child.assign(count, kNone);
+    b.first_entry.assign(count, kNone);
+    b.next_entry.assign(entries_.size(), kNone);
+    for (std::uint32_t v = 0; v < count; ++v) {
+      for (std::uint32_t c = child_begin_[v]; c < child_begin_[v + 1]; ++c) {
+        if (b.last_child[v] == kNone) {
+          b.first_child[v] = c;
+        } else {
+          b.next_sibling[b.last_child[v]] = c;
+        }
+        b.last_child[v] = c;
+      }
+      for (std::uint32_t e = entry_begin_[v]; e < entry_begin_[v + 1]; ++e) {
+        b.next_entry[e] = b.first_entry[v];
+        b.first_entry[v] = e;
       }
     }
+    build_ = std::move(b);
+    child_begin_ = {};
+    entry_begin_ = {};
+    min_word_ = {};
+    level_begin_ = {};
+    compacted_ = false;
   }
-  // below[p]: the characters f[p..], which lie below the node at depth p.
-  std::vector<std::uint32_t> below(f.size() + 1, 0);
-  for (std::size_t p = f.size(); p-- > 0;) below[p] = below[p + 1] | (std::uint32_t{1} << f[p]);
+  max_len_ = std::max<std::uint64_t>(max_len_, f.size());
+  Building& b = build_;
   std::uint32_t at = 0;
-  std::size_t depth = 0;
-  lower_min_word(0);
-  nodes_[0].below |= below[0];
   for (std::uint8_t code : f) {
-    std::uint32_t next = nodes_[at].first_child;
-    while (next != kNone && nodes_[next].code() != code) next = nodes_[next].next_sibling;
+    std::uint32_t next = b.first_child[at];
+    while (next != kNone && b.code[next] != code) next = b.next_sibling[next];
     if (next == kNone) {
-      next = static_cast<std::uint32_t>(nodes_.size());
-      MatcherNode child;
-      child.min_word_code = (MatcherNode::kMinWordCap << 8) | code;
-      nodes_.push_back(child);
-      last_child_.push_back(kNone);
-      if (last_child_[at] == kNone) {
-        nodes_[at].first_child = next;
+      next = static_cast<std::uint32_t>(b.code.size());
+      b.code.push_back(code);
+      b.first_child.push_back(kNone);
+      b.next_sibling.push_back(kNone);
+      b.last_child.push_back(kNone);
+      b.first_entry.push_back(kNone);
+      if (b.last_child[at] == kNone) {
+        b.first_child[at] = next;
       } else {
-        nodes_[last_child_[at]].next_sibling = next;
+        b.next_sibling[b.last_child[at]] = next;
       }
-      last_child_[at] = next;
+      b.last_child[at] = next;
     }
     at = next;
-    ++depth;
-    lower_min_word(at);
-    nodes_[at].below |= below[depth];
   }
   // Entries of one node share one cost; their order never shows.
-  entries_.push_back(
-      MatcherEntry{word, nodes_[at].first_entry, static_cast<std::uint32_t>(letters_pool_.size())});
-  nodes_[at].first_entry = static_cast<std::uint32_t>(entries_.size() - 1);
+  b.next_entry.push_back(b.first_entry[at]);
+  b.first_entry[at] = static_cast<std::uint32_t>(entries_.size());
+  entries_.push_back(MatcherEntry{word, static_cast<std::uint32_t>(letters_pool_.size())});
   letters_pool_ += letters(spelling);
   letters_pool_.push_back('\0');
   if (word < kTermTable) {
@@ -419,33 +315,277 @@ void Matcher::insert(std::uint64_t word, std::string_view spelling) {
 }
 
 void Matcher::compact() {
-  last_child_ = {};
-  nodes_.shrink_to_fit();
-  entries_.shrink_to_fit();
+  if (compacted_) return;
+  const Building& b = build_;
+  const std::size_t count = b.code.size();
+  // Level order: old node indexes in their new order.
+  std::vector<std::uint32_t> order;
+  order.reserve(count);
+  order.push_back(0);
+  child_begin_.assign(count + 1, 0);
+  level_begin_.assign(1, 0);
+  std::size_t level_end = 1;
+  for (std::size_t at = 0; at < order.size(); ++at) {
+    if (at == level_end) {
+      level_begin_.push_back(static_cast<std::uint32_t>(at));
+      level_end = order.size();
+    }
+    child_begin_[at] = static_cast<std::uint32_t>(order.size());
+    for (std::uint32_t c = b.first_child[order[at]]; c != kNone; c = b.next_sibling[c]) {
+      order.push_back(c);
+    }
+  }
+  child_begin_[count] = static_cast<std::uint32_t>(count);
+  // Two ends, so that the level after the deepest one is an empty range.
+  level_begin_.push_back(static_cast<std::uint32_t>(count));
+  level_begin_.push_back(static_cast<std::uint32_t>(count));
+
+  code_.resize(count);
+  entry_begin_.assign(count + 1, 0);
+  min_word_.assign(count, kMinWordCap);
+  std::vector<MatcherEntry> entries;
+  entries.reserve(entries_.size());
+  for (std::size_t v = 0; v < count; ++v) {
+    code_[v] = b.code[order[v]];
+    entry_begin_[v] = static_cast<std::uint32_t>(entries.size());
+    for (std::uint32_t e = b.first_entry[order[v]]; e != kNone; e = b.next_entry[e]) {
+      entries.push_back(entries_[e]);
+      min_word_[v] = static_cast<std::uint32_t>(std::min<std::uint64_t>(
+          min_word_[v], std::min<std::uint64_t>(entries_[e].word, kMinWordCap)));
+    }
+  }
+  entry_begin_[count] = static_cast<std::uint32_t>(entries.size());
+  // Children come after their parents.
+  for (std::size_t v = count; v-- > 0;) {
+    for (std::uint32_t c = child_begin_[v]; c < child_begin_[v + 1]; ++c) {
+      min_word_[v] = std::min(min_word_[v], min_word_[c]);
+    }
+  }
+  entries_ = std::move(entries);
+  build_ = Building{};
   letters_pool_.shrink_to_fit();
   word_terms_.shrink_to_fit();
+  // Completion costs are sums and differences of multiples of 0.3 up to the
+  // longest spelling: columns keep this much beyond a threshold, so that a
+  // node whose rounding still lands within it is never left out.
+  margin_ = 1e-4f + 1e-6f * static_cast<float>(max_len_);
+  compacted_ = true;
+}
+
+std::size_t Matcher::depth_of(std::uint32_t node) const {
+  return static_cast<std::size_t>(std::upper_bound(level_begin_.begin(), level_begin_.end(), node) -
+                                  level_begin_.begin() - 1);
+}
+
+float Matcher::column_limit(float threshold) const { return threshold + margin_; }
+
+void Matcher::first_column(float limit, Column& out) const {
+  out.clear();
+  if (!(0.0f <= limit)) return;
+  const CostTables& ct = tables();
+  out.push_back(Reach{0, 0.0f});
+  // Only letters the typing left out so far: each level from the last.
+  for (std::size_t from = 0, to = 1; from < to; from = to, to = out.size()) {
+    for (std::size_t at = from; at < to; ++at) {
+      const Reach r = out[at];
+      for (std::uint32_t c = child_begin_[r.node]; c < child_begin_[r.node + 1]; ++c) {
+        const float cost = r.cost + ct.skip[code_[c]];
+        if (cost <= limit) out.push_back(Reach{c, cost});
+      }
+    }
+  }
+}
+
+// A node is reached in column k + 1 from its parent in column k (the typed
+// character exchanged for the node's), its parent in column k + 1 (the node's
+// character left out) or itself in column k (the typed character left out).
+// Every other node costs more than the limit, so one level at a time the
+// candidates are the nodes of `prev` on that level and the children of the
+// level above in both columns, merged in node order.
+void Matcher::next_column(const Column& prev, std::uint8_t code, float limit, Column& out,
+                          SearchStats* stats) const {
+  out.clear();
+  const CostTables& ct = tables();
+  const float skip_typed = ct.skip[code];
+  const float* exchange = ct.exchange[code];
+  std::uint64_t visited = 0;
+  std::size_t own = 0;                       // next entry of prev not yet placed
+  std::size_t above_from = 0, above_to = 0;  // prev's entries on the level above
+  std::size_t out_from = 0, out_to = 0;      // out's entries on the level above
+  std::size_t d = 0;
+  while (true) {
+    if (above_from == above_to && out_from == out_to) {
+      if (own == prev.size()) break;
+      d = depth_of(prev[own].node);  // no level between reaches anything
+    }
+    const std::uint32_t level_end = level_begin_[d + 1];
+    const std::size_t own_from = own;
+    std::size_t own_to = own;
+    while (own_to < prev.size() && prev[own_to].node < level_end) ++own_to;
+    const std::size_t level_from = out.size();
+    ChildStream exchanged(child_begin_, prev, above_from, above_to);
+    ChildStream left_out(child_begin_, out, out_from, out_to);
+    while (true) {
+      const std::uint32_t a = own < own_to ? prev[own].node : kNone;
+      const std::uint32_t x = std::min({a, exchanged.head(), left_out.head()});
+      if (x == kNone) break;
+      float diagonal = kInf, down = kInf, across = kInf;
+      if (exchanged.head() == x) {
+        diagonal = exchanged.parent_cost();
+        exchanged.next();
+      }
+      if (left_out.head() == x) {
+        down = left_out.parent_cost();
+        left_out.next();
+      }
+      if (a == x) across = prev[own++].cost;
+      const std::uint8_t c = code_[x];
+      const float cost =
+          std::min(std::min(diagonal + exchange[c], down + ct.skip[c]), across + skip_typed);
+      ++visited;
+      if (cost <= limit) out.push_back(Reach{x, cost});
+    }
+    above_from = own_from;
+    above_to = own_to;
+    out_from = level_from;
+    out_to = out.size();
+    ++d;
+  }
+  if (stats) stats->trie_nodes += visited;
+}
+
+template <typename Collector>
+void Matcher::offer_entries(std::uint32_t node, float cost, bool on_path,
+                            std::string_view typed_letters, Collector& out) const {
+  for (std::uint32_t e = entry_begin_[node]; e < entry_begin_[node + 1]; ++e) {
+    // Only the typed text's own path costs 0, and only there can the letters
+    // match exactly.
+    const bool exact = on_path && typed_letters == &letters_pool_[entries_[e].letters];
+    out.offer(entries_[e].word, cost, exact);
+  }
+}
+
+// The readings of a column: each node's own cost and, with completion, the
+// cheapest way of stopping the typing at an ancestor at least as deep as the
+// typed text and paying 0.3 for every character after it. That least
+// "carry" travels down a level at a time while it can still come within the
+// threshold; nodes of the column bring in their own.
+template <typename Collector>
+void Matcher::collect(const Column& column, std::size_t typed_chars, std::string_view typed_letters,
+                      float threshold, bool allow_completion, Collector& out,
+                      std::uint64_t& visited) const {
+  const std::uint32_t deep = allow_completion && typed_chars + 1 < level_begin_.size()
+                                 ? level_begin_[typed_chars]
+                                 : static_cast<std::uint32_t>(code_.size());
+  std::size_t at = 0;
+  for (; at < column.size() && column[at].node < deep; ++at) {
+    const Reach& r = column[at];
+    if (r.cost <= threshold) offer_entries(r.node, r.cost, r.cost == 0.0f, typed_letters, out);
+  }
+  Column carried, below;  // (node, carry)
+  std::size_t d = typed_chars;
+  while (at < column.size() || !carried.empty()) {
+    if (carried.empty()) d = depth_of(column[at].node);
+    const float step = kCompletion * static_cast<float>(d);
+    const float next_step = kCompletion * static_cast<float>(d + 1);
+    const std::uint32_t level_end = level_begin_[d + 1];
+    below.clear();
+    ChildStream inherited(child_begin_, carried, 0, carried.size());
+    while (true) {
+      const std::uint32_t own =
+          at < column.size() && column[at].node < level_end ? column[at].node : kNone;
+      const std::uint32_t x = std::min(own, inherited.head());
+      if (x == kNone) break;
+      float carry = kInf, full = kInf;
+      if (inherited.head() == x) {
+        carry = inherited.parent_cost();
+        inherited.next();
+      }
+      if (own == x) full = column[at++].cost;
+      carry = std::min(carry, full - step);
+      const float tail = carry + step;
+      const float cost = std::min(full, tail);
+      ++visited;
+      if (cost <= threshold) offer_entries(x, cost, full == 0.0f, typed_letters, out);
+      // Tails only grow downwards, so a carry whose next tail is past the
+      // threshold, or cannot beat what is kept, goes no further.
+      const float next_tail = carry + next_step;
+      if (next_tail <= threshold && !out.hopeless(min_word_[x], next_tail)) {
+        below.push_back(Reach{x, carry});
+      }
+    }
+    carried.swap(below);
+    ++d;
+  }
+}
+
+std::vector<SpanWord> Matcher::best_words_at(const Column& column, std::size_t typed_chars,
+                                             std::string_view typed_letters, float max_cost,
+                                             bool allow_completion, std::size_t limit,
+                                             SearchStats* stats) const {
+  const float threshold = std::min(max_cost, match_threshold());
+  BestWords out(*this, max_cost, match_threshold(), limit);
+  std::uint64_t visited = 0;
+  collect(column, typed_chars, typed_letters, threshold, allow_completion, out, visited);
+  if (stats) {
+    ++stats->matcher_calls;
+    stats->trie_nodes += visited;
+  }
+  return out.result();
 }
 
 std::vector<Match> Matcher::find(std::string_view typed, float threshold,
                                  bool allow_completion) const {
-  const std::vector<std::uint8_t> t = folded_codes(typed);
+  if (!compacted_) {
+    Matcher laid_out = *this;
+    laid_out.compact();
+    return laid_out.find(typed, threshold, allow_completion);
+  }
+  std::vector<std::uint8_t> t;
+  fold_codes(typed, t);
   if (t.empty()) return {};
   const std::string typed_letters = letters(typed);
+  Column a, b;
+  const Column& column = typed_column(*this, t, column_limit(threshold), a, b, nullptr);
   AllWords out;
-  MatcherSearch(*this, t, typed_letters, threshold, threshold, allow_completion, nullptr).run(out);
+  std::uint64_t visited = 0;
+  collect(column, t.size(), typed_letters, threshold, allow_completion, out, visited);
   return out.sorted();
 }
 
 std::vector<SpanWord> Matcher::best_words(std::string_view typed_letters, float max_cost,
                                           bool allow_completion, std::size_t limit,
                                           SearchStats* stats) const {
-  const std::vector<std::uint8_t> t = folded_codes(typed_letters);
+  if (!compacted_) {
+    Matcher laid_out = *this;
+    laid_out.compact();
+    return laid_out.best_words(typed_letters, max_cost, allow_completion, limit, stats);
+  }
+  std::vector<std::uint8_t> t;
+  fold_codes(typed_letters, t);
   if (t.empty()) return {};
-  const float threshold = std::min(max_cost, match_threshold());
-  BestWords out(*this, max_cost, match_threshold(), limit);
-  MatcherSearch(*this, t, typed_letters, threshold, match_threshold(), allow_completion, stats)
-      .run(out);
-  return out.result();
+  Column a, b;
+  const float limit_cost = column_limit(std::min(max_cost, match_threshold()));
+  const Column& column = typed_column(*this, t, limit_cost, a, b, stats);
+  return best_words_at(column, t.size(), typed_letters, max_cost, allow_completion, limit, stats);
+}
+
+const Column& MatchColumns::follow(const Matcher& m, const Column& first,
+                                   std::span<const std::uint8_t> codes, float limit,
+                                   SearchStats* stats) {
+  if (std::bit_cast<std::uint32_t>(limit) != std::bit_cast<std::uint32_t>(limit_)) {
+    held_ = 0;
+    limit_ = limit;
+  }
+  std::size_t same = 0;
+  while (same < held_ && same < codes.size() && codes_[same] == codes[same]) ++same;
+  if (columns_.size() < codes.size()) columns_.resize(codes.size());
+  codes_.assign(codes.begin(), codes.end());
+  for (std::size_t k = same; k < codes.size(); ++k) {
+    m.next_column(k == 0 ? first : columns_[k - 1], codes[k], limit, columns_[k], stats);
+  }
+  held_ = codes.size();
+  return held_ == 0 ? first : columns_[held_ - 1];
 }
 
 }  // namespace sorla

@@ -22,6 +22,7 @@ constexpr std::size_t kMaxSpan = 24;   // letters in one span
 constexpr std::size_t kBeam = 8;       // nodes kept per position
 constexpr std::size_t kSpanWords = 8;  // words kept per span
 constexpr std::size_t kMaxGaps = 2;    // piece gaps one span may cross
+constexpr float kMaxSpanCost = 2.2f;   // the cost limit of the longest spans
 // Span results kept between calls; dropped wholesale at a call's start when
 // there are more.
 constexpr std::size_t kSpanCache = 4096;
@@ -60,18 +61,27 @@ std::size_t Ranker::SpanKeyHash::operator()(const SpanKey& k) const {
          (static_cast<std::size_t>(k.max_cost_bits) * 0x9E3779B9u + k.completion);
 }
 
-const std::vector<SpanWord>& Ranker::span_words(const Matcher& matcher, std::string_view letters,
-                                                bool completion, float max_cost,
-                                                SearchStats* stats) {
+const std::vector<SpanWord>& Ranker::span_words(const Matcher& matcher, std::size_t start,
+                                                std::string_view letters, bool completion,
+                                                float max_cost, SearchStats* stats) {
   SpanKey key{std::string(letters), completion, std::bit_cast<std::uint32_t>(max_cost)};
   auto it = spans_.find(key);
-  if (it == spans_.end()) {
-    it = spans_
-             .emplace(std::move(key),
-                      matcher.best_words(letters, max_cost, completion, kSpanWords, stats))
-             .first;
+  if (it != spans_.end()) return it->second;
+  std::vector<SpanWord> words;
+  if (!matcher.compacted()) {
+    words = matcher.best_words(letters, max_cost, completion, kSpanWords, stats);
+  } else {
+    // Spans from one start share their columns: a longer span, or the same
+    // span a keystroke later, only adds the columns of its new characters.
+    const float limit = matcher.column_limit(kMaxSpanCost);
+    if (first_.empty()) matcher.first_column(limit, first_);
+    if (starts_.size() <= start) starts_.resize(start + 1);
+    fold_codes(letters, codes_);
+    const Column& column = starts_[start].follow(matcher, first_, codes_, limit, stats);
+    words = matcher.best_words_at(column, codes_.size(), letters, max_cost, completion, kSpanWords,
+                                  stats);
   }
-  return it->second;
+  return spans_.emplace(std::move(key), std::move(words)).first->second;
 }
 
 std::vector<RankedSequence> Ranker::rank(std::size_t word_count, const Matcher& matcher,
@@ -101,6 +111,7 @@ std::vector<RankedSequence> Ranker::rank(std::size_t word_count, const Matcher& 
     letters_.clear();
     lists_.clear();
     spans_.clear();
+    starts_.clear();
     return {};
   }
   boundary.resize(n + 1, false);
@@ -150,9 +161,9 @@ std::vector<RankedSequence> Ranker::rank(std::size_t word_count, const Matcher& 
       if (j < first) continue;
       const bool whole = boundary[i] && boundary[j];
       const float max_cost =
-          whole ? 2.2f : std::min(0.35f * static_cast<float>(j - i) + 0.3f, 2.2f);
+          whole ? kMaxSpanCost : std::min(0.35f * static_cast<float>(j - i) + 0.3f, kMaxSpanCost);
       const std::vector<SpanWord>& scored =
-          span_words(matcher, std::string_view(all).substr(i, j - i), allow_completion && j == n,
+          span_words(matcher, i, std::string_view(all).substr(i, j - i), allow_completion && j == n,
                      max_cost, stats);
       kept[(i - lo) * kMaxSpan + (j - i - 1)] = &scored;
 
@@ -206,6 +217,8 @@ std::vector<RankedSequence> Ranker::rank(std::size_t word_count, const Matcher& 
     }
   }
   if (stats) stats->lattice_nodes += made;
+  // Columns from starts that no span can use any more hold a lot of room.
+  for (std::size_t i = 0; i < std::min(lo, starts_.size()); ++i) starts_[i] = MatchColumns();
 
   letters_ = all;
   boundary_ = boundary;

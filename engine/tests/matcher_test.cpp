@@ -133,7 +133,7 @@ TEST(Matcher, ExactBeatsCloserCostsAndCompletionNeedsWholeTyping) {
 TEST(Matcher, EmptyFoldedSpellingStoresNothing) {
   Matcher m;
   m.insert(0, "-'");
-  EXPECT_EQ(m.nodes().size(), 1u);
+  EXPECT_EQ(m.node_count(), 1u);
   EXPECT_EQ(m.max_len(), 0u);
   m.insert(0, "chhng");
   EXPECT_EQ(m.max_len(), 2u);  // characters of the folded form, not bytes

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -14,33 +15,6 @@ namespace sorla {
 // The cost limit of every search: the float with bits 0x40333334. Note that
 // the literal 2.8f is one ulp below it, and 1.2 + 1.2 + 0.4 lands exactly here.
 float match_threshold();
-
-// One tree node in flat arrays: children and entries are singly linked
-// through indexes, so the tree is a few vectors rather than one per node.
-struct MatcherNode {
-  static constexpr std::uint32_t kNone = std::numeric_limits<std::uint32_t>::max();
-  // Word indexes from here on count as this one when bounding a search.
-  static constexpr std::uint32_t kMinWordCap = 0xFFFFFF;
-
-  std::uint32_t first_child = kNone;
-  std::uint32_t next_sibling = kNone;
-  std::uint32_t first_entry = kNone;
-  // The least word index below this node (at most kMinWordCap) in the high
-  // 24 bits, the folded character's code (see Matcher::kCodes) in the low 8.
-  std::uint32_t min_word_code = kMinWordCap << 8;
-  // The characters on the paths below this node, one bit per code: what the
-  // typed letters not yet consumed can still be matched against.
-  std::uint32_t below = 0;
-
-  std::uint32_t min_word() const { return min_word_code >> 8; }
-  std::uint8_t code() const { return static_cast<std::uint8_t>(min_word_code & 0xFF); }
-};
-
-struct MatcherEntry {
-  std::uint64_t word = 0;
-  std::uint32_t next = MatcherNode::kNone;
-  std::uint32_t letters = 0;  // offset of letters() of the spelling in the pool
-};
 
 struct Match {
   std::uint64_t word = 0;
@@ -60,20 +34,44 @@ struct SearchStats {
   std::uint64_t lattice_nodes = 0;
 };
 
-// What the ranking keeps of one span: a word and its span score.
+// What the ranking keeps of a span: a word and its span score.
 struct SpanWord {
   std::uint64_t word;
   float score;
 };
 
+// A tree node and the weighted edit distance between some typed characters
+// and the node's path.
+struct Reach {
+  std::uint32_t node;
+  float cost;
+};
+
+// One column of the edit-distance table over the whole tree: every node
+// within a cost limit of the first k typed characters, in node order. Nodes
+// left out cost more than the limit; the costs kept are exact.
+using Column = std::vector<Reach>;
+
+struct MatcherEntry {
+  std::uint64_t word = 0;
+  std::uint32_t letters = 0;  // offset of letters() of the spelling in the pool
+};
+
+// Folded characters as small codes: a-z are 0-25, n-tilde 26, eng 27.
+void fold_codes(std::string_view text, std::vector<std::uint8_t>& out);
+
 class Matcher {
  public:
-  // Folded characters as small codes: a-z are 0-25, n-tilde 26, eng 27.
   static constexpr std::size_t kCodes = 28;
 
   Matcher();
 
   void insert(std::uint64_t word, std::string_view spelling);
+
+  // Lays the tree out for searching, level by level, and gives back the room
+  // that growing left spare. A matcher searched before this (or after a later
+  // insert) is searched through a laid-out copy.
+  void compact();
 
   // Sorted by cost (IEEE total order), ties by word index.
   std::vector<Match> find(std::string_view typed, float threshold, bool allow_completion) const;
@@ -82,31 +80,84 @@ class Matcher {
   // adjusted cost (exact readings 0.6 less) within `max_cost`, scored
   // -4 * adjusted - 0.6 * ln(word + 2), best `limit` of them, ties in
   // (cost, word) order. The same as filtering and sorting find() with the
-  // threshold `max_cost`, but subtrees that cannot reach the best `limit`
-  // are not walked.
+  // threshold `max_cost`, but completions that cannot reach the best
+  // `limit` are not walked.
   std::vector<SpanWord> best_words(std::string_view typed_letters, float max_cost,
                                    bool allow_completion, std::size_t limit,
                                    SearchStats* stats) const;
 
-  // Gives back the room that growing left spare; inserting afterwards
-  // still works, only a little slower.
-  void compact();
+  // The column search the two above are made of, for callers that keep
+  // columns from one search to the next; these need a compacted matcher.
+  // `column_limit` is what columns must hold for searches up to `threshold`:
+  // a little more, for the rounding of completion costs.
+  float column_limit(float threshold) const;
+  void first_column(float limit, Column& out) const;
+  // Column k + 1 from column k, for the typed character `code`.
+  void next_column(const Column& prev, std::uint8_t code, float limit, Column& out,
+                   SearchStats* stats) const;
+  // best_words() from the column of all `typed_chars` folded characters.
+  std::vector<SpanWord> best_words_at(const Column& column, std::size_t typed_chars,
+                                      std::string_view typed_letters, float max_cost,
+                                      bool allow_completion, std::size_t limit,
+                                      SearchStats* stats) const;
 
-  const std::vector<MatcherNode>& nodes() const { return nodes_; }
+  bool compacted() const { return compacted_; }
+  std::size_t node_count() const;
   std::uint64_t max_len() const { return max_len_; }
 
   // -0.6 * ln(word + 2) as the ranking computes it; tabled for known words.
   float word_term(std::uint64_t word) const;
 
  private:
-  friend class MatcherSearch;
+  template <typename Collector>
+  void collect(const Column& column, std::size_t typed_chars, std::string_view typed_letters,
+               float threshold, bool allow_completion, Collector& out,
+               std::uint64_t& visited) const;
+  template <typename Collector>
+  void offer_entries(std::uint32_t node, float cost, bool on_path, std::string_view typed_letters,
+                     Collector& out) const;
+  std::size_t depth_of(std::uint32_t node) const;
 
-  std::vector<MatcherNode> nodes_;
-  std::vector<std::uint32_t> last_child_;  // per node, while inserting; empty after compact()
+  // While inserting: a linked tree in creation order.
+  struct Building {
+    std::vector<std::uint8_t> code;
+    std::vector<std::uint32_t> first_child, next_sibling, last_child, first_entry;
+    std::vector<std::uint32_t> next_entry;  // per entry
+  };
+  Building build_;
+
+  // Laid out: nodes numbered level by level, the children of a node in the
+  // order they were created, so a node's children and its entries are
+  // consecutive ranges and every parent comes before its children.
+  bool compacted_ = false;
+  std::vector<std::uint8_t> code_;          // per node; the root's is unused
+  std::vector<std::uint32_t> child_begin_;  // node count + 1: children of v are [v], [v + 1])
+  std::vector<std::uint32_t> entry_begin_;  // node count + 1, into entries_
+  std::vector<std::uint32_t> min_word_;     // least word index below a node, capped
+  std::vector<std::uint32_t> level_begin_;  // depth d is [d], [d + 1])
+
   std::vector<MatcherEntry> entries_;
   std::string letters_pool_;  // each entry's letters, NUL-terminated
   std::vector<float> word_terms_;
   std::uint64_t max_len_ = 0;
+  float margin_ = 0;
+};
+
+// The columns of one typed text, kept from one search to the next: a text
+// that shares a beginning with the last one reuses that beginning's columns.
+// Spare columns keep their room, so steady typing allocates nothing.
+class MatchColumns {
+ public:
+  // Makes the columns those of `codes` (column 0 is `first`, made for
+  // `limit`) and returns the last.
+  const Column& follow(const Matcher& m, const Column& first, std::span<const std::uint8_t> codes,
+                       float limit, SearchStats* stats);
+
+ private:
+  std::vector<std::uint8_t> codes_;
+  std::vector<Column> columns_;  // columns_[k] is column k + 1
+  std::size_t held_ = 0;
+  float limit_ = 0;
 };
 
 }  // namespace sorla

@@ -69,8 +69,9 @@ class Ranker {
   struct SpanKeyHash {
     std::size_t operator()(const SpanKey& k) const;
   };
-  const std::vector<SpanWord>& span_words(const Matcher& matcher, std::string_view letters,
-                                          bool completion, float max_cost, SearchStats* stats);
+  const std::vector<SpanWord>& span_words(const Matcher& matcher, std::size_t start,
+                                          std::string_view letters, bool completion, float max_cost,
+                                          SearchStats* stats);
 
   // The last call: its letters, boundaries and settings, and its final,
   // pruned position lists.
@@ -82,6 +83,11 @@ class Ranker {
   std::size_t limit_ = 0;
   std::vector<std::vector<Node>> lists_;
   std::unordered_map<SpanKey, std::vector<SpanWord>, SpanKeyHash> spans_;
+  // The matcher's columns from each start position, and column 0 they all
+  // grow from.
+  std::vector<MatchColumns> starts_;
+  Column first_;
+  std::vector<std::uint8_t> codes_;
 };
 
 std::vector<RankedSequence> rank_sequences(std::size_t word_count, const Matcher& matcher,
