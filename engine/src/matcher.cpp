@@ -51,10 +51,13 @@ char32_t char_of_code(std::size_t code) {
 struct CostTables {
   float skip[Matcher::kCodes];
   float exchange[Matcher::kCodes][Matcher::kCodes];  // [typed][stored]
+  float cheapest_skip = kInf;
+  float nothing[Matcher::kCodes] = {};
 
   CostTables() {
     for (std::size_t a = 0; a < Matcher::kCodes; ++a) {
       skip[a] = skip_cost(char_of_code(a));
+      cheapest_skip = std::min(cheapest_skip, skip[a]);
       for (std::size_t b = 0; b < Matcher::kCodes; ++b) {
         exchange[a][b] = exchange_cost(char_of_code(a), char_of_code(b));
       }
@@ -67,17 +70,27 @@ const CostTables& tables() {
   return t;
 }
 
-// The children of a run of column entries, in node order: the nodes of one
-// level are numbered after their parents' order, so this is a merge-free walk.
+// The children of a run of column entries, in node order (the nodes of one
+// level are numbered in their parents' order), each with what it costs
+// through its parent: the parent's cost plus `add` of the child's character.
+// Children that this makes too costly are passed over.
 class ChildStream {
  public:
-  ChildStream(const std::vector<std::uint32_t>& child_begin, const Column& parents,
-              std::size_t from, std::size_t to)
-      : child_begin_(child_begin), parents_(parents), at_(from), end_(to) {
+  ChildStream(const std::vector<std::uint32_t>& child_begin, const std::vector<std::uint8_t>& codes,
+              const Column& parents, std::size_t from, std::size_t to, const float* add,
+              float cheapest_add, float limit)
+      : child_begin_(child_begin),
+        codes_(codes),
+        parents_(parents),
+        at_(from),
+        end_(to),
+        add_(add),
+        cheapest_add_(cheapest_add),
+        limit_(limit) {
     settle();
   }
   std::uint32_t head() const { return child_ < child_end_ ? child_ : kNone; }
-  float parent_cost() const { return cost_; }
+  float cost() const { return cost_; }
   void next() {
     ++child_;
     settle();
@@ -85,20 +98,30 @@ class ChildStream {
 
  private:
   void settle() {
-    while (child_ >= child_end_ && at_ < end_) {
+    while (true) {
+      for (; child_ < child_end_; ++child_) {
+        cost_ = parent_cost_ + add_[codes_[child_]];
+        if (cost_ <= limit_) return;
+      }
+      if (at_ == end_) return;
       // By index: the column may grow while it is read.
       const Reach r = parents_[at_++];
+      if (!(r.cost + cheapest_add_ <= limit_)) continue;
       child_ = child_begin_[r.node];
       child_end_ = child_begin_[r.node + 1];
-      cost_ = r.cost;
+      parent_cost_ = r.cost;
     }
   }
 
   const std::vector<std::uint32_t>& child_begin_;
+  const std::vector<std::uint8_t>& codes_;
   const Column& parents_;
   std::size_t at_, end_;
+  const float* add_;
+  float cheapest_add_;
+  float limit_;
   std::uint32_t child_ = 0, child_end_ = 0;
-  float cost_ = kInf;
+  float parent_cost_ = kInf, cost_ = kInf;
 };
 
 // Every word's best reading: exact beats close, then the lower cost, and the
@@ -151,17 +174,19 @@ class BestWords {
   }
 
   void offer(std::uint64_t word, float cost, bool exact) {
-    if (!(cost <= threshold_)) return;
+    if (limit_ == 0 || !(cost <= threshold_)) return;
     const float adjusted = exact ? cost - kExactBonus : cost;
     if (!(max_cost_ >= adjusted)) return;
     const Item item{word, cost, exact, (-4.0f) * adjusted + m_.word_term(word)};
+    // An item that would not make the list cannot be a better reading of a
+    // word on it either: a better reading scores at least as high.
+    if (items_.size() == limit_ && !before(item, items_.back())) return;
     auto same =
         std::find_if(items_.begin(), items_.end(), [&](const Item& it) { return it.word == word; });
     if (same != items_.end()) {
       if (!((exact && !same->exact) || (exact == same->exact && cost < same->cost))) return;
       items_.erase(same);
     } else if (items_.size() == limit_) {
-      if (!before(item, items_.back())) return;
       items_.pop_back();
     }
     items_.insert(std::upper_bound(items_.begin(), items_.end(), item, before), item);
@@ -423,28 +448,34 @@ void Matcher::next_column(const Column& prev, std::uint8_t code, float limit, Co
     std::size_t own_to = own;
     while (own_to < prev.size() && prev[own_to].node < level_end) ++own_to;
     const std::size_t level_from = out.size();
-    ChildStream exchanged(child_begin_, prev, above_from, above_to);
-    ChildStream left_out(child_begin_, out, out_from, out_to);
+    ChildStream exchanged(child_begin_, code_, prev, above_from, above_to, exchange, 0.0f, limit);
+    ChildStream left_out(child_begin_, code_, out, out_from, out_to, ct.skip, ct.cheapest_skip,
+                         limit);
     while (true) {
+      // Nodes of prev that leaving out the typed character keeps in reach.
+      float across = kInf;
+      while (own < own_to && !((across = prev[own].cost + skip_typed) <= limit)) ++own;
       const std::uint32_t a = own < own_to ? prev[own].node : kNone;
       const std::uint32_t x = std::min({a, exchanged.head(), left_out.head()});
       if (x == kNone) break;
-      float diagonal = kInf, down = kInf, across = kInf;
+      float diagonal = kInf, down = kInf;
       if (exchanged.head() == x) {
-        diagonal = exchanged.parent_cost();
+        diagonal = exchanged.cost();
         exchanged.next();
       }
       if (left_out.head() == x) {
-        down = left_out.parent_cost();
+        down = left_out.cost();
         left_out.next();
       }
-      if (a == x) across = prev[own++].cost;
-      const std::uint8_t c = code_[x];
-      const float cost =
-          std::min(std::min(diagonal + exchange[c], down + ct.skip[c]), across + skip_typed);
+      if (a == x) {
+        ++own;
+      } else {
+        across = kInf;
+      }
       ++visited;
-      if (cost <= limit) out.push_back(Reach{x, cost});
+      out.push_back(Reach{x, std::min(std::min(diagonal, down), across)});
     }
+    own = own_to;
     above_from = own_from;
     above_to = own_to;
     out_from = level_from;
@@ -482,6 +513,7 @@ void Matcher::collect(const Column& column, std::size_t typed_chars, std::string
     const Reach& r = column[at];
     if (r.cost <= threshold) offer_entries(r.node, r.cost, r.cost == 0.0f, typed_letters, out);
   }
+  const CostTables& ct = tables();
   Column carried, below;  // (node, carry)
   std::size_t d = typed_chars;
   while (at < column.size() || !carried.empty()) {
@@ -490,7 +522,7 @@ void Matcher::collect(const Column& column, std::size_t typed_chars, std::string
     const float next_step = kCompletion * static_cast<float>(d + 1);
     const std::uint32_t level_end = level_begin_[d + 1];
     below.clear();
-    ChildStream inherited(child_begin_, carried, 0, carried.size());
+    ChildStream inherited(child_begin_, code_, carried, 0, carried.size(), ct.nothing, 0.0f, kInf);
     while (true) {
       const std::uint32_t own =
           at < column.size() && column[at].node < level_end ? column[at].node : kNone;
@@ -498,7 +530,7 @@ void Matcher::collect(const Column& column, std::size_t typed_chars, std::string
       if (x == kNone) break;
       float carry = kInf, full = kInf;
       if (inherited.head() == x) {
-        carry = inherited.parent_cost();
+        carry = inherited.cost();
         inherited.next();
       }
       if (own == x) full = column[at++].cost;
