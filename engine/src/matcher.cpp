@@ -26,6 +26,12 @@ constexpr std::uint32_t kNone = std::numeric_limits<std::uint32_t>::max();
 // Word indexes from here on count as this one when bounding a search.
 constexpr std::uint32_t kMinWordCap = std::numeric_limits<std::uint32_t>::max();
 
+// Frees a vector's room; assigning {} would keep it.
+template <typename T>
+void release(std::vector<T>& v) {
+  std::vector<T>().swap(v);
+}
+
 bool is_vowel(char32_t c) {
   return c == 'a' || c == 'e' || c == 'i' || c == 'o' || c == 'u' || c == 'y';
 }
@@ -47,21 +53,57 @@ char32_t char_of_code(std::size_t code) {
   return code < 26 ? static_cast<char32_t>('a' + code) : code == 26 ? U'\u00F1' : U'\u014B';
 }
 
+// What a character adds to a cost, as a table by character code and as the
+// characters grouped by what they add, cheapest first.
+struct AddTable {
+  float add[Matcher::kCodes] = {};
+  std::size_t levels = 0;
+  float level_add[Matcher::kCodes] = {};
+  std::uint32_t level_codes[Matcher::kCodes] = {};
+
+  void group() {
+    for (std::size_t c = 0; c < Matcher::kCodes; ++c) {
+      std::size_t at = 0;
+      while (at < levels && level_add[at] != add[c]) ++at;
+      if (at == levels) {
+        level_add[levels++] = add[c];
+      }
+      level_codes[at] |= std::uint32_t{1} << c;
+    }
+    for (std::size_t i = 1; i < levels; ++i) {
+      for (std::size_t j = i; j > 0 && level_add[j] < level_add[j - 1]; --j) {
+        std::swap(level_add[j], level_add[j - 1]);
+        std::swap(level_codes[j], level_codes[j - 1]);
+      }
+    }
+  }
+
+  // The characters that keep `cost` within `limit`, by the same float sum
+  // the search makes.
+  std::uint32_t within(float cost, float limit) const {
+    std::uint32_t codes = 0;
+    for (std::size_t i = 0; i < levels && cost + level_add[i] <= limit; ++i)
+      codes |= level_codes[i];
+    return codes;
+  }
+};
+
 // The cost functions tabled by character code.
 struct CostTables {
-  float skip[Matcher::kCodes];
-  float exchange[Matcher::kCodes][Matcher::kCodes];  // [typed][stored]
-  float cheapest_skip = kInf;
-  float nothing[Matcher::kCodes] = {};
+  AddTable skip;
+  AddTable exchange[Matcher::kCodes];  // [typed], by stored character
+  AddTable nothing;
 
   CostTables() {
     for (std::size_t a = 0; a < Matcher::kCodes; ++a) {
-      skip[a] = skip_cost(char_of_code(a));
-      cheapest_skip = std::min(cheapest_skip, skip[a]);
+      skip.add[a] = skip_cost(char_of_code(a));
       for (std::size_t b = 0; b < Matcher::kCodes; ++b) {
-        exchange[a][b] = exchange_cost(char_of_code(a), char_of_code(b));
+        exchange[a].add[b] = exchange_cost(char_of_code(a), char_of_code(b));
       }
+      exchange[a].group();
     }
+    skip.group();
+    nothing.group();
   }
 };
 
@@ -71,56 +113,58 @@ const CostTables& tables() {
 }
 
 // The children of a run of column entries, in node order (the nodes of one
-// level are numbered in their parents' order), each with what it costs
-// through its parent: the parent's cost plus `add` of the child's character.
-// Children that this makes too costly are passed over.
+// level are numbered in their parents' order, a node's children in
+// character order), each with what it costs through its parent: the
+// parent's cost plus what the child's character adds. Children that this
+// makes too costly are passed over without being looked at.
 class ChildStream {
  public:
-  ChildStream(const std::vector<std::uint32_t>& child_begin, const std::vector<std::uint8_t>& codes,
-              const Column& parents, std::size_t from, std::size_t to, const float* add,
-              float cheapest_add, float limit)
+  ChildStream(const std::vector<std::uint32_t>& child_begin,
+              const std::vector<std::uint32_t>& child_codes, const Column& parents,
+              std::size_t from, std::size_t to, const AddTable& add, float limit)
       : child_begin_(child_begin),
-        codes_(codes),
+        child_codes_(child_codes),
         parents_(parents),
         at_(from),
         end_(to),
         add_(add),
-        cheapest_add_(cheapest_add),
         limit_(limit) {
     settle();
   }
-  std::uint32_t head() const { return child_ < child_end_ ? child_ : kNone; }
+  std::uint32_t head() const { return child_; }
   float cost() const { return cost_; }
   void next() {
-    ++child_;
+    pending_ &= pending_ - 1;
     settle();
   }
 
  private:
   void settle() {
-    while (true) {
-      for (; child_ < child_end_; ++child_) {
-        cost_ = parent_cost_ + add_[codes_[child_]];
-        if (cost_ <= limit_) return;
+    while (pending_ == 0) {
+      if (at_ == end_) {
+        child_ = kNone;
+        return;
       }
-      if (at_ == end_) return;
       // By index: the column may grow while it is read.
       const Reach r = parents_[at_++];
-      if (!(r.cost + cheapest_add_ <= limit_)) continue;
-      child_ = child_begin_[r.node];
-      child_end_ = child_begin_[r.node + 1];
+      codes_ = child_codes_[r.node];
+      pending_ = codes_ & add_.within(r.cost, limit_);
+      first_ = child_begin_[r.node];
       parent_cost_ = r.cost;
     }
+    const int code = std::countr_zero(pending_);
+    child_ = first_ +
+             static_cast<std::uint32_t>(std::popcount(codes_ & ((std::uint32_t{1} << code) - 1)));
+    cost_ = parent_cost_ + add_.add[code];
   }
 
   const std::vector<std::uint32_t>& child_begin_;
-  const std::vector<std::uint8_t>& codes_;
+  const std::vector<std::uint32_t>& child_codes_;
   const Column& parents_;
   std::size_t at_, end_;
-  const float* add_;
-  float cheapest_add_;
+  const AddTable& add_;
   float limit_;
-  std::uint32_t child_ = 0, child_end_ = 0;
+  std::uint32_t codes_ = 0, pending_ = 0, first_ = 0, child_ = kNone;
   float parent_cost_ = kInf, cost_ = kInf;
 };
 
@@ -237,12 +281,10 @@ const Column& typed_column(const Matcher& m, std::span<const std::uint8_t> codes
 }  // namespace
 
 void fold_codes(std::string_view text, std::vector<std::uint8_t>& out) {
-  const std::string f = fold(text);
   out.clear();
-  for (std::size_t pos = 0; pos < f.size();) {
-    const char32_t c = next_char(f, pos);
+  fold_each(text, [&](char32_t c) {
     out.push_back(static_cast<std::uint8_t>(c < 0x80 ? c - 'a' : c == U'\u00F1' ? 26 : 27));
-  }
+  });
 }
 
 float skip_cost(char32_t c) { return is_vowel(c) || c == 'h' ? 0.45f : 1.2f; }
@@ -254,83 +296,53 @@ float exchange_cost(char32_t t, char32_t c) {
   return 1.5f;
 }
 
-Matcher::Matcher() {
-  build_.code.push_back(0);
-  build_.first_child.push_back(kNone);
-  build_.next_sibling.push_back(kNone);
-  build_.last_child.push_back(kNone);
-  build_.first_entry.push_back(kNone);
-}
+Matcher::Matcher() = default;
 
 float Matcher::word_term(std::uint64_t word) const {
   if (word < word_terms_.size()) return word_terms_[word];
   return (-0.6f) * ln(static_cast<float>(word + 2));
 }
 
-std::size_t Matcher::node_count() const { return compacted_ ? code_.size() : build_.code.size(); }
+std::size_t Matcher::node_count() const {
+  if (compacted_) return code_.size();
+  Matcher laid_out = *this;
+  laid_out.compact();
+  return laid_out.code_.size();
+}
+
+void Matcher::add_pending(const MatcherEntry& entry, std::span<const std::uint8_t> codes) {
+  Pending p{};
+  p.entry = static_cast<std::uint32_t>(pending_entries_.size());
+  p.length = static_cast<std::uint32_t>(codes.size());
+  p.tail = static_cast<std::uint32_t>(pending_tail_.size());
+  const std::size_t head = std::min(codes.size(), Pending::kHead);
+  std::copy(codes.begin(), codes.begin() + head, p.head);
+  pending_tail_.insert(pending_tail_.end(), codes.begin() + head, codes.end());
+  pending_.push_back(p);
+  pending_entries_.push_back(entry);
+}
 
 void Matcher::insert(std::uint64_t word, std::string_view spelling) {
-  std::vector<std::uint8_t> f;
-  fold_codes(spelling, f);
-  if (f.empty()) return;
-  if (compacted_) {
-    // Back to the linked tree: children and entries are ranges.
-    const std::size_t count = code_.size();
-    Building b;
-    b.code = std::move(code_);
-    b.first_child.assign(count, kNone);
-    b.next_sibling.assign(count, kNone);
-    b.last_child.assign(count, kNone);
-    b.first_entry.assign(count, kNone);
-    b.next_entry.assign(entries_.size(), kNone);
-    for (std::uint32_t v = 0; v < count; ++v) {
-      for (std::uint32_t c = child_begin_[v]; c < child_begin_[v + 1]; ++c) {
-        if (b.last_child[v] == kNone) {
-          b.first_child[v] = c;
-        } else {
-          b.next_sibling[b.last_child[v]] = c;
-        }
-        b.last_child[v] = c;
-      }
-      for (std::uint32_t e = entry_begin_[v]; e < entry_begin_[v + 1]; ++e) {
-        b.next_entry[e] = b.first_entry[v];
-        b.first_entry[v] = e;
-      }
+  if (compacted_) reopen();
+  std::uint8_t head[64];
+  std::vector<std::uint8_t> longer;  // only for spellings past the head
+  std::size_t length = 0;
+  fold_each(spelling, [&](char32_t c) {
+    const auto code = static_cast<std::uint8_t>(c < 0x80 ? c - 'a' : c == U'\u00F1' ? 26 : 27);
+    if (length == std::size(head)) longer.assign(head, head + length);
+    if (length < std::size(head)) {
+      head[length] = code;
+    } else {
+      longer.push_back(code);
     }
-    build_ = std::move(b);
-    child_begin_ = {};
-    entry_begin_ = {};
-    min_word_ = {};
-    level_begin_ = {};
-    compacted_ = false;
-  }
-  max_len_ = std::max<std::uint64_t>(max_len_, f.size());
-  Building& b = build_;
-  std::uint32_t at = 0;
-  for (std::uint8_t code : f) {
-    std::uint32_t next = b.first_child[at];
-    while (next != kNone && b.code[next] != code) next = b.next_sibling[next];
-    if (next == kNone) {
-      next = static_cast<std::uint32_t>(b.code.size());
-      b.code.push_back(code);
-      b.first_child.push_back(kNone);
-      b.next_sibling.push_back(kNone);
-      b.last_child.push_back(kNone);
-      b.first_entry.push_back(kNone);
-      if (b.last_child[at] == kNone) {
-        b.first_child[at] = next;
-      } else {
-        b.next_sibling[b.last_child[at]] = next;
-      }
-      b.last_child[at] = next;
-    }
-    at = next;
-  }
-  // Entries of one node share one cost; their order never shows.
-  b.next_entry.push_back(b.first_entry[at]);
-  b.first_entry[at] = static_cast<std::uint32_t>(entries_.size());
-  entries_.push_back(MatcherEntry{word, static_cast<std::uint32_t>(letters_pool_.size())});
-  letters_pool_ += letters(spelling);
+    ++length;
+  });
+  if (length == 0) return;
+  max_len_ = std::max<std::uint64_t>(max_len_, length);
+  const MatcherEntry entry{word, static_cast<std::uint32_t>(letters_pool_.size())};
+  add_pending(entry, length <= std::size(head) ? std::span<const std::uint8_t>(head, length)
+                                               : std::span<const std::uint8_t>(longer));
+  append_letters(letters_pool_, spelling);
   letters_pool_.push_back('\0');
   if (word < kTermTable) {
     while (word_terms_.size() <= word) {
@@ -339,57 +351,160 @@ void Matcher::insert(std::uint64_t word, std::string_view spelling) {
   }
 }
 
+// Turns the laid-out tree back into pending spellings, one per entry.
+void Matcher::reopen() {
+  const std::size_t count = code_.size();
+  std::vector<std::uint8_t> paths;
+  std::vector<std::uint32_t> path(count, 0);  // where each node's path starts
+  std::vector<std::uint32_t> depth(count, 0);
+  for (std::uint32_t v = 0; v < count; ++v) {
+    for (std::uint32_t c = child_begin_[v]; c < child_begin_[v + 1]; ++c) {
+      path[c] = static_cast<std::uint32_t>(paths.size());
+      depth[c] = depth[v] + 1;
+      for (std::uint32_t k = 0; k < depth[v]; ++k) {
+        const std::uint8_t code = paths[path[v] + k];
+        paths.push_back(code);
+      }
+      paths.push_back(code_[c]);
+    }
+    for (std::uint32_t e = entry_begin_[v]; e < entry_begin_[v + 1]; ++e) {
+      add_pending(entries_[e], std::span<const std::uint8_t>(paths).subspan(path[v], depth[v]));
+    }
+  }
+  release(code_);
+  release(child_begin_);
+  release(entry_begin_);
+  release(min_word_);
+  release(child_codes_);
+  release(level_begin_);
+  release(entries_);
+  compacted_ = false;
+}
+
+// Level by level, like a radix sort: the spellings under a node are split by
+// their next character into the node's children, in character order, and
+// those that end there become its entries. Every level's nodes are numbered
+// in their parents' order, so a node's children are one consecutive range.
 void Matcher::compact() {
   if (compacted_) return;
-  const Building& b = build_;
-  const std::size_t count = b.code.size();
-  // Level order: old node indexes in their new order.
-  std::vector<std::uint32_t> order;
-  order.reserve(count);
-  order.push_back(0);
-  child_begin_.assign(count + 1, 0);
+  struct Range {
+    std::uint32_t begin, end;  // into `order`
+  };
+  const auto count = static_cast<std::uint32_t>(pending_.size());
+  std::vector<Pending>& order = pending_;
+  std::vector<Pending> sorted(count);
+  std::vector<Range> level{Range{0, count}}, next;
+  code_.assign(1, 0);
+  child_begin_.clear();
+  entry_begin_.clear();
+  entries_.clear();
+  entries_.reserve(count);
   level_begin_.assign(1, 0);
-  std::size_t level_end = 1;
-  for (std::size_t at = 0; at < order.size(); ++at) {
-    if (at == level_end) {
-      level_begin_.push_back(static_cast<std::uint32_t>(at));
-      level_end = order.size();
+  std::uint32_t level_first = 0;
+  for (std::uint32_t d = 0; !level.empty(); ++d) {
+    next.clear();
+    for (const Range r : level) {
+      entry_begin_.push_back(static_cast<std::uint32_t>(entries_.size()));
+      child_begin_.push_back(level_first + static_cast<std::uint32_t>(level.size() + next.size()));
+      // Key 0: the spelling ends here; key 1 + c: its next character is c.
+      auto key = [&](const Pending& p) -> std::uint32_t {
+        if (p.length == d) return 0;
+        return 1 + (d < Pending::kHead ? p.head[d] : pending_tail_[p.tail + d - Pending::kHead]);
+      };
+      const std::uint32_t size = r.end - r.begin;
+      if (size == 1) {
+        // One spelling (most nodes deep down): it ends here or goes on.
+        const std::uint32_t k = key(order[r.begin]);
+        if (k == 0) {
+          entries_.push_back(pending_entries_[order[r.begin].entry]);
+        } else {
+          next.push_back(r);
+          code_.push_back(static_cast<std::uint8_t>(k - 1));
+        }
+        continue;
+      }
+      if (size <= 16) {
+        // Few spellings (most nodes): sort them by key in place, then read
+        // off the runs.
+        std::uint32_t keys[16];
+        for (std::uint32_t i = 0; i < size; ++i) {
+          const Pending s = order[r.begin + i];
+          const std::uint32_t k = key(s);
+          std::uint32_t j = i;
+          for (; j > 0 && keys[j - 1] > k; --j) {
+            keys[j] = keys[j - 1];
+            order[r.begin + j] = order[r.begin + j - 1];
+          }
+          keys[j] = k;
+          order[r.begin + j] = s;
+        }
+        for (std::uint32_t i = 0; i < size;) {
+          std::uint32_t j = i + 1;
+          while (j < size && keys[j] == keys[i]) ++j;
+          if (keys[i] == 0) {
+            for (std::uint32_t e = i; e < j; ++e)
+              entries_.push_back(pending_entries_[order[r.begin + e].entry]);
+          } else {
+            next.push_back(Range{r.begin + i, r.begin + j});
+            code_.push_back(static_cast<std::uint8_t>(keys[i] - 1));
+          }
+          i = j;
+        }
+        continue;
+      }
+      std::uint32_t counts[kCodes + 2] = {};
+      for (std::uint32_t i = r.begin; i < r.end; ++i) ++counts[key(order[i]) + 1];
+      for (std::size_t k = 1; k < kCodes + 2; ++k) counts[k] += counts[k - 1];
+      std::uint32_t at[kCodes + 1];
+      for (std::size_t k = 0; k <= kCodes; ++k) at[k] = r.begin + counts[k];
+      for (std::uint32_t i = r.begin; i < r.end; ++i) sorted[at[key(order[i])]++] = order[i];
+      std::copy(sorted.begin() + r.begin, sorted.begin() + r.end, order.begin() + r.begin);
+      for (std::uint32_t i = r.begin; i < r.begin + counts[1]; ++i) {
+        entries_.push_back(pending_entries_[order[i].entry]);
+      }
+      for (std::size_t k = 1; k <= kCodes; ++k) {
+        if (counts[k + 1] == counts[k]) continue;
+        next.push_back(Range{r.begin + counts[k], r.begin + counts[k + 1]});
+        code_.push_back(static_cast<std::uint8_t>(k - 1));
+      }
     }
-    child_begin_[at] = static_cast<std::uint32_t>(order.size());
-    for (std::uint32_t c = b.first_child[order[at]]; c != kNone; c = b.next_sibling[c]) {
-      order.push_back(c);
-    }
+    level_first += static_cast<std::uint32_t>(level.size());
+    level_begin_.push_back(level_first);
+    level.swap(next);
   }
-  child_begin_[count] = static_cast<std::uint32_t>(count);
+  const auto nodes = static_cast<std::uint32_t>(code_.size());
+  child_begin_.push_back(nodes);
+  entry_begin_.push_back(static_cast<std::uint32_t>(entries_.size()));
   // Two ends, so that the level after the deepest one is an empty range.
-  level_begin_.push_back(static_cast<std::uint32_t>(count));
-  level_begin_.push_back(static_cast<std::uint32_t>(count));
+  level_begin_.push_back(nodes);
 
-  code_.resize(count);
-  entry_begin_.assign(count + 1, 0);
-  min_word_.assign(count, kMinWordCap);
-  std::vector<MatcherEntry> entries;
-  entries.reserve(entries_.size());
-  for (std::size_t v = 0; v < count; ++v) {
-    code_[v] = b.code[order[v]];
-    entry_begin_[v] = static_cast<std::uint32_t>(entries.size());
-    for (std::uint32_t e = b.first_entry[order[v]]; e != kNone; e = b.next_entry[e]) {
-      entries.push_back(entries_[e]);
-      min_word_[v] = static_cast<std::uint32_t>(std::min<std::uint64_t>(
-          min_word_[v], std::min<std::uint64_t>(entries_[e].word, kMinWordCap)));
-    }
-  }
-  entry_begin_[count] = static_cast<std::uint32_t>(entries.size());
-  // Children come after their parents.
-  for (std::size_t v = count; v-- > 0;) {
+  child_codes_.assign(nodes, 0);
+  for (std::uint32_t v = 0; v < nodes; ++v) {
     for (std::uint32_t c = child_begin_[v]; c < child_begin_[v + 1]; ++c) {
-      min_word_[v] = std::min(min_word_[v], min_word_[c]);
+      child_codes_[v] |= std::uint32_t{1} << code_[c];
     }
   }
-  entries_ = std::move(entries);
-  build_ = Building{};
+  min_word_.assign(nodes, kMinWordCap);
+  // Children come after their parents.
+  for (std::uint32_t v = nodes; v-- > 0;) {
+    std::uint32_t least = kMinWordCap;
+    for (std::uint32_t e = entry_begin_[v]; e < entry_begin_[v + 1]; ++e) {
+      least = static_cast<std::uint32_t>(std::min<std::uint64_t>(least, entries_[e].word));
+    }
+    for (std::uint32_t c = child_begin_[v]; c < child_begin_[v + 1]; ++c) {
+      least = std::min(least, min_word_[c]);
+    }
+    min_word_[v] = least;
+  }
+  release(pending_);
+  release(pending_entries_);
+  release(pending_tail_);
   letters_pool_.shrink_to_fit();
   word_terms_.shrink_to_fit();
+  entries_.shrink_to_fit();
+  code_.shrink_to_fit();
+  child_begin_.shrink_to_fit();
+  entry_begin_.shrink_to_fit();
   // Completion costs are sums and differences of multiples of 0.3 up to the
   // longest spelling: columns keep this much beyond a threshold, so that a
   // node whose rounding still lands within it is never left out.
@@ -414,7 +529,7 @@ void Matcher::first_column(float limit, Column& out) const {
     for (std::size_t at = from; at < to; ++at) {
       const Reach r = out[at];
       for (std::uint32_t c = child_begin_[r.node]; c < child_begin_[r.node + 1]; ++c) {
-        const float cost = r.cost + ct.skip[code_[c]];
+        const float cost = r.cost + ct.skip.add[code_[c]];
         if (cost <= limit) out.push_back(Reach{c, cost});
       }
     }
@@ -431,8 +546,8 @@ void Matcher::next_column(const Column& prev, std::uint8_t code, float limit, Co
                           SearchStats* stats) const {
   out.clear();
   const CostTables& ct = tables();
-  const float skip_typed = ct.skip[code];
-  const float* exchange = ct.exchange[code];
+  const float skip_typed = ct.skip.add[code];
+  const AddTable& exchange = ct.exchange[code];
   std::uint64_t visited = 0;
   std::size_t own = 0;                       // next entry of prev not yet placed
   std::size_t above_from = 0, above_to = 0;  // prev's entries on the level above
@@ -448,9 +563,8 @@ void Matcher::next_column(const Column& prev, std::uint8_t code, float limit, Co
     std::size_t own_to = own;
     while (own_to < prev.size() && prev[own_to].node < level_end) ++own_to;
     const std::size_t level_from = out.size();
-    ChildStream exchanged(child_begin_, code_, prev, above_from, above_to, exchange, 0.0f, limit);
-    ChildStream left_out(child_begin_, code_, out, out_from, out_to, ct.skip, ct.cheapest_skip,
-                         limit);
+    ChildStream exchanged(child_begin_, child_codes_, prev, above_from, above_to, exchange, limit);
+    ChildStream left_out(child_begin_, child_codes_, out, out_from, out_to, ct.skip, limit);
     while (true) {
       // Nodes of prev that leaving out the typed character keeps in reach.
       float across = kInf;
@@ -522,7 +636,7 @@ void Matcher::collect(const Column& column, std::size_t typed_chars, std::string
     const float next_step = kCompletion * static_cast<float>(d + 1);
     const std::uint32_t level_end = level_begin_[d + 1];
     below.clear();
-    ChildStream inherited(child_begin_, code_, carried, 0, carried.size(), ct.nothing, 0.0f, kInf);
+    ChildStream inherited(child_begin_, child_codes_, carried, 0, carried.size(), ct.nothing, kInf);
     while (true) {
       const std::uint32_t own =
           at < column.size() && column[at].node < level_end ? column[at].node : kNone;

@@ -139,5 +139,37 @@ TEST(Matcher, EmptyFoldedSpellingStoresNothing) {
   EXPECT_EQ(m.max_len(), 2u);  // characters of the folded form, not bytes
 }
 
+// The tree is laid out for searching once filled; more spellings after that
+// reopen it, and a matcher searched before it is laid out answers the same.
+TEST(Matcher, InsertAfterCompactAnswersLikeOneBuild) {
+  const char* spellings[] = {"sabay", "sala", "salaa", "khnhom", "nhom", "sa-ek", "chong", "tov"};
+  Matcher whole;
+  for (std::size_t i = 0; i < std::size(spellings); ++i) whole.insert(i, spellings[i]);
+  whole.compact();
+  Matcher grown;
+  for (std::size_t i = 0; i < 4; ++i) grown.insert(i, spellings[i]);
+  grown.compact();
+  EXPECT_EQ(grown.find("sal", match_threshold(), true).size(), 3u);
+  for (std::size_t i = 4; i < std::size(spellings); ++i) grown.insert(i, spellings[i]);
+  EXPECT_FALSE(grown.compacted());
+  for (const char* typed : {"sal", "khnom", "saek", "chongtov", "t"}) {
+    for (bool completion : {false, true}) {
+      EXPECT_EQ(grown.find(typed, match_threshold(), completion),
+                whole.find(typed, match_threshold(), completion))
+          << typed;
+      grown.compact();
+      EXPECT_EQ(grown.find(typed, match_threshold(), completion),
+                whole.find(typed, match_threshold(), completion))
+          << typed;
+    }
+  }
+  EXPECT_EQ(grown.node_count(), whole.node_count());
+}
+
+// Keeping no words at all is a valid request, and gives nothing.
+TEST(Matcher, BestWordsWithNoRoom) {
+  EXPECT_TRUE(seed_engine().matcher().best_words("sabay", 2.2f, true, 0, nullptr).empty());
+}
+
 }  // namespace
 }  // namespace sorla

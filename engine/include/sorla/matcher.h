@@ -68,8 +68,8 @@ class Matcher {
 
   void insert(std::uint64_t word, std::string_view spelling);
 
-  // Lays the tree out for searching, level by level, and gives back the room
-  // that growing left spare. A matcher searched before this (or after a later
+  // Builds the tree from the spellings inserted so far, laid out level by
+  // level for searching. A matcher searched before this (or after a later
   // insert) is searched through a laid-out copy.
   void compact();
 
@@ -102,6 +102,7 @@ class Matcher {
                                       SearchStats* stats) const;
 
   bool compacted() const { return compacted_; }
+  // Nodes of the tree, root included, once laid out.
   std::size_t node_count() const;
   std::uint64_t max_len() const { return max_len_; }
 
@@ -118,13 +119,21 @@ class Matcher {
                      Collector& out) const;
   std::size_t depth_of(std::uint32_t node) const;
 
-  // While inserting: a linked tree in creation order.
-  struct Building {
-    std::vector<std::uint8_t> code;
-    std::vector<std::uint32_t> first_child, next_sibling, last_child, first_entry;
-    std::vector<std::uint32_t> next_entry;  // per entry
+  // A spelling inserted since the tree was last laid out: its first folded
+  // codes inline, so that laying out reads memory in order; the codes of a
+  // long spelling after those are in `pending_tail_`.
+  struct Pending {
+    static constexpr std::size_t kHead = 20;
+    std::uint32_t entry;   // into pending_entries_
+    std::uint32_t length;  // folded codes
+    std::uint32_t tail;    // into pending_tail_
+    std::uint8_t head[kHead];
   };
-  Building build_;
+  std::vector<Pending> pending_;
+  std::vector<MatcherEntry> pending_entries_;
+  std::vector<std::uint8_t> pending_tail_;
+  void add_pending(const MatcherEntry& entry, std::span<const std::uint8_t> codes);
+  void reopen();
 
   // Laid out: nodes numbered level by level, the children of a node in the
   // order they were created, so a node's children and its entries are
@@ -133,6 +142,7 @@ class Matcher {
   std::vector<std::uint8_t> code_;          // per node; the root's is unused
   std::vector<std::uint32_t> child_begin_;  // node count + 1: children of v are [v], [v + 1])
   std::vector<std::uint32_t> entry_begin_;  // node count + 1, into entries_
+  std::vector<std::uint32_t> child_codes_;  // per node: its children's characters, one bit each
   std::vector<std::uint32_t> min_word_;     // least word index below a node, capped
   std::vector<std::uint32_t> level_begin_;  // depth d is [d], [d + 1])
 
