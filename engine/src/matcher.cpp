@@ -312,14 +312,13 @@ std::size_t Matcher::node_count() const {
 
 void Matcher::add_pending(const MatcherEntry& entry, std::span<const std::uint8_t> codes) {
   Pending p{};
-  p.entry = static_cast<std::uint32_t>(pending_entries_.size());
+  p.entry = entry;
   p.length = static_cast<std::uint32_t>(codes.size());
   p.tail = static_cast<std::uint32_t>(pending_tail_.size());
   const std::size_t head = std::min(codes.size(), Pending::kHead);
   std::copy(codes.begin(), codes.begin() + head, p.head);
   pending_tail_.insert(pending_tail_.end(), codes.begin() + head, codes.end());
   pending_.push_back(p);
-  pending_entries_.push_back(entry);
 }
 
 void Matcher::insert(std::uint64_t word, std::string_view spelling) {
@@ -416,7 +415,7 @@ void Matcher::compact() {
         // One spelling (most nodes deep down): it ends here or goes on.
         const std::uint32_t k = key(order[r.begin]);
         if (k == 0) {
-          entries_.push_back(pending_entries_[order[r.begin].entry]);
+          entries_.push_back(order[r.begin].entry);
         } else {
           next.push_back(r);
           code_.push_back(static_cast<std::uint8_t>(k - 1));
@@ -442,8 +441,7 @@ void Matcher::compact() {
           std::uint32_t j = i + 1;
           while (j < size && keys[j] == keys[i]) ++j;
           if (keys[i] == 0) {
-            for (std::uint32_t e = i; e < j; ++e)
-              entries_.push_back(pending_entries_[order[r.begin + e].entry]);
+            for (std::uint32_t e = i; e < j; ++e) entries_.push_back(order[r.begin + e].entry);
           } else {
             next.push_back(Range{r.begin + i, r.begin + j});
             code_.push_back(static_cast<std::uint8_t>(keys[i] - 1));
@@ -460,7 +458,7 @@ void Matcher::compact() {
       for (std::uint32_t i = r.begin; i < r.end; ++i) sorted[at[key(order[i])]++] = order[i];
       std::copy(sorted.begin() + r.begin, sorted.begin() + r.end, order.begin() + r.begin);
       for (std::uint32_t i = r.begin; i < r.begin + counts[1]; ++i) {
-        entries_.push_back(pending_entries_[order[i].entry]);
+        entries_.push_back(order[i].entry);
       }
       for (std::size_t k = 1; k <= kCodes; ++k) {
         if (counts[k + 1] == counts[k]) continue;
@@ -497,7 +495,6 @@ void Matcher::compact() {
     min_word_[v] = least;
   }
   release(pending_);
-  release(pending_entries_);
   release(pending_tail_);
   letters_pool_.shrink_to_fit();
   word_terms_.shrink_to_fit();

@@ -119,18 +119,17 @@ class Matcher {
                      Collector& out) const;
   std::size_t depth_of(std::uint32_t node) const;
 
-  // A spelling inserted since the tree was last laid out: its first folded
-  // codes inline, so that laying out reads memory in order; the codes of a
-  // long spelling after those are in `pending_tail_`.
+  // A spelling inserted since the tree was last laid out, with its entry and
+  // its first folded codes inline, so that laying out reads memory in order;
+  // the codes of a long spelling after those are in `pending_tail_`.
   struct Pending {
-    static constexpr std::size_t kHead = 20;
-    std::uint32_t entry;   // into pending_entries_
+    static constexpr std::size_t kHead = 16;
+    MatcherEntry entry;
     std::uint32_t length;  // folded codes
     std::uint32_t tail;    // into pending_tail_
     std::uint8_t head[kHead];
   };
   std::vector<Pending> pending_;
-  std::vector<MatcherEntry> pending_entries_;
   std::vector<std::uint8_t> pending_tail_;
   void add_pending(const MatcherEntry& entry, std::span<const std::uint8_t> codes);
   void reopen();
