@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <charconv>
 #include <limits>
-#include <nlohmann/json.hpp>
 
+#include "sorla/json_scan.h"
 #include "sorla/normalize.h"
 #include "sorla/text.h"
 
@@ -20,15 +20,26 @@ std::uint32_t saturating_add(std::uint32_t a, std::uint32_t b) {
 }
 
 // Appends `s` as JSON string content: raw UTF-8, with only the quotation
-// mark, the reverse solidus and control characters escaped.
-void append_escaped_utf8(std::string& out, std::string_view s) {
+// mark, the reverse solidus and control characters escaped. At the first
+// byte that starts no well-formed UTF-8 character it stops, having appended
+// part of `s`, and returns false.
+bool append_escaped_utf8(std::string& out, std::string_view s) {
   static constexpr std::string_view kShort = "\b\f\n\r\t";
   static constexpr std::string_view kShortName = "bfnrt";
   static constexpr char kHex[] = "0123456789abcdef";
   std::size_t unwritten = 0;
-  for (std::size_t i = 0; i < s.size(); ++i) {
+  for (std::size_t i = 0; i < s.size();) {
     const auto b = static_cast<unsigned char>(s[i]);
-    if (b >= 0x20 && b != '"' && b != '\\') continue;
+    if (b >= 0x80) {
+      const std::size_t len = utf8_sequence_length(s.substr(i));
+      if (len == 0) return false;
+      i += len;
+      continue;
+    }
+    if (b >= 0x20 && b != '"' && b != '\\') {
+      ++i;
+      continue;
+    }
     out.append(s.substr(unwritten, i - unwritten));
     unwritten = i + 1;
     out += '\\';
@@ -41,8 +52,10 @@ void append_escaped_utf8(std::string& out, std::string_view s) {
       out += kHex[b >> 4];
       out += kHex[b & 0xF];
     }
+    ++i;
   }
   out.append(s.substr(unwritten));
+  return true;
 }
 
 // Stored words come from the caller and are not checked when recorded. A byte
@@ -50,9 +63,9 @@ void append_escaped_utf8(std::string& out, std::string_view s) {
 // import, so each offending byte is written as U+FFFD instead.
 void append_json_string(std::string& out, std::string_view s) {
   out += '"';
-  if (is_valid_utf8(s)) {
-    append_escaped_utf8(out, s);
-  } else {
+  const std::size_t start = out.size();
+  if (!append_escaped_utf8(out, s)) {
+    out.resize(start);
     std::size_t i = 0;
     while (i < s.size()) {
       std::size_t len = 1;
@@ -77,48 +90,96 @@ void append_count(std::string& out, std::uint32_t count) {
 }
 
 // The value last given to one member: a repeated member keeps its last value.
+// Strings are kept only where they are needed once the member is over.
 struct MemberValue {
   enum class Kind { Absent, Null, String, Unsigned, Other };
   Kind kind = Kind::Absent;
-  std::string text;
   std::uint64_t number = 0;  // a JSON integer without sign that fits in 64 bits
 };
 
-// Reads the learned-data document as a stream of parser events, keeping only
-// what import needs: the top-level format and version, and the picks of the
-// last `picks` member merged by key. Everything else, however deep or large,
-// is skipped without being stored, so memory follows the picks alone.
+using Picks = std::vector<std::pair<PickKey, std::uint32_t>>;
+
+// The first eight bytes of a letter key as a number that orders like the
+// bytes; a letter key holds no NUL byte, so the zero padding puts a shorter
+// key first as the byte order does.
+std::uint64_t order_prefix(std::string_view typed) {
+  std::uint64_t v = 0;
+  for (std::size_t k = 0; k < 8; ++k) {
+    v = (v << 8) | (k < typed.size() ? static_cast<std::uint8_t>(typed[k]) : 0u);
+  }
+  return v;
+}
+
+// The picks' positions in key order. Sorted as (prefix, position) pairs:
+// only runs that share a prefix need their whole keys compared.
+std::vector<std::pair<std::uint64_t, std::size_t>> key_order(const Picks& picks) {
+  std::vector<std::pair<std::uint64_t, std::size_t>> order(picks.size());
+  for (std::size_t i = 0; i < picks.size(); ++i) {
+    order[i] = {order_prefix(picks[i].first.typed), i};
+  }
+  std::sort(order.begin(), order.end());
+  for (auto run = order.begin(); run != order.end();) {
+    const std::uint64_t prefix = run->first;
+    const auto run_end =
+        std::find_if(run, order.end(), [&](const auto& o) { return o.first != prefix; });
+    if (run_end - run > 1) {
+      std::sort(run, run_end, [&](const auto& x, const auto& y) {
+        return picks[x.second].first < picks[y.second].first;
+      });
+    }
+    run = run_end;
+  }
+  return order;
+}
+
+// Hands each distinct key of `picks`, moved out, to `add` in key order, with
+// the counts of all its picks summed (saturating, so the order of adding does
+// not matter).
+template <typename Add>
+void merge_in_key_order(Picks& picks, Add add) {
+  const auto order = key_order(picks);
+  for (std::size_t k = 0; k < order.size();) {
+    auto& [key, count] = picks[order[k].second];
+    std::uint32_t total = count;
+    std::size_t next = k + 1;
+    // Equal keys share a prefix and stand together.
+    for (; next < order.size() && order[next].first == order[k].first &&
+           picks[order[next].second].first == key;
+         ++next) {
+      total = saturating_add(total, picks[order[next].second].second);
+    }
+    add(std::move(key), total);
+    k = next;
+  }
+}
+
+// Reads the learned-data document as a stream of events, keeping only what
+// import needs: the top-level format and version, and the picks of the last
+// `picks` member. Everything else, however deep or large, is skipped without
+// being stored, so memory follows the picks alone.
 class DocumentReader {
  public:
-  using Json = nlohmann::json;
-
-  bool null() { return value({MemberValue::Kind::Null, {}, 0}); }
-  bool boolean(bool) { return value(kOther); }
-  bool number_integer(Json::number_integer_t) { return value(kOther); }  // negative
-  bool number_unsigned(Json::number_unsigned_t n) {
-    return value({MemberValue::Kind::Unsigned, {}, n});
-  }
-  bool number_float(Json::number_float_t, const std::string&) { return value(kOther); }
-  bool string(std::string& s) { return value({MemberValue::Kind::String, std::move(s), 0}); }
-  bool binary(Json::binary_t&) { return value(kOther); }
-  bool start_object(std::size_t) { return start(true); }
-  bool start_array(std::size_t) { return start(false); }
+  bool null() { return value({MemberValue::Kind::Null, 0}, {}); }
+  bool boolean(bool) { return value(kOther, {}); }
+  bool number_other() { return value(kOther, {}); }  // negative or not an integer
+  bool number_unsigned(std::uint64_t n) { return value({MemberValue::Kind::Unsigned, n}, {}); }
+  bool string(std::string_view s) { return value({MemberValue::Kind::String, 0}, s); }
+  bool start_object() { return start(true); }
+  bool start_array() { return start(false); }
   bool end_object() { return end(); }
   bool end_array() { return end(); }
-  bool key(std::string& name) {
+  bool key(std::string_view name) {
     if (skipping()) return true;
-    if (depth_ == kTop) top_member_ = name;
+    if (depth_ == kTop) top_member_ = top_member(name);
     if (depth_ == kPick) pick_slot_ = pick_member(name);
     return true;
   }
-  bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) {
-    return false;
-  }
 
-  // After a complete parse: the picks by key, or why the document is refused.
-  std::variant<std::map<PickKey, std::uint32_t>, ImportError> result() && {
+  // After a complete read: the picks, not yet merged, or why the document is
+  // refused.
+  std::variant<Picks, ImportError> result() && {
     const ImportError invalid{ImportError::Kind::Invalid, 0};
-    if (format_.kind != MemberValue::Kind::String || format_.text != kFormat) return invalid;
+    if (format_.kind != MemberValue::Kind::String || !format_matches_) return invalid;
     if (version_.kind != MemberValue::Kind::Unsigned) return invalid;
     if (version_.number != 1) {
       return ImportError{
@@ -126,51 +187,101 @@ class DocumentReader {
           static_cast<std::uint32_t>(std::min<std::uint64_t>(version_.number, kMaxCount))};
     }
     if (picks_refused_) return invalid;
-    return std::move(merged_);
+    return std::move(picks_);
   }
 
  private:
   // Any value that is neither null, a string nor an unsigned integer.
-  inline static const MemberValue kOther{MemberValue::Kind::Other, {}, 0};
+  static constexpr MemberValue kOther{MemberValue::Kind::Other, 0};
   // Depths of the containers that matter: the document, `picks`, one pick.
   static constexpr std::size_t kTop = 1, kPicks = 2, kPick = 3;
+  // Merging is put off until this many picks are held, then the limit doubles
+  // from what is left: a document that repeats one pick stays small.
+  static constexpr std::size_t kFirstMerge = 1 << 16;
+
+  enum class TopMember { Other, Format, Version, Picks };
+  enum class PickMember { Other, Typed, Picked, Count, Previous };
 
   struct PickValues {
     MemberValue typed, picked, count, previous;
+    std::string typed_letters, picked_text, previous_text;
   };
 
-  MemberValue* pick_member(std::string_view name) {
-    if (name == "typed") return &pick_.typed;
-    if (name == "picked") return &pick_.picked;
-    if (name == "count") return &pick_.count;
-    if (name == "previous") return &pick_.previous;
-    return nullptr;  // ignored
+  static TopMember top_member(std::string_view name) {
+    if (name == "format") return TopMember::Format;
+    if (name == "version") return TopMember::Version;
+    if (name == "picks") return TopMember::Picks;
+    return TopMember::Other;
+  }
+
+  static PickMember pick_member(std::string_view name) {
+    if (name == "typed") return PickMember::Typed;
+    if (name == "picked") return PickMember::Picked;
+    if (name == "count") return PickMember::Count;
+    if (name == "previous") return PickMember::Previous;
+    return PickMember::Other;  // ignored
   }
 
   bool skipping() const { return skip_from_ != 0 && depth_ >= skip_from_; }
 
-  bool value(MemberValue v) {
+  // `text` is the value of a string and empty otherwise.
+  bool value(MemberValue v, std::string_view text) {
     if (skipping()) return true;
     switch (depth_) {
       case 0:
         return false;  // the document is not an object
       case kTop:
-        top_value(std::move(v));
+        top_value(v, text);
         break;
       case kPicks:
         refuse_picks();  // a pick that is not an object
         break;
       default:
-        if (pick_slot_ != nullptr) *pick_slot_ = std::move(v);
+        pick_value(v, text);
         break;
     }
     return true;
   }
 
-  void top_value(MemberValue v) {
-    if (top_member_ == "format") format_ = std::move(v);
-    if (top_member_ == "version") version_ = std::move(v);
-    if (top_member_ == "picks") refuse_picks();  // present, but not an array
+  void top_value(MemberValue v, std::string_view text) {
+    switch (top_member_) {
+      case TopMember::Format:
+        format_ = v;
+        format_matches_ = text == kFormat;
+        break;
+      case TopMember::Version:
+        version_ = v;
+        break;
+      case TopMember::Picks:
+        refuse_picks();  // present, but not an array
+        break;
+      case TopMember::Other:
+        break;
+    }
+  }
+
+  // A value in one pick; only its own members count, not those of objects
+  // nested in it (they are skipped before reaching here).
+  void pick_value(MemberValue v, std::string_view text) {
+    switch (pick_slot_) {
+      case PickMember::Typed:
+        pick_.typed = v;
+        pick_.typed_letters = letters(text);
+        break;
+      case PickMember::Picked:
+        pick_.picked = v;
+        pick_.picked_text.assign(text);
+        break;
+      case PickMember::Count:
+        pick_.count = v;
+        break;
+      case PickMember::Previous:
+        pick_.previous = v;
+        pick_.previous_text.assign(text);
+        break;
+      case PickMember::Other:
+        break;
+    }
   }
 
   bool start(bool object) {
@@ -180,24 +291,24 @@ class DocumentReader {
       case kTop:
         return object;  // the document must be an object
       case kPicks:
-        if (top_member_ == "picks" && !object) {
+        if (top_member_ == TopMember::Picks && !object) {
           // A repeated `picks` member replaces the earlier one.
-          merged_.clear();
+          picks_.clear();
           picks_refused_ = false;
           return true;
         }
-        top_value(kOther);
+        top_value(kOther, {});
         break;
       case kPick:
         if (!object) {
           refuse_picks();
           return true;
         }
-        pick_ = PickValues{};
-        pick_slot_ = nullptr;
+        pick_.typed = pick_.picked = pick_.count = pick_.previous = MemberValue{};
+        pick_slot_ = PickMember::Other;
         return true;
       default:
-        if (pick_slot_ != nullptr) *pick_slot_ = kOther;
+        pick_value(kOther, {});
         break;
     }
     skip_from_ = depth_;
@@ -214,13 +325,13 @@ class DocumentReader {
     return true;
   }
 
-  // Merges one pick into the picks read so far, or refuses the whole `picks`
-  // member when it is not acceptable.
+  // Adds one pick to those read so far, or refuses the whole `picks` member
+  // when it is not acceptable.
   void finish_pick() {
     using Kind = MemberValue::Kind;
     PickKey key;
-    if (pick_.typed.kind == Kind::String) key.typed = letters(pick_.typed.text);
-    if (pick_.picked.kind == Kind::String) key.picked = std::move(pick_.picked.text);
+    if (pick_.typed.kind == Kind::String) key.typed = std::move(pick_.typed_letters);
+    if (pick_.picked.kind == Kind::String) key.picked = std::move(pick_.picked_text);
     const MemberValue& count = pick_.count;
     const Kind previous = pick_.previous.kind;
     if (key.typed.empty() || key.picked.empty() || count.kind != Kind::Unsigned ||
@@ -229,30 +340,38 @@ class DocumentReader {
       refuse_picks();
       return;
     }
-    if (previous == Kind::String && !pick_.previous.text.empty()) {
-      key.previous = std::move(pick_.previous.text);
+    if (previous == Kind::String && !pick_.previous_text.empty()) {
+      key.previous = std::move(pick_.previous_text);
     }
-    auto& stored = merged_.try_emplace(std::move(key), 0).first->second;
-    stored = saturating_add(stored, static_cast<std::uint32_t>(count.number));
+    picks_.emplace_back(std::move(key), static_cast<std::uint32_t>(count.number));
+    if (picks_.size() >= next_merge_) {
+      Picks merged;
+      merge_in_key_order(
+          picks_, [&](PickKey&& k, std::uint32_t c) { merged.emplace_back(std::move(k), c); });
+      picks_ = std::move(merged);
+      next_merge_ = std::max(kFirstMerge, 2 * picks_.size());
+    }
   }
 
   // One bad pick refuses the whole `picks` member: what was read is dropped
   // and the rest of the array, if inside one, is skipped.
   void refuse_picks() {
-    merged_.clear();
+    picks_.clear();
     picks_refused_ = true;
     if (depth_ >= kPicks) skip_from_ = kPicks;
   }
 
   std::size_t depth_ = 0;      // containers open
   std::size_t skip_from_ = 0;  // when not 0: events inside containers this deep are skipped
-  std::string top_member_;
+  TopMember top_member_ = TopMember::Other;
   MemberValue format_;
+  bool format_matches_ = false;
   MemberValue version_;
   bool picks_refused_ = false;
   PickValues pick_;
-  MemberValue* pick_slot_ = nullptr;
-  std::map<PickKey, std::uint32_t> merged_;
+  PickMember pick_slot_ = PickMember::Other;
+  Picks picks_;
+  std::size_t next_merge_ = kFirstMerge;
 };
 
 }  // namespace
@@ -356,22 +475,19 @@ std::string LearnedStore::export_json() const {
 }
 
 std::variant<LearnedStore, ImportError> LearnedStore::import_json(std::string_view bytes) {
-  const ImportError invalid{ImportError::Kind::Invalid, 0};
-
-  // The parser stops at a NUL byte as if the input ended there and skips a
-  // byte order mark; neither is JSON, so such bytes are refused up front.
-  if (bytes.find('\0') != std::string_view::npos || bytes.starts_with("\xEF\xBB\xBF")) {
-    return invalid;
-  }
-  // The parser keeps one bit per open container and no tree, so deep nesting
-  // and large unknown members cost no more than reading them.
+  // The reader refuses NUL bytes and a byte order mark, neither being JSON,
+  // keeps one bit per open container and no tree: deep nesting and large
+  // unknown members cost no more than reading them.
   DocumentReader reader;
-  if (!nlohmann::json::sax_parse(bytes.begin(), bytes.end(), &reader)) return invalid;
+  if (!json::scan(bytes, reader)) return ImportError{ImportError::Kind::Invalid, 0};
   auto result = std::move(reader).result();
   if (auto* error = std::get_if<ImportError>(&result)) return *error;
 
+  // Keys come in order: each goes in at the end of the map.
   LearnedStore store;
-  store.entries_ = std::move(std::get<std::map<PickKey, std::uint32_t>>(result));
+  merge_in_key_order(std::get<Picks>(result), [&](PickKey&& key, std::uint32_t count) {
+    store.entries_.emplace_hint(store.entries_.end(), std::move(key), count);
+  });
   store.evict(nullptr);
   return store;
 }

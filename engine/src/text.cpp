@@ -7,35 +7,13 @@ namespace sorla {
 
 bool is_valid_utf8(std::string_view s) {
   std::size_t i = 0;
-  const std::size_t n = s.size();
-  while (i < n) {
-    const auto b0 = static_cast<std::uint8_t>(s[i]);
-    if (b0 < 0x80) {
+  while (i < s.size()) {
+    if (static_cast<std::uint8_t>(s[i]) < 0x80) {
       ++i;
       continue;
     }
-    std::size_t len;
-    std::uint8_t lo = 0x80, hi = 0xBF;  // range of the second byte
-    if (b0 >= 0xC2 && b0 <= 0xDF) {
-      len = 2;
-    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-      len = 3;
-      if (b0 == 0xE0) lo = 0xA0;  // no overlong forms
-      if (b0 == 0xED) hi = 0x9F;  // no surrogates
-    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-      len = 4;
-      if (b0 == 0xF0) lo = 0x90;
-      if (b0 == 0xF4) hi = 0x8F;  // nothing above U+10FFFF
-    } else {
-      return false;
-    }
-    if (n - i < len) return false;
-    const auto b1 = static_cast<std::uint8_t>(s[i + 1]);
-    if (b1 < lo || b1 > hi) return false;
-    for (std::size_t k = 2; k < len; ++k) {
-      const auto b = static_cast<std::uint8_t>(s[i + k]);
-      if (b < 0x80 || b > 0xBF) return false;
-    }
+    const std::size_t len = utf8_sequence_length(s.substr(i));
+    if (len == 0) return false;
     i += len;
   }
   return true;

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
+#include <vector>
 
 namespace sorla {
 namespace {
@@ -195,6 +197,12 @@ TEST(LearnExport, BytesThatAreNotUtf8StayImportable) {
   EXPECT_EQ(json, doc_with_picks(R"({"typed":"a","picked":")" + fffd + kW1 + fffd + fffd +
                                  R"(","previous":")" + fffd + fffd + fffd + R"(","count":1})"));
   EXPECT_EQ(imported(json).size(), 1u);
+
+  // Escapes written before a bad byte is met are written once, not twice.
+  LearnedStore late;
+  late.record("a", "q\"\n" + kW1 + "\xFF", std::nullopt);
+  EXPECT_EQ(late.export_json(),
+            doc_with_picks(R"({"typed":"a","picked":"q\"\n)" + kW1 + fffd + R"(","count":1})"));
 }
 
 TEST(LearnImport, FormatAndVersion) {
@@ -248,6 +256,31 @@ TEST(LearnImport, PicksMergeAndNormalize) {
   EXPECT_EQ(
       imported(R"({"note":{"a":[[[]]]},"format":"sorla-learned","version":1,"picks":[]})").size(),
       0u);
+}
+
+TEST(LearnImport, SameKeysMergeWhereverTheyStand) {
+  // Letter keys that agree in their first eight letters, and keys that differ
+  // only after the letter key, given out of order and repeated far apart.
+  const std::vector<std::string> picks = {
+      R"({"typed":"abcdefghz","picked":"x","count":1})",
+      R"({"typed":"abcdefgh","picked":"y","count":2})",
+      R"({"typed":"abcdefghz","picked":"x","previous":"p","count":4})",
+      R"({"typed":"ABCDEFGH","picked":"x","count":8})",
+      R"({"typed":"b","picked":"x","count":16})",
+      R"({"typed":"abcdefgha","picked":"x","count":32})",
+      R"({"typed":"abcdefgh","picked":"y","count":64})",
+      R"({"typed":"abcdefgh-z","picked":"x","count":128})",
+      R"({"typed":"abcdefghz","picked":"x","previous":"p","count":256})",
+  };
+  std::string all;
+  for (const std::string& p : picks) all += (all.empty() ? "" : ",") + p;
+  const LearnedStore store = imported(doc_with_picks(all));
+  const std::map<PickKey, std::uint32_t> expected = {
+      {{"abcdefgh", "x", std::nullopt}, 8},   {{"abcdefgh", "y", std::nullopt}, 66},
+      {{"abcdefgha", "x", std::nullopt}, 32}, {{"abcdefghz", "x", std::nullopt}, 129},
+      {{"abcdefghz", "x", "p"}, 260},         {{"b", "x", std::nullopt}, 16},
+  };
+  EXPECT_EQ(store.entries(), expected);
 }
 
 TEST(LearnImport, OneBadPickRejectsTheDocument) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -9,6 +10,39 @@
 namespace sorla {
 
 bool is_valid_utf8(std::string_view bytes);
+
+// The length (1 to 4) of the well-formed UTF-8 character that `bytes` starts
+// with, or 0 when it starts with none (or is empty). Inline: the JSON reader
+// calls it for every character of a Khmer string.
+inline std::size_t utf8_sequence_length(std::string_view bytes) {
+  if (bytes.empty()) return 0;
+  const auto b0 = static_cast<std::uint8_t>(bytes[0]);
+  if (b0 < 0x80) return 1;
+  std::size_t len;
+  std::uint8_t lo = 0x80, hi = 0xBF;  // range of the second byte
+  if (b0 < 0xC2) {
+    return 0;
+  } else if (b0 <= 0xDF) {
+    len = 2;
+  } else if (b0 <= 0xEF) {
+    len = 3;
+    if (b0 == 0xE0) lo = 0xA0;  // no overlong forms
+    if (b0 == 0xED) hi = 0x9F;  // no surrogates
+  } else if (b0 <= 0xF4) {
+    len = 4;
+    if (b0 == 0xF0) lo = 0x90;
+    if (b0 == 0xF4) hi = 0x8F;  // nothing above U+10FFFF
+  } else {
+    return 0;
+  }
+  if (bytes.size() < len) return 0;
+  const auto b1 = static_cast<std::uint8_t>(bytes[1]);
+  if (b1 < lo || b1 > hi) return 0;
+  for (std::size_t k = 2; k < len; ++k) {
+    if ((static_cast<std::uint8_t>(bytes[k]) & 0xC0) != 0x80) return 0;
+  }
+  return len;
+}
 
 // Every byte below 0x80: such text is also valid UTF-8.
 bool is_ascii(std::string_view bytes);
