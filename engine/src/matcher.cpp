@@ -1,6 +1,7 @@
 #include "sorla/matcher.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <limits>
@@ -112,6 +113,18 @@ const CostTables& tables() {
   return t;
 }
 
+// Set bits of a mask of character codes. std::popcount is a library call on
+// processors the build cannot assume have the instruction; a table is not.
+std::uint32_t bits_set(std::uint32_t mask) {
+  static constexpr auto kByte = [] {
+    std::array<std::uint8_t, 256> t{};
+    for (std::size_t i = 1; i < t.size(); ++i) t[i] = static_cast<std::uint8_t>(t[i / 2] + (i & 1));
+    return t;
+  }();
+  return kByte[mask & 0xFF] + kByte[(mask >> 8) & 0xFF] + kByte[(mask >> 16) & 0xFF] +
+         kByte[mask >> 24];
+}
+
 // The children of a run of column entries, in node order (the nodes of one
 // level are numbered in their parents' order, a node's children in
 // character order), each with what it costs through its parent: the
@@ -153,8 +166,7 @@ class ChildStream {
       parent_cost_ = r.cost;
     }
     const int code = std::countr_zero(pending_);
-    child_ = first_ +
-             static_cast<std::uint32_t>(std::popcount(codes_ & ((std::uint32_t{1} << code) - 1)));
+    child_ = first_ + bits_set(codes_ & ((std::uint32_t{1} << code) - 1));
     cost_ = parent_cost_ + add_.add[code];
   }
 

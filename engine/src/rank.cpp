@@ -37,19 +37,30 @@ bool is_pair(const PairSet& pairs, std::uint64_t first, std::uint64_t second) {
 }
 
 // Best first; then only the first node per last word; then at most `cap`.
+// Done in place without sorting the whole list: the kept nodes, best first,
+// stay at the front, and a node enters only if it beats the node of its word
+// there or, when the front is full, the last one. A node left out never
+// comes back, for the front only gets better.
 void prune(std::vector<Node>& list, std::size_t cap) {
-  std::stable_sort(list.begin(), list.end(),
-                   [](const Node& a, const Node& b) { return higher_score(a.score, b.score); });
   std::size_t kept = 0;
-  for (std::size_t at = 0; at < list.size() && kept < cap; ++at) {
-    bool seen = false;
-    for (std::size_t k = 0; k < kept; ++k) {
-      if (list[k].last_word == list[at].last_word) {
-        seen = true;
-        break;
-      }
+  for (std::size_t at = 0; at < list.size(); ++at) {
+    const Node node = list[at];
+    std::size_t same = 0;
+    while (same < kept && list[same].last_word != node.last_word) ++same;
+    if (same < kept) {
+      if (!higher_score(node.score, list[same].score)) continue;
+      std::copy(list.begin() + same + 1, list.begin() + kept, list.begin() + same);
+      --kept;
+    } else if (kept == cap) {
+      if (cap == 0 || !higher_score(node.score, list[kept - 1].score)) continue;
+      --kept;
     }
-    if (!seen) list[kept++] = list[at];
+    // After every kept node that scores as high: equal scores keep their order.
+    std::size_t pos = kept;
+    while (pos > 0 && higher_score(node.score, list[pos - 1].score)) --pos;
+    std::copy_backward(list.begin() + pos, list.begin() + kept, list.begin() + kept + 1);
+    list[pos] = node;
+    ++kept;
   }
   list.resize(kept);
 }
