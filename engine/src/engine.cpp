@@ -15,33 +15,29 @@ namespace {
 
 constexpr std::size_t kSequenceLimit = 20;
 
-}  // namespace
-
-namespace {
+std::string_view as_text(std::span<const std::uint8_t> bytes) {
+  return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
+}
 
 // Binary word data for bytes that are not UTF-8 or start like its magic (or
 // are a prefix of it) even when they happen to be valid UTF-8; else seed text.
 bool is_binary_word_data(std::span<const std::uint8_t> bytes) {
-  const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  const std::string_view text = as_text(bytes);
   if (!is_valid_utf8(text)) return true;
   const std::string_view magic = "SRLA";
   return !text.empty() && magic.starts_with(text.substr(0, std::min<std::size_t>(text.size(), 4)));
 }
 
-std::string_view as_text(std::span<const std::uint8_t> bytes) {
-  return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
-}
-
-WordListView view_of(const WordList& list) {
-  WordListView view;
-  view.data_name = list.data_name;
-  view.entries.reserve(list.entries.size());
-  for (const WordEntry& e : list.entries) {
-    view.entries.push_back(WordView{e.word, e.value, view.spellings.size(), e.spellings.size()});
-    view.spellings.insert(view.spellings.end(), e.spellings.begin(), e.spellings.end());
+// Hands a word list over as the binary reader would.
+void feed(const WordList& list, WordDataSink& sink) {
+  sink.data_name(list.data_name);
+  sink.word_count(list.entries.size());
+  for (const WordEntry& entry : list.entries) {
+    sink.word(entry.word, entry.value, entry.spellings.size());
+    for (const std::string& spelling : entry.spellings) sink.spelling(spelling);
   }
-  view.pairs = list.pairs;
-  return view;
+  sink.pair_count(list.pairs.size());
+  for (const PairEntry& pair : list.pairs) sink.pair(pair);
 }
 
 }  // namespace
@@ -89,38 +85,54 @@ void sort_best_first(std::vector<Suggestion>& list) {
 
 }  // namespace
 
-std::variant<Engine, ReadError> Engine::from_bytes(std::span<const std::uint8_t> bytes) {
-  // Binary data is built from straight out of the buffer, without a string
-  // per word and spelling in between.
-  if (is_binary_word_data(bytes)) {
-    auto read = read_data_view(bytes);
-    if (auto* error = std::get_if<ReadError>(&read)) return std::move(*error);
-    return Engine(std::get<WordListView>(read));
+// Every word in list order gets the next index, its spellings go to the
+// matcher under that index; the name, when not empty, is the data name.
+class Engine::Builder final : public WordDataSink {
+ public:
+  explicit Builder(Engine& engine) : e_(engine) {}
+
+  void data_name(std::string_view name) override {
+    if (!name.empty()) e_.data_name_ = std::string(name);
   }
-  ReadResult read = parse_seed_text(as_text(bytes), "");
-  if (auto* error = std::get_if<ReadError>(&read)) return std::move(*error);
-  return Engine(view_of(std::get<WordList>(read)));
+  void word_count(std::size_t count) override { e_.words_.reserve(count); }
+  void pair_count(std::size_t count) override { e_.pairs_.reserve(count); }
+  void word(std::string_view word, std::uint32_t, std::size_t) override {
+    e_.words_.emplace_back(word);
+  }
+  void spelling(std::string_view spelling) override {
+    e_.matcher_.insert(e_.words_.size() - 1, spelling);
+  }
+  void pair(const PairEntry& pair) override { e_.pairs_.insert({pair.first, pair.second}); }
+
+  // After the last pair: the text-to-index map, and the matcher made compact.
+  void finish() {
+    e_.word_ids_.build(e_.words_);
+    e_.matcher_.compact();
+  }
+
+ private:
+  Engine& e_;
+};
+
+std::variant<Engine, ReadError> Engine::from_bytes(std::span<const std::uint8_t> bytes) {
+  Engine engine;
+  Builder builder(engine);
+  if (is_binary_word_data(bytes)) {
+    // Straight from the buffer into the engine, without a string per word
+    // and spelling in between; a read that fails late drops the engine.
+    if (auto error = read_data_file(bytes, builder)) return std::move(*error);
+  } else {
+    ReadResult read = parse_seed_text(as_text(bytes), "");
+    if (auto* error = std::get_if<ReadError>(&read)) return std::move(*error);
+    feed(std::get<WordList>(read), builder);
+  }
+  builder.finish();
+  return engine;
 }
 
 std::variant<Engine, ReadError> Engine::from_bytes(std::string_view bytes) {
   return from_bytes(std::span<const std::uint8_t>(
       reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
-}
-
-Engine::Engine(const WordListView& list) {
-  words_.reserve(list.entries.size());
-  for (std::size_t i = 0; i < list.entries.size(); ++i) {
-    const WordView& entry = list.entries[i];
-    for (std::size_t k = 0; k < entry.spelling_count; ++k) {
-      matcher_.insert(i, list.spellings[entry.first_spelling + k]);
-    }
-    words_.emplace_back(entry.word);
-  }
-  word_ids_.build(words_);
-  matcher_.compact();
-  pairs_.reserve(list.pairs.size());
-  for (const PairEntry& pair : list.pairs) pairs_.insert({pair.first, pair.second});
-  if (!list.data_name.empty()) data_name_ = std::string(list.data_name);
 }
 
 std::optional<std::uint64_t> Engine::word_at_end(std::string_view text) const {

@@ -66,7 +66,7 @@ const char* spelling_error(std::string_view s) {
 
 }  // namespace
 
-std::variant<WordListView, ReadError> read_data_view(std::span<const std::uint8_t> bytes) {
+std::optional<ReadError> read_data_file(std::span<const std::uint8_t> bytes, WordDataSink& sink) {
   const std::size_t size = bytes.size();
   if (size <= 3) return ReadError{kCutShort};
   if (bytes[0] != 'S' || bytes[1] != 'R' || bytes[2] != 'L' || bytes[3] != 'A') {
@@ -77,17 +77,16 @@ std::variant<WordListView, ReadError> read_data_view(std::span<const std::uint8_
   if (version != 1) return ReadError{"unknown data file version " + std::to_string(version)};
   if (size == 6) return ReadError{kCutShort};
 
-  WordListView list;
   const char* error = nullptr;
   Cursor cur(bytes, 7);
   const auto name = cur.string(bytes[6], error);
   if (!name) return ReadError{error};
-  list.data_name = *name;
+  sink.data_name(*name);
 
   const auto words = cur.uint(4);
   if (!words) return ReadError{kCutShort};
   if (*words > size / 7) return ReadError{"the word count is larger than the file"};
-  list.entries.reserve(*words);
+  sink.word_count(*words);
   for (std::uint32_t i = 0; i < *words; ++i) {
     const auto len = cur.uint(2);
     if (!len) return ReadError{kCutShort};
@@ -98,21 +97,21 @@ std::variant<WordListView, ReadError> read_data_view(std::span<const std::uint8_
     if (!value) return ReadError{kCutShort};
     const auto count = cur.uint(1);
     if (!count) return ReadError{kCutShort};
-    list.entries.push_back(WordView{*word, *value, list.spellings.size(), *count});
+    sink.word(*word, *value, *count);
     for (std::uint32_t k = 0; k < *count; ++k) {
       const auto slen = cur.uint(1);
       if (!slen) return ReadError{kCutShort};
       const auto spelling = cur.raw(*slen);
       if (!spelling) return ReadError{kCutShort};
       if (const char* bad = spelling_error(*spelling)) return ReadError{bad};
-      list.spellings.push_back(*spelling);
+      sink.spelling(*spelling);
     }
   }
 
   const auto pairs = cur.uint(4);
   if (!pairs) return ReadError{kCutShort};
   if (*pairs > size / 12) return ReadError{"the pair count is larger than the file"};
-  list.pairs.reserve(*pairs);
+  sink.pair_count(*pairs);
   for (std::uint32_t i = 0; i < *pairs; ++i) {
     const auto first = cur.uint(4);
     if (!first) return ReadError{kCutShort};
@@ -123,26 +122,38 @@ std::variant<WordListView, ReadError> read_data_view(std::span<const std::uint8_
     if (*first >= *words || *second >= *words) {
       return ReadError{"a pair names a word that isn't there"};
     }
-    list.pairs.push_back(PairEntry{*first, *second, *count});
+    sink.pair(PairEntry{*first, *second, *count});
   }
   if (!cur.at_end()) return ReadError{"the data file has bytes after its end"};
-  return list;
+  return std::nullopt;
 }
 
-ReadResult read_data_file(std::span<const std::uint8_t> bytes) {
-  auto read = read_data_view(bytes);
-  if (auto* error = std::get_if<ReadError>(&read)) return std::move(*error);
-  const WordListView& view = std::get<WordListView>(read);
-  WordList list;
-  list.data_name = view.data_name;
-  list.entries.reserve(view.entries.size());
-  for (const WordView& w : view.entries) {
-    const auto spellings = std::span(view.spellings).subspan(w.first_spelling, w.spelling_count);
-    list.entries.push_back(
-        WordEntry{std::string(w.word), {spellings.begin(), spellings.end()}, w.value});
+namespace {
+
+// Builds the WordList that read_data_file returns.
+class WordListSink final : public WordDataSink {
+ public:
+  void data_name(std::string_view name) override { list.data_name = name; }
+  void word_count(std::size_t count) override { list.entries.reserve(count); }
+  void pair_count(std::size_t count) override { list.pairs.reserve(count); }
+  void word(std::string_view word, std::uint32_t value, std::size_t spellings) override {
+    list.entries.push_back(WordEntry{std::string(word), {}, value});
+    list.entries.back().spellings.reserve(spellings);
   }
-  list.pairs = view.pairs;
-  return list;
+  void spelling(std::string_view spelling) override {
+    list.entries.back().spellings.emplace_back(spelling);
+  }
+  void pair(const PairEntry& pair) override { list.pairs.push_back(pair); }
+
+  WordList list;
+};
+
+}  // namespace
+
+ReadResult read_data_file(std::span<const std::uint8_t> bytes) {
+  WordListSink sink;
+  if (auto error = read_data_file(bytes, sink)) return std::move(*error);
+  return std::move(sink.list);
 }
 
 namespace {

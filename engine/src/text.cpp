@@ -6,10 +6,20 @@
 namespace sorla {
 
 bool is_valid_utf8(std::string_view s) {
+  const auto* p = reinterpret_cast<const std::uint8_t*>(s.data());
+  const std::size_t n = s.size();
   std::size_t i = 0;
-  while (i < s.size()) {
-    if (static_cast<std::uint8_t>(s[i]) < 0x80) {
+  while (i < n) {
+    const std::uint8_t b0 = p[i];
+    if (b0 < 0x80) {
       ++i;
+      continue;
+    }
+    // Three-byte characters whose lead puts no bound on the second byte,
+    // Khmer among them, are the common case: checked on the spot.
+    if (b0 >= 0xE1 && b0 <= 0xEF && b0 != 0xED && n - i >= 3 && (p[i + 1] & 0xC0) == 0x80 &&
+        (p[i + 2] & 0xC0) == 0x80) {
+      i += 3;
       continue;
     }
     const std::size_t len = utf8_sequence_length(s.substr(i));

@@ -59,6 +59,19 @@ TEST(Engine, ReaderChoice) {
   EXPECT_TRUE(std::get<Engine>(empty).suggest("sabay", std::nullopt).empty());
 }
 
+TEST(Engine, BinaryDataThatFailsLateGivesNoEngine) {
+  // The engine is built while the data is read; a fault after the last pair
+  // must still leave nothing but the message.
+  WordList list;
+  list.entries = {{"a", {"x"}, 0}, {"b", {"y"}, 0}};
+  list.pairs = {{0, 1, 1}};
+  auto bin = std::get<std::vector<std::uint8_t>>(write_data_file(list));
+  bin.push_back(0);
+  const auto r = Engine::from_bytes(bin);
+  ASSERT_TRUE(std::holds_alternative<ReadError>(r));
+  EXPECT_EQ(std::get<ReadError>(r).message, "the data file has bytes after its end");
+}
+
 TEST(Engine, BinaryDataWithRepeatedWordAndName) {
   WordList list;
   list.data_name = "n";

@@ -62,7 +62,8 @@ class Engine {
   const SearchStats& search_stats() const { return stats_; }
 
  private:
-  explicit Engine(const WordListView& list);
+  class Builder;  // fills a new engine while the word data is read
+  Engine() = default;
   std::optional<std::string> previous_text(const std::optional<std::string>& previous) const;
 
   std::vector<std::string> words_;

@@ -2,7 +2,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
+#include <string_view>
 #include <vector>
 
 #include "sorla/word_list.h"
@@ -11,9 +13,27 @@ namespace sorla {
 
 ReadResult read_data_file(std::span<const std::uint8_t> bytes);
 
-// The same reading, checks and messages, with the strings left in `bytes`:
-// the result is valid only while `bytes` is.
-std::variant<WordListView, ReadError> read_data_view(std::span<const std::uint8_t> bytes);
+// Takes binary word data as it is read, in file order, each string a view
+// into the bytes read. A read that fails may have handed over part of the
+// data before its failure; the receiver throws that away.
+class WordDataSink {
+ public:
+  virtual void data_name(std::string_view name) = 0;
+  // Before the words and the pairs, once their count is known to fit the file.
+  virtual void word_count(std::size_t count) = 0;
+  virtual void pair_count(std::size_t count) = 0;
+  // A word, then each of its `spellings` spellings.
+  virtual void word(std::string_view word, std::uint32_t value, std::size_t spellings) = 0;
+  virtual void spelling(std::string_view spelling) = 0;
+  virtual void pair(const PairEntry& pair) = 0;
+
+ protected:
+  ~WordDataSink() = default;
+};
+
+// The same reading, checks and messages as read_data_file, into `sink`
+// without a string of its own per word or spelling; the error, if any.
+std::optional<ReadError> read_data_file(std::span<const std::uint8_t> bytes, WordDataSink& sink);
 
 // Writes `list` in exactly the layout read_data_file accepts. Fields that do
 // not fit the format (a name over 255 bytes, more than 255 spellings, ...)

@@ -2,10 +2,8 @@
 // spellings, most common first, and the word pairs typed one after the other.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <string>
-#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -26,23 +24,6 @@ struct PairEntry {
 struct WordList {
   std::string data_name;
   std::vector<WordEntry> entries;  // entry i has word index i
-  std::vector<PairEntry> pairs;
-};
-
-// The same word data with every string viewing storage that outlives it (the
-// bytes of a binary file, or a WordList): what the engine is built from,
-// without a string of its own per word and spelling.
-struct WordView {
-  std::string_view word;
-  std::uint32_t value = 0;
-  std::size_t first_spelling = 0;  // this word's spellings in WordListView::spellings
-  std::size_t spelling_count = 0;
-};
-
-struct WordListView {
-  std::string_view data_name;
-  std::vector<WordView> entries;  // entry i has word index i
-  std::vector<std::string_view> spellings;
   std::vector<PairEntry> pairs;
 };
 
