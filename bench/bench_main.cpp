@@ -117,8 +117,8 @@ int run(const std::string& out_path) {
     auto bytes = lexgen::lexicon_file(words, seed);
     WordList list = std::get<WordList>(read_data_file(bytes));
     const bool big = words == 100000;
-    lexicons.push_back(Lexicon{name, std::move(bytes), std::move(list), big ? 40u : 100u,
-                               big ? 2u : 3u, big ? 5u : 10u, big ? 3u : 0u});
+    lexicons.push_back(Lexicon{name, std::move(bytes), std::move(list), big ? 150u : 300u, 3u,
+                               big ? 7u : 10u, big ? 3u : 0u});
   }
 
   Json keystroke, worst, from_bytes, first_key, memory, counters, reference_speedup;

@@ -335,24 +335,12 @@ void Matcher::add_pending(const MatcherEntry& entry, std::span<const std::uint8_
 
 void Matcher::insert(std::uint64_t word, std::string_view spelling) {
   if (compacted_) reopen();
-  std::uint8_t head[64];
-  std::vector<std::uint8_t> longer;  // only for spellings past the head
-  std::size_t length = 0;
-  fold_each(spelling, [&](char32_t c) {
-    const auto code = static_cast<std::uint8_t>(c < 0x80 ? c - 'a' : c == U'\u00F1' ? 26 : 27);
-    if (length == std::size(head)) longer.assign(head, head + length);
-    if (length < std::size(head)) {
-      head[length] = code;
-    } else {
-      longer.push_back(code);
-    }
-    ++length;
-  });
+  fold_codes(spelling, folded_);
+  const std::size_t length = folded_.size();
   if (length == 0) return;
   max_len_ = std::max<std::uint64_t>(max_len_, length);
   const MatcherEntry entry{word, static_cast<std::uint32_t>(letters_pool_.size())};
-  add_pending(entry, length <= std::size(head) ? std::span<const std::uint8_t>(head, length)
-                                               : std::span<const std::uint8_t>(longer));
+  add_pending(entry, folded_);
   append_letters(letters_pool_, spelling);
   letters_pool_.push_back('\0');
   if (word < kTermTable) {
@@ -403,7 +391,6 @@ void Matcher::compact() {
   };
   const auto count = static_cast<std::uint32_t>(pending_.size());
   std::vector<Pending>& order = pending_;
-  std::vector<Pending> sorted(count);
   std::vector<Range> level{Range{0, count}}, next;
   code_.assign(1, 0);
   child_begin_.clear();
@@ -465,10 +452,17 @@ void Matcher::compact() {
       std::uint32_t counts[kCodes + 2] = {};
       for (std::uint32_t i = r.begin; i < r.end; ++i) ++counts[key(order[i]) + 1];
       for (std::size_t k = 1; k < kCodes + 2; ++k) counts[k] += counts[k - 1];
+      // In place, each spelling swapped straight into its bucket.
       std::uint32_t at[kCodes + 1];
       for (std::size_t k = 0; k <= kCodes; ++k) at[k] = r.begin + counts[k];
-      for (std::uint32_t i = r.begin; i < r.end; ++i) sorted[at[key(order[i])]++] = order[i];
-      std::copy(sorted.begin() + r.begin, sorted.begin() + r.end, order.begin() + r.begin);
+      for (std::size_t k = 0; k <= kCodes; ++k) {
+        const std::uint32_t bucket_end = r.begin + counts[k + 1];
+        for (; at[k] < bucket_end; ++at[k]) {
+          for (std::uint32_t kx = key(order[at[k]]); kx != k; kx = key(order[at[k]])) {
+            std::swap(order[at[k]], order[at[kx]++]);
+          }
+        }
+      }
       for (std::uint32_t i = r.begin; i < r.begin + counts[1]; ++i) {
         entries_.push_back(order[i].entry);
       }
@@ -508,6 +502,7 @@ void Matcher::compact() {
   }
   release(pending_);
   release(pending_tail_);
+  release(folded_);
   letters_pool_.shrink_to_fit();
   word_terms_.shrink_to_fit();
   entries_.shrink_to_fit();

@@ -194,6 +194,47 @@ TEST(FastVersusReference, LongExactSpellingStaysExact) {
   EXPECT_EQ(kept[0].score, (-4.0f) * (-0.6f) + (-0.6f) * ln(7.0f));
 }
 
+// Completion costs of very long spellings are sums of many multiples of 0.3,
+// where rounding is largest: the column search keeps enough beyond the
+// threshold to land on the same nodes and the same bits as a full walk.
+TEST(FastVersusReference, LongSpellingsCompleteLikeTheWalk) {
+  lexgen::Rng rng(5);
+  static constexpr std::string_view kLetters = "aeiouhkstnbgy";
+  std::vector<std::string> spellings;
+  Matcher fast;
+  reference::TrieMatcher slow;
+  for (std::uint64_t word = 0; word < 300; ++word) {
+    std::string s;
+    const std::size_t length = 1 + rng.below(word % 10 == 0 ? 240 : 30);
+    for (std::size_t i = 0; i < length; ++i) s += kLetters[rng.below(kLetters.size())];
+    // Shared beginnings, as real spellings have.
+    if (!spellings.empty() && rng.percent(50)) {
+      const std::string& other = spellings[rng.below(spellings.size())];
+      s = other.substr(0, rng.below(other.size() + 1)) + s;
+    }
+    fast.insert(word, s);
+    slow.insert(word, s);
+    spellings.push_back(s);
+  }
+  fast.compact();
+  std::size_t failures = 0;
+  for (std::size_t round = 0; round < 400 && failures < 5; ++round) {
+    const std::string& from = spellings[rng.below(spellings.size())];
+    std::string typed = from.substr(0, 1 + rng.below(std::min<std::size_t>(from.size(), 30)));
+    if (rng.percent(40)) typed[rng.below(typed.size())] = kLetters[rng.below(kLetters.size())];
+    for (const float threshold : {match_threshold(), 2.2f, 0.65f}) {
+      for (const bool completion : {false, true}) {
+        const auto got = show(fast.find(typed, threshold, completion));
+        const auto want = show(slow.find(typed, threshold, completion));
+        if (got != want) {
+          ADD_FAILURE() << typed << " threshold " << threshold << " completion " << completion;
+          ++failures;
+        }
+      }
+    }
+  }
+}
+
 // A copy made mid-typing answers like the original, and learning in one
 // leaves the other's answers alone.
 TEST(FastVersusReference, CopiesAndLearningKeepAnswers) {

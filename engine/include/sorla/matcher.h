@@ -131,6 +131,7 @@ class Matcher {
   };
   std::vector<Pending> pending_;
   std::vector<std::uint8_t> pending_tail_;
+  std::vector<std::uint8_t> folded_;  // the spelling being inserted
   void add_pending(const MatcherEntry& entry, std::span<const std::uint8_t> codes);
   void reopen();
 
