@@ -4,7 +4,6 @@
 #include <cstring>
 
 namespace sorla {
-
 bool is_valid_utf8(std::string_view s) {
   const auto* p = reinterpret_cast<const std::uint8_t*>(s.data());
   const std::size_t n = s.size();
@@ -17,6 +16,10 @@ bool is_valid_utf8(std::string_view s) {
     }
     // Three-byte characters whose lead puts no bound on the second byte,
     // Khmer among them, are the common case: checked on the spot.
+    if (n - i >= 8 && two_plain_three_byte_chars(s.data() + i)) {
+      i += 6;
+      continue;
+    }
     if (b0 >= 0xE1 && b0 <= 0xEF && b0 != 0xED && n - i >= 3 && (p[i + 1] & 0xC0) == 0x80 &&
         (p[i + 2] & 0xC0) == 0x80) {
       i += 3;

@@ -60,6 +60,39 @@ TEST(Text, Utf8SequenceLengthFollowsTheDefinition) {
   EXPECT_TRUE(is_valid_utf8(""));
 }
 
+TEST(Text, LongTextsAreCheckedEverywhere) {
+  // Runs of Khmer and other characters with one byte changed anywhere, as
+  // long texts are checked several bytes at a time.
+  const std::string pieces[] = {"\xE1\x9E\x80",
+                                "\xE1\x9F\x92",
+                                "\xEF\xBF\xBD",
+                                "\xE0\xA0\x80",
+                                "\xED\x9F\xBF",
+                                "\xC3\xA9",
+                                "a",
+                                "\xF0\x9F\x98\x80"};
+  const unsigned char changes[] = {0x00, 0x7F, 0x80, 0x9F, 0xA0, 0xBF,
+                                   0xC0, 0xE0, 0xE1, 0xED, 0xF4, 0xFF};
+  std::uint64_t state = 1;
+  auto next = [&](std::uint64_t n) {
+    state = state * 6364136223846793005u + 1442695040888963407u;
+    return (state >> 33) % n;
+  };
+  for (int round = 0; round < 20000; ++round) {
+    std::string s;
+    const std::uint64_t count = 1 + next(12);
+    for (std::uint64_t k = 0; k < count; ++k) s += pieces[next(std::size(pieces))];
+    if (next(4) != 0) s[next(s.size())] = static_cast<char>(changes[next(std::size(changes))]);
+    bool defined = true;
+    for (std::size_t i = 0; i < s.size() && defined;) {
+      const std::size_t len = defined_length(std::string_view(s).substr(i));
+      defined = len != 0;
+      i += len;
+    }
+    ASSERT_EQ(is_valid_utf8(s), defined) << testing::PrintToString(s);
+  }
+}
+
 TEST(Text, IsAsciiLooksAtEveryByte) {
   for (std::size_t len = 0; len <= 20; ++len) {
     EXPECT_TRUE(is_ascii(std::string(len, '\x7F')));

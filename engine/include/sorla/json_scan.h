@@ -169,6 +169,8 @@ class Scanner {
       if (c == '\\') break;
       if (c >= 0x20 && c < 0x80) {
         ++p_;
+      } else if (end_ - p_ >= 8 && two_plain_three_byte_chars(reinterpret_cast<const char*>(p_))) {
+        p_ += 6;
       } else if (c >= 0xE1 && c <= 0xEC && end_ - p_ >= 3 && (p_[1] & 0xC0) == 0x80 &&
                  (p_[2] & 0xC0) == 0x80) {
         p_ += 3;  // the common three-byte form, Khmer among it

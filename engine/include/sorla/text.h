@@ -1,8 +1,10 @@
 // UTF-8 helpers shared by the readers and the engine.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -42,6 +44,19 @@ inline std::size_t utf8_sequence_length(std::string_view bytes) {
     if ((static_cast<std::uint8_t>(bytes[k]) & 0xC0) != 0x80) return 0;
   }
   return len;
+}
+
+// Whether the eight bytes at `p` start with two three-byte characters whose
+// leads put no bound on their second bytes (E1 to EC, EE, EF): a run of
+// Khmer, checked two characters at a time by the UTF-8 checks.
+inline bool two_plain_three_byte_chars(const char* p) {
+  if constexpr (std::endian::native != std::endian::little) return false;
+  std::uint64_t x;
+  std::memcpy(&x, p, 8);
+  // Leads 1110xxxx at bytes 0 and 3, continuations 10xxxxxx at 1, 2, 4, 5.
+  if ((x & 0x0000C0C0F0C0C0F0u) != 0x00008080E08080E0u) return false;
+  const auto plain_lead = [](char b) { return b != '\xE0' && b != '\xED'; };
+  return plain_lead(p[0]) && plain_lead(p[3]);
 }
 
 // Every byte below 0x80: such text is also valid UTF-8.
