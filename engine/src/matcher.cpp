@@ -392,11 +392,21 @@ void Matcher::compact() {
   const auto count = static_cast<std::uint32_t>(pending_.size());
   std::vector<Pending>& order = pending_;
   std::vector<Range> level{Range{0, count}}, next;
-  code_.assign(1, 0);
+  // Room for the most nodes the spellings can make, so nothing is copied
+  // while growing; what is left over is given back below.
+  std::size_t most = 1;
+  for (const Pending& p : pending_) most += p.length;
+  code_.clear();
+  code_.reserve(most);
+  code_.push_back(0);
   child_begin_.clear();
+  child_begin_.reserve(most + 1);
   entry_begin_.clear();
+  entry_begin_.reserve(most + 1);
   entries_.clear();
   entries_.reserve(count);
+  level.reserve(count);
+  next.reserve(count);
   level_begin_.assign(1, 0);
   std::uint32_t level_first = 0;
   for (std::uint32_t d = 0; !level.empty(); ++d) {
@@ -483,11 +493,6 @@ void Matcher::compact() {
   level_begin_.push_back(nodes);
 
   child_codes_.assign(nodes, 0);
-  for (std::uint32_t v = 0; v < nodes; ++v) {
-    for (std::uint32_t c = child_begin_[v]; c < child_begin_[v + 1]; ++c) {
-      child_codes_[v] |= std::uint32_t{1} << code_[c];
-    }
-  }
   min_word_.assign(nodes, kMinWordCap);
   // Children come after their parents.
   for (std::uint32_t v = nodes; v-- > 0;) {
@@ -495,10 +500,13 @@ void Matcher::compact() {
     for (std::uint32_t e = entry_begin_[v]; e < entry_begin_[v + 1]; ++e) {
       least = static_cast<std::uint32_t>(std::min<std::uint64_t>(least, entries_[e].word));
     }
+    std::uint32_t codes = 0;
     for (std::uint32_t c = child_begin_[v]; c < child_begin_[v + 1]; ++c) {
       least = std::min(least, min_word_[c]);
+      codes |= std::uint32_t{1} << code_[c];
     }
     min_word_[v] = least;
+    child_codes_[v] = codes;
   }
   release(pending_);
   release(pending_tail_);
