@@ -324,7 +324,8 @@ std::size_t Matcher::node_count() const {
 
 void Matcher::add_pending(const MatcherEntry& entry, std::span<const std::uint8_t> codes) {
   Pending p{};
-  p.entry = entry;
+  p.word = entry.word;
+  p.letters = entry.letters;
   p.length = static_cast<std::uint32_t>(codes.size());
   p.tail = static_cast<std::uint32_t>(pending_tail_.size());
   const std::size_t head = std::min(codes.size(), Pending::kHead);
@@ -424,7 +425,7 @@ void Matcher::compact() {
         // One spelling (most nodes deep down): it ends here or goes on.
         const std::uint32_t k = key(order[r.begin]);
         if (k == 0) {
-          entries_.push_back(order[r.begin].entry);
+          entries_.push_back(order[r.begin].entry());
         } else {
           next.push_back(r);
           code_.push_back(static_cast<std::uint8_t>(k - 1));
@@ -450,7 +451,7 @@ void Matcher::compact() {
           std::uint32_t j = i + 1;
           while (j < size && keys[j] == keys[i]) ++j;
           if (keys[i] == 0) {
-            for (std::uint32_t e = i; e < j; ++e) entries_.push_back(order[r.begin + e].entry);
+            for (std::uint32_t e = i; e < j; ++e) entries_.push_back(order[r.begin + e].entry());
           } else {
             next.push_back(Range{r.begin + i, r.begin + j});
             code_.push_back(static_cast<std::uint8_t>(keys[i] - 1));
@@ -474,7 +475,7 @@ void Matcher::compact() {
         }
       }
       for (std::uint32_t i = r.begin; i < r.begin + counts[1]; ++i) {
-        entries_.push_back(order[i].entry);
+        entries_.push_back(order[i].entry());
       }
       for (std::size_t k = 1; k <= kCodes; ++k) {
         if (counts[k + 1] == counts[k]) continue;

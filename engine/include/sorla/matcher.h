@@ -123,11 +123,13 @@ class Matcher {
   // its first folded codes inline, so that laying out reads memory in order;
   // the codes of a long spelling after those are in `pending_tail_`.
   struct Pending {
-    static constexpr std::size_t kHead = 16;
-    MatcherEntry entry;
+    static constexpr std::size_t kHead = 12;
+    std::uint64_t word;
+    std::uint32_t letters;
     std::uint32_t length;  // folded codes
     std::uint32_t tail;    // into pending_tail_
     std::uint8_t head[kHead];
+    MatcherEntry entry() const { return MatcherEntry{word, letters}; }
   };
   std::vector<Pending> pending_;
   std::vector<std::uint8_t> pending_tail_;
