@@ -82,24 +82,6 @@ KeyResult type_cases(Engine& engine, const std::vector<lexgen::TypingCase>& case
   return r;
 }
 
-std::string learned_document(const WordList& list, std::size_t picks) {
-  lexgen::Rng rng(77);
-  std::string doc = R"({"format":"sorla-learned","version":1,"picks":[)";
-  for (std::size_t i = 0; i < picks; ++i) {
-    std::string typed;
-    for (std::size_t v = i + 1; v > 0; v /= 26) typed.push_back(static_cast<char>('a' + v % 26));
-    typed += "ab";
-    if (i) doc += ",";
-    doc += R"({"typed":")" + typed + R"(","picked":")" +
-           list.entries[rng.below(list.entries.size())].word + "\"";
-    if (rng.percent(40)) {
-      doc += R"(,"previous":")" + list.entries[rng.below(list.entries.size())].word + "\"";
-    }
-    doc += R"(,"count":)" + std::to_string(1 + rng.below(50)) + "}";
-  }
-  return doc + "]}";
-}
-
 void row(const char* label, const std::string& a, double b, double c, double d, double e, double f,
          double g) {
   std::printf("%-22s %10s %10.1f %10.1f %10.1f %10.1f %10.1f %10.1f\n", label, a.c_str(), b, c, d,
@@ -220,7 +202,7 @@ int run(const std::string& out_path) {
 
   // Learned picks: 20 000 of them into and out of the seed engine.
   Engine engine = build(lexicons[0].bytes);
-  const std::string doc = learned_document(lexicons[2].list, 20000);
+  const std::string doc = lexgen::learned_document(lexicons[2].list, 20000);
   double import_us = 1e300, export_us = 1e300;
   for (int i = 0; i < 7; ++i) {
     auto start = Clock::now();

@@ -19,25 +19,6 @@
 namespace sorla::bench {
 namespace {
 
-// The same 20 000-pick document as the full benchmark.
-std::string learned_document(const WordList& list, std::size_t picks) {
-  lexgen::Rng rng(77);
-  std::string doc = R"({"format":"sorla-learned","version":1,"picks":[)";
-  for (std::size_t i = 0; i < picks; ++i) {
-    std::string typed;
-    for (std::size_t v = i + 1; v > 0; v /= 26) typed.push_back(static_cast<char>('a' + v % 26));
-    typed += "ab";
-    if (i) doc += ",";
-    doc += R"({"typed":")" + typed + R"(","picked":")" +
-           list.entries[rng.below(list.entries.size())].word + "\"";
-    if (rng.percent(40)) {
-      doc += R"(,"previous":")" + list.entries[rng.below(list.entries.size())].word + "\"";
-    }
-    doc += R"(,"count":)" + std::to_string(1 + rng.below(50)) + "}";
-  }
-  return doc + "]}";
-}
-
 long minor_faults() {
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
@@ -60,7 +41,7 @@ int run_one(const std::string& what) {
   const auto big = lexgen::lexicon_file(100000, 100);
   Engine engine = std::get<Engine>(Engine::from_bytes(seed_words()));
   if (what == "from_bytes") return std::holds_alternative<Engine>(Engine::from_bytes(big)) ? 0 : 1;
-  const std::string doc = learned_document(std::get<WordList>(read_data_file(big)), 20000);
+  const std::string doc = lexgen::learned_document(std::get<WordList>(read_data_file(big)), 20000);
   if (engine.import_learned(doc)) return 1;
   if (what == "export") return engine.export_learned().empty() ? 1 : 0;
   return 0;
@@ -120,7 +101,7 @@ int run(int reps) {
   });
 
   Engine engine = std::get<Engine>(Engine::from_bytes(seed));
-  const std::string doc = learned_document(list, 20000);
+  const std::string doc = lexgen::learned_document(list, 20000);
   const double import_us = fastest(reps, [&] {
     if (engine.import_learned(doc)) std::abort();
   });

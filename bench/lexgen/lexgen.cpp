@@ -324,4 +324,22 @@ std::vector<TypingCase> worst_cases(const WordList& lexicon, std::uint64_t seed)
           TypingCase{std::nullopt, keystrokes_of(rng, gibberish, false)}};
 }
 
+std::string learned_document(const WordList& list, std::size_t picks) {
+  Rng rng(77);
+  std::string doc = R"({"format":"sorla-learned","version":1,"picks":[)";
+  for (std::size_t i = 0; i < picks; ++i) {
+    std::string typed;
+    for (std::size_t v = i + 1; v > 0; v /= 26) typed.push_back(static_cast<char>('a' + v % 26));
+    typed += "ab";
+    if (i) doc += ",";
+    doc += R"({"typed":")" + typed + R"(","picked":")" +
+           list.entries[rng.below(list.entries.size())].word + "\"";
+    if (rng.percent(40)) {
+      doc += R"(,"previous":")" + list.entries[rng.below(list.entries.size())].word + "\"";
+    }
+    doc += R"(,"count":)" + std::to_string(1 + rng.below(50)) + "}";
+  }
+  return doc + "]}";
+}
+
 }  // namespace sorla::lexgen

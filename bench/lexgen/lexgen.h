@@ -52,4 +52,8 @@ std::vector<TypingCase> generate_typing(const WordList& lexicon, std::size_t cas
 // A 40-letter unbroken run of spellings and 40 letters of gibberish.
 std::vector<TypingCase> worst_cases(const WordList& lexicon, std::uint64_t seed);
 
+// A learned-picks document of `picks` distinct picks of the lexicon's words,
+// some after a previous word, for timing import and export.
+std::string learned_document(const WordList& lexicon, std::size_t picks);
+
 }  // namespace sorla::lexgen
