@@ -1,11 +1,7 @@
 #include "sorla/engine.h"
 
 #include <algorithm>
-#include <cmath>
-#include <limits>
-#include <unordered_set>
 
-#include "sorla/float_order.h"
 #include "sorla/format.h"
 #include "sorla/seed_text.h"
 #include "sorla/text.h"
@@ -46,44 +42,6 @@ ReadResult read_word_data(std::span<const std::uint8_t> bytes) {
   if (is_binary_word_data(bytes)) return read_data_file(bytes);
   return parse_seed_text(as_text(bytes), "");
 }
-
-namespace {
-
-// Typed text may hold letters, apostrophes, hyphens and white space only.
-bool acceptable_typing(std::string_view typed) {
-  if (!is_valid_utf8(typed)) return false;
-  for (std::size_t pos = 0; pos < typed.size();) {
-    const char32_t c = next_char(typed, pos);
-    const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '-' || c == '\'' ||
-                    is_white_space(c);
-    if (!ok) return false;
-  }
-  return true;
-}
-
-std::vector<std::string> split_pieces(std::string_view typed) {
-  std::vector<std::string> pieces;
-  std::string current;
-  for (std::size_t pos = 0; pos < typed.size();) {
-    const std::size_t here = pos;
-    if (is_white_space(next_char(typed, pos))) {
-      if (!current.empty()) pieces.push_back(std::move(current));
-      current.clear();
-    } else {
-      current.append(typed.substr(here, pos - here));
-    }
-  }
-  if (!current.empty()) pieces.push_back(std::move(current));
-  return pieces;
-}
-
-void sort_best_first(std::vector<Suggestion>& list) {
-  std::stable_sort(list.begin(), list.end(), [](const Suggestion& a, const Suggestion& b) {
-    return total_less(b.score, a.score);
-  });
-}
-
-}  // namespace
 
 // Every word in list order gets the next index, its spellings go to the
 // matcher under that index; the name, when not empty, is the data name.
@@ -159,41 +117,8 @@ std::vector<Suggestion> Engine::suggest(std::string_view typed,
   const std::vector<RankedSequence> ranked = ranker_.rank(
       words_.size(), matcher_, pairs_, pieces, previous_word, true, kSequenceLimit, &stats_);
 
-  const float top = ranked.empty() ? -std::numeric_limits<float>::infinity() : ranked[0].score;
-  const float all_literal = static_cast<float>(pieces.size()) * (-literal_penalty(words_.size()));
-  std::vector<Suggestion> out;
-  std::unordered_set<std::string> emitted;
-  for (const RankedSequence& seq : ranked) {
-    const bool all_words = std::all_of(seq.pieces.begin(), seq.pieces.end(), [](const Piece& p) {
-      return std::holds_alternative<std::uint64_t>(p);
-    });
-    if (!all_words) continue;
-    if (!(seq.score > all_literal)) continue;
-    if (seq.pieces.size() > pieces.size() && !(seq.score >= top + (-3.0f))) continue;
-    std::string text;
-    for (const Piece& p : seq.pieces) text += words_[std::get<std::uint64_t>(p)];
-    if (!emitted.insert(text).second) continue;
-    out.push_back(Suggestion{std::move(text), seq.score});
-  }
-
-  const std::vector<LearnedTally> rows = learned_.tally(typed, previous_text(previous));
-  if (!rows.empty()) {
-    const float base = std::isfinite(top) ? top : 0.0f;
-    for (const LearnedTally& row : rows) {
-      const float boost = (row.after_previous != 0 ? 2.0f : 0.0f) +
-                          (0.5f * ln(static_cast<float>(row.total)) + 6.0f);
-      auto it = std::find_if(out.begin(), out.end(),
-                             [&](const Suggestion& s) { return s.text == row.picked; });
-      if (it != out.end()) {
-        it->score = it->score + boost;
-      } else {
-        out.push_back(Suggestion{row.picked, boost + base});
-      }
-    }
-    sort_best_first(out);
-  }
-  if (out.size() > kMaxSuggestions) out.resize(kMaxSuggestions);
-  return out;
+  return assemble_suggestions(ranked, pieces.size(), words_.size(), words_,
+                              learned_.tally(typed, previous_text(previous)));
 }
 
 void Engine::learn(std::string_view typed, std::string_view picked,

@@ -15,6 +15,7 @@
 #include "sorla/learn.h"
 #include "sorla/matcher.h"
 #include "sorla/rank.h"
+#include "sorla/suggest.h"
 #include "sorla/word_index.h"
 #include "sorla/word_list.h"
 
@@ -26,15 +27,9 @@ struct TextHash {
   std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
 };
 
-struct Suggestion {
-  std::string text;
-  float score = 0;
-  bool operator==(const Suggestion&) const = default;
-};
-
 class Engine {
  public:
-  static constexpr std::size_t kMaxSuggestions = 5;
+  static constexpr std::size_t kMaxSuggestions = sorla::kMaxSuggestions;
 
   // Seed text or binary word data; the reader's message on failure.
   static std::variant<Engine, ReadError> from_bytes(std::span<const std::uint8_t> bytes);

@@ -1,0 +1,38 @@
+// From typed text to suggestions around the ranking: what typing is
+// accepted, how it splits into pieces, and how ranked sequences and learned
+// picks become the few texts offered.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "sorla/learn.h"
+#include "sorla/rank.h"
+
+namespace sorla {
+
+struct Suggestion {
+  std::string text;
+  float score = 0;
+  bool operator==(const Suggestion&) const = default;
+};
+
+inline constexpr std::size_t kMaxSuggestions = 5;
+
+// Typed text may hold letters, apostrophes, hyphens and white space only.
+bool acceptable_typing(std::string_view typed);
+
+// The typed text split at runs of white space; no piece is empty.
+std::vector<std::string> split_pieces(std::string_view typed);
+
+// The ranked sequences (best first) of `piece_count` typed pieces made into
+// texts of `words`: all-word sequences that beat passing everything through,
+// each text once, boosted by the learned `rows`, at most kMaxSuggestions.
+std::vector<Suggestion> assemble_suggestions(const std::vector<RankedSequence>& ranked,
+                                             std::size_t piece_count, std::size_t word_count,
+                                             const std::vector<std::string>& words,
+                                             const std::vector<LearnedTally>& rows);
+
+}  // namespace sorla

@@ -1,0 +1,85 @@
+#include "sorla/suggest.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <unordered_set>
+#include <variant>
+
+#include "sorla/float_order.h"
+#include "sorla/text.h"
+
+namespace sorla {
+
+bool acceptable_typing(std::string_view typed) {
+  if (!is_valid_utf8(typed)) return false;
+  for (std::size_t pos = 0; pos < typed.size();) {
+    const char32_t c = next_char(typed, pos);
+    const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '-' || c == '\'' ||
+                    is_white_space(c);
+    if (!ok) return false;
+  }
+  return true;
+}
+
+std::vector<std::string> split_pieces(std::string_view typed) {
+  std::vector<std::string> pieces;
+  std::string current;
+  for (std::size_t pos = 0; pos < typed.size();) {
+    const std::size_t here = pos;
+    if (is_white_space(next_char(typed, pos))) {
+      if (!current.empty()) pieces.push_back(std::move(current));
+      current.clear();
+    } else {
+      current.append(typed.substr(here, pos - here));
+    }
+  }
+  if (!current.empty()) pieces.push_back(std::move(current));
+  return pieces;
+}
+
+std::vector<Suggestion> assemble_suggestions(const std::vector<RankedSequence>& ranked,
+                                             std::size_t piece_count, std::size_t word_count,
+                                             const std::vector<std::string>& words,
+                                             const std::vector<LearnedTally>& rows) {
+  const float top = ranked.empty() ? -std::numeric_limits<float>::infinity() : ranked[0].score;
+  // What passing every typed piece through would score; a piece without
+  // letters counts too.
+  const float all_literal = static_cast<float>(piece_count) * (-literal_penalty(word_count));
+  std::vector<Suggestion> out;
+  std::unordered_set<std::string> emitted;
+  for (const RankedSequence& seq : ranked) {
+    const bool all_words = std::all_of(seq.pieces.begin(), seq.pieces.end(), [](const Piece& p) {
+      return std::holds_alternative<std::uint64_t>(p);
+    });
+    if (!all_words) continue;
+    if (!(seq.score > all_literal)) continue;
+    if (seq.pieces.size() > piece_count && !(seq.score >= top + (-3.0f))) continue;
+    std::string text;
+    for (const Piece& p : seq.pieces) text += words[std::get<std::uint64_t>(p)];
+    if (!emitted.insert(text).second) continue;
+    out.push_back(Suggestion{std::move(text), seq.score});
+  }
+
+  if (!rows.empty()) {
+    const float base = std::isfinite(top) ? top : 0.0f;
+    for (const LearnedTally& row : rows) {
+      const float boost = (row.after_previous != 0 ? 2.0f : 0.0f) +
+                          (0.5f * ln(static_cast<float>(row.total)) + 6.0f);
+      auto it = std::find_if(out.begin(), out.end(),
+                             [&](const Suggestion& s) { return s.text == row.picked; });
+      if (it != out.end()) {
+        it->score = it->score + boost;
+      } else {
+        out.push_back(Suggestion{row.picked, boost + base});
+      }
+    }
+    std::stable_sort(out.begin(), out.end(), [](const Suggestion& a, const Suggestion& b) {
+      return total_less(b.score, a.score);
+    });
+  }
+  if (out.size() > kMaxSuggestions) out.resize(kMaxSuggestions);
+  return out;
+}
+
+}  // namespace sorla
