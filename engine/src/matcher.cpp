@@ -54,6 +54,11 @@ char32_t char_of_code(std::size_t code) {
   return code < 26 ? static_cast<char32_t>('a' + code) : code == 26 ? U'\u00F1' : U'\u014B';
 }
 
+// A folded character as its code.
+std::uint8_t code_of(char32_t c) {
+  return static_cast<std::uint8_t>(c < 0x80 ? c - 'a' : c == U'\u00F1' ? 26 : 27);
+}
+
 // What a character adds to a cost, as a table by character code and as the
 // characters grouped by what they add, cheapest first.
 struct AddTable {
@@ -293,10 +298,11 @@ const Column& typed_column(const Matcher& m, std::span<const std::uint8_t> codes
 }  // namespace
 
 void fold_codes(std::string_view text, std::vector<std::uint8_t>& out) {
-  out.clear();
-  fold_each(text, [&](char32_t c) {
-    out.push_back(static_cast<std::uint8_t>(c < 0x80 ? c - 'a' : c == U'\u00F1' ? 26 : 27));
-  });
+  // Folding never makes a text longer.
+  out.resize(text.size());
+  std::size_t n = 0;
+  fold_each(text, [&](char32_t c) { out[n++] = code_of(c); });
+  out.resize(n);
 }
 
 float skip_cost(char32_t c) { return is_vowel(c) || c == 'h' ? 0.45f : 1.2f; }
@@ -336,13 +342,22 @@ void Matcher::add_pending(const MatcherEntry& entry, std::span<const std::uint8_
 
 void Matcher::insert(std::uint64_t word, std::string_view spelling) {
   if (compacted_) reopen();
-  fold_codes(spelling, folded_);
-  const std::size_t length = folded_.size();
+  // Stored spellings are mostly plain letters already: then they are their
+  // own letters, kept and folded as they are.
+  std::string owned;
+  std::string_view plain = spelling;
+  if (!is_plain_letters(spelling)) {
+    owned = letters(spelling);
+    plain = owned;
+  }
+  folded_.resize(plain.size());
+  std::size_t length = 0;
+  fold_letters_each(plain, [&](char32_t c) { folded_[length++] = code_of(c); });
   if (length == 0) return;
   max_len_ = std::max<std::uint64_t>(max_len_, length);
   const MatcherEntry entry{word, static_cast<std::uint32_t>(letters_pool_.size())};
-  add_pending(entry, folded_);
-  append_letters(letters_pool_, spelling);
+  add_pending(entry, std::span<const std::uint8_t>(folded_.data(), length));
+  letters_pool_.append(plain);
   letters_pool_.push_back('\0');
   if (word < kTermTable) {
     while (word_terms_.size() <= word) {

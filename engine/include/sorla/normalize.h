@@ -23,6 +23,12 @@ void fold_letters_each(std::string_view l, Emit&& emit) {
   // letters never compete, so the first letter picks.
   for (std::size_t p = 0; p < n;) {
     const char c = l[p];
+    // Most letters start no row: copied straight through.
+    if (c != 'c' && c != 'k' && c != 'p' && c != 't' && c != 'n' && c != 'j' && c != 'w') {
+      emit(static_cast<char32_t>(c));
+      ++p;
+      continue;
+    }
     char32_t out = static_cast<char32_t>(c);
     std::size_t used = 1;
     switch (c) {
@@ -62,11 +68,16 @@ void fold_letters_each(std::string_view l, Emit&& emit) {
 // Calls `emit` with each character of fold(text) in order, building no
 // string when the text is lower-case letters already (as stored spellings
 // and the ranking's spans are): the matcher folds every one this way.
-template <typename Emit>
-void fold_each(std::string_view text, Emit&& emit) {
+// Whether `text` is its own `letters`: lower-case ASCII letters only.
+inline bool is_plain_letters(std::string_view text) {
   bool plain = true;
   for (char ch : text) plain = plain && ch >= 'a' && ch <= 'z';
-  if (plain) {
+  return plain;
+}
+
+template <typename Emit>
+void fold_each(std::string_view text, Emit&& emit) {
+  if (is_plain_letters(text)) {
     fold_letters_each(text, emit);
   } else {
     fold_letters_each(letters(text), emit);
