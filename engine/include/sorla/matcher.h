@@ -137,9 +137,9 @@ class Matcher {
   void add_pending(const MatcherEntry& entry, std::span<const std::uint8_t> codes);
   void reopen();
 
-  // Laid out: nodes numbered level by level, the children of a node in the
-  // order they were created, so a node's children and its entries are
-  // consecutive ranges and every parent comes before its children.
+  // Laid out: nodes numbered level by level, the children of a node in
+  // character order, so a node's children and its entries are consecutive
+  // ranges and every parent comes before its children.
   bool compacted_ = false;
   std::vector<std::uint8_t> code_;          // per node; the root's is unused
   std::vector<std::uint32_t> child_begin_;  // node count + 1: children of v are [v], [v + 1])
