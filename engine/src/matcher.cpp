@@ -753,13 +753,18 @@ const Column& MatchColumns::follow(const Matcher& m, const Column& first,
   }
   std::size_t same = 0;
   while (same < held_ && same < codes.size() && codes_[same] == codes[same]) ++same;
-  if (columns_.size() < codes.size()) columns_.resize(codes.size());
-  codes_.assign(codes.begin(), codes.end());
-  for (std::size_t k = same; k < codes.size(); ++k) {
-    m.next_column(k == 0 ? first : columns_[k - 1], codes[k], limit, columns_[k], stats);
+  if (same < codes.size()) {
+    // New characters from `same` on. A text that is a beginning of the held
+    // one keeps the longer columns, so typing back what was just erased
+    // finds them again.
+    if (columns_.size() < codes.size()) columns_.resize(codes.size());
+    codes_.assign(codes.begin(), codes.end());
+    for (std::size_t k = same; k < codes.size(); ++k) {
+      m.next_column(k == 0 ? first : columns_[k - 1], codes[k], limit, columns_[k], stats);
+    }
+    held_ = codes.size();
   }
-  held_ = codes.size();
-  return held_ == 0 ? first : columns_[held_ - 1];
+  return codes.empty() ? first : columns_[codes.size() - 1];
 }
 
 }  // namespace sorla

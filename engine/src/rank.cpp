@@ -75,24 +75,31 @@ std::size_t Ranker::SpanKeyHash::operator()(const SpanKey& k) const {
 const std::vector<SpanWord>& Ranker::span_words(const Matcher& matcher, std::size_t start,
                                                 std::string_view letters, bool completion,
                                                 float max_cost, SearchStats* stats) {
+  if (!matcher.compacted()) {
+    SpanKey key{std::string(letters), completion, std::bit_cast<std::uint32_t>(max_cost)};
+    auto it = spans_.find(key);
+    if (it != spans_.end()) return it->second;
+    return spans_
+        .emplace(std::move(key),
+                 matcher.best_words(letters, max_cost, completion, kSpanWords, stats))
+        .first->second;
+  }
+  // Spans from one start share their columns: a longer span, or the same
+  // span a keystroke later, only adds the columns of its new characters.
+  // They are kept up even when the span's words are known already, so that
+  // a start never has many columns to catch up on at once.
+  const float limit = matcher.column_limit(kMaxSpanCost);
+  if (first_.empty()) matcher.first_column(limit, first_);
+  if (starts_.size() <= start) starts_.resize(start + 1);
+  fold_codes(letters, codes_);
+  const Column& column = starts_[start].follow(matcher, first_, codes_, limit, stats);
   SpanKey key{std::string(letters), completion, std::bit_cast<std::uint32_t>(max_cost)};
   auto it = spans_.find(key);
   if (it != spans_.end()) return it->second;
-  std::vector<SpanWord> words;
-  if (!matcher.compacted()) {
-    words = matcher.best_words(letters, max_cost, completion, kSpanWords, stats);
-  } else {
-    // Spans from one start share their columns: a longer span, or the same
-    // span a keystroke later, only adds the columns of its new characters.
-    const float limit = matcher.column_limit(kMaxSpanCost);
-    if (first_.empty()) matcher.first_column(limit, first_);
-    if (starts_.size() <= start) starts_.resize(start + 1);
-    fold_codes(letters, codes_);
-    const Column& column = starts_[start].follow(matcher, first_, codes_, limit, stats);
-    words = matcher.best_words_at(column, codes_.size(), letters, max_cost, completion, kSpanWords,
-                                  stats);
-  }
-  return spans_.emplace(std::move(key), std::move(words)).first->second;
+  return spans_
+      .emplace(std::move(key), matcher.best_words_at(column, codes_.size(), letters, max_cost,
+                                                     completion, kSpanWords, stats))
+      .first->second;
 }
 
 std::vector<RankedSequence> Ranker::rank(std::size_t word_count, const Matcher& matcher,
