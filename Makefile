@@ -129,7 +129,7 @@ screenshots: setup build/x64/Makefile
 bench: setup
 	cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DSORLA_TESTS=OFF -DSORLA_CLI=OFF \
 	  -DSORLA_WERROR=$(WERROR) >/dev/null
-	$(BUILD) build/bench -j$(JOBS) --target sorla_bench
+	$(BUILD) build/bench -j$(JOBS) --target sorla_bench sorla_bench_build
 	@mkdir -p bench/results
 	build/bench/bench/sorla_bench bench/results/latest.json
 
