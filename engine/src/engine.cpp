@@ -94,18 +94,11 @@ std::variant<Engine, ReadError> Engine::from_bytes(std::string_view bytes) {
 }
 
 std::optional<std::uint64_t> Engine::word_at_end(std::string_view text) const {
-  // The first hit from the left is the longest known ending.
-  for (std::size_t pos = 0; pos < text.size();) {
-    if (const auto hit = word_ids_.find(words_, text.substr(pos))) return hit;
-    next_char(text, pos);
-  }
-  return std::nullopt;
+  return word_ids_.ending(words_, text);
 }
 
 std::optional<std::string> Engine::previous_text(const std::optional<std::string>& previous) const {
-  if (!previous) return std::nullopt;
-  if (const auto idx = word_at_end(*previous)) return words_[*idx];
-  return previous;
+  return word_ids_.previous_key(words_, previous);
 }
 
 std::vector<Suggestion> Engine::suggest(std::string_view typed,

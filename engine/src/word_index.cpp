@@ -2,6 +2,8 @@
 
 #include <functional>
 
+#include "sorla/text.h"
+
 namespace sorla {
 
 void WordIndex::build(const std::vector<std::string>& words) {
@@ -25,6 +27,23 @@ std::optional<std::uint64_t> WordIndex::find(const std::vector<std::string>& wor
     if (words[slots_[at] - 1] == text) return slots_[at] - 1;
   }
   return std::nullopt;
+}
+
+std::optional<std::uint64_t> WordIndex::ending(const std::vector<std::string>& words,
+                                               std::string_view text) const {
+  // The first hit from the left is the longest known ending.
+  for (std::size_t pos = 0; pos < text.size();) {
+    if (const auto hit = find(words, text.substr(pos))) return hit;
+    next_char(text, pos);
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> WordIndex::previous_key(
+    const std::vector<std::string>& words, const std::optional<std::string>& previous) const {
+  if (!previous) return std::nullopt;
+  if (const auto idx = ending(words, *previous)) return words[*idx];
+  return previous;
 }
 
 }  // namespace sorla

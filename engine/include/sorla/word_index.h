@@ -17,6 +17,13 @@ class WordIndex {
   void build(const std::vector<std::string>& words);
   std::optional<std::uint64_t> find(const std::vector<std::string>& words,
                                     std::string_view text) const;
+  // The longest word of `words` that `text` ends with.
+  std::optional<std::uint64_t> ending(const std::vector<std::string>& words,
+                                      std::string_view text) const;
+  // The previous text as learned picks key it: the known word it ends with,
+  // else the text as given.
+  std::optional<std::string> previous_key(const std::vector<std::string>& words,
+                                          const std::optional<std::string>& previous) const;
 
  private:
   std::vector<std::uint32_t> slots_;  // word index + 1, or 0 for an empty slot

@@ -29,9 +29,9 @@ Engine::Engine(const WordList& list, Kind kind) : kind_(kind) {
         brute_.insert(i, spelling);
       }
     }
-    word_ids_.try_emplace(entry.word, i);
     words_.push_back(entry.word);
   }
+  word_ids_.build(words_);
   for (const PairEntry& pair : list.pairs) pairs_.insert({pair.first, pair.second});
 }
 
@@ -54,18 +54,11 @@ std::vector<Match> Engine::find(std::string_view typed, float threshold,
 }
 
 std::optional<std::uint64_t> Engine::word_at_end(std::string_view text) const {
-  for (std::size_t pos = 0; pos < text.size();) {
-    const auto it = word_ids_.find(text.substr(pos));
-    if (it != word_ids_.end()) return it->second;
-    next_char(text, pos);
-  }
-  return std::nullopt;
+  return word_ids_.ending(words_, text);
 }
 
 std::optional<std::string> Engine::previous_text(const std::optional<std::string>& previous) const {
-  if (!previous) return std::nullopt;
-  if (const auto idx = word_at_end(*previous)) return words_[*idx];
-  return previous;
+  return word_ids_.previous_key(words_, previous);
 }
 
 std::vector<Suggestion> Engine::suggest(std::string_view typed,

@@ -17,6 +17,7 @@
 #include "sorla/learn.h"
 #include "sorla/matcher.h"
 #include "sorla/rank.h"
+#include "sorla/word_index.h"
 #include "sorla/word_list.h"
 
 namespace sorla::reference {
@@ -95,7 +96,7 @@ class Engine {
   TrieMatcher trie_;
   BruteMatcher brute_;
   PairSet pairs_;
-  std::unordered_map<std::string, std::uint64_t, TextHash, std::equal_to<>> word_ids_;
+  WordIndex word_ids_;
   LearnedStore learned_;
   bool remember_ = false;
   mutable std::unordered_map<std::string, std::vector<Match>> remembered_;
