@@ -195,18 +195,14 @@ class AllWords {
     auto [it, inserted] = best_.try_emplace(word, Best{cost, exact});
     if (inserted) return;
     Best& b = it->second;
-    if ((exact && !b.exact) || (exact == b.exact && cost < b.cost)) b = Best{cost, exact};
+    if (better_reading(exact, cost, b.exact, b.cost)) b = Best{cost, exact};
   }
 
   std::vector<Match> sorted() const {
     std::vector<Match> out;
     out.reserve(best_.size());
     for (const auto& [word, b] : best_) out.push_back(Match{word, b.cost, b.exact});
-    std::sort(out.begin(), out.end(), [](const Match& a, const Match& b) {
-      if (total_less(a.cost, b.cost)) return true;
-      if (total_less(b.cost, a.cost)) return false;
-      return a.word < b.word;
-    });
+    std::sort(out.begin(), out.end(), match_before);
     return out;
   }
 
@@ -245,7 +241,7 @@ class BestWords {
     auto same =
         std::find_if(items_.begin(), items_.end(), [&](const Item& it) { return it.word == word; });
     if (same != items_.end()) {
-      if (!((exact && !same->exact) || (exact == same->exact && cost < same->cost))) return;
+      if (!better_reading(exact, cost, same->exact, same->cost)) return;
       items_.erase(same);
     } else if (items_.size() == limit_) {
       items_.pop_back();
@@ -303,6 +299,12 @@ void fold_codes(std::string_view text, std::vector<std::uint8_t>& out) {
   std::size_t n = 0;
   fold_each(text, [&](char32_t c) { out[n++] = code_of(c); });
   out.resize(n);
+}
+
+bool match_before(const Match& a, const Match& b) {
+  if (total_less(a.cost, b.cost)) return true;
+  if (total_less(b.cost, a.cost)) return false;
+  return a.word < b.word;
 }
 
 float skip_cost(char32_t c) { return is_vowel(c) || c == 'h' ? 0.45f : 1.2f; }

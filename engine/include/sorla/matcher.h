@@ -23,6 +23,15 @@ struct Match {
   bool operator==(const Match&) const = default;
 };
 
+// Which reading of a word is kept: an exact one beats a close one, then the
+// lower cost wins, and on a tie the one kept first stays.
+inline bool better_reading(bool exact, float cost, bool kept_exact, float kept_cost) {
+  return (exact && !kept_exact) || (exact == kept_exact && cost < kept_cost);
+}
+
+// The order of a search's matches: by cost (IEEE total order), then word.
+bool match_before(const Match& a, const Match& b);
+
 // Single-precision costs of the weighted edit distance.
 float skip_cost(char32_t c);
 float exchange_cost(char32_t typed, char32_t stored);

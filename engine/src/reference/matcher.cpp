@@ -50,17 +50,13 @@ class Results {
     auto [it, inserted] = best_.try_emplace(word, Best{cost, exact});
     if (inserted) return;
     Best& b = it->second;
-    if ((exact && !b.exact) || (exact == b.exact && cost < b.cost)) b = Best{cost, exact};
+    if (better_reading(exact, cost, b.exact, b.cost)) b = Best{cost, exact};
   }
 
   std::vector<Match> sorted() const {
     std::vector<Match> out;
     for (const auto& [word, b] : best_) out.push_back(Match{word, b.cost, b.exact});
-    std::sort(out.begin(), out.end(), [](const Match& a, const Match& b) {
-      if (total_less(a.cost, b.cost)) return true;
-      if (total_less(b.cost, a.cost)) return false;
-      return a.word < b.word;
-    });
+    std::sort(out.begin(), out.end(), match_before);
     return out;
   }
 
