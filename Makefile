@@ -136,6 +136,21 @@ bench: setup
 dist: build-x64 build-x86
 	scripts/dist
 
+# The shipped word data, rebuilt from Debian's packages (downloaded, never
+# installed) in its own tree with the ICU tools; see data/lexicon/SOURCES.md.
+.PHONY: lexicon eval-lexicon
+lexicon:
+	@scripts/setup lexicon
+	cmake -S . -B build/lexicon -DCMAKE_BUILD_TYPE=Release -DSORLA_TESTS=OFF -DSORLA_BENCH=OFF \
+	  -DSORLA_LEXICON_TOOLS=ON -DSORLA_WERROR=$(WERROR) >/dev/null
+	$(BUILD) build/lexicon -j$(JOBS) --target sorla lexicon_icu_words lexicon_count lexicon_build
+	lexicon/make-lexicon
+
+# How well chat spellings find their words with the shipped data.
+eval-lexicon: setup build/native/Makefile
+	$(BUILD) build/native -j$(JOBS) --target lexicon_eval
+	build/native/lexicon/lexicon_eval data/seed_words.txt data/lexicon/words.srla lexicon/eval/dev.tsv
+
 clean:
 	@for tree in x64 x86; do \
 	  [ -d build/$$tree/wineprefix ] && WINEPREFIX=$(CURDIR)/build/$$tree/wineprefix wineserver -k 2>/dev/null || true; \

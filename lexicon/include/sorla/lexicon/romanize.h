@@ -1,0 +1,17 @@
+// Chat spellings for Khmer words: how people write a word in Latin letters
+// when they chat, derived from the script by rule.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sorla::lexicon {
+
+// The chat spellings of a Khmer word, most typical first, at most `limit`,
+// no two that the matcher's fold makes equal. Empty when the text holds no
+// Khmer letter (digits, signs, other scripts).
+std::vector<std::string> romanize(std::string_view khmer, std::size_t limit = 4);
+
+}  // namespace sorla::lexicon
