@@ -134,3 +134,15 @@ std::optional<ImportError> Engine::import_learned(std::string_view bytes) {
 }
 
 }  // namespace sorla
+
+namespace sorla {
+
+Engine engine_or_seed(std::string_view word_data) {
+  if (!word_data.empty()) {
+    auto built = Engine::from_bytes(word_data);
+    if (auto* engine = std::get_if<Engine>(&built)) return std::move(*engine);
+  }
+  return std::move(std::get<Engine>(Engine::from_bytes(seed_words())));
+}
+
+}  // namespace sorla

@@ -81,4 +81,8 @@ ReadResult read_word_data(std::span<const std::uint8_t> bytes);
 // The built-in seed word list, compiled into every binary.
 std::span<const std::uint8_t> seed_words();
 
+// The engine of word data read from a file, or of the built-in seed list
+// when there is none (no bytes) or the reader refuses it.
+Engine engine_or_seed(std::string_view word_data);
+
 }  // namespace sorla

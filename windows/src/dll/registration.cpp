@@ -1,6 +1,7 @@
 #include "dll/registration.h"
 
 #include "com/com_ptr.h"
+#include "dll/module.h"
 #include "dll/registry.h"
 #include "guids.h"
 #include "tsf_decls.h"
@@ -10,18 +11,8 @@ namespace {
 
 using com::ComPtr;
 
-constexpr DWORD kPathBufferChars = 32768;
 constexpr wchar_t kDescription[] = L"Sorla";
 constexpr ULONG kDescriptionChars = 5;
-
-HRESULT dll_path(HMODULE module, std::wstring& path) {
-  std::wstring buffer(kPathBufferChars, L'\0');
-  const DWORD n = GetModuleFileNameW(module, buffer.data(), kPathBufferChars);
-  if (n == 0 || n >= kPathBufferChars) return hresult_from_last_error();
-  buffer.resize(n);
-  path = std::move(buffer);
-  return S_OK;
-}
 
 HRESULT write_com_class(const std::wstring& path) {
   const std::wstring key = class_key();
@@ -144,7 +135,7 @@ HRESULT register_server(HMODULE module) {
   return run_registration({
       .com_class =
           [&] {
-            const HRESULT hr = dll_path(module, path);
+            const HRESULT hr = module_path(module, path);
             return FAILED(hr) ? hr : write_com_class(path);
           },
       .profile = [&] { return register_profile(icon_path(path)); },

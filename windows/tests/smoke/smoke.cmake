@@ -7,7 +7,8 @@ target_link_libraries(tsf_smoke PRIVATE sorla_windows sorla_warnings)
 add_dependencies(tsf_smoke sorla)
 add_test(NAME tsf_smoke
   COMMAND sh ${smoke_dir}/smoke_test.sh ${PROJECT_SOURCE_DIR}/scripts/wine-run
-          $<TARGET_FILE:sorla> $<TARGET_FILE:tsf_smoke> ${CMAKE_SYSTEM_PROCESSOR})
+          $<TARGET_FILE:sorla> $<TARGET_FILE:tsf_smoke> ${CMAKE_SYSTEM_PROCESSOR}
+          ${PROJECT_SOURCE_DIR}/data/lexicon/words.srla)
 set_tests_properties(tsf_smoke PROPERTIES TIMEOUT 900
   ENVIRONMENT "SORLA_WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix"
   RESOURCE_LOCK sorla_wine_registry)

@@ -1,12 +1,14 @@
-// Types "sabay" and Space into a document through Wine's own TSF, with
+// Types "sabay" (or the letters given) and Space into a document through Wine's own TSF, with
 // sorla.dll loaded by COM from its registration. Wine 8's TSF has no key
 // dispatch and no language bar, so the service is activated with a thin
 // thread manager that forwards to Wine's and supplies those two itself.
-// Exit status 0 when the document holds the Khmer word and the DLL's
-// objects are all gone after deactivation.
+// Exit status 0 when the document holds the Khmer word (សប្បាយ, or the one
+// given as hex code points "1791,1793,...") and the DLL's objects are all
+// gone after deactivation.
 #include <windows.h>
 // Windows headers must come first.
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -194,7 +196,7 @@ void press(ITfKeystrokeMgr* keys, WPARAM key) {
   if (eaten) keys->KeyUp(key, 0xC0000001, &eaten);
 }
 
-int run() {
+int run(const std::string& letters, const std::wstring& expected) {
   BYTE no_keys[256] = {};
   SetKeyboardState(no_keys);
 
@@ -238,11 +240,8 @@ int run() {
   check(shim->item_count() == 1, "language-bar button added");
 
   const auto keys = shim.query<ITfKeystrokeMgr>();
-  for (const WPARAM key :
-       {WPARAM{'S'}, WPARAM{'A'}, WPARAM{'B'}, WPARAM{'A'}, WPARAM{'Y'}, WPARAM{VK_SPACE}}) {
-    press(keys.get(), key);
-  }
-  const std::wstring expected = L"\u179F\u1794\u17D2\u1794\u17B6\u1799";
+  for (const char letter : letters) press(keys.get(), static_cast<WPARAM>(letter - 'a' + 'A'));
+  press(keys.get(), VK_SPACE);
   check(store->text() == expected, "the document holds the Khmer word");
   if (store->text() != expected) {
     std::printf("  document: %zu units:", store->text().size());
@@ -267,9 +266,20 @@ int run() {
 }  // namespace
 }  // namespace sorla::smoke
 
-int main() {
+int main(int argc, char** argv) {
+  std::string letters = "sabay";
+  std::wstring expected = L"\u179F\u1794\u17D2\u1794\u17B6\u1799";
+  if (argc == 3) {
+    letters = argv[1];
+    expected.clear();
+    for (const char* p = argv[2]; *p;) {
+      char* end = nullptr;
+      expected += static_cast<wchar_t>(std::strtoul(p, &end, 16));
+      p = *end == ',' ? end + 1 : end;
+    }
+  }
   if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 1;
-  const int result = sorla::smoke::run();
+  const int result = sorla::smoke::run(letters, expected);
   CoUninitialize();
   std::printf("%s\n", result == 0 ? "smoke test passed" : "smoke test FAILED");
   return result;

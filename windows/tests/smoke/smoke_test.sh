@@ -1,22 +1,43 @@
 #!/bin/sh
 # Registers sorla.dll with Wine's regsvr32, runs the smoke program (typing
-# through Wine's own TSF), and unregisters the DLL again.
-# Usage: smoke_test.sh WINE_RUN DLL SMOKE_EXE ARCH
+# through Wine's own TSF), and unregisters the DLL again: once as built, with
+# the built-in word list, and once from a folder that holds the shipped word
+# data beside the DLL.
+# Usage: smoke_test.sh WINE_RUN DLL SMOKE_EXE ARCH WORDS.srla
 set -eu
 run=$1
 dll=$2
 smoke=$3
 arch=$4
+words=$5
 
 case $arch in
   x86_64|AMD64|amd64) regsvr32='C:\windows\system32\regsvr32.exe' ;;
   *) regsvr32='C:\windows\syswow64\regsvr32.exe' ;;
 esac
 
-win_dll=$("$run" winepath -w "$dll" 2>/dev/null | tr -d '\r')
-[ -n "$win_dll" ] || { echo "FAIL: winepath gave no Windows path for $dll"; exit 1; }
-"$run" "$regsvr32" /s "$win_dll" || { echo "FAIL: regsvr32 failed"; exit 1; }
+# smoke_with DLL [LETTERS EXPECTED]
+smoke_with() {
+  win_dll=$("$run" winepath -w "$1" 2>/dev/null | tr -d '\r')
+  [ -n "$win_dll" ] || { echo "FAIL: winepath gave no Windows path for $1"; return 1; }
+  "$run" "$regsvr32" /s "$win_dll" || { echo "FAIL: regsvr32 failed"; return 1; }
+  shift
+  rc=0
+  "$run" "$smoke" "$@" || rc=$?
+  "$run" "$regsvr32" /u /s "$win_dll" || true
+  return $rc
+}
+
 rc=0
-"$run" "$smoke" || rc=$?
-"$run" "$regsvr32" /u /s "$win_dll" || true
+echo "== the built-in word list"
+smoke_with "$dll" || rc=1
+
+echo "== the shipped word data beside the DLL"
+shipped=$(dirname "$dll")/smoke-shipped
+rm -rf "$shipped"
+mkdir -p "$shipped"
+cp "$dll" "$words" "$shipped/"
+# ទន្លេ, a word the built-in list does not have.
+smoke_with "$shipped/$(basename "$dll")" tonle 1791,1793,17D2,179B,17C1 || rc=1
+rm -rf "$shipped"
 exit $rc

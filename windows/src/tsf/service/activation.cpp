@@ -1,12 +1,12 @@
 // Activation, deactivation, focus changes and the watched context.
 #include <utility>
-#include <variant>
 
 #include "com/boundary.h"
 #include "guids.h"
 #include "settings/settings.h"
 #include "tsf/edit/sessions.h"
 #include "tsf/service/text_service.h"
+#include "word_data/word_data_file.h"
 
 namespace sorla::tsf {
 
@@ -53,9 +53,7 @@ HRESULT TextService::Activate(ITfThreadMgr* thread_mgr_in, TfClientId client_id)
   return com::guarded([&] {
     if (thread_mgr_in == nullptr) return E_POINTER;
     const auto thread_mgr = ComPtr<ITfThreadMgr>::retain(thread_mgr_in);
-    auto built = Engine::from_bytes(seed_words());
-    if (!std::holds_alternative<Engine>(built)) return E_FAIL;
-    auto typing = std::make_unique<Typing>(std::move(std::get<Engine>(built)));
+    auto typing = std::make_unique<Typing>(word_data::load_engine(word_data::dll_folder()));
     learned_file::LearnedFile learned;
     learned_file::load_learned(learned, typing->engine);
     const bool shift_switches_english = settings::read_shift_switches_english();

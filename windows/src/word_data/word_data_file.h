@@ -1,0 +1,24 @@
+// The word data the text service types with: the file "words.srla" beside
+// the DLL when it is there and sound, else the built-in seed list.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+
+#include "sorla/engine.h"
+
+namespace sorla::word_data {
+
+inline constexpr wchar_t kFileName[] = L"words.srla";
+// Far above any lexicon we ship (a few MB); a larger file is not ours.
+inline constexpr std::uint64_t kMaxFileBytes = std::uint64_t{64} << 20;
+
+// The engine for a DLL in `folder`: built from its word-data file, or from
+// the seed list when that file is missing, too large, unreadable or refused
+// by the reader. Nothing of a bad file reaches the user.
+Engine load_engine(const std::filesystem::path& folder);
+
+// The folder of this DLL (of the program, in tests that link the code in).
+std::filesystem::path dll_folder();
+
+}  // namespace sorla::word_data
