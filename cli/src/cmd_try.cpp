@@ -1,4 +1,4 @@
-// `sorla try [--learned FILE | --no-learn]`: the interactive typing demo on
+// `sorla try [--data FILE] [--learned FILE | --no-learn]`: the interactive typing demo on
 // a terminal, driven by the real session and engine.
 #include <poll.h>
 #include <unistd.h>
@@ -93,7 +93,8 @@ void run_loop(Demo& demo) {
 
 int run_try(const Arguments& args, Io io) {
   int status = 0;
-  const auto parsed = parse_or_report(args, io, "try", {"--no-learn"}, {"--learned"}, status);
+  const auto parsed =
+      parse_or_report(args, io, "try", {"--no-learn"}, {"--learned", "--data"}, status);
   if (!parsed) return status;
   if (!parsed->positional.empty()) return usage_error(io, "try", "takes no arguments");
   if (parsed->has("--no-learn") && parsed->value("--learned")) {
@@ -105,7 +106,7 @@ int run_try(const Arguments& args, Io io) {
     return kUsage;
   }
 
-  auto built = load_engine(std::nullopt);
+  auto built = load_engine(parsed->value("--data") ? parsed->value("--data") : shipped_word_data());
   if (const auto* error = std::get_if<std::string>(&built)) return failure(io, "try", *error);
   Engine& engine = std::get<Engine>(built);
   Demo demo{engine, Session(engine), {}, std::nullopt, {}};

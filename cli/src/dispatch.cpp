@@ -51,8 +51,10 @@ Commands:
       selected, english) and the document so far.
       Example: sorla type "khnhom chong tov "
 
-  try [--learned FILE | --no-learn]
-      Interactive typing demo in this terminal. Letters type, 1-5 pick a
+  try [--data FILE] [--learned FILE | --no-learn]
+      Interactive typing demo in this terminal, with the shipped word data
+      (data/lexicon/words.srla of the source tree; the built-in list when it
+      is missing) or FILE. Letters type, 1-5 pick a
       candidate, Space/Enter/Tab commit the highlighted one, the arrows move
       the highlight, "." adds the Khmer full stop, Esc keeps the letters as
       typed, Backspace deletes a letter or undoes recent commits, Ctrl+T

@@ -1,5 +1,7 @@
 #include "word_data.h"
 
+#include <filesystem>
+
 #include "files.h"
 
 namespace sorla::cli {
@@ -7,6 +9,12 @@ namespace sorla::cli {
 ReadResult read_word_data(std::string_view bytes) {
   return sorla::read_word_data(std::span<const std::uint8_t>(
       reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+}
+
+std::optional<std::string> shipped_word_data() {
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(SORLA_SHIPPED_WORDS, error)) return std::nullopt;
+  return SORLA_SHIPPED_WORDS;
 }
 
 std::variant<Engine, std::string> load_engine(const std::optional<std::string>& data_file) {

@@ -1,5 +1,6 @@
 # Runs the built `sorla` binary on the examples it must reproduce.
-# Inputs: SORLA (the binary), SEED (data/seed_words.txt), WORK (scratch folder).
+# Inputs: SORLA (the binary), SEED (data/seed_words.txt), LEXICON
+# (data/lexicon/words.srla), WORK (scratch folder).
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK})
 set(failures 0)
@@ -96,6 +97,17 @@ run(0 out type "${commits}${undos}")
 expect_equal("32 undos" "${out}" "បាន\n")
 run(0 out type "${commits}${undos}{bksp}")
 expect_equal("33rd backspace" "${out}" "បា\n")
+
+# The shipped word data: tens of thousands of words, everyday words found.
+run(0 out check ${LEXICON})
+string(REGEX MATCH "words: ([0-9]+)" _ "${out}")
+if(CMAKE_MATCH_1 LESS 60000)
+  message(SEND_ERROR "the shipped word data has ${CMAKE_MATCH_1} words")
+endif()
+expect_contains("shipped data name" "${out}" "data name: \"khmer-")
+run(0 out suggest --data ${LEXICON} tonle sabay)
+expect_contains("tonle" "${out}" "1\tទន្លេ\t")
+expect_contains("sabay" "${out}" "1\tសប្បាយ\t")
 
 # Wrong use and no terminal.
 run(2 out type)
