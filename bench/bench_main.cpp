@@ -5,6 +5,7 @@
 #include <bit>
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -94,6 +95,12 @@ int run(const std::string& out_path) {
     const auto seed = seed_words();
     lexicons.push_back(
         Lexicon{"seed", {seed.begin(), seed.end()}, lexgen::seed_lexicon(), 400, 7, 300, 0});
+  }
+  // The word data the product ships, typed like the generated lists.
+  if (std::ifstream in{SORLA_SHIPPED_WORDS, std::ios::binary}) {
+    std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
+    WordList list = std::get<WordList>(read_data_file(bytes));
+    lexicons.push_back(Lexicon{"shipped", std::move(bytes), std::move(list), 300, 3, 7, 0});
   }
   for (auto [name, words, seed] : {std::tuple{"10k", 10000, 10}, std::tuple{"100k", 100000, 100}}) {
     auto bytes = lexgen::lexicon_file(words, seed);
