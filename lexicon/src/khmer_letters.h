@@ -14,8 +14,8 @@ enum class Series { first, second };
 struct Consonant {
   char32_t code;
   Series series;
-  bool sonorant;         // ង ញ ន ម យ រ ល វ (and ណ): they take the series of what they follow
-  std::string_view onset;   // at the start of a syllable
+  bool sonorant;  // ង ញ ន ម យ រ ល វ (and ណ): they take the series of what they follow
+  std::string_view onset;    // at the start of a syllable
   std::string_view cluster;  // as the first letter of a cluster (aspirates lose the h)
   std::string_view coda;     // at the end of a syllable
 };
@@ -53,24 +53,24 @@ const Inherent& inherent(Series series);
 
 namespace ch {
 inline constexpr char32_t coeng = 0x17d2;
-inline constexpr char32_t nikahit = 0x17c6;       // ំ
-inline constexpr char32_t reahmuk = 0x17c7;       // ះ
+inline constexpr char32_t nikahit = 0x17c6;        // ំ
+inline constexpr char32_t reahmuk = 0x17c7;        // ះ
 inline constexpr char32_t yuukaleapintu = 0x17c8;  // ៈ
-inline constexpr char32_t muusikatoan = 0x17c9;   // ៉ second series to first
-inline constexpr char32_t triisap = 0x17ca;       // ៊ first series to second
-inline constexpr char32_t bantoc = 0x17cb;        // ់ short vowel
+inline constexpr char32_t muusikatoan = 0x17c9;    // ៉ second series to first
+inline constexpr char32_t triisap = 0x17ca;        // ៊ first series to second
+inline constexpr char32_t bantoc = 0x17cb;         // ់ short vowel
 inline constexpr char32_t robat = 0x17cc;
-inline constexpr char32_t toandakhiat = 0x17cd;   // ៍ silent letter
+inline constexpr char32_t toandakhiat = 0x17cd;  // ៍ silent letter
 inline constexpr char32_t kakabat = 0x17ce;
-inline constexpr char32_t ahsda = 0x17cf;         // ៏ (ក៏ "kor")
+inline constexpr char32_t ahsda = 0x17cf;          // ៏ (ក៏ "kor")
 inline constexpr char32_t samyok_sannya = 0x17d0;  // ័
-inline constexpr char32_t aa = 0x17b6;            // ា
+inline constexpr char32_t aa = 0x17b6;             // ា
 inline constexpr char32_t ha = 0x17a0;
-inline constexpr char32_t qa = 0x17a2;            // អ
+inline constexpr char32_t qa = 0x17a2;  // អ
 inline constexpr char32_t ba = 0x1794;
 inline constexpr char32_t ngo = 0x1784;
-inline constexpr char32_t i = 0x17b7;             // ិ
-inline constexpr char32_t u = 0x17bb;             // ុ
+inline constexpr char32_t i = 0x17b7;  // ិ
+inline constexpr char32_t u = 0x17bb;  // ុ
 }  // namespace ch
 
 }  // namespace sorla::lexicon

@@ -85,7 +85,7 @@ Series series_of(const std::vector<const Consonant*>& onset, int shift) {
   if (below.sonorant) return top.series;
   if (top.sonorant) return below.series;
   return top.series == Series::second || below.series == Series::second ? Series::second
-                                                                           : Series::first;
+                                                                        : Series::first;
 }
 
 Syllable make_syllable(const Cluster& c, std::vector<const Consonant*> onset) {

@@ -18,8 +18,8 @@ bool has(const std::vector<std::string>& spellings, std::string_view s) {
 // The vowel's sound follows the consonant's series: ា is "a" after a
 // first-series letter and "ea" after a second-series one; bantoc shortens it.
 TEST(Romanize, VowelsFollowTheSeries) {
-  EXPECT_EQ(r("បាន")[0], "ban");    // ប first series
-  EXPECT_EQ(r("មាន")[0], "mean");   // ម second series
+  EXPECT_EQ(r("បាន")[0], "ban");   // ប first series
+  EXPECT_EQ(r("មាន")[0], "mean");  // ម second series
   EXPECT_EQ(r("ណាស់")[0], "nas");
   EXPECT_TRUE(has(r("គាត់"), "koat"));
   EXPECT_EQ(r("មិន")[0], "min");
@@ -37,7 +37,7 @@ TEST(Romanize, ClustersAndTheirSeries) {
   EXPECT_EQ(r("ខ្ញុំ")[0], "khnhom");
   EXPECT_EQ(r("ស្រុក")[0], "srok");
   EXPECT_EQ(r("ម្ហូប")[0], "mhob");
-  EXPECT_EQ(r("កាហ្វេ")[0], "kafe");   // ហ្វ is f
+  EXPECT_EQ(r("កាហ្វេ")[0], "kafe");     // ហ្វ is f
   EXPECT_TRUE(has(r("ស្តាប់"), "sdab"));  // t after s is typed d
 }
 
@@ -47,21 +47,21 @@ TEST(Romanize, Syllables) {
   EXPECT_EQ(r("សប្បាយ")[0], "sabay");  // the doubled b written once
   EXPECT_TRUE(has(r("ប៉ុន្មាន"), "ponman"));
   EXPECT_EQ(r("ភ្នំពេញ")[0], "phnompenh");
-  EXPECT_EQ(r("ពាក្យ")[0], "peak");     // a final cluster's subscript is silent
+  EXPECT_EQ(r("ពាក្យ")[0], "peak");  // a final cluster's subscript is silent
   EXPECT_EQ(r("ចិត្ត")[0], "chet");
-  EXPECT_EQ(r("ភូមិ")[0], "phum");      // silent final ិ
+  EXPECT_EQ(r("ភូមិ")[0], "phum");                   // silent final ិ
   EXPECT_EQ(r("អនុគមន៍")[0].substr(0, 5), "anuko");  // ន៍ is not spoken
   EXPECT_NE(r("អនុគមន៍")[0].back(), 'n');
 }
 
 TEST(Romanize, ChatHabits) {
-  EXPECT_TRUE(has(r("ចេញ"), "chen"));       // a final nasal dropped
+  EXPECT_TRUE(has(r("ចេញ"), "chen"));  // a final nasal dropped
   EXPECT_TRUE(has(r("ទិញ"), "ting"));
-  EXPECT_TRUE(has(r("ការ"), "ka"));         // a silent final r
+  EXPECT_TRUE(has(r("ការ"), "ka"));  // a silent final r
   EXPECT_TRUE(has(r("ការ"), "kar"));
-  EXPECT_TRUE(has(r("រួច"), "roch"));        // ួ typed as o
+  EXPECT_TRUE(has(r("រួច"), "roch"));  // ួ typed as o
   EXPECT_TRUE(has(r("ឆ្ងាយ"), "chhngay"));
-  EXPECT_EQ(r("ឯង")[0], "aeng");           // an independent vowel with a final
+  EXPECT_EQ(r("ឯង")[0], "aeng");  // an independent vowel with a final
   EXPECT_EQ(r("ឥឡូវ")[0], "ilov");
 }
 
@@ -81,11 +81,11 @@ TEST(Romanize, SpellingsAreFewAndFoldDistinct) {
 
 TEST(Romanize, TextItCannotReadGivesNothing) {
   EXPECT_TRUE(r("").empty());
-  EXPECT_TRUE(r("១២៣").empty());      // Khmer digits
+  EXPECT_TRUE(r("១២៣").empty());  // Khmer digits
   EXPECT_TRUE(r("។").empty());
   EXPECT_TRUE(r("abc").empty());
-  EXPECT_TRUE(r("\xE1\x9E").empty());  // cut-off UTF-8
-  EXPECT_TRUE(r("ា").empty());        // a vowel with no letter
+  EXPECT_TRUE(r("\xE1\x9E").empty());   // cut-off UTF-8
+  EXPECT_TRUE(r("ា").empty());          // a vowel with no letter
   EXPECT_FALSE(r("ក\u200Bក").empty());  // a zero-width space is passed over
 }
 

@@ -17,6 +17,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "read_file.h"
 #include "sorla/lexicon/romanize.h"
 #include "sorla/seed_text.h"
 
@@ -28,12 +29,6 @@ constexpr double kInterfaceOnlyWeight = 0.25;
 // Pairs seen fewer times than this are chance neighbours.
 constexpr std::uint64_t kMinPairCount = 3;
 constexpr std::size_t kMaxPairs = 5000;
-
-std::string read_all(const char* path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw std::runtime_error(std::string("cannot read ") + path);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 std::vector<std::string> split(const std::string& line, char sep) {
   std::vector<std::string> out;
@@ -77,19 +72,19 @@ int main(int argc, char** argv) try {
     std::cerr << "usage: lexicon_build SEED.txt DICTIONARY.txt COUNTS.tsv OUT.txt\n";
     return 2;
   }
-  const auto seed_result = sorla::parse_seed_text(read_all(argv[1]), "");
+  const auto seed_result = sorla::parse_seed_text(sorla::lexicon::read_file(argv[1]), "");
   if (const auto* error = std::get_if<sorla::ReadError>(&seed_result)) {
     std::cerr << "lexicon_build: " << argv[1] << ": " << error->message << '\n';
     return 1;
   }
   const sorla::WordList& seed = std::get<sorla::WordList>(seed_result);
-  const Counts counts = read_counts(read_all(argv[3]));
+  const Counts counts = read_counts(sorla::lexicon::read_file(argv[3]));
 
   std::set<std::string> known;
   for (const auto& entry : seed.entries) known.insert(entry.word);
   std::vector<std::string> frequent, unseen;
   {
-    std::stringstream in(read_all(argv[2]));
+    std::stringstream in(sorla::lexicon::read_file(argv[2]));
     std::string word;
     while (std::getline(in, word)) {
       if (word.empty() || known.count(word)) continue;

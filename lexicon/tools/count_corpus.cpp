@@ -64,8 +64,7 @@ void count_run(const icu::UnicodeString& run, bool prose, icu::BreakIterator& br
   }
 }
 
-void count_file(const std::string& bytes, bool prose, icu::BreakIterator& breaker,
-                Counts& counts) {
+void count_file(const std::string& bytes, bool prose, icu::BreakIterator& breaker, Counts& counts) {
   icu::UnicodeString run;
   auto flush = [&] {
     if (run.length() > 0) count_run(run, prose, breaker, counts);

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "read_file.h"
 #include "sorla/engine.h"
 #include "sorla/format.h"
 #include "sorla/lexicon/romanize.h"
@@ -22,12 +23,6 @@ namespace {
 
 using sorla::Engine;
 using sorla::WordList;
-
-std::string read_all(const char* path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw std::runtime_error(std::string("cannot read ") + path);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 WordList read_list(const std::string& bytes, const char* path) {
   auto result = sorla::read_word_data(std::span<const std::uint8_t>(
@@ -95,8 +90,9 @@ Rate type_all(const Engine& engine, const std::vector<Typing>& typings, bool sho
   for (const Typing& t : typings) {
     const auto suggestions = engine.suggest(t.typed, std::nullopt);
     ++rate.total;
-    const auto hit = std::find_if(suggestions.begin(), suggestions.end(),
-                                  [&](const auto& s) { return same_look(s.text) == same_look(t.khmer); });
+    const auto hit = std::find_if(suggestions.begin(), suggestions.end(), [&](const auto& s) {
+      return same_look(s.text) == same_look(t.khmer);
+    });
     if (hit == suggestions.begin() && hit != suggestions.end()) ++rate.first;
     if (hit != suggestions.end()) ++rate.top5;
     if (show) {
@@ -117,8 +113,8 @@ int main(int argc, char** argv) try {
     std::fprintf(stderr, "usage: lexicon_eval SEED.txt WORDS DEV.tsv\n");
     return 2;
   }
-  const WordList seed = read_list(read_all(argv[1]), argv[1]);
-  const WordList shipped = read_list(read_all(argv[2]), argv[2]);
+  const WordList seed = read_list(sorla::lexicon::read_file(argv[1]), argv[1]);
+  const WordList shipped = read_list(sorla::lexicon::read_file(argv[2]), argv[2]);
   std::printf("words in the shipped data: %zu (pairs %zu)\n", shipped.entries.size(),
               shipped.pairs.size());
 
@@ -135,7 +131,8 @@ int main(int argc, char** argv) try {
       if (std::find(made.begin(), made.end(), human) != made.end()) ++exact;
       const auto key = chars(sorla::fold(human));
       std::size_t best = key.size();
-      for (const std::string& m : made) best = std::min(best, edit_distance(key, chars(sorla::fold(m))));
+      for (const std::string& m : made)
+        best = std::min(best, edit_distance(key, chars(sorla::fold(m))));
       folded += best == 0;
       near += best <= 1;
     }
@@ -162,7 +159,7 @@ int main(int argc, char** argv) try {
 
   // 4. Everyday words outside the seed list.
   std::vector<Typing> dev;
-  std::stringstream in(read_all(argv[3]));
+  std::stringstream in(sorla::lexicon::read_file(argv[3]));
   std::string line;
   while (std::getline(in, line)) {
     if (line.empty() || line[0] == '#') continue;

@@ -43,15 +43,15 @@ int main(int argc, char** argv) {
     return 0;
   }
   UErrorCode status = U_ZERO_ERROR;
-  DataCloser dict{udata_open(U_ICUDATA_NAME U_TREE_SEPARATOR_STRING "brkitr", "dict", "khmerdict", &status)};
+  DataCloser dict{
+      udata_open(U_ICUDATA_NAME U_TREE_SEPARATOR_STRING "brkitr", "dict", "khmerdict", &status)};
   if (U_FAILURE(status)) {
     std::fprintf(stderr, "icu_words: cannot open the Khmer dictionary: %s\n", u_errorName(status));
     return 1;
   }
   const auto* base = static_cast<const uint8_t*>(udata_getMemory(dict.data));
   const auto* indexes = reinterpret_cast<const int32_t*>(base);
-  if (indexes[0] < kIndexCount * 4 ||
-      (indexes[kTrieType] & kTrieTypeMask) != kTrieTypeBytes) {
+  if (indexes[0] < kIndexCount * 4 || (indexes[kTrieType] & kTrieTypeMask) != kTrieTypeBytes) {
     std::fprintf(stderr, "icu_words: the Khmer dictionary is not a byte trie\n");
     return 1;
   }

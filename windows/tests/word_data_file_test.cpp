@@ -25,7 +25,8 @@ std::string small_word_data() {
 }
 
 void write(const fs::path& path, std::string_view bytes) {
-  std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(path, std::ios::binary)
+      .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 bool types_seed_list(const Engine& engine) {

@@ -9,9 +9,8 @@ namespace sorla::word_data {
 
 Engine load_engine(const std::filesystem::path& folder) {
   const auto file = learned_file::read_whole_file(folder / kFileName, kMaxFileBytes);
-  return engine_or_seed(file.state == learned_file::ReadState::Read
-                            ? std::string_view(file.bytes)
-                            : std::string_view());
+  return engine_or_seed(file.state == learned_file::ReadState::Read ? std::string_view(file.bytes)
+                                                                    : std::string_view());
 }
 
 std::filesystem::path dll_folder() {
