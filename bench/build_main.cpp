@@ -83,10 +83,9 @@ int run(int reps) {
     }
     m.compact();
   });
-  std::vector<std::string> words;
+  WordTexts words;
   const double copy = fastest(reps, [&] {
-    words.clear();
-    words.shrink_to_fit();
+    words = WordTexts();
     words.reserve(list.entries.size());
     for (const WordEntry& e : list.entries) words.push_back(e.word);
   });

@@ -55,7 +55,7 @@ class Engine::Builder final : public WordDataSink {
   void word_count(std::size_t count) override { e_.words_.reserve(count); }
   void pair_count(std::size_t count) override { e_.pairs_.reserve(count); }
   void word(std::string_view word, std::uint32_t, std::size_t) override {
-    e_.words_.emplace_back(word);
+    e_.words_.push_back(word);
   }
   void spelling(std::string_view spelling) override {
     e_.matcher_.insert(e_.words_.size() - 1, spelling);

@@ -137,11 +137,11 @@ std::uint32_t bits_set(std::uint32_t mask) {
 // makes too costly are passed over without being looked at.
 class ChildStream {
  public:
-  ChildStream(const std::vector<std::uint32_t>& child_begin,
-              const std::vector<std::uint32_t>& child_codes, const Column& parents,
-              std::size_t from, std::size_t to, const AddTable& add, float limit)
-      : child_begin_(child_begin),
-        child_codes_(child_codes),
+  ChildStream(const Flat<std::uint32_t>& child_begin, const Flat<std::uint32_t>& child_codes,
+              const Column& parents, std::size_t from, std::size_t to, const AddTable& add,
+              float limit)
+      : child_begin_(child_begin.data()),
+        child_codes_(child_codes.data()),
         parents_(parents),
         at_(from),
         end_(to),
@@ -175,8 +175,8 @@ class ChildStream {
     cost_ = parent_cost_ + add_.add[code];
   }
 
-  const std::vector<std::uint32_t>& child_begin_;
-  const std::vector<std::uint32_t>& child_codes_;
+  const std::uint32_t* child_begin_;
+  const std::uint32_t* child_codes_;
   const Column& parents_;
   std::size_t at_, end_;
   const AddTable& add_;
@@ -359,12 +359,16 @@ void Matcher::insert(std::uint64_t word, std::string_view spelling) {
   max_len_ = std::max<std::uint64_t>(max_len_, length);
   const MatcherEntry entry{word, static_cast<std::uint32_t>(letters_pool_.size())};
   add_pending(entry, std::span<const std::uint8_t>(folded_.data(), length));
-  letters_pool_.append(plain);
-  letters_pool_.push_back('\0');
-  if (word < kTermTable) {
-    while (word_terms_.size() <= word) {
-      word_terms_.push_back((-0.6f) * ln(static_cast<float>(word_terms_.size() + 2)));
-    }
+  letters_pool_.edit([&](std::vector<char>& pool) {
+    pool.insert(pool.end(), plain.begin(), plain.end());
+    pool.push_back('\0');
+  });
+  if (word < kTermTable && word_terms_.size() <= word) {
+    word_terms_.edit([&](std::vector<float>& terms) {
+      while (terms.size() <= word) {
+        terms.push_back((-0.6f) * ln(static_cast<float>(terms.size() + 2)));
+      }
+    });
   }
 }
 
@@ -388,13 +392,13 @@ void Matcher::reopen() {
       add_pending(entries_[e], std::span<const std::uint8_t>(paths).subspan(path[v], depth[v]));
     }
   }
-  release(code_);
-  release(child_begin_);
-  release(entry_begin_);
-  release(min_word_);
-  release(child_codes_);
-  release(level_begin_);
-  release(entries_);
+  code_ = {};
+  child_begin_ = {};
+  entry_begin_ = {};
+  min_word_ = {};
+  child_codes_ = {};
+  level_begin_ = {};
+  entries_ = {};
   compacted_ = false;
 }
 
@@ -410,28 +414,31 @@ void Matcher::compact() {
   const auto count = static_cast<std::uint32_t>(pending_.size());
   std::vector<Pending>& order = pending_;
   std::vector<Range> level{Range{0, count}}, next;
+  std::vector<std::uint8_t> code;
+  std::vector<std::uint32_t> child_begin, entry_begin, level_begin, child_codes, min_word;
+  std::vector<MatcherEntry> entries;
   // Room for the most nodes the spellings can make, so nothing is copied
   // while growing; what is left over is given back below.
   std::size_t most = 1;
   for (const Pending& p : pending_) most += p.length;
-  code_.clear();
-  code_.reserve(most);
-  code_.push_back(0);
-  child_begin_.clear();
-  child_begin_.reserve(most + 1);
-  entry_begin_.clear();
-  entry_begin_.reserve(most + 1);
-  entries_.clear();
-  entries_.reserve(count);
+  code.clear();
+  code.reserve(most);
+  code.push_back(0);
+  child_begin.clear();
+  child_begin.reserve(most + 1);
+  entry_begin.clear();
+  entry_begin.reserve(most + 1);
+  entries.clear();
+  entries.reserve(count);
   level.reserve(count);
   next.reserve(count);
-  level_begin_.assign(1, 0);
+  level_begin.assign(1, 0);
   std::uint32_t level_first = 0;
   for (std::uint32_t d = 0; !level.empty(); ++d) {
     next.clear();
     for (const Range r : level) {
-      entry_begin_.push_back(static_cast<std::uint32_t>(entries_.size()));
-      child_begin_.push_back(level_first + static_cast<std::uint32_t>(level.size() + next.size()));
+      entry_begin.push_back(static_cast<std::uint32_t>(entries.size()));
+      child_begin.push_back(level_first + static_cast<std::uint32_t>(level.size() + next.size()));
       // Key 0: the spelling ends here; key 1 + c: its next character is c.
       auto key = [&](const Pending& p) -> std::uint32_t {
         if (p.length == d) return 0;
@@ -442,10 +449,10 @@ void Matcher::compact() {
         // One spelling (most nodes deep down): it ends here or goes on.
         const std::uint32_t k = key(order[r.begin]);
         if (k == 0) {
-          entries_.push_back(order[r.begin].entry());
+          entries.push_back(order[r.begin].entry());
         } else {
           next.push_back(r);
-          code_.push_back(static_cast<std::uint8_t>(k - 1));
+          code.push_back(static_cast<std::uint8_t>(k - 1));
         }
         continue;
       }
@@ -468,10 +475,10 @@ void Matcher::compact() {
           std::uint32_t j = i + 1;
           while (j < size && keys[j] == keys[i]) ++j;
           if (keys[i] == 0) {
-            for (std::uint32_t e = i; e < j; ++e) entries_.push_back(order[r.begin + e].entry());
+            for (std::uint32_t e = i; e < j; ++e) entries.push_back(order[r.begin + e].entry());
           } else {
             next.push_back(Range{r.begin + i, r.begin + j});
-            code_.push_back(static_cast<std::uint8_t>(keys[i] - 1));
+            code.push_back(static_cast<std::uint8_t>(keys[i] - 1));
           }
           i = j;
         }
@@ -492,49 +499,54 @@ void Matcher::compact() {
         }
       }
       for (std::uint32_t i = r.begin; i < r.begin + counts[1]; ++i) {
-        entries_.push_back(order[i].entry());
+        entries.push_back(order[i].entry());
       }
       for (std::size_t k = 1; k <= kCodes; ++k) {
         if (counts[k + 1] == counts[k]) continue;
         next.push_back(Range{r.begin + counts[k], r.begin + counts[k + 1]});
-        code_.push_back(static_cast<std::uint8_t>(k - 1));
+        code.push_back(static_cast<std::uint8_t>(k - 1));
       }
     }
     level_first += static_cast<std::uint32_t>(level.size());
-    level_begin_.push_back(level_first);
+    level_begin.push_back(level_first);
     level.swap(next);
   }
-  const auto nodes = static_cast<std::uint32_t>(code_.size());
-  child_begin_.push_back(nodes);
-  entry_begin_.push_back(static_cast<std::uint32_t>(entries_.size()));
+  const auto nodes = static_cast<std::uint32_t>(code.size());
+  child_begin.push_back(nodes);
+  entry_begin.push_back(static_cast<std::uint32_t>(entries.size()));
   // Two ends, so that the level after the deepest one is an empty range.
-  level_begin_.push_back(nodes);
+  level_begin.push_back(nodes);
 
-  child_codes_.assign(nodes, 0);
-  min_word_.assign(nodes, kMinWordCap);
+  child_codes.assign(nodes, 0);
+  min_word.assign(nodes, kMinWordCap);
   // Children come after their parents.
   for (std::uint32_t v = nodes; v-- > 0;) {
     std::uint32_t least = kMinWordCap;
-    for (std::uint32_t e = entry_begin_[v]; e < entry_begin_[v + 1]; ++e) {
-      least = static_cast<std::uint32_t>(std::min<std::uint64_t>(least, entries_[e].word));
+    for (std::uint32_t e = entry_begin[v]; e < entry_begin[v + 1]; ++e) {
+      least = static_cast<std::uint32_t>(std::min<std::uint64_t>(least, entries[e].word));
     }
     std::uint32_t codes = 0;
-    for (std::uint32_t c = child_begin_[v]; c < child_begin_[v + 1]; ++c) {
-      least = std::min(least, min_word_[c]);
-      codes |= std::uint32_t{1} << code_[c];
+    for (std::uint32_t c = child_begin[v]; c < child_begin[v + 1]; ++c) {
+      least = std::min(least, min_word[c]);
+      codes |= std::uint32_t{1} << code[c];
     }
-    min_word_[v] = least;
-    child_codes_[v] = codes;
+    min_word[v] = least;
+    child_codes[v] = codes;
   }
   release(pending_);
   release(pending_tail_);
   release(folded_);
-  letters_pool_.shrink_to_fit();
-  word_terms_.shrink_to_fit();
-  entries_.shrink_to_fit();
-  code_.shrink_to_fit();
-  child_begin_.shrink_to_fit();
-  entry_begin_.shrink_to_fit();
+  entries.shrink_to_fit();
+  code.shrink_to_fit();
+  child_begin.shrink_to_fit();
+  entry_begin.shrink_to_fit();
+  code_ = Flat(std::move(code));
+  child_begin_ = Flat(std::move(child_begin));
+  entry_begin_ = Flat(std::move(entry_begin));
+  entries_ = Flat(std::move(entries));
+  level_begin_ = Flat(std::move(level_begin));
+  child_codes_ = Flat(std::move(child_codes));
+  min_word_ = Flat(std::move(min_word));
   // Completion costs are sums and differences of multiples of 0.3 up to the
   // longest spelling: columns keep this much beyond a threshold, so that a
   // node whose rounding still lands within it is never left out.

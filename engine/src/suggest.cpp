@@ -40,7 +40,7 @@ std::vector<std::string> split_pieces(std::string_view typed) {
 
 std::vector<Suggestion> assemble_suggestions(const std::vector<RankedSequence>& ranked,
                                              std::size_t piece_count, std::size_t word_count,
-                                             const std::vector<std::string>& words,
+                                             const WordTexts& words,
                                              const std::vector<LearnedTally>& rows) {
   const float top = ranked.empty() ? -std::numeric_limits<float>::infinity() : ranked[0].score;
   // What passing every typed piece through would score; a piece without

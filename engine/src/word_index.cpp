@@ -6,7 +6,7 @@
 
 namespace sorla {
 
-void WordIndex::build(const std::vector<std::string>& words) {
+void WordIndex::build(const WordTexts& words) {
   std::size_t capacity = 16;
   while (capacity < 2 * words.size()) capacity *= 2;
   slots_.assign(capacity, 0);
@@ -18,7 +18,7 @@ void WordIndex::build(const std::vector<std::string>& words) {
   }
 }
 
-std::optional<std::uint64_t> WordIndex::find(const std::vector<std::string>& words,
+std::optional<std::uint64_t> WordIndex::find(const WordTexts& words,
                                              std::string_view text) const {
   if (slots_.empty()) return std::nullopt;
   const std::size_t mask = slots_.size() - 1;
@@ -29,7 +29,7 @@ std::optional<std::uint64_t> WordIndex::find(const std::vector<std::string>& wor
   return std::nullopt;
 }
 
-std::optional<std::uint64_t> WordIndex::ending(const std::vector<std::string>& words,
+std::optional<std::uint64_t> WordIndex::ending(const WordTexts& words,
                                                std::string_view text) const {
   // The first hit from the left is the longest known ending.
   for (std::size_t pos = 0; pos < text.size();) {
@@ -40,9 +40,9 @@ std::optional<std::uint64_t> WordIndex::ending(const std::vector<std::string>& w
 }
 
 std::optional<std::string> WordIndex::previous_key(
-    const std::vector<std::string>& words, const std::optional<std::string>& previous) const {
+    const WordTexts& words, const std::optional<std::string>& previous) const {
   if (!previous) return std::nullopt;
-  if (const auto idx = ending(words, *previous)) return words[*idx];
+  if (const auto idx = ending(words, *previous)) return std::string(words[*idx]);
   return previous;
 }
 

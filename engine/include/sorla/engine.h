@@ -48,7 +48,7 @@ class Engine {
   void replace_learned(LearnedStore store) { learned_ = std::move(store); }
   const std::optional<std::string>& data_name() const { return data_name_; }
 
-  const std::vector<std::string>& words() const { return words_; }
+  const WordTexts& words() const { return words_; }
   const Matcher& matcher() const { return matcher_; }
   const PairSet& pairs() const { return pairs_; }
   const LearnedStore& learned() const { return learned_; }
@@ -61,7 +61,7 @@ class Engine {
   Engine() = default;
   std::optional<std::string> previous_text(const std::optional<std::string>& previous) const;
 
-  std::vector<std::string> words_;
+  WordTexts words_;
   Matcher matcher_;
   std::optional<std::string> data_name_;
   PairSet pairs_;

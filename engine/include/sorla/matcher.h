@@ -10,6 +10,8 @@
 #include <utility>
 #include <vector>
 
+#include "sorla/flat.h"
+
 namespace sorla {
 
 // The cost limit of every search: the float with bits 0x40333334. Note that
@@ -150,16 +152,16 @@ class Matcher {
   // character order, so a node's children and its entries are consecutive
   // ranges and every parent comes before its children.
   bool compacted_ = false;
-  std::vector<std::uint8_t> code_;          // per node; the root's is unused
-  std::vector<std::uint32_t> child_begin_;  // node count + 1: children of v are [v], [v + 1])
-  std::vector<std::uint32_t> entry_begin_;  // node count + 1, into entries_
-  std::vector<std::uint32_t> child_codes_;  // per node: its children's characters, one bit each
-  std::vector<std::uint32_t> min_word_;     // least word index below a node, capped
-  std::vector<std::uint32_t> level_begin_;  // depth d is [d], [d + 1])
+  Flat<std::uint8_t> code_;          // per node; the root's is unused
+  Flat<std::uint32_t> child_begin_;  // node count + 1: children of v are [v], [v + 1])
+  Flat<std::uint32_t> entry_begin_;  // node count + 1, into entries_
+  Flat<std::uint32_t> child_codes_;  // per node: its children's characters, one bit each
+  Flat<std::uint32_t> min_word_;     // least word index below a node, capped
+  Flat<std::uint32_t> level_begin_;  // depth d is [d], [d + 1])
 
-  std::vector<MatcherEntry> entries_;
-  std::string letters_pool_;  // each entry's letters, NUL-terminated
-  std::vector<float> word_terms_;
+  Flat<MatcherEntry> entries_;
+  Flat<char> letters_pool_;  // each entry's letters, NUL-terminated
+  Flat<float> word_terms_;
   std::uint64_t max_len_ = 0;
   float margin_ = 0;
 };

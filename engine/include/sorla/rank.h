@@ -7,20 +7,14 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
-#include <unordered_set>
 #include <variant>
 #include <vector>
 
 #include "sorla/matcher.h"
+#include "sorla/pair_set.h"
 
 namespace sorla {
 
-struct PairHash {
-  std::size_t operator()(const std::pair<std::uint32_t, std::uint32_t>& p) const {
-    return (static_cast<std::size_t>(p.first) * 0x9E3779B97F4A7C15ull) ^ p.second;
-  }
-};
-using PairSet = std::unordered_set<std::pair<std::uint32_t, std::uint32_t>, PairHash>;
 
 // A word (by index) or a typed piece passed through unrecognised.
 using Piece = std::variant<std::uint64_t, std::string>;

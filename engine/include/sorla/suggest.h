@@ -10,6 +10,7 @@
 
 #include "sorla/learn.h"
 #include "sorla/rank.h"
+#include "sorla/word_texts.h"
 
 namespace sorla {
 
@@ -32,7 +33,7 @@ std::vector<std::string> split_pieces(std::string_view typed);
 // each text once, boosted by the learned `rows`, at most kMaxSuggestions.
 std::vector<Suggestion> assemble_suggestions(const std::vector<RankedSequence>& ranked,
                                              std::size_t piece_count, std::size_t word_count,
-                                             const std::vector<std::string>& words,
+                                             const WordTexts& words,
                                              const std::vector<LearnedTally>& rows);
 
 }  // namespace sorla

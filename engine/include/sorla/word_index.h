@@ -9,20 +9,22 @@
 #include <string_view>
 #include <vector>
 
+#include "sorla/word_texts.h"
+
 namespace sorla {
 
 class WordIndex {
  public:
   // Indexes `words`; where a text occurs more than once the first one wins.
-  void build(const std::vector<std::string>& words);
-  std::optional<std::uint64_t> find(const std::vector<std::string>& words,
+  void build(const WordTexts& words);
+  std::optional<std::uint64_t> find(const WordTexts& words,
                                     std::string_view text) const;
   // The longest word of `words` that `text` ends with.
-  std::optional<std::uint64_t> ending(const std::vector<std::string>& words,
+  std::optional<std::uint64_t> ending(const WordTexts& words,
                                       std::string_view text) const;
   // The previous text as learned picks key it: the known word it ends with,
   // else the text as given.
-  std::optional<std::string> previous_key(const std::vector<std::string>& words,
+  std::optional<std::string> previous_key(const WordTexts& words,
                                           const std::optional<std::string>& previous) const;
 
  private:

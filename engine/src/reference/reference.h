@@ -92,7 +92,7 @@ class Engine {
   std::optional<std::string> previous_text(const std::optional<std::string>& previous) const;
 
   Kind kind_;
-  std::vector<std::string> words_;
+  WordTexts words_;
   TrieMatcher trie_;
   BruteMatcher brute_;
   PairSet pairs_;
