@@ -63,7 +63,7 @@ test-asan: build-asan
 	  ctest --output-on-failure
 
 # libFuzzer targets, built with clang; every library instrumented as well.
-FUZZ_TARGETS := from_bytes import_learned suggest session
+FUZZ_TARGETS := from_bytes import_learned suggest session open_index
 FUZZ_SECONDS ?= 60
 FUZZ_SMOKE_SECONDS ?= 4
 build/fuzz/Makefile:
@@ -137,7 +137,7 @@ bench: setup
 	@mkdir -p bench/results
 	build/bench/bench/sorla_bench bench/results/latest.json
 
-dist: build-x64 build-x86
+dist: build-native build-x64 build-x86
 	scripts/dist
 
 # The shipped word data, rebuilt from Debian's packages (downloaded, never

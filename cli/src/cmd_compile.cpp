@@ -1,10 +1,14 @@
-// `sorla compile SEED.txt -o OUT.srla [--name NAME]`: the binary form of
-// word data.
+// `sorla compile SEED.txt -o OUT.srla [--name NAME] [--index]`: the binary
+// form of word data, and with --index its prebuilt index beside it
+// (OUT.sidx), which the text service maps instead of building an engine.
+#include <filesystem>
 #include <ostream>
 
 #include "command_util.h"
 #include "files.h"
+#include "sorla/engine.h"
 #include "sorla/format.h"
+#include "sorla/index_file.h"
 #include "sorla/text.h"
 #include "word_data.h"
 
@@ -13,7 +17,7 @@ namespace sorla::cli {
 int run_compile(const Arguments& args, Io io) {
   int status = 0;
   const auto parsed =
-      parse_or_report(args, io, "compile", {}, {"-o", "--output", "--name"}, status);
+      parse_or_report(args, io, "compile", {"--index"}, {"-o", "--output", "--name"}, status);
   if (!parsed) return status;
   if (parsed->positional.size() != 1) return usage_error(io, "compile", "expects one SEED file");
   const auto output = parsed->value("-o") ? parsed->value("-o") : parsed->value("--output");
@@ -40,6 +44,19 @@ int run_compile(const Arguments& args, Io io) {
   if (const auto error = write_file_atomically(
           *output, std::string(reinterpret_cast<const char*>(data.data()), data.size()))) {
     return failure(io, "compile", *error);
+  }
+  if (parsed->has("--index")) {
+    const auto built = Engine::from_bytes(data);
+    if (const auto* error = std::get_if<ReadError>(&built)) {
+      return failure(io, "compile", error->message);
+    }
+    const auto index = std::get<Engine>(built).index_bytes(data);
+    const std::string index_path =
+        std::filesystem::path(*output).replace_extension(kIndexExtension).string();
+    if (const auto error = write_file_atomically(
+            index_path, std::string(reinterpret_cast<const char*>(index.data()), index.size()))) {
+      return failure(io, "compile", *error);
+    }
   }
   return 0;
 }

@@ -18,8 +18,10 @@ Commands:
       spellings) and pair (first, second, count). A file the reader refuses
       gives its message and exit status 1.
 
-  compile SEED.txt -o OUT.srla [--name NAME]
+  compile SEED.txt -o OUT.srla [--name NAME] [--index]
       Write the binary word-data form of a seed word list, named NAME.
+      --index also writes its prebuilt index beside it (OUT.sidx): the
+      engine's tables laid out to be mapped and read in place.
 
   match [--complete] [--json] [--data FILE] [TEXT...]
       The matcher's results for each typed TEXT against the built-in word list

@@ -98,6 +98,12 @@ expect_equal("32 undos" "${out}" "បាន\n")
 run(0 out type "${commits}${undos}{bksp}")
 expect_equal("33rd backspace" "${out}" "បា\n")
 
+# --index writes the prebuilt index beside the word data.
+run(0 out compile ${SEED} -o ${WORK}/indexed.srla --index)
+if(NOT EXISTS ${WORK}/indexed.sidx)
+  message(SEND_ERROR "compile --index wrote no indexed.sidx")
+endif()
+
 # The shipped word data: tens of thousands of words, everyday words found.
 run(0 out check ${LEXICON})
 string(REGEX MATCH "words: ([0-9]+)" _ "${out}")

@@ -14,6 +14,13 @@
 
 namespace sorla {
 
+namespace {
+// Completion costs are sums and differences of multiples of 0.3 up to the
+// longest spelling: columns keep this much beyond a threshold, so that a
+// node whose rounding still lands within it is never left out.
+float margin_for(std::uint64_t max_len) { return 1e-4f + 1e-6f * static_cast<float>(max_len); }
+}  // namespace
+
 float match_threshold() { return std::bit_cast<float>(std::uint32_t{0x40333334}); }
 
 namespace {
@@ -547,11 +554,33 @@ void Matcher::compact() {
   level_begin_ = Flat(std::move(level_begin));
   child_codes_ = Flat(std::move(child_codes));
   min_word_ = Flat(std::move(min_word));
-  // Completion costs are sums and differences of multiples of 0.3 up to the
-  // longest spelling: columns keep this much beyond a threshold, so that a
-  // node whose rounding still lands within it is never left out.
-  margin_ = 1e-4f + 1e-6f * static_cast<float>(max_len_);
+  margin_ = margin_for(max_len_);
   compacted_ = true;
+}
+
+Matcher::Stored Matcher::stored() const {
+  return Stored{code_.span(),        child_begin_.span(),
+                entry_begin_.span(), child_codes_.span(),
+                min_word_.span(),    level_begin_.span(),
+                entries_.span(),     letters_pool_.span(),
+                word_terms_.span(),  max_len_};
+}
+
+Matcher Matcher::view_of(const Stored& s) {
+  Matcher m;
+  m.code_ = Flat<std::uint8_t>::view_of(s.code);
+  m.child_begin_ = Flat<std::uint32_t>::view_of(s.child_begin);
+  m.entry_begin_ = Flat<std::uint32_t>::view_of(s.entry_begin);
+  m.child_codes_ = Flat<std::uint32_t>::view_of(s.child_codes);
+  m.min_word_ = Flat<std::uint32_t>::view_of(s.min_word);
+  m.level_begin_ = Flat<std::uint32_t>::view_of(s.level_begin);
+  m.entries_ = Flat<MatcherEntry>::view_of(s.entries);
+  m.letters_pool_ = Flat<char>::view_of(s.letters_pool);
+  m.word_terms_ = Flat<float>::view_of(s.word_terms);
+  m.max_len_ = s.max_len;
+  m.margin_ = margin_for(s.max_len);
+  m.compacted_ = true;
+  return m;
 }
 
 std::size_t Matcher::depth_of(std::uint32_t node) const {

@@ -1,11 +1,13 @@
 // The engine's fast paths against the straightforward reference, on typing
 // generated over the seed list and over synthetic 10k and 100k lexicons:
-// same suggestions, same order, same float bits, keystroke after keystroke.
+// same suggestions, same order, same float bits, keystroke after keystroke;
+// and an engine opened on its prebuilt index the same as the built one.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <bit>
 #include <cstdlib>
+#include <memory>
 #include <string>
 
 #include "lexgen.h"
@@ -49,13 +51,19 @@ std::string show(const std::vector<Match>& list) {
   return out;
 }
 
+// The built engine, the same engine opened on its prebuilt index, and the
+// reference.
 struct Pair {
   Engine fast;
+  Engine mapped;
   reference::Engine slow;
 };
 
 Pair build(const std::vector<std::uint8_t>& bytes) {
-  Pair p{std::get<Engine>(Engine::from_bytes(bytes)),
+  Engine fast = std::get<Engine>(Engine::from_bytes(bytes));
+  const auto index = std::make_shared<std::vector<std::uint8_t>>(fast.index_bytes(bytes));
+  Engine mapped = std::get<Engine>(Engine::open_index(*index, bytes, index));
+  Pair p{std::move(fast), std::move(mapped),
          std::get<reference::Engine>(reference::Engine::from_bytes(bytes))};
   p.slow.remember_finds();
   return p;
@@ -74,10 +82,11 @@ void compare_typing(Pair& p, const std::vector<lexgen::TypingCase>& cases, std::
   for (const lexgen::TypingCase& c : cases) {
     for (const std::string& typed : c.keystrokes) {
       const auto fast = p.fast.suggest(typed, c.previous);
+      const auto mapped = p.mapped.suggest(typed, c.previous);
       const auto slow = p.slow.suggest(typed, c.previous);
-      if (show(fast) != show(slow)) {
-        ADD_FAILURE() << "typed \"" << typed << "\"\n fast " << show(fast) << "\n slow "
-                      << show(slow);
+      if (show(fast) != show(slow) || show(mapped) != show(fast)) {
+        ADD_FAILURE() << "typed \"" << typed << "\"\n fast " << show(fast) << "\n mapped "
+                      << show(mapped) << "\n slow " << show(slow);
         if (++failures > 5) return;
       }
     }
@@ -86,6 +95,7 @@ void compare_typing(Pair& p, const std::vector<lexgen::TypingCase>& cases, std::
       const auto got = p.fast.suggest(last, c.previous);
       if (!got.empty()) {
         p.fast.learn(last, got.back().text, c.previous);
+        p.mapped.learn(last, got.back().text, c.previous);
         p.slow.learn(last, got.back().text, c.previous);
       }
     }
@@ -130,14 +140,19 @@ void compare_spans(const Pair& p, const std::vector<lexgen::TypingCase>& cases,
       const float max_cost = kLimits[round % 6];
       const auto fast = p.fast.matcher().find(span, match_threshold(), completion);
       const auto slow = p.slow.find(span, match_threshold(), completion);
-      std::string fast_kept;
-      for (const SpanWord& w :
-           p.fast.matcher().best_words(span, max_cost, completion, 8, nullptr)) {
-        fast_kept += std::to_string(w.word) + "@" +
-                     std::to_string(std::bit_cast<std::uint32_t>(w.score)) + " ";
-      }
+      const auto kept = [&](const Engine& e) {
+        std::string out;
+        for (const SpanWord& w : e.matcher().best_words(span, max_cost, completion, 8, nullptr)) {
+          out += std::to_string(w.word) + "@" +
+                 std::to_string(std::bit_cast<std::uint32_t>(w.score)) + " ";
+        }
+        return out;
+      };
+      const std::string fast_kept = kept(p.fast);
       if (show(fast) != show(slow) ||
-          fast_kept != reference_span(p.slow, span, max_cost, completion)) {
+          show(p.mapped.matcher().find(span, match_threshold(), completion)) != show(fast) ||
+          fast_kept != reference_span(p.slow, span, max_cost, completion) ||
+          kept(p.mapped) != fast_kept) {
         ADD_FAILURE() << "span \"" << span << "\" completion " << completion << " limit "
                       << max_cost;
         if (++failures > 5) return;

@@ -16,12 +16,19 @@ using sorla::testing::TempDir;
 
 const std::string kTonle = "\u1791\u1793\u17D2\u179B\u17C1";  // ទន្លេ
 
-std::string small_word_data() {
+std::string small_word_data(std::string_view name = "test-words") {
   WordList list;
-  list.data_name = "test-words";
+  list.data_name = std::string(name);
   list.entries.push_back({kTonle, {"tonle"}, 0});
   const auto bytes = std::get<std::vector<std::uint8_t>>(write_data_file(list));
   return {bytes.begin(), bytes.end()};
+}
+
+std::string index_of(std::string_view word_data) {
+  const Engine built = std::get<Engine>(Engine::from_bytes(word_data));
+  const auto index = built.index_bytes(std::span<const std::uint8_t>(
+      reinterpret_cast<const std::uint8_t*>(word_data.data()), word_data.size()));
+  return {index.begin(), index.end()};
 }
 
 void write(const fs::path& path, std::string_view bytes) {
@@ -43,6 +50,44 @@ TEST(WordDataFile, TypesWithTheFileBesideTheDll) {
   const auto suggestions = engine.suggest("tonle", std::nullopt);
   ASSERT_FALSE(suggestions.empty());
   EXPECT_EQ(suggestions[0].text, kTonle);
+}
+
+bool types_tonle(const Engine& engine) {
+  const auto suggestions = engine.suggest("tonle", std::nullopt);
+  return engine.data_name() == std::optional<std::string>("test-words") && !suggestions.empty() &&
+         suggestions[0].text == kTonle;
+}
+
+// A sound index of the very word data is mapped; any other index is passed
+// over and the word data built as without one.
+TEST(WordDataFile, MapsTheIndexOnlyWhenItIsSoundAndOfThisWordData) {
+  TempDir folder;
+  const std::string data = small_word_data();
+  const std::string index = index_of(data);
+  write(folder.path() / kFileName, data);
+  write(folder.path() / kIndexFileName, index);
+  {
+    const Engine engine = load_engine(folder.path());
+    EXPECT_TRUE(engine.mapped());
+    EXPECT_TRUE(types_tonle(engine));
+  }
+  std::string damaged = index;
+  damaged[damaged.size() / 2] ^= 0x40;
+  const std::pair<const char*, std::string> unsound[] = {
+      {"damaged", damaged},
+      {"cut short", index.substr(0, index.size() - 8)},
+      {"of other word data", index_of(small_word_data("other-words"))},
+      {"empty", ""},
+  };
+  for (const auto& [what, bytes] : unsound) {
+    write(folder.path() / kIndexFileName, bytes);
+    const Engine engine = load_engine(folder.path());
+    EXPECT_FALSE(engine.mapped()) << what;
+    EXPECT_TRUE(types_tonle(engine)) << what;
+  }
+  fs::remove(folder.path() / kFileName);
+  write(folder.path() / kIndexFileName, index);
+  EXPECT_TRUE(types_seed_list(load_engine(folder.path()))) << "an index without its word data";
 }
 
 TEST(WordDataFile, FallsBackToTheSeedListWhenTheFileIsNotSound) {

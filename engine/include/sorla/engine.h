@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -35,6 +36,19 @@ class Engine {
   static std::variant<Engine, ReadError> from_bytes(std::span<const std::uint8_t> bytes);
   static std::variant<Engine, ReadError> from_bytes(std::string_view bytes);
 
+  // An engine that reads its tables where they lie, in a prebuilt index of
+  // `word_data` (index_file.h), with no build; `keep` keeps that memory
+  // alive as long as the engine and its copies. The index's message when it
+  // is not sound or was built from other word data.
+  static std::variant<Engine, ReadError> open_index(std::span<const std::uint8_t> index,
+                                                    std::span<const std::uint8_t> word_data,
+                                                    std::shared_ptr<const void> keep = nullptr);
+  // This engine's tables as an index file of `word_data`, the bytes it was
+  // built from.
+  std::vector<std::uint8_t> index_bytes(std::span<const std::uint8_t> word_data) const;
+  // Whether the tables lie in an index's memory that this engine keeps.
+  bool mapped() const { return keep_ != nullptr; }
+
   std::optional<std::uint64_t> word_at_end(std::string_view text) const;
   std::vector<Suggestion> suggest(std::string_view typed,
                                   const std::optional<std::string>& previous) const;
@@ -61,6 +75,7 @@ class Engine {
   Engine() = default;
   std::optional<std::string> previous_text(const std::optional<std::string>& previous) const;
 
+  std::shared_ptr<const void> keep_;  // the memory a mapped index's tables lie in
   WordTexts words_;
   Matcher matcher_;
   std::optional<std::string> data_name_;

@@ -120,6 +120,19 @@ class Matcher {
   // -0.6 * ln(word + 2) as the ranking computes it; tabled for known words.
   float word_term(std::uint64_t word) const;
 
+  // The laid-out tree as stored in an index file, and a matcher that reads
+  // stored arrays in place (checked by whoever reads them: index_file.cpp).
+  struct Stored {
+    std::span<const std::uint8_t> code;
+    std::span<const std::uint32_t> child_begin, entry_begin, child_codes, min_word, level_begin;
+    std::span<const MatcherEntry> entries;
+    std::span<const char> letters_pool;
+    std::span<const float> word_terms;
+    std::uint64_t max_len = 0;
+  };
+  Stored stored() const;  // of a compacted matcher
+  static Matcher view_of(const Stored& stored);
+
  private:
   template <typename Collector>
   void collect(const Column& column, std::size_t typed_chars, std::string_view typed_letters,

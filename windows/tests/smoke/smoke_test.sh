@@ -1,15 +1,16 @@
 #!/bin/sh
 # Registers sorla.dll with Wine's regsvr32, runs the smoke program (typing
 # through Wine's own TSF), and unregisters the DLL again: once as built, with
-# the built-in word list, and once from a folder that holds the shipped word
-# data beside the DLL.
-# Usage: smoke_test.sh WINE_RUN DLL SMOKE_EXE ARCH WORDS.srla
+# the built-in word list, and from a folder that holds the shipped word data
+# beside the DLL: once built from it, once mapped from its prebuilt index.
+# Usage: smoke_test.sh WINE_RUN DLL SMOKE_EXE ARCH WORDS.srla MAKE_INDEX_EXE
 set -eu
 run=$1
 dll=$2
 smoke=$3
 arch=$4
 words=$5
+make_index=$6
 
 case $arch in
   x86_64|AMD64|amd64) regsvr32='C:\windows\system32\regsvr32.exe' ;;
@@ -38,6 +39,12 @@ rm -rf "$shipped"
 mkdir -p "$shipped"
 cp "$dll" "$words" "$shipped/"
 # ទន្លេ, a word the built-in list does not have.
+smoke_with "$shipped/$(basename "$dll")" tonle 1791,1793,17D2,179B,17C1 || rc=1
+
+echo "== the shipped word data and its index beside the DLL"
+"$run" "$make_index" "$("$run" winepath -w "$shipped/words.srla" 2>/dev/null | tr -d '\r')" ||
+  { echo "FAIL: no index made"; rc=1; }
+[ -s "$shipped/words.sidx" ] || { echo "FAIL: words.sidx is missing"; rc=1; }
 smoke_with "$shipped/$(basename "$dll")" tonle 1791,1793,17D2,179B,17C1 || rc=1
 rm -rf "$shipped"
 exit $rc

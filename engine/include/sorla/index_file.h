@@ -1,0 +1,29 @@
+// The prebuilt index of a word-data file ("SIDX"): an engine's read-only
+// tables laid out flat, so that an engine opens on it where it lies (a
+// file mapped read-only and shared by every process) instead of building.
+//
+// Layout, little-endian: a 64-byte header (magic, version, section count,
+// file size, the size and XXH3-64 hash of the word data it was built from,
+// the XXH3-64 hash of everything after the header, the longest spelling,
+// the pair count), a table of sections (offset and element count each),
+// then the sections, each at an offset divisible by 8. Writing and opening
+// are Engine::index_bytes and Engine::open_index.
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+namespace sorla {
+
+// The file name of the index beside its word data: words.srla -> words.sidx.
+inline constexpr char kIndexExtension[] = ".sidx";
+
+// Where in memory an index must start for its arrays to be read in place.
+inline constexpr std::uint64_t kIndexAlignment = 8;
+
+// Writes the hashes of an index's header anew for its bytes as they are now
+// and for `word_data`: tests and the fuzzer change bytes behind the hashes
+// to reach the layout checks. Needs at least a whole header.
+void reseal_index(std::span<std::uint8_t> index, std::span<const std::uint8_t> word_data);
+
+}  // namespace sorla

@@ -1,0 +1,292 @@
+// Writing and opening the prebuilt index. Opening trusts nothing: the
+// header, every section's place and size, and every value that a search
+// uses to find another element (child ranges, entry ranges, word indexes,
+// offsets into the spelling pool, the hash tables' empty slots) are checked,
+// so that no keystroke reads outside the index; the hashes catch the rest.
+#include "sorla/index_file.h"
+
+#include <xxhash.h>
+
+#include <array>
+#include <bit>
+#include <cstddef>
+#include <cstring>
+
+#include "sorla/engine.h"
+#include "sorla/text.h"
+
+namespace sorla {
+namespace {
+
+constexpr char kMagic[4] = {'S', 'I', 'D', 'X'};
+constexpr std::uint32_t kVersion = 1;
+
+enum Section : std::size_t {
+  kWordEnds,
+  kWordText,
+  kWordSlots,
+  kPairSlots,
+  kCode,
+  kChildBegin,
+  kEntryBegin,
+  kChildCodes,
+  kMinWord,
+  kLevelBegin,
+  kEntries,
+  kLetters,
+  kWordTerms,
+  kDataName,
+  kSectionCount,
+};
+constexpr std::array<std::size_t, kSectionCount> kElementSize = {4, 1, 4, 8,  1, 4, 4,
+                                                                 4, 4, 4, 16, 1, 4, 1};
+
+// The header's fields, at these offsets.
+constexpr std::size_t kAtMagic = 0, kAtVersion = 4, kAtSections = 8, kAtFileSize = 16,
+                      kAtDataSize = 24, kAtDataHash = 32, kAtIndexHash = 40, kAtMaxLen = 48,
+                      kAtPairCount = 56, kHeaderSize = 64;
+constexpr std::size_t kTableSize = kSectionCount * 16;
+constexpr std::size_t kDataStart = kHeaderSize + kTableSize;
+
+static_assert(sizeof(MatcherEntry) == 16 && alignof(MatcherEntry) <= kIndexAlignment &&
+                  offsetof(MatcherEntry, word) == 0 && offsetof(MatcherEntry, letters) == 8,
+              "the index stores matcher entries as they lie in memory");
+static_assert(std::endian::native == std::endian::little, "the index is little-endian");
+
+template <typename T>
+T load(std::span<const std::uint8_t> bytes, std::size_t at) {
+  T value;
+  std::memcpy(&value, bytes.data() + at, sizeof value);
+  return value;
+}
+
+template <typename T>
+void store(std::vector<std::uint8_t>& out, std::size_t at, T value) {
+  std::memcpy(out.data() + at, &value, sizeof value);
+}
+
+std::uint64_t hash_of(std::span<const std::uint8_t> bytes) {
+  return XXH3_64bits(bytes.data(), bytes.size());
+}
+
+class Writer {
+ public:
+  Writer() : out_(kDataStart, 0) {}
+
+  template <typename T>
+  void section(Section s, std::span<const T> items) {
+    while (out_.size() % kIndexAlignment != 0) out_.push_back(0);
+    store<std::uint64_t>(out_, kHeaderSize + 16 * s, out_.size());
+    store<std::uint64_t>(out_, kHeaderSize + 16 * s + 8, items.size());
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(items.data());
+    out_.insert(out_.end(), bytes, bytes + items.size_bytes());
+  }
+  void entries(std::span<const MatcherEntry> entries) {
+    // Field by field: the padding of the struct in memory is not ours to write.
+    std::vector<std::uint8_t> bytes(entries.size() * 16, 0);
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+      std::memcpy(bytes.data() + 16 * i, &entries[i].word, 8);
+      std::memcpy(bytes.data() + 16 * i + 8, &entries[i].letters, 4);
+    }
+    section<std::uint8_t>(kEntries, bytes);
+    store<std::uint64_t>(out_, kHeaderSize + 16 * kEntries + 8, entries.size());
+  }
+  std::vector<std::uint8_t>& bytes() { return out_; }
+
+ private:
+  std::vector<std::uint8_t> out_;
+};
+
+// The sections of a sound index, as typed views.
+struct Sections {
+  std::array<std::span<const std::uint8_t>, kSectionCount> raw;
+  template <typename T>
+  std::span<const T> as(Section s) const {
+    return {reinterpret_cast<const T*>(raw[s].data()), raw[s].size() / kElementSize[s]};
+  }
+};
+
+bool rising(std::span<const std::uint32_t> v) {
+  for (std::size_t i = 1; i < v.size(); ++i) {
+    if (v[i] < v[i - 1]) return false;
+  }
+  return true;
+}
+
+bool power_of_two(std::size_t n) { return n >= 16 && (n & (n - 1)) == 0; }
+
+// The tree: ranges of children and entries inside their arrays, children
+// numbered after their parents and on the next level, each node's character
+// bits exactly its children's characters, entries naming real words and
+// NUL-terminated spellings.
+bool sound_tree(const Matcher::Stored& t, std::size_t word_count) {
+  const std::size_t n = t.code.size();
+  if (n == 0 || t.child_begin.size() != n + 1 || t.entry_begin.size() != n + 1 ||
+      t.child_codes.size() != n || t.min_word.size() != n || t.level_begin.size() < 3) {
+    return false;
+  }
+  if (t.child_begin[n] != n || t.entry_begin[0] != 0 || t.entry_begin[n] != t.entries.size() ||
+      !rising(t.child_begin) || !rising(t.entry_begin) || !rising(t.level_begin)) {
+    return false;
+  }
+  const std::size_t levels = t.level_begin.size();
+  if (t.level_begin[0] != 0 || t.level_begin[1] != 1 || t.level_begin[levels - 1] != n ||
+      t.level_begin[levels - 2] != n || levels - 3 > t.max_len || t.max_len > 255) {
+    return false;
+  }
+  for (std::size_t d = 0; d + 2 < levels; ++d) {
+    for (std::uint32_t v = t.level_begin[d]; v < t.level_begin[d + 1]; ++v) {
+      const std::uint32_t first = t.child_begin[v], end = t.child_begin[v + 1];
+      if (first < t.level_begin[d + 1] || end > t.level_begin[d + 2]) return false;
+      const std::uint32_t codes = t.child_codes[v];
+      if (static_cast<std::size_t>(std::popcount(codes)) != end - first) return false;
+      std::uint32_t left = codes;
+      for (std::uint32_t c = first; c < end; ++c) {
+        if (t.code[c] >= Matcher::kCodes || std::countr_zero(left) != t.code[c]) return false;
+        left &= left - 1;
+      }
+    }
+  }
+  if (!t.entries.empty() && (t.letters_pool.empty() || t.letters_pool.back() != '\0')) {
+    return false;
+  }
+  for (const MatcherEntry& e : t.entries) {
+    if (e.word >= word_count || e.letters >= t.letters_pool.size()) return false;
+  }
+  return t.word_terms.size() <= word_count;
+}
+
+bool sound_words(std::span<const std::uint32_t> ends, std::span<const char> text,
+                 std::span<const std::uint32_t> slots) {
+  if (!rising(ends) || (ends.empty() ? !text.empty() : ends.back() != text.size())) return false;
+  if (!is_valid_utf8(std::string_view(text.data(), text.size()))) return false;
+  if (!power_of_two(slots.size())) return false;
+  bool empty_slot = false;
+  for (const std::uint32_t s : slots) {
+    if (s > ends.size()) return false;
+    empty_slot = empty_slot || s == 0;
+  }
+  return empty_slot;
+}
+
+bool sound_pairs(std::span<const std::uint64_t> slots, std::uint64_t count,
+                 std::size_t word_count) {
+  if (slots.empty() && count == 0) return true;
+  if (!power_of_two(slots.size())) return false;
+  std::uint64_t used = 0;
+  for (const std::uint64_t key : slots) {
+    if (key == PairSet::kEmpty) continue;
+    if ((key >> 32) >= word_count || (key & 0xffffffffu) >= word_count) return false;
+    ++used;
+  }
+  return used == count && used < slots.size();
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> Engine::index_bytes(std::span<const std::uint8_t> word_data) const {
+  Writer w;
+  w.section(kWordEnds, words_.ends());
+  w.section(kWordText, words_.text());
+  w.section(kWordSlots, word_ids_.slots());
+  w.section(kPairSlots, pairs_.slots());
+  const Matcher::Stored t = matcher_.stored();
+  w.section(kCode, t.code);
+  w.section(kChildBegin, t.child_begin);
+  w.section(kEntryBegin, t.entry_begin);
+  w.section(kChildCodes, t.child_codes);
+  w.section(kMinWord, t.min_word);
+  w.section(kLevelBegin, t.level_begin);
+  w.entries(t.entries);
+  w.section(kLetters, t.letters_pool);
+  w.section(kWordTerms, t.word_terms);
+  const std::string name = data_name_.value_or("");
+  w.section(kDataName, std::span<const char>(name.data(), name.size()));
+
+  std::vector<std::uint8_t>& out = w.bytes();
+  std::memcpy(out.data() + kAtMagic, kMagic, 4);
+  store<std::uint32_t>(out, kAtVersion, kVersion);
+  store<std::uint32_t>(out, kAtSections, kSectionCount);
+  store<std::uint64_t>(out, kAtFileSize, out.size());
+  store<std::uint64_t>(out, kAtDataSize, word_data.size());
+  store<std::uint64_t>(out, kAtDataHash, hash_of(word_data));
+  store<std::uint64_t>(out, kAtMaxLen, t.max_len);
+  store<std::uint64_t>(out, kAtPairCount, pairs_.size());
+  store<std::uint64_t>(out, kAtIndexHash,
+                       hash_of(std::span<const std::uint8_t>(out).subspan(kHeaderSize)));
+  return std::move(out);
+}
+
+void reseal_index(std::span<std::uint8_t> index, std::span<const std::uint8_t> word_data) {
+  if (index.size() < kHeaderSize) return;
+  const std::uint64_t data_hash = hash_of(word_data);
+  std::memcpy(index.data() + kAtDataHash, &data_hash, 8);
+  const std::uint64_t index_hash =
+      hash_of(std::span<const std::uint8_t>(index).subspan(kHeaderSize));
+  std::memcpy(index.data() + kAtIndexHash, &index_hash, 8);
+}
+
+std::variant<Engine, ReadError> Engine::open_index(std::span<const std::uint8_t> index,
+                                                   std::span<const std::uint8_t> word_data,
+                                                   std::shared_ptr<const void> keep) {
+  const auto fail = [](std::string message) { return ReadError{std::move(message)}; };
+  if (index.size() < kDataStart) return fail("the index file is cut short");
+  if (std::memcmp(index.data(), kMagic, 4) != 0) return fail("not a Sorla index file");
+  if (const auto version = load<std::uint32_t>(index, kAtVersion); version != kVersion) {
+    return fail("unknown index file version " + std::to_string(version));
+  }
+  if (load<std::uint32_t>(index, kAtSections) != kSectionCount ||
+      load<std::uint64_t>(index, kAtFileSize) != index.size()) {
+    return fail("the index file is cut short or too long");
+  }
+  if (load<std::uint64_t>(index, kAtDataSize) != word_data.size() ||
+      load<std::uint64_t>(index, kAtDataHash) != hash_of(word_data)) {
+    return fail("the index file belongs to other word data");
+  }
+  if (load<std::uint64_t>(index, kAtIndexHash) != hash_of(index.subspan(kHeaderSize))) {
+    return fail("the index file is damaged");
+  }
+  if (reinterpret_cast<std::uintptr_t>(index.data()) % kIndexAlignment != 0) {
+    return fail("the index file is not aligned in memory");
+  }
+
+  const auto unsound = fail("the index file is not laid out as an index");
+  Sections s;
+  for (std::size_t k = 0; k < kSectionCount; ++k) {
+    const auto offset = load<std::uint64_t>(index, kHeaderSize + 16 * k);
+    const auto count = load<std::uint64_t>(index, kHeaderSize + 16 * k + 8);
+    if (offset < kDataStart || offset > index.size() || offset % kIndexAlignment != 0 ||
+        count > (index.size() - offset) / kElementSize[k]) {
+      return unsound;
+    }
+    s.raw[k] = index.subspan(offset, count * kElementSize[k]);
+  }
+  const auto ends = s.as<std::uint32_t>(kWordEnds);
+  const auto text = s.as<char>(kWordText);
+  const auto word_slots = s.as<std::uint32_t>(kWordSlots);
+  const auto pair_slots = s.as<std::uint64_t>(kPairSlots);
+  const auto pair_count = load<std::uint64_t>(index, kAtPairCount);
+  const Matcher::Stored tree{
+      s.as<std::uint8_t>(kCode),        s.as<std::uint32_t>(kChildBegin),
+      s.as<std::uint32_t>(kEntryBegin), s.as<std::uint32_t>(kChildCodes),
+      s.as<std::uint32_t>(kMinWord),    s.as<std::uint32_t>(kLevelBegin),
+      s.as<MatcherEntry>(kEntries),     s.as<char>(kLetters),
+      s.as<float>(kWordTerms),          load<std::uint64_t>(index, kAtMaxLen)};
+  const auto name = s.as<char>(kDataName);
+  if (!sound_words(ends, text, word_slots) || !sound_pairs(pair_slots, pair_count, ends.size()) ||
+      !sound_tree(tree, ends.size()) || name.size() > 255 ||
+      !is_valid_utf8(std::string_view(name.data(), name.size()))) {
+    return unsound;
+  }
+
+  Engine engine;
+  engine.keep_ = std::move(keep);
+  engine.words_ = WordTexts::view_of(ends, text);
+  engine.word_ids_ = WordIndex::view_of(word_slots);
+  engine.pairs_ = PairSet::view_of(pair_slots, pair_count);
+  engine.matcher_ = Matcher::view_of(tree);
+  if (!name.empty()) engine.data_name_ = std::string(name.data(), name.size());
+  return engine;
+}
+
+}  // namespace sorla

@@ -1,0 +1,111 @@
+// The prebuilt index opened from untrusted bytes: every refusal has its
+// message, and no change of its bytes makes an opened engine read outside
+// them (the sanitizer build runs this too).
+#include "sorla/index_file.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "lexgen.h"
+#include "sorla/engine.h"
+
+namespace sorla {
+namespace {
+
+std::span<const std::uint8_t> seed() { return seed_words(); }
+
+// Index bytes in 8-byte aligned memory, as a mapping gives them.
+struct Aligned {
+  explicit Aligned(std::span<const std::uint8_t> bytes, std::size_t shift = 0)
+      : words((bytes.size() + shift + 7) / 8 + 1), size(bytes.size()), shift(shift) {
+    std::memcpy(data(), bytes.data(), bytes.size());
+  }
+  std::uint8_t* data() { return reinterpret_cast<std::uint8_t*>(words.data()) + shift; }
+  std::span<std::uint8_t> span() { return {data(), size}; }
+  std::vector<std::uint64_t> words;
+  std::size_t size, shift;
+};
+
+std::vector<std::uint8_t> seed_index() {
+  return std::get<Engine>(Engine::from_bytes(seed())).index_bytes(seed());
+}
+
+std::string refusal(std::span<const std::uint8_t> index,
+                    std::span<const std::uint8_t> word_data = seed()) {
+  auto result = Engine::open_index(index, word_data);
+  if (std::holds_alternative<Engine>(result)) return "opened";
+  return std::get<ReadError>(result).message;
+}
+
+TEST(IndexFile, OpensWhatItWasBuiltFrom) {
+  Aligned index(seed_index());
+  const Engine engine = std::get<Engine>(Engine::open_index(index.span(), seed()));
+  const Engine built = std::get<Engine>(Engine::from_bytes(seed()));
+  EXPECT_EQ(engine.words().size(), 93u);
+  EXPECT_TRUE(std::equal(engine.words().begin(), engine.words().end(), built.words().begin()));
+  EXPECT_EQ(engine.pairs(), built.pairs());
+  EXPECT_EQ(engine.word_at_end("xxបាន"), built.word_at_end("xxបាន"));
+  EXPECT_FALSE(engine.data_name());
+
+  // A named, empty word data file: its name comes back, and nothing matches.
+  const std::uint8_t empty_named[] = {'S', 'R', 'L', 'A', 1, 0, 2, 'k', 'm',
+                                      0,   0,   0,   0,   0, 0, 0, 0};
+  const Engine none = std::get<Engine>(Engine::from_bytes(empty_named));
+  Aligned empty(none.index_bytes(empty_named));
+  const Engine opened = std::get<Engine>(Engine::open_index(empty.span(), empty_named));
+  EXPECT_EQ(opened.data_name(), std::optional<std::string>("km"));
+  EXPECT_TRUE(opened.words().empty());
+}
+
+TEST(IndexFile, RefusesWhatIsNotItsOwnSoundIndex) {
+  const std::vector<std::uint8_t> good = seed_index();
+  EXPECT_EQ(refusal(std::span(good).first(100)), "the index file is cut short");
+  std::vector<std::uint8_t> longer = good;
+  longer.push_back(0);
+  EXPECT_EQ(refusal(Aligned(longer).span()), "the index file is cut short or too long");
+  std::vector<std::uint8_t> changed = good;
+  changed[0] = 'X';
+  EXPECT_EQ(refusal(changed), "not a Sorla index file");
+  changed = good;
+  changed[4] = 2;
+  EXPECT_EQ(refusal(changed), "unknown index file version 2");
+  const auto other = lexgen::lexicon_file(50, 7);
+  EXPECT_EQ(refusal(Aligned(good).span(), other), "the index file belongs to other word data");
+  changed = good;
+  changed[good.size() - 100] ^= 1;
+  EXPECT_EQ(refusal(Aligned(changed).span()), "the index file is damaged");
+  EXPECT_EQ(refusal(Aligned(good, 4).span()), "the index file is not aligned in memory");
+}
+
+// Bytes changed behind freshly written hashes reach the layout checks: each
+// either is refused or opens an engine that answers without reading outside
+// the index.
+TEST(IndexFile, ChangedBytesNeverLeadOutsideTheIndex) {
+  const std::vector<std::uint8_t> good = seed_index();
+  lexgen::Rng rng(17);
+  std::size_t refused = 0;
+  for (int round = 0; round < 3000; ++round) {
+    Aligned index(good);
+    const std::size_t changes = 1 + rng.below(3);
+    for (std::size_t k = 0; k < changes; ++k) {
+      // The section table and the tree's arrays are where the danger is.
+      const std::size_t at = 40 + rng.below(good.size() - 40);
+      index.data()[at] = rng.percent(50) ? static_cast<std::uint8_t>(rng.below(256))
+                                         : static_cast<std::uint8_t>(index.data()[at] ^ 0x80);
+    }
+    reseal_index(index.span(), seed());
+    auto result = Engine::open_index(index.span(), seed());
+    if (auto* engine = std::get_if<Engine>(&result)) {
+      for (const char* typed : {"khnhom", "sabay tov", "nhamm bay", "x"}) {
+        EXPECT_LE(engine->suggest(typed, std::string("បាន")).size(), 5u);
+      }
+    } else {
+      ++refused;
+    }
+  }
+  EXPECT_GT(refused, 0u);
+}
+
+}  // namespace
+}  // namespace sorla
