@@ -13,7 +13,7 @@
 
 #include "harness.h"
 #include "lexgen.h"
-#include "mapped.h"
+#include "mapped_file.h"
 #include "reference/reference.h"
 #include "sorla/engine.h"
 #include "sorla/format.h"
@@ -110,8 +110,8 @@ std::string measure_mapped(const Lexicon& lex, const Engine& built,
              static_cast<std::streamsize>(index_bytes.size()));
 
   const auto open = [&] {
-    const auto data = Mapped::open(data_path);
-    const auto index = Mapped::open(index_path);
+    const auto data = cli::MappedFile::open(data_path);
+    const auto index = cli::MappedFile::open(index_path);
     return std::get<Engine>(Engine::open_index(index->bytes(), data->bytes(), index));
   };
   std::vector<double> opens, firsts;

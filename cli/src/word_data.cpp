@@ -3,6 +3,8 @@
 #include <filesystem>
 
 #include "files.h"
+#include "mapped_file.h"
+#include "sorla/index_file.h"
 
 namespace sorla::cli {
 
@@ -27,7 +29,16 @@ std::variant<Engine, std::string> load_engine(const std::optional<std::string>& 
   }
   auto read = read_file(*data_file);
   if (auto* error = std::get_if<FileError>(&read)) return error->message;
-  auto built = Engine::from_bytes(std::string_view(std::get<std::string>(read)));
+  const std::string& bytes = std::get<std::string>(read);
+  // Its prebuilt index beside it, mapped, when it is sound and of this data.
+  if (const auto index = MappedFile::open(
+          std::filesystem::path(*data_file).replace_extension(kIndexExtension).string())) {
+    auto opened = Engine::open_index(
+        index->bytes(),
+        std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()), index);
+    if (auto* engine = std::get_if<Engine>(&opened)) return std::move(*engine);
+  }
+  auto built = Engine::from_bytes(std::string_view(bytes));
   if (auto* error = std::get_if<ReadError>(&built)) return *data_file + ": " + error->message;
   return std::move(std::get<Engine>(built));
 }

@@ -96,8 +96,12 @@ ReadResult read_word_data(std::span<const std::uint8_t> bytes);
 // The built-in seed word list, compiled into every binary.
 std::span<const std::uint8_t> seed_words();
 
-// The engine of word data read from a file, or of the built-in seed list
-// when there is none (no bytes) or the reader refuses it.
-Engine engine_or_seed(std::string_view word_data);
+// The engine a front end types with: opened in place on `index` when that is
+// a sound index of `word_data` (its memory kept alive by `keep`), else built
+// from `word_data`, else the built-in seed list (no word data, or word data
+// its reader refuses).
+Engine open_word_data(std::span<const std::uint8_t> word_data,
+                      std::span<const std::uint8_t> index = {},
+                      std::shared_ptr<const void> keep = nullptr);
 
 }  // namespace sorla

@@ -9,14 +9,10 @@ namespace sorla::word_data {
 
 Engine load_engine(const std::filesystem::path& folder) {
   const auto data = MappedFile::open(folder / kFileName, kMaxFileBytes);
-  if (!data) return engine_or_seed({});
-  if (const auto index = MappedFile::open(folder / kIndexFileName, kMaxIndexBytes)) {
-    auto opened = Engine::open_index(index->bytes(), data->bytes(), index);
-    if (auto* engine = std::get_if<Engine>(&opened)) return std::move(*engine);
-  }
-  const auto bytes = data->bytes();
-  return engine_or_seed(
-      std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+  if (!data) return open_word_data({});
+  const auto index = MappedFile::open(folder / kIndexFileName, kMaxIndexBytes);
+  return open_word_data(data->bytes(), index ? index->bytes() : std::span<const std::uint8_t>(),
+                        index);
 }
 
 std::filesystem::path dll_folder() {

@@ -1,4 +1,5 @@
-// A file mapped read-only (POSIX), as the text service maps the index.
+// A file mapped read-only (POSIX), as the text service maps the prebuilt
+// index: for `sorla` and the benchmarks.
 #pragma once
 
 #include <fcntl.h>
@@ -11,19 +12,19 @@
 #include <span>
 #include <string>
 
-namespace sorla::bench {
+namespace sorla::cli {
 
-class Mapped {
+class MappedFile {
  public:
-  Mapped(void* data, std::size_t size) : data_(data), size_(size) {}
-  Mapped(const Mapped&) = delete;
-  Mapped& operator=(const Mapped&) = delete;
-  ~Mapped() { ::munmap(data_, size_); }
+  MappedFile(void* data, std::size_t size) : data_(data), size_(size) {}
+  MappedFile(const MappedFile&) = delete;
+  MappedFile& operator=(const MappedFile&) = delete;
+  ~MappedFile() { ::munmap(data_, size_); }
   std::span<const std::uint8_t> bytes() const {
     return {static_cast<const std::uint8_t*>(data_), size_};
   }
 
-  static std::shared_ptr<const Mapped> open(const std::string& path) {
+  static std::shared_ptr<const MappedFile> open(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDONLY);
     if (fd < 0) return nullptr;
     struct stat st {};
@@ -33,7 +34,7 @@ class Mapped {
     }
     ::close(fd);
     if (data == MAP_FAILED) return nullptr;
-    return std::make_shared<const Mapped>(data, static_cast<std::size_t>(st.st_size));
+    return std::make_shared<const MappedFile>(data, static_cast<std::size_t>(st.st_size));
   }
 
  private:
@@ -41,4 +42,4 @@ class Mapped {
   std::size_t size_;
 };
 
-}  // namespace sorla::bench
+}  // namespace sorla::cli
