@@ -64,6 +64,7 @@ class Engine::Builder final : public WordDataSink {
 
   // After the last pair: the text-to-index map, and the matcher made compact.
   void finish() {
+    e_.words_.shrink_to_fit();
     e_.word_ids_.build(e_.words_);
     e_.matcher_.compact();
   }
@@ -137,8 +138,8 @@ std::optional<ImportError> Engine::import_learned(std::string_view bytes) {
 
 namespace sorla {
 
-Engine open_word_data(std::span<const std::uint8_t> word_data,
-                      std::span<const std::uint8_t> index, std::shared_ptr<const void> keep) {
+Engine open_word_data(std::span<const std::uint8_t> word_data, std::span<const std::uint8_t> index,
+                      std::shared_ptr<const void> keep) {
   if (word_data.empty()) return std::move(std::get<Engine>(Engine::from_bytes(seed_words())));
   if (!index.empty()) {
     auto opened = Engine::open_index(index, word_data, std::move(keep));

@@ -138,13 +138,15 @@ bool sound_tree(const Matcher::Stored& t, std::size_t word_count) {
     for (std::uint32_t v = t.level_begin[d]; v < t.level_begin[d + 1]; ++v) {
       const std::uint32_t first = t.child_begin[v], end = t.child_begin[v + 1];
       if (first < t.level_begin[d + 1] || end > t.level_begin[d + 2]) return false;
-      const std::uint32_t codes = t.child_codes[v];
-      if (static_cast<std::size_t>(std::popcount(codes)) != end - first) return false;
-      std::uint32_t left = codes;
+      // The children's characters, in order, are the node's bits, one each.
+      std::uint32_t left = t.child_codes[v];
       for (std::uint32_t c = first; c < end; ++c) {
-        if (t.code[c] >= Matcher::kCodes || std::countr_zero(left) != t.code[c]) return false;
+        if (left == 0 || t.code[c] >= Matcher::kCodes || std::countr_zero(left) != t.code[c]) {
+          return false;
+        }
         left &= left - 1;
       }
+      if (left != 0) return false;
     }
   }
   if (!t.entries.empty() && (t.letters_pool.empty() || t.letters_pool.back() != '\0')) {

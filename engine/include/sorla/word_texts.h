@@ -24,6 +24,12 @@ class WordTexts {
     });
   }
 
+  // Gives back the room that growing left over.
+  void shrink_to_fit() {
+    text_.edit([](std::vector<char>& text) { text.shrink_to_fit(); });
+    ends_.edit([](std::vector<std::uint32_t>& ends) { ends.shrink_to_fit(); });
+  }
+
   std::string_view operator[](std::size_t i) const {
     const std::uint32_t begin = i == 0 ? 0 : ends_[i - 1];
     return {text_.data() + begin, ends_[i] - begin};
