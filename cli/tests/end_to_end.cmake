@@ -98,6 +98,14 @@ expect_equal("32 undos" "${out}" "បាន\n")
 run(0 out type "${commits}${undos}{bksp}")
 expect_equal("33rd backspace" "${out}" "បា\n")
 
+# Word data its own reader would refuse is not written: a spelling beyond ASCII.
+file(WRITE ${WORK}/non_ascii.txt "ក\tñ\n")
+run(1 out compile ${WORK}/non_ascii.txt -o ${WORK}/non_ascii.srla)
+expect_contains("compile non-ASCII spelling" "${out}" "isn't Latin letters")
+if(EXISTS ${WORK}/non_ascii.srla)
+  message(SEND_ERROR "compile wrote a file its reader refuses")
+endif()
+
 # --index writes the prebuilt index beside the word data.
 run(0 out compile ${SEED} -o ${WORK}/indexed.srla --index)
 if(NOT EXISTS ${WORK}/indexed.sidx)

@@ -168,8 +168,11 @@ void put(std::vector<std::uint8_t>& out, std::string_view s) {
 
 }  // namespace
 
+// The writer refuses everything the reader would refuse, so that no tool
+// reports success for a file its own reader cannot read.
 std::variant<std::vector<std::uint8_t>, ReadError> write_data_file(const WordList& list) {
   if (list.data_name.size() > 0xFF) return ReadError{"the data name is longer than 255 bytes"};
+  if (!is_valid_utf8(list.data_name)) return ReadError{"the data name is not UTF-8"};
   constexpr std::uint64_t kMaxCount = 0xFFFFFFFFu;
   if (std::max<std::uint64_t>(list.entries.size(), list.pairs.size()) > kMaxCount) {
     return ReadError{"too many records for the data file"};
@@ -184,6 +187,7 @@ std::variant<std::vector<std::uint8_t>, ReadError> write_data_file(const WordLis
     if (e.word.empty() || e.word.size() > 0xFFFF) {
       return ReadError{"a word is empty or longer than 65535 bytes"};
     }
+    if (!is_valid_utf8(e.word)) return ReadError{"a word is not UTF-8"};
     if (e.spellings.size() > 0xFF) return ReadError{"a word has more than 255 spellings"};
     put(out, static_cast<std::uint32_t>(e.word.size()), 2);
     put(out, e.word);
@@ -193,12 +197,16 @@ std::variant<std::vector<std::uint8_t>, ReadError> write_data_file(const WordLis
       if (s.empty() || s.size() > 0xFF) {
         return ReadError{"a spelling is empty or longer than 255 bytes"};
       }
+      if (!is_ascii(s)) return ReadError{"the spelling \"" + s + "\" isn't Latin letters"};
       put(out, static_cast<std::uint32_t>(s.size()), 1);
       put(out, s);
     }
   }
   put(out, static_cast<std::uint32_t>(list.pairs.size()), 4);
   for (const PairEntry& p : list.pairs) {
+    if (p.first >= list.entries.size() || p.second >= list.entries.size()) {
+      return ReadError{"a pair names a word that isn't there"};
+    }
     put(out, p.first, 4);
     put(out, p.second, 4);
     put(out, p.count, 4);

@@ -159,8 +159,10 @@ TEST(DataFile, PairsAndTrailingBytes) {
   const WordList back = std::get<WordList>(read_data_file(write(list)));
   EXPECT_EQ(back.pairs.size(), 2u);  // repeated pairs are kept as they stand
 
-  list.pairs = {{0, 2, 1}};
-  EXPECT_EQ(error_of(write(list)), "a pair names a word that isn't there");
+  list.pairs = {{0, 1, 1}};
+  Bytes bad_pair = write(list);
+  bad_pair[bad_pair.size() - 8] = 2;  // the second word of the last pair
+  EXPECT_EQ(error_of(bad_pair), "a pair names a word that isn't there");
   list.pairs = {};
   Bytes b = write(list);
   b.push_back(0);
@@ -176,6 +178,16 @@ TEST(DataFile, WriterRefusesWhatTheFormatCannotHold) {
   EXPECT_TRUE(std::holds_alternative<ReadError>(write_data_file(list)));
   list.data_name.clear();
   list.entries = {{"a", {""}, 0}};
+  EXPECT_TRUE(std::holds_alternative<ReadError>(write_data_file(list)));
+  // What the reader refuses: a spelling beyond ASCII, text that is not
+  // UTF-8, a pair of words that are not there.
+  list.entries = {{"\u1780", {"\u00F1"}, 0}};
+  EXPECT_EQ(std::get<ReadError>(write_data_file(list)).message,
+            "the spelling \"\u00F1\" isn't Latin letters");
+  list.entries = {{"\xE1\x9E", {"k"}, 0}};
+  EXPECT_TRUE(std::holds_alternative<ReadError>(write_data_file(list)));
+  list.entries = {{"\u1780", {"k"}, 0}};
+  list.pairs = {{0, 1, 1}};
   EXPECT_TRUE(std::holds_alternative<ReadError>(write_data_file(list)));
 }
 
