@@ -140,13 +140,14 @@ namespace sorla {
 
 Engine open_word_data(std::span<const std::uint8_t> word_data, std::span<const std::uint8_t> index,
                       std::shared_ptr<const void> keep) {
-  if (word_data.empty()) return std::move(std::get<Engine>(Engine::from_bytes(seed_words())));
-  if (!index.empty()) {
-    auto opened = Engine::open_index(index, word_data, std::move(keep));
-    if (auto* engine = std::get_if<Engine>(&opened)) return std::move(*engine);
+  if (!word_data.empty()) {
+    if (!index.empty()) {
+      auto opened = Engine::open_index(index, word_data, std::move(keep));
+      if (auto* engine = std::get_if<Engine>(&opened)) return std::move(*engine);
+    }
+    auto built = Engine::from_bytes(word_data);
+    if (auto* engine = std::get_if<Engine>(&built)) return std::move(*engine);
   }
-  auto built = Engine::from_bytes(word_data);
-  if (auto* engine = std::get_if<Engine>(&built)) return std::move(*engine);
   return std::move(std::get<Engine>(Engine::from_bytes(seed_words())));
 }
 

@@ -428,14 +428,10 @@ void Matcher::compact() {
   // while growing; what is left over is given back below.
   std::size_t most = 1;
   for (const Pending& p : pending_) most += p.length;
-  code.clear();
   code.reserve(most);
   code.push_back(0);
-  child_begin.clear();
   child_begin.reserve(most + 1);
-  entry_begin.clear();
   entry_begin.reserve(most + 1);
-  entries.clear();
   entries.reserve(count);
   level.reserve(count);
   next.reserve(count);
@@ -543,6 +539,8 @@ void Matcher::compact() {
   release(pending_);
   release(pending_tail_);
   release(folded_);
+  letters_pool_.edit([](std::vector<char>& pool) { pool.shrink_to_fit(); });
+  word_terms_.edit([](std::vector<float>& terms) { terms.shrink_to_fit(); });
   entries.shrink_to_fit();
   code.shrink_to_fit();
   child_begin.shrink_to_fit();

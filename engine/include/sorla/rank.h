@@ -15,7 +15,6 @@
 
 namespace sorla {
 
-
 // A word (by index) or a typed piece passed through unrecognised.
 using Piece = std::variant<std::uint64_t, std::string>;
 

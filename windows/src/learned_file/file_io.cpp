@@ -8,25 +8,6 @@
 namespace sorla::learned_file {
 namespace {
 
-class FileHandle {
- public:
-  explicit FileHandle(HANDLE h) : h_(h) {}
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  ~FileHandle() { close(); }
-
-  bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
-  HANDLE get() const { return h_; }
-  // Closing can report a failed write-back; callers that wrote check it.
-  bool close() {
-    const HANDLE h = std::exchange(h_, INVALID_HANDLE_VALUE);
-    return h == INVALID_HANDLE_VALUE || CloseHandle(h) != 0;
-  }
-
- private:
-  HANDLE h_;
-};
-
 constexpr DWORD kChunk = 1u << 20;
 constexpr int kMoveAttempts = 6;  // about 30 ms of waiting in all
 
