@@ -7,10 +7,10 @@
 #include <ostream>
 
 #include "command_util.h"
-#include "document.h"
 #include "key_decoder.h"
 #include "learned_file.h"
 #include "render.h"
+#include "sorla/text_document.h"
 #include "terminal.h"
 #include "word_data.h"
 
@@ -34,25 +34,31 @@ void draw(const Screen& screen) {
 struct Demo {
   Engine& engine;
   Session session;
-  Document doc;
-  std::optional<LearnedFile> learned;
+  TextDocument doc;
+  std::optional<PosixStorage> learned;
+  bool dirty = false;
   std::string status;
 
   Screen screen() const { return {session.view(), doc.text, status}; }
 
   void save() {
     if (!learned) return;
-    std::string note;
-    if (const auto error = save_learned(engine, *learned, &note)) {
-      status = "Learned picks not saved: " + *error;
-    } else if (!note.empty()) {
-      status = note;
+    const SaveOutcome saved = save_learned(*learned, engine, dirty);
+    if (saved.result == SaveOutcome::Result::Failed) {
+      status = "Learned picks not saved: " + saved.error;
+    } else if (saved.result == SaveOutcome::Result::Busy) {
+      status = "Learned picks not saved yet: another program is saving them.";
+    } else if (saved.set_aside) {
+      status = "The unreadable learned file was kept as " + *saved.set_aside;
     }
   }
 
-  void press(const KeyEvent& key) {
-    const SessionOutput out = feed_key(session, doc, key);
-    if (!out.commit.empty() || out.retract) save();
+  void key(const KeyEvent& key) {
+    const SessionOutput out = press(session, doc, key);
+    if (!out.commit.empty() || out.retract) {
+      dirty = true;
+      save();
+    }
   }
 };
 
@@ -82,7 +88,7 @@ void run_loop(Demo& demo) {
       if (d.action == TermAction::NeedMore) break;
       pending.erase(0, d.used);
       if (d.action == TermAction::Quit) return;
-      if (d.action == TermAction::Key) demo.press(d.key);
+      if (d.action == TermAction::Key) demo.key(d.key);
     }
     take_redraw_request();
     draw(demo.screen());
@@ -109,7 +115,7 @@ int run_try(const Arguments& args, Io io) {
   auto built = load_engine(parsed->value("--data") ? parsed->value("--data") : shipped_word_data());
   if (const auto* error = std::get_if<std::string>(&built)) return failure(io, "try", *error);
   Engine& engine = std::get<Engine>(built);
-  Demo demo{engine, Session(engine), {}, std::nullopt, {}};
+  Demo demo{engine, Session(engine), {}, std::nullopt, false, {}};
 
   if (!parsed->has("--no-learn")) {
     const auto path =
@@ -117,12 +123,11 @@ int run_try(const Arguments& args, Io io) {
     if (!path) {
       demo.status = "Learned picks are not kept: neither XDG_DATA_HOME nor HOME is set.";
     } else {
-      demo.learned = LearnedFile{*path, false, {}};
-      const LoadResult loaded = load_learned(engine, *demo.learned);
-      if (loaded.status == LoadStatus::Failed) {
-        io.err << "sorla try: warning: " << loaded.message
+      demo.learned.emplace(*path);
+      if (const auto message = load_message(*path, load_learned(*demo.learned, engine))) {
+        io.err << "sorla try: warning: " << *message
                << "; starting without learned picks (the file will be kept aside)\n";
-        demo.status = "Warning: " + loaded.message + "; starting without learned picks.";
+        demo.status = "Warning: " + *message + "; starting without learned picks.";
       } else {
         demo.status = "Learned picks: " + *path;
       }
@@ -138,7 +143,7 @@ int run_try(const Arguments& args, Io io) {
   }
   demo.save();
   // The typed text stays on the normal screen after the demo's own is gone.
-  const std::string text = visible_text(demo.doc, demo.session);
+  const std::string text = demo.doc.visible();
   if (!text.empty()) io.out << text << '\n';
   return 0;
 }

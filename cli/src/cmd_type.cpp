@@ -3,10 +3,9 @@
 #include <ostream>
 
 #include "command_util.h"
-#include "document.h"
-#include "files.h"
-#include "key_script.h"
+#include "learned_file.h"
 #include "output_format.h"
+#include "sorla/text_document.h"
 #include "word_data.h"
 
 namespace sorla::cli {
@@ -14,7 +13,7 @@ namespace {
 
 void print_step(const KeyEvent& key, const SessionOutput& out, const SessionView& view,
                 const std::string& document, std::ostream& os) {
-  os << "{\"key\":" << json_string(key.label) << ",\"commit\":" << json_string(out.commit);
+  os << "{\"key\":" << json_string(key_label(key)) << ",\"commit\":" << json_string(out.commit);
   if (out.retract) os << ",\"retract\":" << json_string(*out.retract);
   os << ",\"eaten\":" << (out.eaten ? "true" : "false") << ",\"typed\":" << json_string(view.typed)
      << ",\"candidates\":[";
@@ -58,17 +57,22 @@ int run_type(const Arguments& args, Io io) {
   }
 
   Session session(engine);
-  Document doc;
+  TextDocument doc;
   const bool json = parsed->has("--json");
   for (const KeyEvent& key : keys) {
-    const SessionOutput out = feed_key(session, doc, key);
-    if (json) print_step(key, out, session.view(), visible_text(doc, session), io.out);
+    const SessionOutput out = press(session, doc, key);
+    if (json) print_step(key, out, session.view(), doc.visible(), io.out);
   }
-  if (!json) io.out << visible_text(doc, session) << '\n';
+  if (!json) io.out << doc.visible() << '\n';
   if (save) {
-    if (const auto error = write_file_atomically(*learned_path, engine.export_learned())) {
-      return failure(io, "type", *error);
+    // Merged onto the file as it is now: two runs at once keep both's picks.
+    PosixStorage storage(*learned_path);
+    bool dirty = true;
+    const SaveOutcome saved = save_learned(storage, engine, dirty);
+    if (saved.result == SaveOutcome::Result::Busy) {
+      return failure(io, "type", *learned_path + " is being saved by another program; try again");
     }
+    if (saved.result == SaveOutcome::Result::Failed) return failure(io, "type", saved.error);
   }
   return 0;
 }

@@ -54,13 +54,12 @@ int for_each_text(const Args& args, Io io, std::string_view command,
 
 std::optional<std::string> import_learned_file(Engine& engine, const std::string& path,
                                                bool missing_ok) {
-  LearnedFile file{path, false, {}};
-  const LoadResult result = load_learned(engine, file);
-  if (result.status == LoadStatus::Failed) return result.message;
-  if (result.status == LoadStatus::Missing && !missing_ok) {
+  PosixStorage storage(path);
+  const LoadOutcome outcome = load_learned(storage, engine);
+  if (outcome.result == LoadOutcome::Result::Missing && !missing_ok) {
     return "cannot read " + path + ": No such file or directory";
   }
-  return std::nullopt;
+  return load_message(path, outcome);
 }
 
 }  // namespace sorla::cli

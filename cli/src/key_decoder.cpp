@@ -121,7 +121,6 @@ Decoded decode_escape(std::string_view b, bool more) {
     KeyEvent ev = ctrl_key(c);
     ev.mods.ctrl = false;
     ev.mods.alt = true;
-    ev.label = "{alt+" + std::string(1, static_cast<char>(c)) + "}";
     return key(ev, 2);
   }
   return key(named_key(vk::Escape), 1);

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <string_view>
 
-#include "key_event.h"
+#include "sorla/key_script.h"
 
 namespace sorla::cli {
 

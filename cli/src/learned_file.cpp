@@ -1,14 +1,24 @@
 #include "learned_file.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <thread>
 
 #include "files.h"
 
 namespace sorla::cli {
 namespace {
+
+// How long a save waits for another `sorla` to finish its save.
+constexpr auto kLockWait = std::chrono::seconds(2);
+constexpr auto kLockPoll = std::chrono::milliseconds(10);
 
 std::optional<std::string> absolute_env(const char* name) {
   const char* value = std::getenv(name);
@@ -16,15 +26,16 @@ std::optional<std::string> absolute_env(const char* name) {
   return std::string(value);
 }
 
-// The first of FILE.unreadable, FILE.unreadable.1, ... that does not exist.
-std::string aside_name(const std::string& path) {
-  std::string name = path + ".unreadable";
-  std::error_code ec;
-  for (int i = 1; std::filesystem::exists(name, ec) && i < 1000; ++i) {
-    name = path + ".unreadable." + std::to_string(i);
-  }
-  return name;
-}
+class FlockLock final : public LearnedStorage::Lock {
+ public:
+  explicit FlockLock(int fd) : fd_(fd) {}
+  FlockLock(const FlockLock&) = delete;
+  FlockLock& operator=(const FlockLock&) = delete;
+  ~FlockLock() override { ::close(fd_); }  // closing lets go of the lock
+
+ private:
+  int fd_;
+};
 
 }  // namespace
 
@@ -41,39 +52,61 @@ std::string import_error_message(const ImportError& error) {
   return "not a learned-data document";
 }
 
-LoadResult load_learned(Engine& engine, LearnedFile& file) {
-  auto read = read_file(file.path);
+StoredFile PosixStorage::read(std::uint64_t limit) {
+  std::error_code ec;
+  const auto size = std::filesystem::file_size(path_, ec);
+  if (!ec && size > limit) return {StoredFile::State::TooLarge, {}, {}};
+  auto read = read_file(path_);
   if (const auto* err = std::get_if<FileError>(&read)) {
-    if (err->code == ENOENT) {
-      file.saved = engine.export_learned();  // nothing to write until something is learned
-      return {LoadStatus::Missing, {}};
-    }
-    file.keep_aside = true;
-    return {LoadStatus::Failed, err->message};
+    if (err->code == ENOENT) return {};
+    return {StoredFile::State::Unreadable, {}, err->message};
   }
-  const std::string& bytes = std::get<std::string>(read);
-  if (const auto error = engine.import_learned(bytes)) {
-    file.keep_aside = true;
-    return {LoadStatus::Failed, file.path + ": " + import_error_message(*error)};
-  }
-  file.saved = bytes;
-  return {LoadStatus::Loaded, {}};
+  return {StoredFile::State::Read, std::move(std::get<std::string>(read)), {}};
 }
 
-std::optional<std::string> save_learned(const Engine& engine, LearnedFile& file,
-                                        std::string* note) {
-  const std::string bytes = engine.export_learned();
-  if (!file.keep_aside && bytes == file.saved) return std::nullopt;
-  if (file.keep_aside) {
-    const std::string aside = aside_name(file.path);
-    if (std::rename(file.path.c_str(), aside.c_str()) != 0 && errno != ENOENT) {
-      return "cannot move " + file.path + " aside; learned picks not saved";
+std::unique_ptr<LearnedStorage::Lock> PosixStorage::lock() {
+  const std::filesystem::path folder = std::filesystem::path(path_).parent_path();
+  std::error_code ec;
+  if (!folder.empty()) std::filesystem::create_directories(folder, ec);
+  const int fd = ::open((path_ + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  if (fd < 0) return nullptr;
+  auto held = std::make_unique<FlockLock>(fd);
+  const auto until = std::chrono::steady_clock::now() + kLockWait;
+  while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    if ((errno != EWOULDBLOCK && errno != EINTR) || std::chrono::steady_clock::now() > until) {
+      return nullptr;
     }
-    file.keep_aside = false;
-    if (note != nullptr) *note = "The unreadable learned file was kept as " + aside;
+    std::this_thread::sleep_for(kLockPoll);
   }
-  if (auto error = write_file_atomically(file.path, bytes)) return error;
-  file.saved = bytes;
+  return held;
+}
+
+std::optional<std::string> PosixStorage::write_then_move(std::string_view bytes) {
+  return write_file_atomically(path_, std::string(bytes));
+}
+
+std::optional<std::string> PosixStorage::move_aside() {
+  std::string name = path_ + ".unreadable";
+  std::error_code ec;
+  for (int i = 1; std::filesystem::exists(name, ec) && i < 1000; ++i) {
+    name = path_ + ".unreadable." + std::to_string(i);
+  }
+  if (std::rename(path_.c_str(), name.c_str()) != 0) return std::nullopt;
+  return name;
+}
+
+std::optional<std::string> load_message(const std::string& path, const LoadOutcome& outcome) {
+  switch (outcome.result) {
+    case LoadOutcome::Result::Loaded:
+    case LoadOutcome::Result::Missing:
+      return std::nullopt;
+    case LoadOutcome::Result::Unreadable:
+      return outcome.error;
+    case LoadOutcome::Result::TooLarge:
+      return path + ": larger than 64 MiB";
+    case LoadOutcome::Result::Refused:
+      return path + ": " + import_error_message(*outcome.import);
+  }
   return std::nullopt;
 }
 

@@ -1,11 +1,12 @@
-// The user's learned picks on disk: where they live, loading them into an
-// engine and saving them back atomically.
+// The user's learned picks on disk for `sorla`: where they live, and the
+// POSIX storage under the shared learned-file rules (sorla/learned_sync.h).
 #pragma once
 
 #include <optional>
 #include <string>
 
 #include "sorla/engine.h"
+#include "sorla/learned_sync.h"
 
 namespace sorla::cli {
 
@@ -15,28 +16,26 @@ std::optional<std::string> default_learned_path();
 
 std::string import_error_message(const ImportError& error);
 
-struct LearnedFile {
-  std::string path;
-  // Set when the file exists but could not be imported: it is moved aside
-  // before the first save instead of being overwritten.
-  bool keep_aside = false;
-  std::string saved;  // the bytes on disk after the last load or save
+// PATH, written through PATH.<pid>.tmp (synced, then renamed), locked with
+// flock on PATH.lock; an unusable file goes to the first free
+// PATH.unreadable, PATH.unreadable.1, ...
+class PosixStorage final : public LearnedStorage {
+ public:
+  explicit PosixStorage(std::string path) : path_(std::move(path)) {}
+
+  StoredFile read(std::uint64_t limit) override;
+  std::unique_ptr<Lock> lock() override;
+  std::optional<std::string> write_then_move(std::string_view bytes) override;
+  std::optional<std::string> move_aside() override;
+
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
 };
 
-enum class LoadStatus { Loaded, Missing, Failed };
-
-struct LoadResult {
-  LoadStatus status = LoadStatus::Loaded;
-  std::string message;  // what went wrong, for Failed
-};
-
-// Reads FILE into the engine's learned picks. A file that exists but cannot
-// be read or imported leaves the engine as it was and marks it to be kept.
-LoadResult load_learned(Engine& engine, LearnedFile& file);
-
-// Writes the engine's picks when they differ from what is on disk. Returns
-// a message on failure; a note naming the kept-aside copy goes to `note`.
-std::optional<std::string> save_learned(const Engine& engine, LearnedFile& file,
-                                        std::string* note = nullptr);
+// What a load that did not bring picks in means for the user; none for
+// Loaded and Missing.
+std::optional<std::string> load_message(const std::string& path, const LoadOutcome& outcome);
 
 }  // namespace sorla::cli

@@ -53,53 +53,44 @@ TEST_F(LearnedFileTest, AtomicWriteCreatesTheFolderAndLeavesNoTemporaryFile) {
   EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "c"), fs::directory_iterator()), 1);
 }
 
-TEST_F(LearnedFileTest, MissingFileStartsEmptyAndWritesOnlyWhatWasLearned) {
+TEST_F(LearnedFileTest, PicksRoundTripThroughTheFile) {
   Engine e = engine();
-  LearnedFile file{(dir_ / "learned.json").string(), false, {}};
-  EXPECT_EQ(load_learned(e, file).status, LoadStatus::Missing);
-  EXPECT_FALSE(save_learned(e, file));
+  PosixStorage storage((dir_ / "sub" / "learned.json").string());
+  EXPECT_EQ(load_learned(storage, e).result, LoadOutcome::Result::Missing);
+  bool dirty = false;
+  EXPECT_EQ(save_learned(storage, e, dirty).result, SaveOutcome::Result::NotDirty);
   EXPECT_FALSE(fs::exists(dir_)) << "nothing learned, nothing written";
   e.learn("sabay", "\xE1\x9E\x9F", std::nullopt);
-  EXPECT_FALSE(save_learned(e, file));
-  EXPECT_EQ(slurp(file.path), e.export_learned());
+  EXPECT_EQ(save_learned(storage, e, dirty).result, SaveOutcome::Result::Saved);
+  EXPECT_EQ(slurp(storage.path()), e.export_learned());
 
   Engine again = engine();
-  LearnedFile reread{file.path, false, {}};
-  EXPECT_EQ(load_learned(again, reread).status, LoadStatus::Loaded);
+  EXPECT_EQ(load_learned(storage, again).result, LoadOutcome::Result::Loaded);
   EXPECT_EQ(again.export_learned(), e.export_learned());
 }
 
-TEST_F(LearnedFileTest, UnreadableFileIsKeptAsideBeforeTheFirstSave) {
+TEST_F(LearnedFileTest, UnusableFileIsKeptAsideUnderAFreeName) {
   fs::create_directories(dir_);
   const std::string path = (dir_ / "learned.json").string();
   const std::string bad = R"({"format":"sorla-learned","version":2,"picks":[]})";
   std::ofstream(path) << bad;
   std::ofstream(path + ".unreadable") << "older";
   Engine e = engine();
-  LearnedFile file{path, false, {}};
-  const LoadResult result = load_learned(e, file);
-  EXPECT_EQ(result.status, LoadStatus::Failed);
-  EXPECT_NE(result.message.find("unsupported learned-data version 2"), std::string::npos);
+  PosixStorage storage(path);
+  EXPECT_EQ(load_message(path, load_learned(storage, e)),
+            path + ": unsupported learned-data version 2");
   EXPECT_EQ(slurp(path), bad) << "loading never touches the file";
 
   e.learn("sabay", "\xE1\x9E\x9F", std::nullopt);
-  std::string note;
-  EXPECT_FALSE(save_learned(e, file, &note));
-  EXPECT_NE(note.find("learned.json.unreadable.1"), std::string::npos);
+  bool dirty = false;
+  const SaveOutcome saved = save_learned(storage, e, dirty);
+  EXPECT_EQ(saved.set_aside, path + ".unreadable.1");
   EXPECT_EQ(slurp(path + ".unreadable.1"), bad);
   EXPECT_EQ(slurp(path + ".unreadable"), "older");
   EXPECT_EQ(slurp(path), e.export_learned());
-  EXPECT_EQ(names(), (std::vector<std::string>{"learned.json", "learned.json.unreadable",
-                                               "learned.json.unreadable.1"}));
-}
 
-TEST_F(LearnedFileTest, NotJsonIsReportedAsSuch) {
-  fs::create_directories(dir_);
-  const std::string path = (dir_ / "learned.json").string();
   std::ofstream(path) << "not json";
-  Engine e = engine();
-  LearnedFile file{path, false, {}};
-  EXPECT_EQ(load_learned(e, file).message, path + ": not a learned-data document");
+  EXPECT_EQ(load_message(path, load_learned(storage, e)), path + ": not a learned-data document");
 }
 
 TEST(LearnedPath, FollowsXdgThenHome) {

@@ -427,7 +427,9 @@ LearnedStore LearnedStore::merged_onto(LearnedStore saved) const {
       it->second -= static_cast<std::uint32_t>(back);
     }
   }
-  saved.evict(nullptr);
+  // The picks this store just made are what the user expects to see kept:
+  // at the cap the file's older picks go first.
+  saved.evict(nullptr, &unsaved_);
   return saved;
 }
 
@@ -492,21 +494,29 @@ std::variant<LearnedStore, ImportError> LearnedStore::import_json(std::string_vi
   return store;
 }
 
-void LearnedStore::evict(const PickKey* protected_key) {
+void LearnedStore::evict(const PickKey* protected_key, const Unsaved* increased) {
   if (entries_.size() <= kCap) return;
   const auto keep = protected_key ? entries_.find(*protected_key) : entries_.end();
+  const auto was_increased = [&](const PickKey& key) {
+    if (increased == nullptr) return false;
+    const auto u = increased->find(key);
+    return u != increased->end() && u->second > 0;
+  };
 
+  // Lowest counts go first, and picks counted up since the last save only
+  // after all others.
   using Iter = std::map<PickKey, std::uint32_t>::iterator;
-  std::vector<Iter> order;
+  std::vector<std::pair<bool, Iter>> order;
   order.reserve(entries_.size());
   for (auto it = entries_.begin(); it != entries_.end(); ++it) {
-    if (it != keep) order.push_back(it);
+    if (it != keep) order.emplace_back(was_increased(it->first), it);
   }
-  std::stable_sort(order.begin(), order.end(),
-                   [](Iter a, Iter b) { return a->second < b->second; });
+  std::stable_sort(order.begin(), order.end(), [](const auto& a, const auto& b) {
+    return a.first != b.first ? b.first : a.second->second < b.second->second;
+  });
 
   const std::size_t excess = entries_.size() - kTarget;
-  for (std::size_t i = 0; i < excess; ++i) entries_.erase(order[i]);
+  for (std::size_t i = 0; i < excess; ++i) entries_.erase(order[i].second);
 }
 
 }  // namespace sorla

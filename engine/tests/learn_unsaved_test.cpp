@@ -109,13 +109,26 @@ TEST(LearnUnsaved, EvictionKeepsWhatIsStillToBeSaved) {
   const LearnedStore saved = saved_store({{key(letter_key(0)), 5}});
   EXPECT_EQ(mine.merged_onto(saved).entries().at(key(letter_key(0))), 6u);
 
-  // Taking back a pick counted here but evicted since adds nothing.
+  // Taking back a pick counted here but evicted since leaves the save
+  // nothing to add for it, and a second take-back nothing to take away.
   mine.unrecord(letter_key(0), kW, std::nullopt);
-  const LearnedStore merged = mine.merged_onto(saved);
-  EXPECT_EQ(merged.entries().at(key(letter_key(0))), 5u);
-  EXPECT_EQ(merged.size(), LearnedStore::kTarget);  // cut as after an import
-  mine.unrecord(letter_key(0), kW, std::nullopt);   // nothing left to take back
-  EXPECT_EQ(mine.merged_onto(saved).entries().at(key(letter_key(0))), 5u);
+  EXPECT_FALSE(mine.unsaved().contains(key(letter_key(0))));
+  EXPECT_EQ(mine.merged_onto(saved).size(), LearnedStore::kTarget);  // cut as after an import
+  mine.unrecord(letter_key(0), kW, std::nullopt);
+  EXPECT_FALSE(mine.unsaved().contains(key(letter_key(0))));
+}
+
+// Another process filled the file to the cap with picks counted more than
+// once; the pick just made here has count 1, the lowest, and still survives
+// the save's cut.
+TEST(LearnUnsaved, MergeAtTheCapKeepsThePickJustMade) {
+  std::map<PickKey, std::uint32_t> full;
+  for (int i = 1; i <= static_cast<int>(LearnedStore::kCap); ++i) full[key(letter_key(i))] = 2;
+  LearnedStore mine;
+  mine.record(letter_key(0), kW, std::nullopt);
+  const LearnedStore merged = mine.merged_onto(saved_store(full));
+  EXPECT_EQ(merged.size(), LearnedStore::kTarget);
+  EXPECT_EQ(merged.entries().at(key(letter_key(0))), 1u);
 }
 
 // Several stores load, learn, take back and save in turns through one shared

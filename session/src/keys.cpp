@@ -71,15 +71,12 @@ bool is_modifier_or_lock(std::uint32_t key) {
 }  // namespace
 
 SessionOutput Session::handle_key(std::uint32_t key, std::optional<char32_t> ch, Modifiers mods) {
+  if (!would_eat(key, ch, mods)) return {};
   const std::optional<char32_t> c = printable(ch);
-  SessionOutput out;
-  if (const std::optional<SessionInput> in = key_input(key, c, mods)) {
-    out = apply(*in);
-  } else if (would_eat(key, ch, mods)) {
-    out = reset();
-  }
-  // A plain character the session lets through is written by the service
-  // itself, after whatever was committed, so the two arrive in order.
+  const std::optional<SessionInput> in = key_input(key, c, mods);
+  SessionOutput out = in ? apply(*in) : reset();
+  // A character that ends the word is written by the service itself, after
+  // the commit, so the two arrive in order.
   if (c && !mods.ctrl && !mods.alt && !out.eaten) {
     append_utf8(out.commit, *c);
     out.eaten = true;
@@ -88,12 +85,15 @@ SessionOutput Session::handle_key(std::uint32_t key, std::optional<char32_t> ch,
 }
 
 bool Session::would_eat(std::uint32_t key, std::optional<char32_t> ch, Modifiers mods) const {
-  const std::optional<char32_t> c = printable(ch);
-  if (c && !mods.ctrl && !mods.alt) return true;
-  if (mods.ctrl == mods.alt) {
-    if (mods.ctrl ? c.has_value() : named_input(key, mods.shift).has_value()) return !english_;
-  }
-  return !typed_.empty() && !is_modifier_or_lock(key);
+  // In English mode, and for keys that would only pass through, the
+  // application must see the real key: shortcuts, games and web pages
+  // listen to key-downs.
+  if (english_) return false;
+  if (!typed_.empty()) return !is_modifier_or_lock(key);
+  const std::optional<SessionInput> in = key_input(key, printable(ch), mods);
+  if (!in) return false;
+  if (*in == input::Backspace) return !undo_.empty();
+  return *in < 0x110000 && (is_ascii_letter(*in) || *in == U'.');
 }
 
 }  // namespace sorla

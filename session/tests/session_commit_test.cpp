@@ -147,7 +147,6 @@ TEST_F(SessionTest, DigitsChooseOnlyCandidatesThatExist) {
   EXPECT_EQ(session.apply('1'), kLetThrough);
   EXPECT_EQ(session.previous(), std::nullopt);
   EXPECT_TRUE(session.undo().empty());
-  EXPECT_EQ(session.handle_key('1', U'1', {}), committed("1"));
 }
 
 TEST_F(SessionTest, ArrowsWrapAroundTheCandidates) {

@@ -2,6 +2,7 @@
 #include <cstdint>
 
 #include "session_fixture.h"
+#include "sorla/text.h"
 
 namespace sorla {
 namespace {
@@ -20,42 +21,38 @@ const std::uint32_t kModifierKeys[] = {
     vk::Shift,      vk::Control, vk::Alt, vk::CapsLock, vk::LWin, vk::RWin, vk::NumLock,
     vk::ScrollLock, 160,         161,     162,          163,      164,      vk::RMenu};
 
-TEST_F(SessionTest, PrintableCharactersAreAlwaysClaimed) {
+// Only a key the session acts on is claimed: the application sees every
+// other one as the real key.
+TEST_F(SessionTest, IdleOnlyLettersFullStopAndUndoAreClaimed) {
   EXPECT_TRUE(session.would_eat('A', U'a', {}));
-  EXPECT_TRUE(session.would_eat('A', U'A', kShift));
-  EXPECT_TRUE(session.would_eat(kOem1, U';', {}));
-  EXPECT_EQ(session.handle_key('A', U'a', {}), kEatenNothing);
-  EXPECT_EQ(session.typed(), "a");
-  EXPECT_EQ(session.handle_key('A', U'A', kShift), kEatenNothing);
-  EXPECT_EQ(session.typed(), "aA");
-
-  session.reset();
-  session.apply(input::ToggleMode);
-  EXPECT_TRUE(session.would_eat('A', U'a', {}));
-  // In English mode the session writes the character itself.
-  EXPECT_EQ(session.handle_key('A', U'a', {}), committed("a"));
-  EXPECT_EQ(session.handle_key(kOem1, U':', kShift), committed(":"));
-  EXPECT_EQ(session.typed(), "");
-}
-
-TEST_F(SessionTest, NamedKeysAreClaimedOnlyInKhmerMode) {
-  for (std::uint32_t key : kNamedKeys) {
-    EXPECT_TRUE(session.would_eat(key, std::nullopt, {})) << key;
-  }
-  EXPECT_TRUE(session.would_eat(vk::Tab, std::nullopt, kShift));
-  for (std::uint32_t key : {vk::Left, vk::Up, vk::Right, vk::Down}) {
-    EXPECT_FALSE(session.would_eat(key, std::nullopt, kShift)) << key;
-  }
-  EXPECT_FALSE(session.would_eat(kF5, std::nullopt, {}));
-  EXPECT_FALSE(session.would_eat(kDelete, std::nullopt, {}));
-
-  session.apply(input::ToggleMode);
+  EXPECT_TRUE(session.would_eat(0xBE, U'.', {}));
   for (std::uint32_t key : kNamedKeys) {
     EXPECT_FALSE(session.would_eat(key, std::nullopt, {})) << key;
     EXPECT_EQ(session.handle_key(key, std::nullopt, {}), kLetThrough) << key;
   }
-  // Enter's character is a control character: never written by the session.
+  for (char32_t c : {U'1', U';', U' ', U',', U'\u00A0'}) {
+    EXPECT_FALSE(session.would_eat(kOem1, c, {})) << static_cast<std::uint32_t>(c);
+  }
+  EXPECT_EQ(session.handle_key('A', U'A', kShift), kEatenNothing);
+  EXPECT_EQ(session.typed(), "A");
+  session.apply(input::Escape);
+  EXPECT_TRUE(session.would_eat(vk::Back, std::nullopt, {}));  // takes back "A"
+
+  // English mode claims nothing; the Shift tap is watched on key-up.
+  session.apply(input::ToggleMode);
+  for (std::uint32_t key : kNamedKeys)
+    EXPECT_FALSE(session.would_eat(key, std::nullopt, {})) << key;
+  EXPECT_FALSE(session.would_eat('A', U'a', {}));
+  EXPECT_EQ(session.handle_key('A', U'a', {}), kLetThrough);
   EXPECT_EQ(session.handle_key(vk::Return, U'\r', {}), kLetThrough);
+}
+
+TEST_F(SessionTest, NamedKeysWhileComposingAreClaimed) {
+  type("sab");
+  for (std::uint32_t key : kNamedKeys) {
+    EXPECT_TRUE(session.would_eat(key, std::nullopt, {})) << key;
+  }
+  EXPECT_TRUE(session.would_eat(vk::Tab, std::nullopt, kShift));
 }
 
 TEST_F(SessionTest, NamedKeysDriveTheComposition) {
@@ -113,8 +110,8 @@ TEST_F(SessionTest, ShortcutsAndOtherKeysEndTheCompositionAndPassOn) {
 
 TEST_F(SessionTest, AltGrCharactersGoThroughTheSession) {
   // Ctrl and Alt together type a character; only the character counts.
-  EXPECT_TRUE(session.would_eat('Q', U'@', kAltGr));
-  EXPECT_EQ(session.handle_key('Q', U'@', kAltGr), kLetThrough);
+  EXPECT_FALSE(session.would_eat('Q', U'@', kAltGr));
+  EXPECT_TRUE(session.would_eat('Q', U'a', kAltGr));
   type("sabay");
   EXPECT_EQ(session.handle_key('Q', U'@', kAltGr), committed(kSabay + "@"));
 
@@ -124,19 +121,18 @@ TEST_F(SessionTest, AltGrCharactersGoThroughTheSession) {
 }
 
 TEST_F(SessionTest, OnlyPrintableCharactersCount) {
-  EXPECT_EQ(session.handle_key('1', U'1', {}), committed("1"));
-  EXPECT_EQ(session.handle_key(kOem1, U' ', {}), committed(" "));
-  EXPECT_EQ(session.handle_key(kOem1, U'\u00A0', {}), committed("\xC2\xA0"));
-  EXPECT_EQ(session.handle_key(kOem1, U'\U0001F600', {}), committed("\xF0\x9F\x98\x80"));
-  for (char32_t c : {U'\x1F', U'\x7F', U'\u0080', U'\u009F'}) {
-    EXPECT_FALSE(session.would_eat(kOem1, c, {})) << static_cast<std::uint32_t>(c);
-    EXPECT_EQ(session.handle_key(kOem1, c, {}), kLetThrough) << static_cast<std::uint32_t>(c);
+  // Any printable character ends the word and follows it.
+  for (const std::string_view ch : {" ", "\xC2\xA0", "\xF0\x9F\x98\x80"}) {
+    type("qqqqqxqqqq");  // no candidates: the letters go out as typed
+    std::size_t pos = 0;
+    const char32_t c = next_char(ch, pos);
+    EXPECT_EQ(session.handle_key(kOem1, c, {}), committed("qqqqqxqqqq" + std::string(ch)));
   }
-
-  // A value that is no Unicode scalar is never written, nor read as a named key.
-  for (char32_t c : {char32_t{0xD800}, char32_t{0x110000}, char32_t{0x110009}}) {
+  // A control character or a value that is no Unicode scalar is never
+  // written, nor read as a named key: it only ends the word.
+  for (char32_t c :
+       {U'\x1F', U'\x7F', U'\u009F', char32_t{0xD800}, char32_t{0x110000}, char32_t{0x110009}}) {
     EXPECT_FALSE(session.would_eat(kOem1, c, {})) << static_cast<std::uint32_t>(c);
-    EXPECT_EQ(session.handle_key(kOem1, c, {}), kLetThrough) << static_cast<std::uint32_t>(c);
     type("sab");
     EXPECT_EQ(session.handle_key(kOem1, c, {}), committed("sab", false))
         << static_cast<std::uint32_t>(c);

@@ -51,13 +51,6 @@ class SorlaDll : public ::testing::Test {
   NoArgFn can_unload_now = nullptr;
 };
 
-TEST_F(SorlaDll, ExportsFourUndecoratedEntryPoints) {
-  for (const char* name :
-       {"DllGetClassObject", "DllCanUnloadNow", "DllRegisterServer", "DllUnregisterServer"}) {
-    EXPECT_NE(GetProcAddress(dll_, name), nullptr) << name;
-  }
-}
-
 TEST_F(SorlaDll, ClassObjectOnlyForTheTextService) {
   void* out = reinterpret_cast<void*>(1);
   EXPECT_EQ(get_class_object(ids::kProfile, __uuidof(IClassFactory), &out),

@@ -59,7 +59,9 @@ class LearnedStore {
 
   // `saved` with this store's unsaved picks applied: counts added and taken
   // back (never below 0, an entry reaching 0 goes, saturating at 2^32-1), then
-  // cut to the cap as after an import. The result has nothing unsaved.
+  // cut to the cap as after an import, where a pick this store counted
+  // since its last save goes only after every other. The result has nothing
+  // unsaved.
   LearnedStore merged_onto(LearnedStore saved) const;
 
   const std::map<PickKey, std::uint32_t>& entries() const { return entries_; }
@@ -69,7 +71,8 @@ class LearnedStore {
   bool operator==(const LearnedStore& other) const { return entries_ == other.entries_; }
 
  private:
-  void evict(const PickKey* protected_key);
+  // Keeps `protected_key`; cuts keys `increased` counts up only last.
+  void evict(const PickKey* protected_key, const Unsaved* increased = nullptr);
   void note_unsaved(const PickKey& key, std::int64_t change);
 
   std::map<PickKey, std::uint32_t> entries_;

@@ -57,6 +57,7 @@ struct Modifiers {
   bool shift = false;
   bool ctrl = false;
   bool alt = false;
+  bool operator==(const Modifiers&) const = default;
 };
 
 struct SessionOutput {
@@ -95,8 +96,11 @@ class Session {
   // Applies one input; handle_key, choose and reset all act through it.
   SessionOutput apply(SessionInput in);
   // `key` is a Windows virtual-key code, `ch` the character it types, if any.
+  // A key the session does not claim changes nothing here: the front end
+  // lets it through and reports the application's edit as selection_moved.
   SessionOutput handle_key(std::uint32_t key, std::optional<char32_t> ch, Modifiers mods);
-  // Whether the service should claim the key, asked before handle_key.
+  // Whether the front end should claim the key, asked before handle_key:
+  // only when the session will act on it.
   bool would_eat(std::uint32_t key, std::optional<char32_t> ch, Modifiers mods) const;
   // A click on candidate `index` in the candidate window.
   SessionOutput choose(std::size_t index);

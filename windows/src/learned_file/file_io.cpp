@@ -53,6 +53,9 @@ bool write_whole_file(const std::filesystem::path& path, std::string_view bytes)
     if (!WriteFile(file.get(), bytes.data() + done, want, &put, nullptr) || put == 0) return false;
     done += put;
   }
+  // On disk before the move puts it in place: after a power cut the file is
+  // the old one or the new one, never an empty one.
+  if (!FlushFileBuffers(file.get())) return false;
   return file.close();
 }
 
@@ -70,10 +73,6 @@ bool move_replacing(const std::filesystem::path& from, const std::filesystem::pa
     Sleep(pause);
     pause *= 2;
   }
-}
-
-bool file_exists(const std::filesystem::path& path) {
-  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 bool create_folders(const std::filesystem::path& folder) {

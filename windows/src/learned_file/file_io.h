@@ -51,8 +51,6 @@ bool write_whole_file(const std::filesystem::path& path, std::string_view bytes)
 // moment for a reader of `to` to let go.
 bool move_replacing(const std::filesystem::path& from, const std::filesystem::path& to);
 
-bool file_exists(const std::filesystem::path& path);
-
 // Creates `folder` and every missing folder above it; true when it exists
 // as a folder afterwards.
 bool create_folders(const std::filesystem::path& folder);

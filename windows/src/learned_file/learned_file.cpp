@@ -5,7 +5,6 @@
 #include <atomic>
 #include <string>
 #include <utility>
-#include <variant>
 
 #include "learned_file/file_io.h"
 #include "learned_file/learned_path.h"
@@ -16,75 +15,79 @@ namespace {
 // Process-wide, so two saves in one process never share a temporary file.
 std::atomic<std::uint32_t> g_partial_sequence{0};
 
-// The picks the file holds now, to merge into. A file that is there but
-// cannot be imported comes back as no picks with `keep_aside` set; one that
-// cannot be read at the moment gives none at all.
-struct SavedPicks {
-  LearnedStore store;
-  bool keep_aside = false;
-};
+class HeldLock final : public LearnedStorage::Lock {
+ public:
+  explicit HeldLock(SaveLock lock) : lock_(std::move(lock)) {}
 
-std::optional<SavedPicks> read_saved(const std::filesystem::path& target) {
-  FileContents contents = read_whole_file(target, kMaxFileBytes);
-  switch (contents.state) {
-    case ReadState::Missing:
-      return SavedPicks{};
-    case ReadState::Unreadable:
-      return std::nullopt;
-    case ReadState::TooLarge:
-      return SavedPicks{{}, true};
-    case ReadState::Read:
-      break;
-  }
-  auto imported = LearnedStore::import_json(contents.bytes);
-  if (auto* store = std::get_if<LearnedStore>(&imported)) return SavedPicks{std::move(*store)};
-  return SavedPicks{{}, true};
-}
+ private:
+  SaveLock lock_;
+};
 
 }  // namespace
 
-void load_learned(LearnedFile&, Engine& engine) {
+FileStorage::FileStorage(std::filesystem::path target, std::chrono::milliseconds lock_wait)
+    : target_(std::move(target)), lock_wait_(lock_wait) {}
+
+StoredFile FileStorage::read(std::uint64_t limit) {
+  FileContents contents = read_whole_file(target_, limit);
+  switch (contents.state) {
+    case ReadState::Missing:
+      return {};
+    case ReadState::Unreadable:
+      return {StoredFile::State::Unreadable, {}, "cannot read the learned file"};
+    case ReadState::TooLarge:
+      return {StoredFile::State::TooLarge, {}, {}};
+    case ReadState::Read:
+      break;
+  }
+  return {StoredFile::State::Read, std::move(contents.bytes), {}};
+}
+
+std::unique_ptr<LearnedStorage::Lock> FileStorage::lock() {
+  if (!create_folders(target_.parent_path())) return nullptr;
+  auto lock = SaveLock::acquire(lock_path(target_), lock_wait_);
+  if (!lock) return nullptr;
+  return std::make_unique<HeldLock>(std::move(*lock));
+}
+
+std::optional<std::string> FileStorage::write_then_move(std::string_view bytes) {
+  partial_ = partial_path(target_, GetCurrentProcessId(), g_partial_sequence.fetch_add(1));
+  if (write_whole_file(*partial_, bytes) && move_replacing(*partial_, target_)) {
+    return std::nullopt;
+  }
+  remove_file(*partial_);
+  return "cannot write the learned file";
+}
+
+std::optional<std::string> FileStorage::move_aside() {
+  const std::filesystem::path aside = unreadable_path(target_);
+  if (!move_replacing(target_, aside)) return std::nullopt;
+  return aside.string();
+}
+
+void load_learned(LearnedFile& file, Engine& engine) {
   const auto path = learned_path();
   if (!path) return;
-  const FileContents contents = read_whole_file(*path, kMaxFileBytes);
-  if (contents.state == ReadState::Read) engine.import_learned(contents.bytes);
+  FileStorage storage(*path, file.lock_wait);
+  sorla::load_learned(storage, engine);
 }
 
 SaveOutcome save_learned(LearnedFile& file, bool& dirty, Engine* engine) {
   const bool was_dirty = dirty || (engine != nullptr && !engine->learned().unsaved().empty());
-  dirty = false;
-  if (!was_dirty) return {SaveResult::NotDirty, std::nullopt};
   const auto target = learned_path();
-  if (engine == nullptr || !target) return {SaveResult::NoTarget, std::nullopt};
-
-  std::optional<std::filesystem::path> partial;
-  const auto fail = [&](SaveResult result) {
-    if (partial) remove_file(*partial);
-    dirty = true;
-    return SaveOutcome{result, partial};
-  };
-  if (!create_folders(target->parent_path())) return fail(SaveResult::Failed);
-  LearnedStore merged;
-  {
-    const auto lock = SaveLock::acquire(lock_path(*target), file.lock_wait);
-    if (!lock) return fail(SaveResult::Busy);
-    std::optional<SavedPicks> saved = read_saved(*target);
-    if (!saved) return fail(SaveResult::Failed);
-    merged = engine->learned().merged_onto(std::move(saved->store));
-    const std::string bytes = merged.export_json();
-
-    partial = partial_path(*target, GetCurrentProcessId(), g_partial_sequence.fetch_add(1));
-    if (!write_whole_file(*partial, bytes)) return fail(SaveResult::Failed);
-    // Such a file may be a newer version's or a damaged one: kept, not destroyed.
-    if (saved->keep_aside && !move_replacing(*target, unreadable_path(*target))) {
-      return fail(SaveResult::Failed);
-    }
-    if (!move_replacing(*partial, *target)) return fail(SaveResult::Failed);
+  if (!was_dirty) return {};
+  if (engine == nullptr || !target) {
+    dirty = false;
+    return {SaveResult::NoTarget, std::nullopt};
   }
-  // Continue from what the file now holds, other processes' picks included,
-  // with nothing left unsaved.
-  engine->replace_learned(std::move(merged));
-  return {SaveResult::Saved, partial};
+  FileStorage storage(*target, file.lock_wait);
+  const sorla::SaveOutcome outcome = sorla::save_learned(storage, *engine, dirty);
+  using Core = sorla::SaveOutcome::Result;
+  const SaveResult result = outcome.result == Core::Saved    ? SaveResult::Saved
+                            : outcome.result == Core::Busy   ? SaveResult::Busy
+                            : outcome.result == Core::Failed ? SaveResult::Failed
+                                                             : SaveResult::NotDirty;
+  return {result, storage.partial()};
 }
 
 }  // namespace sorla::learned_file

@@ -1,6 +1,5 @@
 // The learned picks kept across activations in %APPDATA%\Sorla\learned.json:
-// read once at activation; when dirty, merged with the file as it is then
-// and written back whole and atomically.
+// the Windows storage under the shared learned-file rules (sorla/learned_sync.h).
 #pragma once
 
 #include <chrono>
@@ -10,18 +9,39 @@
 
 #include "learned_file/save_lock.h"
 #include "sorla/engine.h"
+#include "sorla/learned_sync.h"
 
 namespace sorla::learned_file {
 
-// A larger file is not read into the host process.
-inline constexpr std::uint64_t kMaxFileBytes = 64ull << 20;
+inline constexpr std::uint64_t kMaxFileBytes = kMaxLearnedFileBytes;
 
-// Busy: another process's save held the lock for the whole wait.
+// learned.json in a folder of its own: reads share delete so that other
+// processes can replace the file meanwhile; writes go through a flushed
+// learned.<pid>.<n>.partial; the lock is learned.json.lock.
+class FileStorage final : public LearnedStorage {
+ public:
+  FileStorage(std::filesystem::path target, std::chrono::milliseconds lock_wait);
+
+  StoredFile read(std::uint64_t limit) override;
+  std::unique_ptr<Lock> lock() override;
+  std::optional<std::string> write_then_move(std::string_view bytes) override;
+  std::optional<std::string> move_aside() override;
+
+  // The temporary file the last write went through (removed again if the
+  // write failed).
+  const std::optional<std::filesystem::path>& partial() const { return partial_; }
+
+ private:
+  std::filesystem::path target_;
+  std::chrono::milliseconds lock_wait_;
+  std::optional<std::filesystem::path> partial_;
+};
+
+// NoTarget: APPDATA is not set, so there is nowhere to save.
 enum class SaveResult { NotDirty, NoTarget, Saved, Busy, Failed };
 
 struct SaveOutcome {
   SaveResult result = SaveResult::NotDirty;
-  // The temporary file the save wrote through, once it got that far.
   std::optional<std::filesystem::path> partial;
 };
 
@@ -35,16 +55,8 @@ struct LearnedFile {
 // leaves them as they are.
 void load_learned(LearnedFile& file, Engine& engine);
 
-// Saves when `dirty` is set or the engine has unsaved picks, clearing `dirty`
-// first. Several applications each run their own engine on the same file, so
-// a save does not write its own picks over theirs: under the lock it reads
-// the file, applies what this engine learned and took back since it loaded
-// or last saved, writes the result through a temporary file moved into
-// place, and then continues from that result. A file that cannot be imported
-// is kept as learned.json.unreadable and the merge starts from no picks.
-// When the save cannot finish, `dirty` is set again and the engine is left
-// as it was, so its picks go out with the next save. Without an engine
-// nothing is saved.
+// save_learned of sorla/learned_sync.h on the user's file. Without an
+// engine nothing is saved.
 SaveOutcome save_learned(LearnedFile& file, bool& dirty, Engine* engine);
 
 }  // namespace sorla::learned_file

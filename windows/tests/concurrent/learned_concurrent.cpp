@@ -117,7 +117,7 @@ int run_reader() {
   const fs::path stop = target.parent_path().parent_path() / "stop";
   long reads = 0, missing = 0, unreadable = 0, refused = 0;
   bool seen = false;
-  while (!file_exists(stop)) {
+  while (!fs::exists(stop)) {
     const FileContents contents = read_whole_file(target, kMaxFileBytes);
     ++reads;
     switch (contents.state) {

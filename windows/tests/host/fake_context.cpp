@@ -206,7 +206,10 @@ void FakeContext::shut_down() {
   queue_.clear();
 }
 
-bool FakeContext::can_read(TfEditCookie ec) const { return cookie_ != 0 && ec == cookie_; }
+bool FakeContext::can_read(TfEditCookie ec) const {
+  if (fail_countdown_ > 0 && --fail_countdown_ == 0) return false;
+  return cookie_ != 0 && ec == cookie_;
+}
 bool FakeContext::can_write(TfEditCookie ec) const { return can_read(ec) && write_; }
 
 RECT FakeContext::text_extent_of(const Span& span) const {
@@ -277,6 +280,23 @@ void FakeContext::notify_end_edit(bool selection_changed) {
 
 void FakeContext::app_select(LONG start, LONG end) {
   document_.select(start, end);
+  notify_end_edit(true);
+}
+
+void FakeContext::app_type(std::wstring_view text) {
+  const Span at = document_.selection();
+  document_.replace(at.start, at.end, text);
+  const LONG caret = at.start + static_cast<LONG>(text.size());
+  document_.select(caret, caret);
+  notify_end_edit(true);
+}
+
+void FakeContext::app_backspace() {
+  const Span at = document_.selection();
+  if (at.start == at.end && at.start == 0) return;
+  const LONG from = at.start == at.end ? at.start - 1 : at.start;
+  document_.replace(from, at.end, L"");
+  document_.select(from, from);
   notify_end_edit(true);
 }
 

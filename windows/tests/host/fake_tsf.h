@@ -193,6 +193,13 @@ class FakeContext final
   void set_null_edit_records(bool null_records) { null_records_ = null_records; }
   // The user moved the selection; the text-edit sinks hear of it.
   void app_select(LONG start, LONG end);
+  // The application's own handling of a key the service let through:
+  // text typed over the selection, or one character deleted before the caret.
+  void app_type(std::wstring_view text);
+  void app_backspace();
+  // The `calls`-th edit call from now (counted where the cookie is checked)
+  // fails, as a call into a real application can.
+  void fail_call(int calls) { fail_countdown_ = calls; }
   // The application changed its text without telling anyone.
   void app_replace_quietly(LONG start, LONG end, std::wstring_view with);
   // The application ends every active composition.
@@ -234,6 +241,7 @@ class FakeContext final
   TfEditCookie cookie_ = 0;  // of the session running now; 0 when none
   bool write_ = false;
   int sessions_run_ = 0;
+  mutable int fail_countdown_ = 0;
 };
 
 class FakeDocumentMgr final : public com::Object<ITfDocumentMgr> {

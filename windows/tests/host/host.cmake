@@ -5,7 +5,7 @@ file(GLOB host_test_sources CONFIGURE_DEPENDS ${host_dir}/*.cpp)
 add_executable(tsf_host_tests ${host_test_sources})
 target_include_directories(tsf_host_tests PRIVATE ${PROJECT_SOURCE_DIR}/windows/tests)
 target_link_libraries(tsf_host_tests
-  PRIVATE sorla_windows sorla_window GTest::gtest GTest::gtest_main sorla_warnings)
+  PRIVATE sorla_text_service sorla_candidate_ui GTest::gtest GTest::gtest_main sorla_warnings)
 # The candidate window is real: it needs a display.
 add_test(NAME tsf_host_tests
   COMMAND sh ${PROJECT_SOURCE_DIR}/windows/tests/window/with_display.sh
@@ -19,7 +19,7 @@ add_executable(tsf_stress_tests ${host_dir}/stress/stress_test.cpp ${host_dir}/d
   ${host_dir}/fake_context.cpp ${host_dir}/fake_thread_mgr.cpp)
 target_include_directories(tsf_stress_tests PRIVATE ${PROJECT_SOURCE_DIR}/windows/tests)
 target_link_libraries(tsf_stress_tests
-  PRIVATE sorla_windows GTest::gtest GTest::gtest_main sorla_warnings)
+  PRIVATE sorla_text_service GTest::gtest GTest::gtest_main sorla_warnings)
 add_dependencies(tsf_stress_tests sorla)
 add_test(NAME tsf_stress_tests
   COMMAND sh ${PROJECT_SOURCE_DIR}/windows/tests/window/with_display.sh

@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "guids.h"
+#include "sorla/keyboard.h"
 #include "text/wide.h"
 #include "tsf/window/candidate_window.h"
 
@@ -103,7 +104,20 @@ bool Host::down(std::uint32_t vk, LPARAM info) {
   if (modifier) hold(vk);
   const bool eaten = thread_mgr_->key_down(vk, info);
   pump();
+  if (!eaten) application_key(vk);
   return eaten;
+}
+
+// What an editor does with a key the service did not eat.
+void Host::application_key(std::uint32_t vk) {
+  const bool shortcut = (keys_[VK_CONTROL] & 0x80) || (keys_[VK_MENU] & 0x80);
+  FakeContext& context = doc(focused_);
+  if (shortcut) return;
+  if (vk == VK_BACK) return context.app_backspace();
+  if (vk == VK_RETURN) return context.app_type(L"\n");
+  const KeyState state{{(keys_[VK_SHIFT] & 0x80) != 0, false, false}, (keys_[VK_CAPITAL] & 1) != 0};
+  if (const auto c = key_character(vk, state))
+    context.app_type(std::wstring(1, static_cast<wchar_t>(*c)));
 }
 
 bool Host::up(std::uint32_t vk) {
@@ -140,6 +154,7 @@ void Host::pump() {
 }
 
 void Host::focus(int which) {
+  focused_ = which;
   thread_mgr_->SetFocus(docs_[static_cast<std::size_t>(which - 1)].get());
   pump();
 }

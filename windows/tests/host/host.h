@@ -31,7 +31,9 @@ class Host {
   HRESULT activate();
   void deactivate();
 
-  // Keys. The modifier keys are held or let go in the thread's key state.
+  // Keys. The modifier keys are held or let go in the thread's key state. A
+  // key the service does not eat reaches the focused document's application,
+  // which types it (a character, Enter, Backspace).
   bool down(std::uint32_t vk, LPARAM info = 1);
   bool up(std::uint32_t vk);
   bool tap(std::uint32_t vk);
@@ -63,6 +65,7 @@ class Host {
 
  private:
   void apply_key_state();
+  void application_key(std::uint32_t vk);
 
   testing::TempDir appdata_;
   testing::ScopedEnv appdata_env_;
@@ -75,6 +78,7 @@ class Host {
   std::vector<std::string> opened_;
   TfGuidAtom atom_ = 0;
   bool active_ = false;
+  int focused_ = 1;
 };
 
 // Sets or removes HKCU\Software\Sorla ShiftSwitchesEnglish.

@@ -84,14 +84,36 @@ TEST_F(Typing, EscapeCommitsTheLettersAsTyped) {
   EXPECT_EQ(host.doc().document().attribute_at(0), 0u);
 }
 
-TEST_F(Typing, KeysWithNothingTypedReachTheApplicationOrAreTypedAsIs) {
-  EXPECT_FALSE(host.tap(VK_RETURN));
-  EXPECT_FALSE(host.tap(VK_LEFT));
-  EXPECT_FALSE(host.tap(VK_BACK));  // nothing to take back
-  EXPECT_TRUE(host.tap('1'));       // the service types the digit itself
-  EXPECT_EQ(host.text(), "1");
-  EXPECT_TRUE(host.tap(VK_SPACE));
+TEST_F(Typing, KeysWithNothingTypedAreNotClaimed) {
+  for (const int vk : {VK_LEFT, VK_BACK, int{'1'}, VK_SPACE}) {
+    EXPECT_FALSE(host.tap(vk)) << vk;
+    EXPECT_FALSE(host.thread_mgr().last_answers().first) << vk;  // not even asked for
+  }
   EXPECT_EQ(host.text(), "1 ");
+}
+
+// The space went to the application; its edit tells the service that the
+// caret moved on, so Backspace is the application's again.
+TEST_F(Typing, BackspaceAfterAnUnclaimedSpaceDeletesTheSpace) {
+  host.type("sabay ");
+  EXPECT_FALSE(host.tap(VK_SPACE));
+  EXPECT_FALSE(host.tap(VK_BACK));
+  EXPECT_EQ(host.text(), kSabay);
+}
+
+// An edit that fails half-way leaves no composition open: the next letter
+// starts the only one.
+TEST_F(Typing, AFailedEditEndsItsComposition) {
+  for (int call = 1; call <= 12; ++call) {
+    Host fresh;
+    ASSERT_EQ(fresh.activate(), S_OK);
+    fresh.type("sa");
+    fresh.doc().fail_call(call);
+    fresh.type("b ");
+    fresh.type("ban");
+    EXPECT_LE(fresh.doc().active_compositions(), 1u) << call;
+    EXPECT_EQ(fresh.composition(), "ban") << call;
+  }
 }
 
 TEST_F(Typing, CommitWithoutCompositionReplacesTheSelection) {
@@ -159,14 +181,14 @@ TEST_F(Typing, CapsLockAndShiftDecideTheCase) {
   EXPECT_EQ(host.composition(), "Sa");
 }
 
-TEST_F(Typing, KeyEventsWithoutAContextChangeOnlyTheSession) {
+TEST_F(Typing, KeysWithoutAContextAreNotClaimed) {
   host.thread_mgr().set_null_key_context(true);
-  host.type("sab");
-  EXPECT_EQ(host.text(), "");
-  EXPECT_FALSE(host.candidates_visible());  // no caret rectangle
+  EXPECT_FALSE(host.down('S'));
+  EXPECT_FALSE(host.thread_mgr().last_answers().first);
+  host.up('S');
   host.thread_mgr().set_null_key_context(false);
   host.type("ay");
-  EXPECT_EQ(host.composition(), "sabay");
+  EXPECT_EQ(host.composition(), "ay");  // the session never saw the S
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 set(smoke_dir ${CMAKE_CURRENT_LIST_DIR})
 add_executable(tsf_smoke ${smoke_dir}/smoke.cpp ${smoke_dir}/text_store.cpp)
 target_include_directories(tsf_smoke PRIVATE ${PROJECT_SOURCE_DIR}/windows/tests)
-target_link_libraries(tsf_smoke PRIVATE sorla_windows sorla_warnings)
+target_link_libraries(tsf_smoke PRIVATE sorla_text_service sorla_warnings)
 add_dependencies(tsf_smoke sorla make_index)
 add_executable(make_index ${smoke_dir}/make_index.cpp)
 target_link_libraries(make_index PRIVATE sorla_engine sorla_warnings)

@@ -44,6 +44,14 @@ HRESULT caret_to_end(ITfContext* context, TfEditCookie ec, ITfRange* range) {
   return context->SetSelection(ec, 1, &selection);
 }
 
+HRESULT end_composition(ITfContext* context, TfEditCookie ec, ITfComposition* composition) {
+  ComPtr<ITfRange> range;
+  if (SUCCEEDED(composition->GetRange(range.put())) && range) {
+    unmark_range(context, ec, range.get());
+  }
+  return composition->EndComposition(ec);
+}
+
 bool counts(const window::Rect& rect) { return rect.top < rect.bottom || rect.left < rect.right; }
 
 std::optional<window::Rect> text_extent(ITfContext* context, TfEditCookie ec, ITfRange* range) {

@@ -23,6 +23,9 @@ std::optional<window::Rect> text_extent(ITfContext* context, TfEditCookie ec, IT
 // Deletes `text` (UTF-16) from just before the selection start, but only
 // when exactly that text stands there. A mismatch is not a failure.
 HRESULT retract_before_selection(ITfContext* context, TfEditCookie ec, std::wstring_view text);
+// Ends `composition`, leaving its text as final text without the display
+// attribute.
+HRESULT end_composition(ITfContext* context, TfEditCookie ec, ITfComposition* composition);
 // Whether a rectangle tells where the text is.
 bool counts(const window::Rect& rect);
 

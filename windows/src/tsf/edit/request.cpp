@@ -12,24 +12,37 @@ constexpr DWORD kSyncReadWrite = TF_ES_SYNC | TF_ES_READWRITE;
 constexpr DWORD kReadWrite = TF_ES_READWRITE;
 constexpr DWORD kAsyncRead = TF_ES_ASYNC | TF_ES_READ;
 
-}  // namespace
-
-HRESULT request_update(tsf::TextService& service, ITfContext* context, EditRecord record,
-                       RequestMode mode) {
-  if (context == nullptr) return E_POINTER;
-  const auto session =
-      com::make_object<UpdateSession>(ComPtr<tsf::TextService>::retain(&service),
-                                      ComPtr<ITfContext>::retain(context), std::move(record));
+HRESULT request(tsf::TextService& service, ITfContext* context, ITfEditSession* session,
+                RequestMode mode) {
   const TfClientId client = service.client_id();
   HRESULT result = S_OK;
   if (mode == RequestMode::sync_first) {
-    const HRESULT hr = context->RequestEditSession(client, session.get(), kSyncReadWrite, &result);
+    const HRESULT hr = context->RequestEditSession(client, session, kSyncReadWrite, &result);
     if (hr != TF_E_SYNCHRONOUS && result != TF_E_SYNCHRONOUS) return FAILED(hr) ? hr : result;
     // The application is busy (inside a lock of its own): let TSF run it later.
     result = S_OK;
   }
-  const HRESULT hr = context->RequestEditSession(client, session.get(), kReadWrite, &result);
+  const HRESULT hr = context->RequestEditSession(client, session, kReadWrite, &result);
   return FAILED(hr) ? hr : result;
+}
+
+}  // namespace
+
+HRESULT request_output(tsf::TextService& service, ITfContext* context, EditPlan plan) {
+  if (context == nullptr) return E_POINTER;
+  const auto session =
+      com::make_object<OutputSession>(ComPtr<tsf::TextService>::retain(&service),
+                                      ComPtr<ITfContext>::retain(context), std::move(plan));
+  return request(service, context, session.get(), RequestMode::sync_first);
+}
+
+HRESULT request_end(tsf::TextService& service, ITfContext* context,
+                    ComPtr<ITfComposition> composition, EditPlan plan, RequestMode mode) {
+  if (context == nullptr) return E_POINTER;
+  const auto session = com::make_object<EndSession>(ComPtr<tsf::TextService>::retain(&service),
+                                                    ComPtr<ITfContext>::retain(context),
+                                                    std::move(composition), std::move(plan));
+  return request(service, context, session.get(), mode);
 }
 
 void request_caret_lookup(tsf::TextService& service, ITfContext* context) {

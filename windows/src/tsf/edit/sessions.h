@@ -1,11 +1,13 @@
-// The edit sessions through which the text service writes to a document:
-// UpdateSession applies one EditRecord, CaretSession looks up where the
-// composition is on screen. TSF runs them, at once or later, with a cookie
-// that grants the access they asked for.
+// The edit sessions through which the text service writes to a document,
+// one per purpose: OutputSession runs the plan of a key or click,
+// EndSession ends a composition the service has let go (focus change,
+// deactivation), CaretSession looks up where the composition is on screen.
+// TSF runs them, at once or later, with a cookie that grants the access they
+// asked for.
 #pragma once
 
 #include "com/object.h"
-#include "tsf/edit/edit_record.h"
+#include "sorla/edit_plan.h"
 #include "tsf_decls.h"
 
 namespace sorla::tsf {
@@ -14,28 +16,37 @@ class TextService;
 
 namespace sorla::edit {
 
-class UpdateSession final : public com::Object<ITfEditSession> {
+class OutputSession final : public com::Object<ITfEditSession> {
  public:
-  UpdateSession(com::ComPtr<tsf::TextService> service, com::ComPtr<ITfContext> context,
-                EditRecord record);
-  ~UpdateSession() override;
-
+  OutputSession(com::ComPtr<tsf::TextService> service, com::ComPtr<ITfContext> context,
+                EditPlan plan);
+  ~OutputSession() override;
   HRESULT STDMETHODCALLTYPE DoEditSession(TfEditCookie ec) override;
 
  private:
-  HRESULT finish_composition(TfEditCookie ec);
-  HRESULT apply(TfEditCookie ec);
-
   com::ComPtr<tsf::TextService> service_;
   com::ComPtr<ITfContext> context_;
-  EditRecord record_;
+  EditPlan plan_;
+};
+
+class EndSession final : public com::Object<ITfEditSession> {
+ public:
+  EndSession(com::ComPtr<tsf::TextService> service, com::ComPtr<ITfContext> context,
+             com::ComPtr<ITfComposition> composition, EditPlan plan);
+  ~EndSession() override;
+  HRESULT STDMETHODCALLTYPE DoEditSession(TfEditCookie ec) override;
+
+ private:
+  com::ComPtr<tsf::TextService> service_;
+  com::ComPtr<ITfContext> context_;
+  com::ComPtr<ITfComposition> composition_;
+  EditPlan plan_;
 };
 
 class CaretSession final : public com::Object<ITfEditSession> {
  public:
   CaretSession(com::ComPtr<tsf::TextService> service, com::ComPtr<ITfContext> context);
   ~CaretSession() override;
-
   HRESULT STDMETHODCALLTYPE DoEditSession(TfEditCookie ec) override;
 
  private:
@@ -48,10 +59,12 @@ enum class RequestMode {
   async_allowed,  // whenever TSF grants the lock
 };
 
-// Asks TSF to run an UpdateSession for `record` on `context`. A refused
-// synchronous request is made again as an asynchronous one.
-HRESULT request_update(tsf::TextService& service, ITfContext* context, EditRecord record,
-                       RequestMode mode);
+// Asks TSF to run `plan` on the service's composition in `context`. A
+// refused synchronous request is made again as an asynchronous one.
+HRESULT request_output(tsf::TextService& service, ITfContext* context, EditPlan plan);
+// Asks TSF to end `composition`, which the service no longer holds, by `plan`.
+HRESULT request_end(tsf::TextService& service, ITfContext* context,
+                    com::ComPtr<ITfComposition> composition, EditPlan plan, RequestMode mode);
 // Asks TSF to look up the composition's screen position later.
 void request_caret_lookup(tsf::TextService& service, ITfContext* context);
 

@@ -176,8 +176,7 @@ void TextService::finish_composition(edit::RequestMode mode) {
   ComPtr<ITfContext> context;
   if (SUCCEEDED(composition->GetRange(range.put())) && range &&
       SUCCEEDED(range->GetContext(context.put())) && context) {
-    edit::request_update(*this, context.get(), {output.commit, {}, std::nullopt, composition},
-                         mode);
+    edit::request_end(*this, context.get(), composition, plan_finish(output.commit), mode);
   }
   refresh_ui();
 }

@@ -36,7 +36,7 @@ HRESULT TextService::OnSetFocus(BOOL foreground) {
   });
 }
 
-HRESULT TextService::OnTestKeyDown(ITfContext*, WPARAM wparam, LPARAM info, BOOL* eaten) {
+HRESULT TextService::OnTestKeyDown(ITfContext* context, WPARAM wparam, LPARAM info, BOOL* eaten) {
   answer(eaten, false);
   return com::guarded([&] {
     const std::uint32_t vk = virtual_key(wparam);
@@ -45,6 +45,8 @@ HRESULT TextService::OnTestKeyDown(ITfContext*, WPARAM wparam, LPARAM info, BOOL
     auto state = state_.borrow();
     if (!state->typing) return S_OK;
     state->shift_tap.key_down(vk, keys.mods, is_repeat(info), now_ms());
+    // Without a document there is nowhere to write: no key is claimed.
+    if (context == nullptr) return S_OK;
     answer(eaten, state->typing->session.would_eat(vk, ch, keys.mods));
     return S_OK;
   });
@@ -62,24 +64,22 @@ HRESULT TextService::OnKeyDown(ITfContext* context, WPARAM wparam, LPARAM info, 
     if (!state->typing) return S_OK;
     state->shift_tap.key_down(vk, keys.mods, is_repeat(info), now_ms());
     Session& session = state->typing->session;
-    if (!session.would_eat(vk, ch, keys.mods)) return S_OK;
+    if (context == nullptr || !session.would_eat(vk, ch, keys.mods)) return S_OK;
 
     const bool was_typing = !session.typed().empty();
     const SessionOutput output = session.handle_key(vk, ch, keys.mods);
     if ((was_typing && !output.commit.empty()) || output.retract) state->learned_dirty = true;
-    std::string typed = session.typed();
+    EditPlan plan = plan_output(output, session.typed(), static_cast<bool>(state->composition));
     state.release();
 
     answer(eaten, output.eaten);
-    const bool no_edit = !output.retract && !output.eaten && output.commit.empty();
-    if (no_edit || context == nullptr) {
+    if (plan.empty()) {
       refresh_ui();
       return S_OK;
     }
     // The edit refreshes the UI once it has run. A failed request is
     // dropped: the document catches up with the next edit.
-    edit::request_update(*this, context, {output.commit, std::move(typed), output.retract, {}},
-                         edit::RequestMode::sync_first);
+    edit::request_output(*this, context, std::move(plan));
     return S_OK;
   });
 }

@@ -62,15 +62,15 @@ void TextService::refresh_ui() {
 void TextService::deliver(const SessionOutput& output) {
   auto state = state_.borrow();
   if (!output.commit.empty()) state->learned_dirty = true;
-  std::string typed = state->typing ? state->typing->session.typed() : std::string();
+  EditPlan plan;
+  if (state->typing) {
+    plan =
+        plan_output(output, state->typing->session.typed(), static_cast<bool>(state->composition));
+  }
   const ComPtr<ITfContext> context = state->key_context;
   state.release();
 
-  if (context && (!output.commit.empty() || output.retract)) {
-    edit::request_update(*this, context.get(),
-                         {output.commit, std::move(typed), output.retract, {}},
-                         edit::RequestMode::sync_first);
-  }
+  if (context && !plan.empty()) edit::request_output(*this, context.get(), std::move(plan));
   refresh_ui();
 }
 

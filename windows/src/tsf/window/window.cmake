@@ -1,17 +1,17 @@
 # The candidate window and the language-bar icon drawing, with their tests.
-# Included from windows/CMakeLists.txt after sorla_windows is defined.
+# Included from windows/CMakeLists.txt after sorla_win_base is defined.
 set(window_dir ${CMAKE_CURRENT_LIST_DIR})
 set(window_tests_dir ${PROJECT_SOURCE_DIR}/windows/tests/window)
 
-add_library(sorla_window STATIC
+add_library(sorla_candidate_ui STATIC
   ${window_dir}/candidate_window.cpp
   ${window_dir}/font_set.cpp
   ${window_dir}/layout.cpp
   ${window_dir}/paint.cpp
   ${window_dir}/window_class.cpp
   ${window_dir}/../langbar/icon.cpp)
-target_link_libraries(sorla_window
-  PUBLIC sorla_windows user32 gdi32 dwmapi shcore
+target_link_libraries(sorla_candidate_ui
+  PUBLIC sorla_win_base user32 gdi32 dwmapi shcore
   PRIVATE sorla_warnings)
 
 if(SORLA_TESTS)
@@ -20,7 +20,8 @@ if(SORLA_TESTS)
     ${window_tests_dir}/support/wine_env.cpp
     ${window_tests_dir}/support/capture.cpp)
   target_include_directories(sorla_window_test_support PUBLIC ${window_tests_dir})
-  target_link_libraries(sorla_window_test_support PUBLIC sorla_window advapi32 PRIVATE sorla_warnings)
+  target_link_libraries(sorla_window_test_support
+    PUBLIC sorla_candidate_ui sorla_engine advapi32 PRIVATE sorla_warnings)
 
   file(GLOB window_test_sources CONFIGURE_DEPENDS ${window_tests_dir}/*.cpp)
   add_executable(window_tests ${window_test_sources})

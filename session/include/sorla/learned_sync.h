@@ -1,0 +1,78 @@
+// The learned-picks file shared by every front end and every process that
+// types: loaded once, and saved by merging this engine's unsaved picks onto
+// the file as it is at that moment, under a lock, so that several
+// applications (or several `sorla` runs) never write over each other's
+// picks. The platform supplies the storage; the rules live here.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "sorla/engine.h"
+
+namespace sorla {
+
+// A larger file is not read into the process.
+inline constexpr std::uint64_t kMaxLearnedFileBytes = 64ull << 20;
+
+struct StoredFile {
+  // Unreadable: the file is there but could not be read now (no access, held
+  // open by another program, a read error); trying again later may work.
+  enum class State { Missing, Unreadable, TooLarge, Read };
+  State state = State::Missing;
+  std::string bytes;
+  std::string error;  // for Unreadable, what went wrong
+};
+
+class LearnedStorage {
+ public:
+  // Held while a save reads, merges and writes; released when destroyed.
+  class Lock {
+   public:
+    virtual ~Lock() = default;
+  };
+
+  virtual ~LearnedStorage() = default;
+  // The whole file; one larger than `limit` bytes is not read.
+  virtual StoredFile read(std::uint64_t limit) = 0;
+  // None when another save kept it for the whole wait, or it cannot be made.
+  virtual std::unique_ptr<Lock> lock() = 0;
+  // Writes `bytes` to a temporary file on disk and moves it over the file,
+  // so the file is always the old or the new one. A message on failure.
+  virtual std::optional<std::string> write_then_move(std::string_view bytes) = 0;
+  // Moves the file aside under a new name, which it returns; none on failure.
+  virtual std::optional<std::string> move_aside() = 0;
+};
+
+struct LoadOutcome {
+  enum class Result { Loaded, Missing, Unreadable, TooLarge, Refused };
+  Result result = Result::Missing;
+  std::string error;                  // for Unreadable
+  std::optional<ImportError> import;  // for Refused
+};
+
+// Replaces the engine's picks with the file's. Anything but Loaded leaves the
+// engine as it was; a file that cannot be used is set aside by the next save.
+LoadOutcome load_learned(LearnedStorage& storage, Engine& engine);
+
+struct SaveOutcome {
+  // Busy: another save held the lock for the whole wait.
+  enum class Result { NotDirty, Saved, Busy, Failed };
+  Result result = Result::NotDirty;
+  std::optional<std::string> set_aside;  // where an unusable file went
+  std::string error;                     // for Failed
+};
+
+// Saves when `dirty` is set or the engine has unsaved picks, clearing `dirty`
+// first. Under the lock it reads the file, applies what this engine learned
+// and took back since it loaded or last saved, writes the result and then
+// continues from it, other processes' picks included. A file that cannot be
+// imported (a newer version's, a damaged one) is kept aside, not destroyed,
+// and the merge starts from no picks. When the save cannot finish, `dirty` is
+// set again and the engine is left as it was, so its picks go out next time.
+SaveOutcome save_learned(LearnedStorage& storage, Engine& engine, bool& dirty);
+
+}  // namespace sorla

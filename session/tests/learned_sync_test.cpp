@@ -1,0 +1,131 @@
+// The learned-file rules on a storage kept in memory: merging with what
+// other processes saved, setting unusable files aside, and keeping picks
+// unsaved when a save cannot finish.
+#include "sorla/learned_sync.h"
+
+#include <gtest/gtest.h>
+
+namespace sorla {
+namespace {
+
+const std::string kBan = "\xE1\x9E\x94\xE1\x9E\xB6\xE1\x9E\x93";  // បាន
+
+struct MemoryStorage final : LearnedStorage {
+  StoredFile file;  // what "disk" holds
+  std::vector<std::string> aside;
+  bool locked = false, fail_write = false;
+
+  struct Held final : Lock {
+    explicit Held(bool& flag) : flag_(flag) { flag_ = true; }
+    ~Held() override { flag_ = false; }
+    bool& flag_;
+  };
+
+  StoredFile read(std::uint64_t limit) override {
+    if (file.state == StoredFile::State::Read && file.bytes.size() > limit) {
+      return {StoredFile::State::TooLarge, {}, {}};
+    }
+    return file;
+  }
+  std::unique_ptr<Lock> lock() override {
+    if (locked) return nullptr;
+    return std::make_unique<Held>(locked);
+  }
+  std::optional<std::string> write_then_move(std::string_view bytes) override {
+    if (fail_write) return "disk full";
+    file = {StoredFile::State::Read, std::string(bytes), {}};
+    return std::nullopt;
+  }
+  std::optional<std::string> move_aside() override {
+    aside.push_back(file.bytes);
+    file = {};
+    return "aside-" + std::to_string(aside.size());
+  }
+};
+
+Engine seed_engine() { return std::get<Engine>(Engine::from_bytes(seed_words())); }
+
+std::uint32_t count_on(const MemoryStorage& disk, const std::string& typed) {
+  const auto store = std::get<LearnedStore>(LearnedStore::import_json(disk.file.bytes));
+  std::uint32_t total = 0;
+  for (const auto& [key, count] : store.entries()) total += key.typed == typed ? count : 0;
+  return total;
+}
+
+TEST(LearnedSync, TwoProcessesKeepEachOthersPicks) {
+  MemoryStorage disk;
+  Engine a = seed_engine(), b = seed_engine();
+  EXPECT_EQ(load_learned(disk, a).result, LoadOutcome::Result::Missing);
+  load_learned(disk, b);
+  bool dirty_a = false, dirty_b = false;
+  EXPECT_EQ(save_learned(disk, a, dirty_a).result, SaveOutcome::Result::NotDirty);
+
+  a.learn("ban", kBan, std::nullopt);
+  b.learn("ban", kBan, std::nullopt);
+  b.learn("sok", kBan, std::nullopt);
+  EXPECT_EQ(save_learned(disk, a, dirty_a).result, SaveOutcome::Result::Saved);
+  EXPECT_EQ(save_learned(disk, b, dirty_b).result, SaveOutcome::Result::Saved);
+  EXPECT_EQ(count_on(disk, "ban"), 2u);
+  EXPECT_EQ(count_on(disk, "sok"), 1u);
+  // Each continues from what the file holds, with nothing left unsaved.
+  EXPECT_TRUE(b.learned().unsaved().empty());
+  EXPECT_EQ(b.export_learned(), disk.file.bytes);
+
+  // A take-back is applied to the merged count.
+  a.unlearn("ban", kBan, std::nullopt);
+  EXPECT_EQ(save_learned(disk, a, dirty_a).result, SaveOutcome::Result::Saved);
+  EXPECT_EQ(count_on(disk, "ban"), 1u);
+  Engine c = seed_engine();
+  EXPECT_EQ(load_learned(disk, c).result, LoadOutcome::Result::Loaded);
+  EXPECT_EQ(c.learned(), a.learned());
+}
+
+TEST(LearnedSync, UnusableFilesAreSetAsideNotDestroyed) {
+  const std::string v2 = R"({"format":"sorla-learned","version":2,"picks":[]})";
+  for (const std::string& bad : {v2, std::string("{\"format\":"), std::string(100, ' ')}) {
+    MemoryStorage disk;
+    disk.file = {StoredFile::State::Read, bad, {}};
+    Engine engine = seed_engine();
+    const LoadOutcome loaded = load_learned(disk, engine);
+    EXPECT_EQ(loaded.result, LoadOutcome::Result::Refused);
+    engine.learn("ban", kBan, std::nullopt);
+    bool dirty = false;
+    const SaveOutcome saved = save_learned(disk, engine, dirty);
+    EXPECT_EQ(saved.result, SaveOutcome::Result::Saved);
+    EXPECT_EQ(saved.set_aside, "aside-1");
+    EXPECT_EQ(disk.aside, std::vector<std::string>{bad});
+    EXPECT_EQ(count_on(disk, "ban"), 1u);
+  }
+}
+
+TEST(LearnedSync, ASaveThatCannotFinishKeepsThePicksForTheNext) {
+  MemoryStorage disk;
+  Engine engine = seed_engine();
+  engine.learn("ban", kBan, std::nullopt);
+  bool dirty = false;
+
+  disk.locked = true;  // another process is saving
+  EXPECT_EQ(save_learned(disk, engine, dirty).result, SaveOutcome::Result::Busy);
+  EXPECT_TRUE(dirty);
+  disk.locked = false;
+
+  disk.file = {StoredFile::State::Unreadable, {}, "held open"};
+  const SaveOutcome unreadable = save_learned(disk, engine, dirty);
+  EXPECT_EQ(unreadable.result, SaveOutcome::Result::Failed);
+  EXPECT_EQ(unreadable.error, "held open");
+  EXPECT_TRUE(disk.aside.empty());  // it may be fine later: not set aside
+
+  disk.file = {};
+  disk.fail_write = true;
+  EXPECT_EQ(save_learned(disk, engine, dirty).result, SaveOutcome::Result::Failed);
+  EXPECT_FALSE(engine.learned().unsaved().empty());
+  EXPECT_FALSE(disk.locked);  // let go on every path
+
+  disk.fail_write = false;
+  EXPECT_EQ(save_learned(disk, engine, dirty).result, SaveOutcome::Result::Saved);
+  EXPECT_FALSE(dirty);
+  EXPECT_EQ(count_on(disk, "ban"), 1u);  // once, however many tries it took
+}
+
+}  // namespace
+}  // namespace sorla
