@@ -1,10 +1,18 @@
 #include "sorla/learn.h"
 
+#include <rapidjson/memorystream.h>
+#include <rapidjson/reader.h>
+#include <rapidjson/stringbuffer.h>
+#include <rapidjson/writer.h>
+
 #include <algorithm>
 #include <charconv>
+#include <clocale>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
 #include <limits>
 
-#include "sorla/json_scan.h"
 #include "sorla/normalize.h"
 #include "sorla/text.h"
 
@@ -19,74 +27,34 @@ std::uint32_t saturating_add(std::uint32_t a, std::uint32_t b) {
   return a > kMaxCount - b ? kMaxCount : a + b;
 }
 
-// Appends `s` as JSON string content: raw UTF-8, with only the quotation
-// mark, the reverse solidus and control characters escaped. At the first
-// byte that starts no well-formed UTF-8 character it stops, having appended
-// part of `s`, and returns false.
-bool append_escaped_utf8(std::string& out, std::string_view s) {
-  static constexpr std::string_view kShort = "\b\f\n\r\t";
-  static constexpr std::string_view kShortName = "bfnrt";
-  static constexpr char kHex[] = "0123456789abcdef";
-  std::size_t unwritten = 0;
-  for (std::size_t i = 0; i < s.size();) {
-    const auto b = static_cast<unsigned char>(s[i]);
-    if (b >= 0x80) {
-      const std::size_t len = utf8_sequence_length(s.substr(i));
-      if (len == 0) return false;
-      i += len;
-      continue;
-    }
-    if (b >= 0x20 && b != '"' && b != '\\') {
-      ++i;
-      continue;
-    }
-    out.append(s.substr(unwritten, i - unwritten));
-    unwritten = i + 1;
-    out += '\\';
-    if (b >= 0x20) {
-      out += s[i];
-    } else if (const auto k = kShort.find(s[i]); k != std::string_view::npos) {
-      out += kShortName[k];
-    } else {
-      out += "u00";
-      out += kHex[b >> 4];
-      out += kHex[b & 0xF];
-    }
-    ++i;
-  }
-  out.append(s.substr(unwritten));
-  return true;
-}
-
 // Stored words come from the caller and are not checked when recorded. A byte
 // sequence that is not UTF-8 would make the whole file unreadable on the next
 // import, so each offending byte is written as U+FFFD instead.
-void append_json_string(std::string& out, std::string_view s) {
-  out += '"';
-  const std::size_t start = out.size();
-  if (!append_escaped_utf8(out, s)) {
-    out.resize(start);
-    std::size_t i = 0;
-    while (i < s.size()) {
-      std::size_t len = 1;
-      // A well-formed character has exactly one valid prefix length.
-      while (len <= 4 && (i + len > s.size() || !is_valid_utf8(s.substr(i, len)))) ++len;
-      if (len <= 4) {
-        append_escaped_utf8(out, s.substr(i, len));
-        i += len;
-      } else {
-        out += kReplacement;
-        ++i;
-      }
+std::string well_formed(std::string_view s) {
+  std::string out;
+  std::size_t i = 0;
+  while (i < s.size()) {
+    const std::size_t len = utf8_sequence_length(s.substr(i));
+    if (len == 0) {
+      out += kReplacement;
+      ++i;
+    } else {
+      out.append(s.substr(i, len));
+      i += len;
     }
   }
-  out += '"';
+  return out;
 }
 
-void append_count(std::string& out, std::uint32_t count) {
-  char buf[16];
-  const auto result = std::to_chars(buf, buf + sizeof buf, count);
-  out.append(buf, result.ptr);
+using JsonWriter = rapidjson::Writer<rapidjson::StringBuffer>;
+
+void write_string(JsonWriter& writer, std::string_view s) {
+  if (is_valid_utf8(s)) {
+    writer.String(s.data(), static_cast<rapidjson::SizeType>(s.size()));
+  } else {
+    const std::string fixed = well_formed(s);
+    writer.String(fixed.data(), static_cast<rapidjson::SizeType>(fixed.size()));
+  }
 }
 
 // The value last given to one member: a repeated member keeps its last value.
@@ -374,6 +342,68 @@ class DocumentReader {
   std::size_t next_merge_ = kFirstMerge;
 };
 
+// Read with the locale's decimal point, as strtod wants it; an underflow to
+// zero is fine, an overflow is not.
+bool finite_as_double(std::string_view token) {
+  std::string buffer(token);
+  const std::lconv* conv = std::localeconv();
+  const char point = conv != nullptr && conv->decimal_point != nullptr && *conv->decimal_point
+                         ? *conv->decimal_point
+                         : '.';
+  std::replace(buffer.begin(), buffer.end(), '.', point);
+  return std::isfinite(std::strtod(buffer.c_str(), nullptr));
+}
+
+// RapidJSON's events handed to the reader. Its parser keeps a few bytes per
+// open container, so nesting is limited: deeper documents are refused rather
+// than growing the host's memory with the file (Sorla writes depth 3).
+class JsonEvents : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, JsonEvents> {
+ public:
+  static constexpr std::size_t kMaxDepth = 1 << 20;
+
+  explicit JsonEvents(DocumentReader& reader) : r_(reader) {}
+
+  bool Null() { return r_.null(); }
+  bool Bool(bool b) { return r_.boolean(b); }
+  // Numbers come as their text: an integer without sign is read to 64 bits
+  // (beyond them, as the largest: a version that large is unsupported, a
+  // count that large refused); any other number must be a finite double.
+  // A number beyond the range of a double (a million digits, 1e400) is
+  // refused wherever it stands.
+  bool RawNumber(const char* s, rapidjson::SizeType n, bool) {
+    const std::string_view text(s, n);
+    if (text.find_first_not_of("0123456789") == std::string_view::npos) {
+      std::uint64_t v = 0;
+      if (std::from_chars(s, s + n, v).ec == std::errc()) return r_.number_unsigned(v);
+      return finite_as_double(text) && r_.number_unsigned(UINT64_MAX);
+    }
+    return finite_as_double(text) && r_.number_other();
+  }
+  bool String(const char* s, rapidjson::SizeType n, bool) { return r_.string({s, n}); }
+  bool Key(const char* s, rapidjson::SizeType n, bool) { return r_.key({s, n}); }
+  bool StartObject() { return ++depth_ <= kMaxDepth && r_.start_object(); }
+  bool StartArray() { return ++depth_ <= kMaxDepth && r_.start_array(); }
+  bool EndObject(rapidjson::SizeType) { return --depth_, r_.end_object(); }
+  bool EndArray(rapidjson::SizeType) { return --depth_, r_.end_array(); }
+
+ private:
+  DocumentReader& r_;
+  std::size_t depth_ = 0;
+};
+
+// Strict JSON (RFC 8259), UTF-8 checked, read without recursion. A NUL byte
+// and a byte order mark are refused, neither being JSON.
+bool read_events(std::string_view bytes, DocumentReader& reader) {
+  if (std::memchr(bytes.data(), 0, bytes.size()) != nullptr) return false;
+  constexpr unsigned kFlags = rapidjson::kParseIterativeFlag |
+                              rapidjson::kParseValidateEncodingFlag |
+                              rapidjson::kParseNumbersAsStringsFlag;
+  rapidjson::MemoryStream stream(bytes.data(), bytes.size());
+  JsonEvents events(reader);
+  rapidjson::Reader parser;
+  return !parser.Parse<kFlags>(stream, events).IsError();
+}
+
 }  // namespace
 
 void LearnedStore::record(std::string_view typed, std::string_view picked,
@@ -453,35 +483,39 @@ std::vector<LearnedTally> LearnedStore::tally(std::string_view typed,
 }
 
 std::string LearnedStore::export_json() const {
-  std::string out;
-  out.reserve(64 + entries_.size() * 96);
-  out += R"({"format":"sorla-learned","version":1,"picks":[)";
-  bool first = true;
+  rapidjson::StringBuffer buffer;
+  buffer.Reserve(64 + entries_.size() * 96);
+  JsonWriter writer(buffer);
+  writer.StartObject();
+  writer.Key("format");
+  writer.String(kFormat.data(), static_cast<rapidjson::SizeType>(kFormat.size()));
+  writer.Key("version");
+  writer.Uint(1);
+  writer.Key("picks");
+  writer.StartArray();
   for (const auto& [key, count] : entries_) {
-    if (!first) out += ',';
-    first = false;
-    out += R"({"typed":)";
-    append_json_string(out, key.typed);
-    out += R"(,"picked":)";
-    append_json_string(out, key.picked);
+    writer.StartObject();
+    writer.Key("typed");
+    write_string(writer, key.typed);
+    writer.Key("picked");
+    write_string(writer, key.picked);
     if (key.previous) {
-      out += R"(,"previous":)";
-      append_json_string(out, *key.previous);
+      writer.Key("previous");
+      write_string(writer, *key.previous);
     }
-    out += R"(,"count":)";
-    append_count(out, count);
-    out += '}';
+    writer.Key("count");
+    writer.Uint(count);
+    writer.EndObject();
   }
-  out += "]}";
-  return out;
+  writer.EndArray();
+  writer.EndObject();
+  return std::string(buffer.GetString(), buffer.GetSize());
 }
 
 std::variant<LearnedStore, ImportError> LearnedStore::import_json(std::string_view bytes) {
-  // The reader refuses NUL bytes and a byte order mark, neither being JSON,
-  // keeps one bit per open container and no tree: deep nesting and large
-  // unknown members cost no more than reading them.
+  // No tree is built: large unknown members cost no more than reading them.
   DocumentReader reader;
-  if (!json::scan(bytes, reader)) return ImportError{ImportError::Kind::Invalid, 0};
+  if (!read_events(bytes, reader)) return ImportError{ImportError::Kind::Invalid, 0};
   auto result = std::move(reader).result();
   if (auto* error = std::get_if<ImportError>(&result)) return *error;
 
