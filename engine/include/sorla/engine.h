@@ -22,12 +22,6 @@
 
 namespace sorla {
 
-// Lets word_ids be searched by string_view without building a string.
-struct TextHash {
-  using is_transparent = void;
-  std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
-};
-
 class Engine {
  public:
   static constexpr std::size_t kMaxSuggestions = sorla::kMaxSuggestions;
