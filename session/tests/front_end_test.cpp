@@ -46,27 +46,6 @@ TEST_F(FrontEnd, CapitalLettersComposeAndSpaceLearns) {
   EXPECT_EQ(learned_count("sabay"), 1u);
 }
 
-TEST_F(FrontEnd, FullStopCommitsWithKhanAndOneBackspaceTakesBothBack) {
-  EXPECT_EQ(type("khnhom."), "ខ្ញុំ។");
-  EXPECT_EQ(learned_count("khnhom"), 1u);
-  EXPECT_EQ(type("{bksp}"), "");
-  EXPECT_EQ(last_.retract, "ខ្ញុំ។");
-  EXPECT_EQ(learned_count("khnhom"), 0u);
-}
-
-TEST_F(FrontEnd, DigitsArrowsAndEscape) {
-  type("khnhom");
-  const auto candidates = session_.candidates();
-  ASSERT_GE(candidates.size(), 2u);
-  EXPECT_EQ(type("2"), candidates[1]);
-  const std::string before = doc_.text;
-  type("khnhom{right}{right}{left}");
-  EXPECT_EQ(session_.selected(), 1u);
-  const std::string second = session_.candidates().at(1);
-  EXPECT_EQ(type("{enter}"), before + second);
-  EXPECT_EQ(type("xyz{esc}"), before + second + "xyz");
-}
-
 TEST_F(FrontEnd, EnglishModeClaimsNoKey) {
   EXPECT_EQ(type("kh{toggle}"), "kh");
   EXPECT_TRUE(session_.view().english);

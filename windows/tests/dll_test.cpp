@@ -107,7 +107,6 @@ TEST_F(SorlaDll, ServiceIdentityAcrossInterfaces) {
   ASSERT_TRUE(processor);
   EXPECT_EQ(sink.query<IUnknown>().get(), processor.query<IUnknown>().get());
   EXPECT_FALSE(processor.query<IClassFactory>());
-  EXPECT_TRUE(processor.query<IMarshal>());
 }
 
 TEST(SorlaIcon, HoldsSixteenThirtyTwoAndFortyEightPixelImages) {

@@ -48,14 +48,6 @@ TEST(ReportUrl, DataNameIsEncodedAndNothingTypedGivesNoLink) {
   EXPECT_FALSE(report_url(kBase, view("", {"x"}), "0.1.0", "seed"));
 }
 
-TEST(ReportUrl, BuildSettingIsAnHttpsReportPage) {
-  const std::string_view base = report_base();
-  EXPECT_EQ(base.substr(0, 8), "https://");
-  EXPECT_EQ(base.substr(base.size() - 7), "/report");
-  EXPECT_EQ(base.find('?'), std::string_view::npos);
-  EXPECT_EQ(kAppVersion, "0.1.0");
-}
-
 TEST(WideText, RoundTripsKhmerAndAscii) {
   const std::string khmer = "ខ្ញុំ ban";
   const std::wstring wide = to_wide(khmer);

@@ -7,10 +7,7 @@ namespace sorla::com {
 
 ObjectCore::ObjectCore() noexcept { add_to_object_count(1); }
 
-ObjectCore::~ObjectCore() {
-  if (IUnknown* marshaler = marshaler_.load()) marshaler->Release();
-  add_to_object_count(-1);
-}
+ObjectCore::~ObjectCore() { add_to_object_count(-1); }
 
 ULONG ObjectCore::add_ref() noexcept {
   const std::int64_t refs = refs_.fetch_add(1) + 1;
@@ -25,27 +22,10 @@ ULONG ObjectCore::release() noexcept {
 }
 
 HRESULT ObjectCore::query_common(IUnknown* identity, REFIID iid, void** out) noexcept {
-  if (IsEqualIID(iid, __uuidof(IUnknown)) || IsEqualIID(iid, __uuidof(IAgileObject))) {
-    identity->AddRef();
-    *out = identity;
-    return S_OK;
-  }
-  if (IsEqualIID(iid, __uuidof(IMarshal))) {
-    IUnknown* marshaler = marshaler_.load();
-    if (marshaler == nullptr) {
-      // Made on first use; of two threads racing here one keeps its own.
-      IUnknown* created = nullptr;
-      const HRESULT hr = CoCreateFreeThreadedMarshaler(identity, &created);
-      if (FAILED(hr)) return hr;
-      if (marshaler_.compare_exchange_strong(marshaler, created)) {
-        marshaler = created;
-      } else {
-        created->Release();
-      }
-    }
-    return marshaler->QueryInterface(iid, out);
-  }
-  return E_NOINTERFACE;
+  if (!IsEqualIID(iid, __uuidof(IUnknown))) return E_NOINTERFACE;
+  identity->AddRef();
+  *out = identity;
+  return S_OK;
 }
 
 }  // namespace sorla::com

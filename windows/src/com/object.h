@@ -1,7 +1,12 @@
 // The one base of every COM object of the DLL: identity, an atomic 64-bit
-// reference count, the DLL-wide object count, and IUnknown / IAgileObject /
-// IMarshal (through an aggregated free-threaded marshaler). Classes list
+// reference count, the DLL-wide object count and IUnknown. Classes list
 // their interfaces as template arguments and write no IUnknown code.
+//
+// No free-threaded marshaler and no IAgileObject: the objects live in the
+// UI thread's apartment (the DLL registers as Apartment) and keep state no
+// other thread may touch. Without them COM hands a caller in another
+// apartment a proxy that runs each call on the UI thread, instead of this
+// pointer called on the wrong thread.
 #pragma once
 
 #include <windows.h>
@@ -31,7 +36,7 @@ inline bool is_null(const IID* iid) noexcept {
   return p == nullptr;
 }
 
-// The non-template half: counts and the marshaler.
+// The non-template half: the counts.
 class ObjectCore {
  public:
   ObjectCore(const ObjectCore&) = delete;
@@ -43,14 +48,13 @@ class ObjectCore {
 
   ULONG add_ref() noexcept;
   ULONG release() noexcept;
-  // IUnknown, IAgileObject and IMarshal; E_NOINTERFACE for anything else.
+  // IUnknown; E_NOINTERFACE for anything else.
   HRESULT query_common(IUnknown* identity, REFIID iid, void** out) noexcept;
 
  private:
   friend struct std::default_delete<ObjectCore>;  // the last Release deletes
 
   std::atomic<std::int64_t> refs_{1};
-  std::atomic<IUnknown*> marshaler_{nullptr};
 };
 
 template <class... Interfaces>

@@ -6,14 +6,13 @@
 #include "dll/class_factory.h"
 #include "dll/module.h"
 #include "dll/registration.h"
+#include "tsf/window/candidate_window.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
   if (reason == DLL_PROCESS_ATTACH) sorla::dll::set_module(instance);
   // Unloaded by FreeLibrary (not process exit): take the candidate window's
   // class with us so a later load can register it again.
-  if (reason == DLL_PROCESS_DETACH && reserved == nullptr) {
-    UnregisterClassW(L"SorlaCandidates", instance);
-  }
+  if (reason == DLL_PROCESS_DETACH && reserved == nullptr) sorla::window::unregister_window_class();
   return TRUE;
 }
 

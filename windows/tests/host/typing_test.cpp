@@ -8,7 +8,6 @@ namespace sorla::host {
 namespace {
 
 const std::string kSabay = "\u179F\u1794\u17D2\u1794\u17B6\u1799";  // សប្បាយ
-const std::string kBay = "\u1794\u17B6\u1799";                      // បាយ
 const std::string kKhan = "\u17D4";                                 // ។
 
 class Typing : public ::testing::Test {
@@ -39,25 +38,6 @@ TEST_F(Typing, SpaceCommitsTheFirstCandidate) {
   EXPECT_EQ(host.doc().document().attribute_at(0), 0u);
 }
 
-TEST_F(Typing, DigitsAndArrowsChooseAmongCandidates) {
-  host.type("sabay");
-  EXPECT_TRUE(host.tap('2'));
-  EXPECT_EQ(host.text(), kBay);
-
-  host.type("sabay");
-  EXPECT_TRUE(host.tap(VK_RIGHT));
-  EXPECT_TRUE(host.tap(VK_RETURN));
-  EXPECT_EQ(host.text(), kBay + kBay);
-
-  host.type("sabay");
-  EXPECT_TRUE(host.tap('0'));  // eaten, nothing happens
-  EXPECT_TRUE(host.tap('9'));  // no ninth candidate
-  EXPECT_EQ(host.composition(), "sabay");
-  EXPECT_TRUE(host.tap(VK_LEFT));
-  EXPECT_TRUE(host.tap(VK_TAB));
-  EXPECT_EQ(host.text(), kBay + kBay + "\u179F\u17B6\u179B\u17B6");  // the last of three
-}
-
 TEST_F(Typing, TheNextWordComposesRightAfterTheCommit) {
   host.type("sabay bay");
   EXPECT_EQ(host.text(), kSabay + "bay");
@@ -66,22 +46,6 @@ TEST_F(Typing, TheNextWordComposesRightAfterTheCommit) {
   ASSERT_TRUE(span);
   EXPECT_EQ(span->start, 6);
   EXPECT_TRUE(host.composition_marked());
-}
-
-TEST_F(Typing, FullStopCommitsWithKhanAndAloneTypesKhan) {
-  host.type("sabay.");
-  EXPECT_EQ(host.text(), kSabay + kKhan);
-  EXPECT_EQ(host.composition(), std::nullopt);
-  host.type(".");
-  EXPECT_EQ(host.text(), kSabay + kKhan + kKhan);
-}
-
-TEST_F(Typing, EscapeCommitsTheLettersAsTyped) {
-  host.type("sabay");
-  EXPECT_TRUE(host.tap(VK_ESCAPE));
-  EXPECT_EQ(host.text(), "sabay");
-  EXPECT_EQ(host.composition(), std::nullopt);
-  EXPECT_EQ(host.doc().document().attribute_at(0), 0u);
 }
 
 TEST_F(Typing, KeysWithNothingTypedAreNotClaimed) {
@@ -156,19 +120,6 @@ TEST_F(Typing, CtrlShortcutEndsTheWordAndReachesTheApplication) {
   EXPECT_EQ(host.text(), "sabay");
   EXPECT_EQ(host.composition(), std::nullopt);
   EXPECT_FALSE(host.candidates_visible());
-}
-
-TEST_F(Typing, ModifierKeysAloneNeverEndTheWord) {
-  host.type("sab");
-  for (const std::uint32_t vk : {VK_CONTROL, VK_MENU, VK_CAPITAL, VK_LWIN, VK_NUMLOCK}) {
-    EXPECT_FALSE(host.down(vk)) << vk;
-    host.up(vk);
-  }
-  EXPECT_EQ(host.composition(), "sab");
-  // Any other key ends the word and goes on to the application.
-  EXPECT_FALSE(host.tap(VK_F5));
-  EXPECT_EQ(host.text(), "sab");
-  EXPECT_EQ(host.composition(), std::nullopt);
 }
 
 TEST_F(Typing, CapsLockAndShiftDecideTheCase) {
