@@ -399,7 +399,46 @@ HRESULT FakeContext::GetProperty(REFGUID guid, ITfProperty** property) {
   return hand_out(ComPtr<ITfProperty>::retain(attribute_.get()), property);
 }
 
-HRESULT FakeContext::GetAppProperty(REFGUID, ITfReadOnlyProperty**) { return E_NOTIMPL; }
+HRESULT FakeContext::GetAppProperty(REFGUID guid, ITfReadOnlyProperty** property) {
+  if (property == nullptr) return E_INVALIDARG;
+  *property = nullptr;
+  if (!scopes_ || !IsEqualGUID(guid, ids::kPropInputScope)) return E_NOTIMPL;
+  *property = com::make_object<FakeScopeProperty>(this, *scopes_).detach();
+  return S_OK;
+}
+
+HRESULT FakeContext::GetCompartment(REFGUID guid, ITfCompartment** compartment) {
+  if (compartment == nullptr) return E_INVALIDARG;
+  const bool disabled = IsEqualGUID(guid, ids::kCompartmentKeyboardDisabled) && keyboard_disabled_;
+  *compartment = com::make_object<FakeCompartment>(disabled ? 1 : 0).detach();
+  return S_OK;
+}
+
+HRESULT FakeInputScope::GetInputScopes(InputScope** scopes, UINT* count) {
+  if (scopes == nullptr || count == nullptr) return E_INVALIDARG;
+  *scopes = static_cast<InputScope*>(CoTaskMemAlloc(sizeof(InputScope) * (scopes_.size() + 1)));
+  if (*scopes == nullptr) return E_OUTOFMEMORY;
+  std::copy(scopes_.begin(), scopes_.end(), *scopes);
+  *count = static_cast<UINT>(scopes_.size());
+  return S_OK;
+}
+
+HRESULT FakeScopeProperty::GetValue(TfEditCookie ec, ITfRange*, VARIANT* value) {
+  if (value == nullptr) return E_INVALIDARG;
+  if (!context_->can_read(ec)) return TF_E_NOLOCK;
+  VariantInit(value);
+  value->vt = VT_UNKNOWN;
+  value->punkVal = com::make_object<FakeInputScope>(scopes_).detach();
+  return S_OK;
+}
+
+HRESULT FakeCompartment::GetValue(VARIANT* value) {
+  if (value == nullptr) return E_INVALIDARG;
+  VariantInit(value);
+  value->vt = VT_I4;
+  value->lVal = value_;
+  return S_OK;
+}
 HRESULT FakeContext::TrackProperties(const GUID**, ULONG, const GUID**, ULONG,
                                      ITfReadOnlyProperty**) {
   return E_NOTIMPL;

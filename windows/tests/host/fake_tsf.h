@@ -14,6 +14,8 @@
 #include "com/object.h"
 #include "host/document.h"
 #include "tsf_decls.h"
+// After the TSF headers.
+#include <inputscope.h>
 
 namespace sorla::host {
 
@@ -115,6 +117,48 @@ class FakeView final : public com::Object<ITfContextView> {
   FakeContext* context_;  // owns this view
 };
 
+// The input scopes an application gives its field.
+class FakeInputScope final : public com::Object<ITfInputScope> {
+ public:
+  explicit FakeInputScope(std::vector<InputScope> scopes) : scopes_(std::move(scopes)) {}
+  HRESULT STDMETHODCALLTYPE GetInputScopes(InputScope** scopes, UINT* count) override;
+  HRESULT STDMETHODCALLTYPE GetPhrase(BSTR**, UINT*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetRegularExpression(BSTR*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetSRGS(BSTR*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetXML(BSTR*) override { return E_NOTIMPL; }
+
+ private:
+  std::vector<InputScope> scopes_;
+};
+
+// GUID_PROP_INPUTSCOPE over the whole document.
+class FakeScopeProperty final : public com::Object<ITfReadOnlyProperty> {
+ public:
+  FakeScopeProperty(FakeContext* context, std::vector<InputScope> scopes)
+      : context_(ComPtr<FakeContext>::retain(context)), scopes_(std::move(scopes)) {}
+  HRESULT STDMETHODCALLTYPE GetType(GUID*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE EnumRanges(TfEditCookie, IEnumTfRanges**, ITfRange*) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE GetValue(TfEditCookie ec, ITfRange* range, VARIANT* value) override;
+  HRESULT STDMETHODCALLTYPE GetContext(ITfContext**) override { return E_NOTIMPL; }
+
+ private:
+  ComPtr<FakeContext> context_;
+  std::vector<InputScope> scopes_;
+};
+
+// A compartment holding a VT_I4 the application sets.
+class FakeCompartment final : public com::Object<ITfCompartment> {
+ public:
+  explicit FakeCompartment(LONG value) : value_(value) {}
+  HRESULT STDMETHODCALLTYPE SetValue(TfClientId, const VARIANT*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetValue(VARIANT* value) override;
+
+ private:
+  LONG value_;
+};
+
 class FakeEditRecord final : public com::Object<ITfEditRecord> {
  public:
   explicit FakeEditRecord(bool selection_changed) : selection_changed_(selection_changed) {}
@@ -128,8 +172,8 @@ class FakeEditRecord final : public com::Object<ITfEditRecord> {
 
 // A context over one Document. It runs edit sessions now or queues them,
 // as the application allows.
-class FakeContext final
-    : public com::Object<ITfContext, ITfInsertAtSelection, ITfContextComposition, ITfSource> {
+class FakeContext final : public com::Object<ITfContext, ITfInsertAtSelection,
+                                             ITfContextComposition, ITfSource, ITfCompartmentMgr> {
  public:
   explicit FakeContext(TfClientId expected_client);
   ~FakeContext() override;
@@ -172,6 +216,11 @@ class FakeContext final
   HRESULT STDMETHODCALLTYPE AdviseSink(REFIID iid, IUnknown* sink, DWORD* cookie) override;
   HRESULT STDMETHODCALLTYPE UnadviseSink(DWORD cookie) override;
 
+  // ITfCompartmentMgr
+  HRESULT STDMETHODCALLTYPE GetCompartment(REFGUID guid, ITfCompartment** compartment) override;
+  HRESULT STDMETHODCALLTYPE ClearCompartment(TfClientId, REFGUID) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE EnumCompartments(IEnumGUID**) override { return E_NOTIMPL; }
+
   // For the fakes: whether `ec` grants reading or writing now.
   bool can_read(TfEditCookie ec) const;
   bool can_write(TfEditCookie ec) const;
@@ -200,6 +249,12 @@ class FakeContext final
   // The `calls`-th edit call from now (counted where the cookie is checked)
   // fails, as a call into a real application can.
   void fail_call(int calls) { fail_countdown_ = calls; }
+  // The field's input scopes (none: the property cannot be read, as under
+  // Wine) and the keyboard-disabled compartment.
+  void set_input_scopes(std::optional<std::vector<InputScope>> scopes) {
+    scopes_ = std::move(scopes);
+  }
+  void set_keyboard_disabled(bool disabled) { keyboard_disabled_ = disabled; }
   // The application changed its text without telling anyone.
   void app_replace_quietly(LONG start, LONG end, std::wstring_view with);
   // The application ends every active composition.
@@ -242,6 +297,8 @@ class FakeContext final
   bool write_ = false;
   int sessions_run_ = 0;
   mutable int fail_countdown_ = 0;
+  std::optional<std::vector<InputScope>> scopes_;
+  bool keyboard_disabled_ = false;
 };
 
 class FakeDocumentMgr final : public com::Object<ITfDocumentMgr> {

@@ -5,6 +5,7 @@
 #include "guids.h"
 #include "settings/settings.h"
 #include "tsf/edit/sessions.h"
+#include "tsf/service/field.h"
 #include "tsf/service/text_service.h"
 #include "word_data/word_data_file.h"
 
@@ -95,7 +96,7 @@ HRESULT TextService::Activate(ITfThreadMgr* thread_mgr_in, TfClientId client_id)
 
     ComPtr<ITfDocumentMgr> focus;
     if (FAILED(thread_mgr->GetFocus(focus.put()))) focus.reset();
-    watch(top_context(focus.get()).get());
+    follow_focus(focus.get());
 
     const auto self = ComPtr<TextService>::retain(this);
     auto window = std::make_shared<window::CandidateWindow>();
@@ -158,7 +159,7 @@ HRESULT TextService::Deactivate() {
 HRESULT TextService::OnSetFocus(ITfDocumentMgr* focus, ITfDocumentMgr*) {
   return com::guarded([&] {
     finish_composition(edit::RequestMode::async_allowed);
-    watch(top_context(focus).get());
+    follow_focus(focus);
     save_learned_if_dirty();
     return S_OK;
   });
@@ -179,6 +180,12 @@ void TextService::finish_composition(edit::RequestMode mode) {
     edit::request_end(*this, context.get(), composition, plan_finish(output.commit), mode);
   }
   refresh_ui();
+}
+
+void TextService::follow_focus(ITfDocumentMgr* focus) {
+  const ComPtr<ITfContext> top = top_context(focus);
+  watch(top.get());
+  request_field_read(*this, top.get());
 }
 
 void TextService::watch(ITfContext* context) {

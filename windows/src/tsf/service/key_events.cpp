@@ -3,6 +3,7 @@
 
 #include "com/boundary.h"
 #include "tsf/edit/sessions.h"
+#include "tsf/service/field.h"
 #include "tsf/service/text_service.h"
 
 namespace sorla::tsf {
@@ -42,11 +43,13 @@ HRESULT TextService::OnTestKeyDown(ITfContext* context, WPARAM wparam, LPARAM in
     const std::uint32_t vk = virtual_key(wparam);
     const KeyState keys = sample_key_state();
     const std::optional<char32_t> ch = key_character(vk, keys);
+    const bool off = context != nullptr && keyboard_off(context);
     auto state = state_.borrow();
     if (!state->typing) return S_OK;
     state->shift_tap.key_down(vk, keys.mods, is_repeat(info), now_ms());
-    // Without a document there is nowhere to write: no key is claimed.
-    if (context == nullptr) return S_OK;
+    // Without a document there is nowhere to write, and a password or number
+    // field gets its keys untouched: no key is claimed.
+    if (context == nullptr || off || state->field != FieldKind::Text) return S_OK;
     answer(eaten, state->typing->session.would_eat(vk, ch, keys.mods));
     return S_OK;
   });
@@ -58,13 +61,17 @@ HRESULT TextService::OnKeyDown(ITfContext* context, WPARAM wparam, LPARAM info, 
     const std::uint32_t vk = virtual_key(wparam);
     const KeyState keys = sample_key_state();
     const std::optional<char32_t> ch = key_character(vk, keys);
+    const bool off = context != nullptr && keyboard_off(context);
     ComPtr<ITfContext> previous;  // released after the state is
     auto state = state_.borrow();
     previous = std::exchange(state->key_context, ComPtr<ITfContext>::retain(context));
     if (!state->typing) return S_OK;
     state->shift_tap.key_down(vk, keys.mods, is_repeat(info), now_ms());
     Session& session = state->typing->session;
-    if (context == nullptr || !session.would_eat(vk, ch, keys.mods)) return S_OK;
+    if (context == nullptr || off || state->field != FieldKind::Text ||
+        !session.would_eat(vk, ch, keys.mods)) {
+      return S_OK;
+    }
 
     const bool was_typing = !session.typed().empty();
     const SessionOutput output = session.handle_key(vk, ch, keys.mods);

@@ -7,6 +7,7 @@
 #include "com/com_ptr.h"
 #include "learned_file/learned_file.h"
 #include "sorla/engine.h"
+#include "sorla/field_kind.h"
 #include "sorla/session.h"
 #include "tsf/langbar/langbar_button.h"
 #include "tsf/service/keys.h"
@@ -48,6 +49,7 @@ struct ServiceState {
   com::ComPtr<ITfSource> watched;  // the focused context, for OnEndEdit
   DWORD watch_cookie = kNoCookie;
   com::ComPtr<ITfContext> key_context;  // of the latest key event
+  FieldKind field = FieldKind::Text;    // of the focused context
   std::optional<window::Rect> caret;    // of the composition, in screen pixels
   bool own_edit = false;
 };

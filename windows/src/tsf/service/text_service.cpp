@@ -37,6 +37,8 @@ void TextService::set_caret(std::optional<window::Rect> caret) { state_.borrow()
 
 void TextService::set_own_edit() { state_.borrow()->own_edit = true; }
 
+void TextService::set_field(FieldKind kind) { state_.borrow()->field = kind; }
+
 TfClientId TextService::client_id() { return state_.borrow()->client_id; }
 
 std::optional<TfGuidAtom> TextService::display_atom() { return state_.borrow()->display_atom; }
@@ -152,8 +154,16 @@ HRESULT TextService::OnInitDocumentMgr(ITfDocumentMgr*) { return S_OK; }
 
 HRESULT TextService::OnUninitDocumentMgr(ITfDocumentMgr*) { return S_OK; }
 
-HRESULT TextService::OnPushContext(ITfContext*) { return S_OK; }
+// A pushed or popped context changes which one is on top of the focus.
+HRESULT TextService::OnPushContext(ITfContext*) {
+  return com::guarded([&] {
+    const ComPtr<ITfThreadMgr> thread_mgr = state_.borrow()->thread_mgr;
+    ComPtr<ITfDocumentMgr> focus;
+    if (thread_mgr && SUCCEEDED(thread_mgr->GetFocus(focus.put()))) follow_focus(focus.get());
+    return S_OK;
+  });
+}
 
-HRESULT TextService::OnPopContext(ITfContext*) { return S_OK; }
+HRESULT TextService::OnPopContext(ITfContext* context) { return OnPushContext(context); }
 
 }  // namespace sorla::tsf

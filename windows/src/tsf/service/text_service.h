@@ -84,6 +84,8 @@ class TextService final
   void set_composition(com::ComPtr<ITfComposition> composition);
   void set_caret(std::optional<window::Rect> caret);
   void set_own_edit();
+  // What the focused field wants; only a Text field gets Khmer typing.
+  void set_field(FieldKind kind);
   TfClientId client_id();
   std::optional<TfGuidAtom> display_atom();
 
@@ -105,6 +107,8 @@ class TextService final
   void on_candidate_click(const window::Click& click);
   void on_langbar_click();
   void watch(ITfContext* context);
+  // Watches the focused document's top context and reads its field kind.
+  void follow_focus(ITfDocumentMgr* focus);
   // Takes the composition out and ends it with the reset() commit text.
   void finish_composition(edit::RequestMode mode);
   void save_learned_if_dirty();
