@@ -35,7 +35,35 @@ bool read_shift_switches_english() {
   return shift_switches_english(read_dword_setting(kSorlaKey, kShiftValue));
 }
 
+namespace {
+
+bool system_high_contrast() {
+  HIGHCONTRASTW contrast{};
+  contrast.cbSize = sizeof contrast;
+  return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
+         (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0;
+}
+
+bool (*g_high_contrast)() = system_high_contrast;
+
+Rgb system_color(int index) {
+  const COLORREF c = GetSysColor(index);
+  return {GetRValue(c), GetGValue(c), GetBValue(c)};
+}
+
+}  // namespace
+
+bool read_high_contrast() { return g_high_contrast(); }
+
+void set_high_contrast_query(bool (*query)()) {
+  g_high_contrast = query != nullptr ? query : system_high_contrast;
+}
+
 ThemeColors read_theme_colors() {
+  if (read_high_contrast()) {
+    return high_contrast_colors(system_color(COLOR_WINDOW), system_color(COLOR_WINDOWTEXT),
+                                system_color(COLOR_HIGHLIGHT), system_color(COLOR_HIGHLIGHTTEXT));
+  }
   const bool dark = apps_dark(read_dword_setting(kPersonalizeKey, kAppsLightValue));
   const auto palette = read_accent_palette();
   if (!palette) return theme_colors(dark, std::nullopt);

@@ -27,7 +27,12 @@ DwordSetting read_dword_setting(std::string_view subkey, std::string_view name);
 std::optional<std::vector<std::uint8_t>> read_accent_palette();
 
 bool read_shift_switches_english();
+// With High Contrast on, the system's colours; else the theme's.
 ThemeColors read_theme_colors();
+// Whether High Contrast is on. Tests stand in their own answer (Wine keeps
+// no High Contrast setting); none puts Windows' back.
+bool read_high_contrast();
+void set_high_contrast_query(bool (*query)());
 bool read_taskbar_light();
 
 }  // namespace sorla::settings

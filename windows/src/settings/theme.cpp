@@ -36,4 +36,8 @@ ThemeColors theme_colors(bool dark, std::optional<std::span<const std::uint8_t>>
   return colors;
 }
 
+ThemeColors high_contrast_colors(Rgb window, Rgb window_text, Rgb highlight, Rgb highlight_text) {
+  return {window, window_text, window_text, window_text, highlight, highlight_text};
+}
+
 }  // namespace sorla::settings

@@ -37,4 +37,9 @@ bool taskbar_light(DwordSetting system_uses_light_theme);
 // is used only when it holds at least 32 bytes.
 ThemeColors theme_colors(bool dark, std::optional<std::span<const std::uint8_t>> palette);
 
+// High Contrast: the user's four system colours and nothing of our own; the
+// border and the flag take the text colour, as dimmed text could fall below
+// the contrast the user asked for.
+ThemeColors high_contrast_colors(Rgb window, Rgb window_text, Rgb highlight, Rgb highlight_text);
+
 }  // namespace sorla::settings

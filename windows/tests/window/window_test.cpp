@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "settings/settings.h"
 #include "settings/theme.h"
 #include "support/capture.h"
 #include "support/wine_env.h"
@@ -320,7 +321,9 @@ void expect_painted(const Image& image, const Layout& layout, const settings::Th
   EXPECT_LE(closest(image, on_accent, c.text_on_accent), 40);
   EXPECT_LE(closest(image, layout.flag, c.dim_text), 40);
   // Nothing but the background and the flag's colours beside the flag glyph.
-  EXPECT_GT(closest(image, layout.flag, c.text), 0);
+  if (c.text != c.dim_text) {
+    EXPECT_GT(closest(image, layout.flag, c.text), 0);
+  }
 }
 
 TEST_F(CandidateWindowShown, LightAndDarkColoursArePainted) {
@@ -352,6 +355,22 @@ TEST_F(CandidateWindowShown, LightAndDarkColoursArePainted) {
   const Cell& selected = layout.cells[1];
   EXPECT_EQ(image->rgb(selected.rect.left + 3, (selected.rect.top + selected.rect.bottom) / 2),
             (Rgb{200, 30, 90}));
+}
+
+TEST_F(CandidateWindowShown, HighContrastPaintsTheSystemColours) {
+  settings::set_high_contrast_query([] { return true; });
+  const Layout layout = show(1, {100, 100, 110, 120});
+  const std::optional<Image> image = testing::capture_window(window_.handle());
+  settings::set_high_contrast_query(nullptr);
+  ASSERT_TRUE(image);
+  const auto sys = [](int index) {
+    const COLORREF c = GetSysColor(index);
+    return Rgb{GetRValue(c), GetGValue(c), GetBValue(c)};
+  };
+  expect_painted(*image, layout,
+                 settings::high_contrast_colors(sys(COLOR_WINDOW), sys(COLOR_WINDOWTEXT),
+                                                sys(COLOR_HIGHLIGHT), sys(COLOR_HIGHLIGHTTEXT)),
+                 window_.own_border());
 }
 
 TEST_F(CandidateWindowShown, HideClearsAndAShowAfterwardsPaintsAgain) {

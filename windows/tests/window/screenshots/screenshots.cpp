@@ -1,4 +1,4 @@
-// `make screenshots`: PNGs of the candidate row (light and dark theme) and of
+// `make screenshots`: PNGs of the candidate row (light, dark and High Contrast) and of
 // the language-bar icons, for people to look at. Runs itself again in a
 // process that starts with Wine's stand-in fonts in place.
 // Usage: window_screenshots [OUTPUT_DIR]
@@ -10,6 +10,7 @@
 #include <variant>
 #include <vector>
 
+#include "settings/settings.h"
 #include "sorla/engine.h"
 #include "support/capture.h"
 #include "support/png.h"
@@ -101,6 +102,9 @@ int main(int argc, char** argv) {
   bool ok = !words.empty();
   ok = ok && shoot_row(dir / "candidates-light.png", false, words);
   ok = ok && shoot_row(dir / "candidates-dark.png", true, words);
+  sorla::settings::set_high_contrast_query([] { return true; });
+  ok = ok && shoot_row(dir / "candidates-high-contrast.png", false, words);
+  sorla::settings::set_high_contrast_query(nullptr);
   ok = ok && shoot_icons(dir / "langbar-icons.png");
   std::printf("%s: %s\n", ok ? "screenshots written" : "screenshots FAILED",
               fs::absolute(dir).string().c_str());
