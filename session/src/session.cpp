@@ -161,6 +161,10 @@ SessionOutput Session::choose(std::size_t index) {
   return apply(U'1' + static_cast<char32_t>(index));
 }
 
+void Session::select(std::size_t index) {
+  if (index < candidates_.size()) selected_ = index;
+}
+
 SessionOutput Session::reset() {
   const bool was_english = english_;
   SessionOutput out = typed_.empty() ? SessionOutput{} : apply(input::Escape);

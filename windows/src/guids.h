@@ -28,9 +28,19 @@ inline constexpr GUID kCatImmersiveSupport = {
 inline constexpr GUID kCatSystraySupport = {
     0x25504FB4, 0x7BAB, 0x4BC1, {0x9C, 0x69, 0xCF, 0x81, 0x89, 0x0F, 0x0E, 0xF5}};
 
+// Applications that draw candidates themselves (games) load only text
+// services in this category.
+inline constexpr GUID kCatUIElementEnabled = {
+    0x49D2F9CF, 0x1F5E, 0x11D7, {0xA6, 0xD3, 0x00, 0x06, 0x5B, 0x84, 0x43, 0x5C}};
+
 // Registered and unregistered in this order.
 inline constexpr GUID kCategories[] = {kCatTipKeyboard, kCatDisplayAttributeProvider,
-                                       kCatImmersiveSupport, kCatSystraySupport};
+                                       kCatImmersiveSupport, kCatSystraySupport,
+                                       kCatUIElementEnabled};
+
+// The candidate list's UI element.
+inline constexpr GUID kCandidateListElement = {
+    0x0F3C1D61, 0x8E27, 0x4B5A, {0x9C, 0x41, 0x5E, 0x2D, 0x77, 0xA0, 0x13, 0xB6}};
 
 // The composition's display attribute (a dotted underline).
 inline constexpr GUID kDisplayAttribute = {

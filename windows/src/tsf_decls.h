@@ -116,3 +116,43 @@ ITfLangBarItemButton : public ITfLangBarItem {
 __CRT_UUID_DECL(ITfLangBarItemButton, 0x28c7f1d0, 0xde25, 0x11d2, 0xaf, 0xdd, 0x00, 0x10, 0x5a,
                 0x27, 0x99, 0xb5)
 #endif
+
+// The candidate list as a UI element, for applications that draw candidates
+// themselves (msctf.idl).
+#ifndef TF_CLUIE_DOCUMENTMGR
+#define TF_CLUIE_DOCUMENTMGR 0x00000001
+#define TF_CLUIE_COUNT 0x00000002
+#define TF_CLUIE_SELECTION 0x00000004
+#define TF_CLUIE_STRING 0x00000008
+#define TF_CLUIE_PAGEINDEX 0x00000010
+#define TF_CLUIE_CURRENTPAGE 0x00000020
+#endif
+
+#ifndef __ITfCandidateListUIElement_INTERFACE_DEFINED__
+#define __ITfCandidateListUIElement_INTERFACE_DEFINED__
+MIDL_INTERFACE("ea1ea138-19df-11d7-a6d2-00065b84435c")
+ITfCandidateListUIElement : public ITfUIElement {
+  virtual HRESULT STDMETHODCALLTYPE GetUpdatedFlags(DWORD * flags) = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetDocumentMgr(ITfDocumentMgr * *document) = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetCount(UINT * count) = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetSelection(UINT * index) = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetString(UINT index, BSTR * text) = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetPageIndex(UINT * index, UINT size, UINT * page_count) = 0;
+  virtual HRESULT STDMETHODCALLTYPE SetPageIndex(UINT * index, UINT page_count) = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetCurrentPage(UINT * page) = 0;
+};
+__CRT_UUID_DECL(ITfCandidateListUIElement, 0xea1ea138, 0x19df, 0x11d7, 0xa6, 0xd2, 0x00, 0x06,
+                0x5b, 0x84, 0x43, 0x5c)
+#endif
+
+#ifndef __ITfCandidateListUIElementBehavior_INTERFACE_DEFINED__
+#define __ITfCandidateListUIElementBehavior_INTERFACE_DEFINED__
+MIDL_INTERFACE("85fad185-58ce-497a-9460-355366b64b9a")
+ITfCandidateListUIElementBehavior : public ITfCandidateListUIElement {
+  virtual HRESULT STDMETHODCALLTYPE SetSelection(UINT index) = 0;
+  virtual HRESULT STDMETHODCALLTYPE Finalize() = 0;
+  virtual HRESULT STDMETHODCALLTYPE Abort() = 0;
+};
+__CRT_UUID_DECL(ITfCandidateListUIElementBehavior, 0x85fad185, 0x58ce, 0x497a, 0x94, 0x60, 0x35,
+                0x53, 0x66, 0xb6, 0x4b, 0x9a)
+#endif

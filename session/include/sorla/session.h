@@ -104,6 +104,9 @@ class Session {
   bool would_eat(std::uint32_t key, std::optional<char32_t> ch, Modifiers mods) const;
   // A click on candidate `index` in the candidate window.
   SessionOutput choose(std::size_t index);
+  // Moves the highlight to candidate `index`, as arrows do; none that is
+  // not there changes nothing.
+  void select(std::size_t index);
   // Finishes the word being typed and forgets the typing history; keeps the mode.
   SessionOutput reset();
   // The document or its selection changed by something other than this service.

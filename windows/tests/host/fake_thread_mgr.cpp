@@ -118,6 +118,26 @@ ComPtr<ITfContext> FakeThreadMgr::key_context() {
   return context;
 }
 
+HRESULT FakeThreadMgr::BeginUIElement(ITfUIElement* element, BOOL* show, DWORD* id) {
+  if (element == nullptr || show == nullptr || id == nullptr) return E_INVALIDARG;
+  ui_element_ = ComPtr<ITfUIElement>::retain(element);
+  *show = show_ui_ ? TRUE : FALSE;
+  *id = ++ui_element_id_;
+  return S_OK;
+}
+
+HRESULT FakeThreadMgr::UpdateUIElement(DWORD id) {
+  if (!ui_element_ || id != ui_element_id_) return E_INVALIDARG;
+  ++ui_updates_;
+  return S_OK;
+}
+
+HRESULT FakeThreadMgr::EndUIElement(DWORD id) {
+  if (!ui_element_ || id != ui_element_id_) return E_INVALIDARG;
+  ui_element_.reset();
+  return S_OK;
+}
+
 bool FakeThreadMgr::key_down(WPARAM key, LPARAM info) {
   last_answers_ = {false, false};
   if (!key_sink_) return false;

@@ -334,8 +334,8 @@ class FakeLangBarSink final : public com::Object<ITfLangBarItemSink> {
   std::wstring last_text_;
 };
 
-class FakeThreadMgr final
-    : public com::Object<ITfThreadMgr, ITfKeystrokeMgr, ITfSource, ITfLangBarItemMgr> {
+class FakeThreadMgr final : public com::Object<ITfThreadMgr, ITfKeystrokeMgr, ITfSource,
+                                               ITfLangBarItemMgr, ITfUIElementMgr> {
  public:
   FakeThreadMgr() = default;
   ~FakeThreadMgr() override;
@@ -388,7 +388,20 @@ class FakeThreadMgr final
                                             DWORD*) override;
   HRESULT STDMETHODCALLTYPE UnadviseItemsSink(ULONG, DWORD*) override;
 
+  // ITfUIElementMgr
+  HRESULT STDMETHODCALLTYPE BeginUIElement(ITfUIElement* element, BOOL* show, DWORD* id) override;
+  HRESULT STDMETHODCALLTYPE UpdateUIElement(DWORD id) override;
+  HRESULT STDMETHODCALLTYPE EndUIElement(DWORD id) override;
+  HRESULT STDMETHODCALLTYPE GetUIElement(DWORD, ITfUIElement**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE EnumUIElements(IEnumTfUIElements**) override { return E_NOTIMPL; }
+
   // --- What the test does ---
+  // Whether BeginUIElement lets the service draw its own UI; FALSE is an
+  // application that draws candidates itself.
+  void set_show_ui(bool show) { show_ui_ = show; }
+  // The element begun and not yet ended, if any.
+  ITfUIElement* ui_element() const { return ui_element_.get(); }
+  int ui_updates() const { return ui_updates_; }
   // Key events through the advised sink, as TSF routes them: the test call
   // first, the real one only for a key the test call claimed. True when eaten.
   bool key_down(WPARAM key, LPARAM info = 1);
@@ -418,6 +431,10 @@ class FakeThreadMgr final
   std::vector<Item> items_;
   bool null_key_context_ = false;
   std::pair<bool, bool> last_answers_{false, false};
+  bool show_ui_ = true;
+  ComPtr<ITfUIElement> ui_element_;
+  DWORD ui_element_id_ = 0;
+  int ui_updates_ = 0;
 };
 
 }  // namespace sorla::host

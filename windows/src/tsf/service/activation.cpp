@@ -105,11 +105,16 @@ HRESULT TextService::Activate(ITfThreadMgr* thread_mgr_in, TfClientId client_id)
     }
     auto button = com::make_object<langbar::LangBarButton>([self] { self->on_langbar_click(); });
     if (const auto items = thread_mgr.query<ITfLangBarItemMgr>()) items->AddItem(button.get());
+    auto element = com::make_object<ui::CandidateList>(ui::CandidateActions{
+        [self](std::size_t i) { self->on_element_select(i); },
+        [self] { self->on_element_end(true); }, [self] { self->on_element_end(false); }});
 
     {
       auto state = state_.borrow();
       state->window = std::move(window);
       state->button = std::move(button);
+      state->ui_elements = thread_mgr.query<ITfUIElementMgr>();
+      state->element = std::move(element);
     }
     refresh_ui();
     return S_OK;
@@ -125,8 +130,13 @@ HRESULT TextService::Deactivate() {
     auto ui = state_.borrow();
     auto window = std::move(ui->window);
     auto button = std::move(ui->button);
+    // The element holds the service: dropped here, ended if still begun.
+    const ComPtr<ITfUIElementMgr> elements = std::move(ui->ui_elements);
+    const ComPtr<ui::CandidateList> element = std::move(ui->element);
+    const DWORD element_id = std::exchange(ui->element_id, kNoCookie);
     const ComPtr<ITfThreadMgr> langbar_owner = ui->thread_mgr;
     ui.release();
+    if (elements && element_id != kNoCookie) elements->EndUIElement(element_id);
     take_down_ui(std::move(window), std::move(button), langbar_owner);
 
     // Dropped at the end, with the state free.

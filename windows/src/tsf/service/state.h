@@ -11,6 +11,7 @@
 #include "sorla/session.h"
 #include "tsf/langbar/langbar_button.h"
 #include "tsf/service/keys.h"
+#include "tsf/ui/candidate_list.h"
 #include "tsf/window/candidate_window.h"
 #include "tsf_decls.h"
 
@@ -40,6 +41,10 @@ struct ServiceState {
   // Shared so that a handler can show or destroy it after releasing the state.
   std::shared_ptr<window::CandidateWindow> window;
   com::ComPtr<langbar::LangBarButton> button;
+  // The candidate list offered to applications that draw it themselves.
+  com::ComPtr<ITfUIElementMgr> ui_elements;
+  com::ComPtr<ui::CandidateList> element;
+  DWORD element_id = kNoCookie;  // while the element is begun
 
   com::ComPtr<ITfThreadMgr> thread_mgr;
   TfClientId client_id = 0;

@@ -50,15 +50,59 @@ void TextService::refresh_ui() {
   const ComPtr<langbar::LangBarButton> button = state->button;
   const std::shared_ptr<window::CandidateWindow> window = state->window;
   const std::optional<window::Rect> caret = state->caret;
+  const ComPtr<ITfUIElementMgr> elements = state->ui_elements;
+  const ComPtr<ui::CandidateList> element = state->element;
+  const DWORD element_id = state->element_id;
   state.release();
 
   if (button) button->set_mode(view.english);
+  const bool wanted = !view.english && !view.candidates.empty();
+  // Offered to the application first: one that draws candidates itself says
+  // so, and our window stays hidden.
+  bool draw = true;
+  if (elements && element) {
+    if (wanted) {
+      element->set(view.candidates, view.selected);
+      if (element_id == kNoCookie) {
+        BOOL show = TRUE;
+        DWORD id = kNoCookie;
+        if (SUCCEEDED(elements->BeginUIElement(element.get(), &show, &id))) {
+          element->set_shown(show != FALSE);
+          state_.borrow()->element_id = id;
+        }
+      } else {
+        elements->UpdateUIElement(element_id);
+      }
+      draw = element->shown();
+    } else if (element_id != kNoCookie) {
+      state_.borrow()->element_id = kNoCookie;
+      elements->EndUIElement(element_id);
+    }
+  }
   if (!window) return;
-  if (caret && !view.english && !view.candidates.empty()) {
+  if (draw && caret && wanted) {
     window->show(view.candidates, view.selected, *caret);
   } else {
     window->hide();
   }
+}
+
+void TextService::on_element_select(std::size_t index) {
+  auto state = state_.borrow();
+  if (!state->typing) return;
+  state->typing->session.select(index);
+  state.release();
+  refresh_ui();
+}
+
+void TextService::on_element_end(bool finalize) {
+  auto state = state_.borrow();
+  if (!state->typing) return;
+  Session& session = state->typing->session;
+  const SessionOutput output =
+      finalize ? session.choose(session.selected()) : session.apply(input::Escape);
+  state.release();
+  deliver(output);
 }
 
 void TextService::deliver(const SessionOutput& output) {

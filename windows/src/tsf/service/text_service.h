@@ -106,6 +106,9 @@ class TextService final
   std::uint64_t now_ms() const;
   void on_candidate_click(const window::Click& click);
   void on_langbar_click();
+  // The application driving the candidate list element.
+  void on_element_select(std::size_t index);
+  void on_element_end(bool finalize);
   void watch(ITfContext* context);
   // Watches the focused document's top context and reads its field kind.
   void follow_focus(ITfDocumentMgr* focus);
