@@ -55,6 +55,11 @@
 #define TF_S_ASYNC MAKE_HRESULT(SEVERITY_SUCCESS, FACILITY_ITF, 0x0300)
 #endif
 
+// ITfThreadMgrEx::GetActiveFlags: the thread runs a Store (immersive) app.
+#ifndef TF_TMF_IMMERSIVEMODE
+#define TF_TMF_IMMERSIVEMODE 0x40000000
+#endif
+
 #ifndef TF_CLIENTID_NULL
 #define TF_CLIENTID_NULL 0
 #endif
@@ -141,8 +146,8 @@ ITfCandidateListUIElement : public ITfUIElement {
   virtual HRESULT STDMETHODCALLTYPE SetPageIndex(UINT * index, UINT page_count) = 0;
   virtual HRESULT STDMETHODCALLTYPE GetCurrentPage(UINT * page) = 0;
 };
-__CRT_UUID_DECL(ITfCandidateListUIElement, 0xea1ea138, 0x19df, 0x11d7, 0xa6, 0xd2, 0x00, 0x06,
-                0x5b, 0x84, 0x43, 0x5c)
+__CRT_UUID_DECL(ITfCandidateListUIElement, 0xea1ea138, 0x19df, 0x11d7, 0xa6, 0xd2, 0x00, 0x06, 0x5b,
+                0x84, 0x43, 0x5c)
 #endif
 
 #ifndef __ITfCandidateListUIElementBehavior_INTERFACE_DEFINED__

@@ -8,6 +8,7 @@
 #include <map>
 #include <sstream>
 
+#include "learned_file/app_access.h"
 #include "learned_file/learned_path.h"
 #include "learned_file/save_lock.h"
 #include "sorla/engine.h"
@@ -206,6 +207,29 @@ TEST_F(LearnedFileTest, HeldLockKeepsPicksDirtyForTheNextSave) {
   EXPECT_EQ(save_learned(file, dirty, &engine).result, SaveResult::Saved);
   EXPECT_EQ(saved().entries().at({"ban", "បាន", std::nullopt}), 1u);
   EXPECT_EQ(names_in(folder), std::vector<std::string>{"learned.json"});
+}
+
+// Inside a Store app's sandbox the user's file may be read but is never
+// written; a desktop save lets all application packages read the folder.
+// Wine accepts a new DACL but keeps none on its files, so the grant is
+// checked on the DACL the save sets, not read back from the folder.
+TEST_F(LearnedFileTest, StoreAppsReadButNeverWrite) {
+  EXPECT_FALSE(allows_app_packages(nullptr));
+  const PACL granted = with_app_packages_read(nullptr);
+  ASSERT_NE(granted, nullptr);
+  EXPECT_TRUE(allows_app_packages(granted));
+  LocalFree(granted);
+
+  learn_one();
+  ASSERT_EQ(save_learned(file, dirty, &engine).result, SaveResult::Saved);
+  const std::string before = read_file(target);
+
+  set_app_container_query([] { return true; });
+  learn_one();
+  const SaveResult sandboxed = save_learned(file, dirty, &engine).result;
+  set_app_container_query(nullptr);
+  EXPECT_EQ(sandboxed, SaveResult::NoTarget);
+  EXPECT_EQ(read_file(target), before);
 }
 
 TEST(LearnedFile, WithoutAppdataNothingIsReadOrWritten) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <utility>
 
+#include "learned_file/app_access.h"
 #include "learned_file/file_io.h"
 #include "learned_file/learned_path.h"
 
@@ -53,6 +54,8 @@ std::unique_ptr<LearnedStorage::Lock> FileStorage::lock() {
 std::optional<std::string> FileStorage::write_then_move(std::string_view bytes) {
   partial_ = partial_path(target_, GetCurrentProcessId(), g_partial_sequence.fetch_add(1));
   if (write_whole_file(*partial_, bytes) && move_replacing(*partial_, target_)) {
+    // Store apps read the same picks; their loss if this fails, not the save's.
+    grant_app_packages_read(target_.parent_path());
     return std::nullopt;
   }
   remove_file(*partial_);
@@ -76,7 +79,8 @@ SaveOutcome save_learned(LearnedFile& file, bool& dirty, Engine* engine) {
   const bool was_dirty = dirty || (engine != nullptr && !engine->learned().unsaved().empty());
   const auto target = learned_path();
   if (!was_dirty) return {};
-  if (engine == nullptr || !target) {
+  // In a Store app the user's file is read-only: picks stay in memory.
+  if (engine == nullptr || !target || in_app_container()) {
     dirty = false;
     return {SaveResult::NoTarget, std::nullopt};
   }

@@ -169,7 +169,7 @@ HRESULT FakeView::GetRangeFromPoint(TfEditCookie, const POINT*, DWORD, ITfRange*
 }
 HRESULT FakeView::GetScreenExt(RECT*) { return E_NOTIMPL; }
 HRESULT FakeView::GetWnd(HWND* hwnd) {
-  if (hwnd) *hwnd = nullptr;
+  if (hwnd) *hwnd = context_->view_window();
   return S_OK;
 }
 

@@ -255,6 +255,9 @@ class FakeContext final : public com::Object<ITfContext, ITfInsertAtSelection,
     scopes_ = std::move(scopes);
   }
   void set_keyboard_disabled(bool disabled) { keyboard_disabled_ = disabled; }
+  // The window the active view reports.
+  void set_view_window(HWND window) { view_window_ = window; }
+  HWND view_window() const { return view_window_; }
   // The application changed its text without telling anyone.
   void app_replace_quietly(LONG start, LONG end, std::wstring_view with);
   // The application ends every active composition.
@@ -299,6 +302,7 @@ class FakeContext final : public com::Object<ITfContext, ITfInsertAtSelection,
   mutable int fail_countdown_ = 0;
   std::optional<std::vector<InputScope>> scopes_;
   bool keyboard_disabled_ = false;
+  HWND view_window_ = nullptr;
 };
 
 class FakeDocumentMgr final : public com::Object<ITfDocumentMgr> {
@@ -334,7 +338,21 @@ class FakeLangBarSink final : public com::Object<ITfLangBarItemSink> {
   std::wstring last_text_;
 };
 
-class FakeThreadMgr final : public com::Object<ITfThreadMgr, ITfKeystrokeMgr, ITfSource,
+}  // namespace sorla::host
+
+namespace sorla::com {
+// The extended thread manager also answers for the one it extends.
+template <>
+struct Answers<ITfThreadMgrEx> {
+  static bool iid(REFIID iid) noexcept {
+    return IsEqualIID(iid, __uuidof(ITfThreadMgrEx)) || IsEqualIID(iid, __uuidof(ITfThreadMgr));
+  }
+};
+}  // namespace sorla::com
+
+namespace sorla::host {
+
+class FakeThreadMgr final : public com::Object<ITfThreadMgrEx, ITfKeystrokeMgr, ITfSource,
                                                ITfLangBarItemMgr, ITfUIElementMgr> {
  public:
   FakeThreadMgr() = default;
@@ -352,6 +370,13 @@ class FakeThreadMgr final : public com::Object<ITfThreadMgr, ITfKeystrokeMgr, IT
   HRESULT STDMETHODCALLTYPE GetFunctionProvider(REFCLSID, ITfFunctionProvider**) override;
   HRESULT STDMETHODCALLTYPE EnumFunctionProviders(IEnumTfFunctionProviders**) override;
   HRESULT STDMETHODCALLTYPE GetGlobalCompartment(ITfCompartmentMgr**) override;
+  // ITfThreadMgrEx
+  HRESULT STDMETHODCALLTYPE ActivateEx(TfClientId*, DWORD) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetActiveFlags(DWORD* flags) override {
+    if (flags == nullptr) return E_INVALIDARG;
+    *flags = active_flags_;
+    return S_OK;
+  }
   // ITfKeystrokeMgr
   HRESULT STDMETHODCALLTYPE AdviseKeyEventSink(TfClientId client, ITfKeyEventSink* sink,
                                                BOOL foreground) override;
@@ -399,6 +424,8 @@ class FakeThreadMgr final : public com::Object<ITfThreadMgr, ITfKeystrokeMgr, IT
   // Whether BeginUIElement lets the service draw its own UI; FALSE is an
   // application that draws candidates itself.
   void set_show_ui(bool show) { show_ui_ = show; }
+  // TF_TMF_IMMERSIVEMODE: a Store app's thread.
+  void set_active_flags(DWORD flags) { active_flags_ = flags; }
   // The element begun and not yet ended, if any.
   ITfUIElement* ui_element() const { return ui_element_.get(); }
   int ui_updates() const { return ui_updates_; }
@@ -432,6 +459,7 @@ class FakeThreadMgr final : public com::Object<ITfThreadMgr, ITfKeystrokeMgr, IT
   bool null_key_context_ = false;
   std::pair<bool, bool> last_answers_{false, false};
   bool show_ui_ = true;
+  DWORD active_flags_ = 0;
   ComPtr<ITfUIElement> ui_element_;
   DWORD ui_element_id_ = 0;
   int ui_updates_ = 0;

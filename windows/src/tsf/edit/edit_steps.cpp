@@ -52,6 +52,15 @@ HRESULT end_composition(ITfContext* context, TfEditCookie ec, ITfComposition* co
   return composition->EndComposition(ec);
 }
 
+HWND view_window(ITfContext* context) {
+  ComPtr<ITfContextView> view;
+  HWND window = nullptr;
+  if (SUCCEEDED(context->GetActiveView(view.put())) && view && SUCCEEDED(view->GetWnd(&window))) {
+    return window;
+  }
+  return nullptr;
+}
+
 bool counts(const window::Rect& rect) { return rect.top < rect.bottom || rect.left < rect.right; }
 
 std::optional<window::Rect> text_extent(ITfContext* context, TfEditCookie ec, ITfRange* range) {

@@ -26,6 +26,8 @@ HRESULT retract_before_selection(ITfContext* context, TfEditCookie ec, std::wstr
 // Ends `composition`, leaving its text as final text without the display
 // attribute.
 HRESULT end_composition(ITfContext* context, TfEditCookie ec, ITfComposition* composition);
+// The window of the context's active view; none when it has none.
+HWND view_window(ITfContext* context);
 // Whether a rectangle tells where the text is.
 bool counts(const window::Rect& rect);
 

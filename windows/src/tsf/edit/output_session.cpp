@@ -14,8 +14,9 @@ namespace {
 void hand_back(tsf::TextService& service, ITfContext* context, PlanTarget& target) {
   if (!target.composition) {
     service.set_caret(std::nullopt);
-  } else if (target.caret) {
-    service.set_caret(target.caret);
+  } else {
+    if (target.caret) service.set_caret(target.caret);
+    service.set_view_window(view_window(context));
   }
   service.set_composition(std::move(target.composition));
   if (target.caret_unknown) request_caret_lookup(service, context);

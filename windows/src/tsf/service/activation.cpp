@@ -92,7 +92,17 @@ HRESULT TextService::Activate(ITfThreadMgr* thread_mgr_in, TfClientId client_id)
       return hr;
     }
 
-    state_.borrow()->display_atom = register_display_attribute();
+    DWORD flags = 0;
+    const auto thread_ex = thread_mgr.query<ITfThreadMgrEx>();
+    // Without the extended manager (Wine) the thread is a desktop one.
+    const bool immersive = thread_ex && SUCCEEDED(thread_ex->GetActiveFlags(&flags)) &&
+                           (flags & TF_TMF_IMMERSIVEMODE) != 0;
+    const std::optional<TfGuidAtom> atom = register_display_attribute();
+    {
+      auto state = state_.borrow();
+      state->display_atom = atom;
+      state->immersive = immersive;
+    }
 
     ComPtr<ITfDocumentMgr> focus;
     if (FAILED(thread_mgr->GetFocus(focus.put()))) focus.reset();

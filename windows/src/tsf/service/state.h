@@ -56,6 +56,8 @@ struct ServiceState {
   com::ComPtr<ITfContext> key_context;  // of the latest key event
   FieldKind field = FieldKind::Text;    // of the focused context
   std::optional<window::Rect> caret;    // of the composition, in screen pixels
+  HWND view_window = nullptr;           // of the composition's context
+  bool immersive = false;               // a Store app's thread
   bool own_edit = false;
 };
 

@@ -35,6 +35,8 @@ void TextService::set_composition(ComPtr<ITfComposition> composition) {
 
 void TextService::set_caret(std::optional<window::Rect> caret) { state_.borrow()->caret = caret; }
 
+void TextService::set_view_window(HWND window) { state_.borrow()->view_window = window; }
+
 void TextService::set_own_edit() { state_.borrow()->own_edit = true; }
 
 void TextService::set_field(FieldKind kind) { state_.borrow()->field = kind; }
@@ -53,6 +55,8 @@ void TextService::refresh_ui() {
   const ComPtr<ITfUIElementMgr> elements = state->ui_elements;
   const ComPtr<ui::CandidateList> element = state->element;
   const DWORD element_id = state->element_id;
+  const bool immersive = state->immersive;
+  const HWND view_window = state->view_window;
   state.release();
 
   if (button) button->set_mode(view.english);
@@ -80,6 +84,8 @@ void TextService::refresh_ui() {
     }
   }
   if (!window) return;
+  // A Store app keeps a pop-up above itself only when it owns it.
+  if (immersive) window->set_owner(view_window ? view_window : GetFocus());
   if (draw && caret && wanted) {
     window->show(view.candidates, view.selected, *caret);
   } else {

@@ -83,6 +83,7 @@ class TextService final
   com::ComPtr<ITfComposition> composition();
   void set_composition(com::ComPtr<ITfComposition> composition);
   void set_caret(std::optional<window::Rect> caret);
+  void set_view_window(HWND window);
   void set_own_edit();
   // What the focused field wants; only a Text field gets Khmer typing.
   void set_field(FieldKind kind);

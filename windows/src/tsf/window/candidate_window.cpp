@@ -150,15 +150,27 @@ void CandidateWindow::show(std::span<const std::string> candidates, std::size_t 
   t_paint = std::move(data);
 
   const Point at = place(caret, work_area, width, height, s);
+  const bool was_visible = IsWindowVisible(hwnd_) != FALSE;
   SetWindowPos(hwnd_, HWND_TOPMOST, at.x, at.y, width, height, SWP_NOACTIVATE | SWP_SHOWWINDOW);
   InvalidateRect(hwnd_, nullptr, FALSE);
+  NotifyWinEvent(was_visible ? EVENT_OBJECT_IME_CHANGE : EVENT_OBJECT_IME_SHOW, hwnd_, OBJID_CLIENT,
+                 CHILDID_SELF);
+}
+
+void CandidateWindow::set_owner(HWND owner) {
+  if (!hwnd_ || owner == owner_) return;
+  owner_ = owner;
+  SetWindowLongPtrW(hwnd_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
 }
 
 // The thread's paint data and handler belong to the window that exists; a
 // window that was never made leaves them alone.
 void CandidateWindow::hide() {
   if (!hwnd_) return;
-  ShowWindow(hwnd_, SW_HIDE);
+  if (IsWindowVisible(hwnd_)) {
+    ShowWindow(hwnd_, SW_HIDE);
+    NotifyWinEvent(EVENT_OBJECT_IME_HIDE, hwnd_, OBJID_CLIENT, CHILDID_SELF);
+  }
   t_paint.reset();
 }
 

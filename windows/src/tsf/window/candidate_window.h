@@ -1,6 +1,8 @@
 // The candidate pop-up: one row of numbered candidates below the text being
 // typed, with a flag to report a missing word. It never takes the focus and
-// reports clicks through the handler given at creation.
+// reports clicks through the handler given at creation. Showing, changing
+// and hiding it raise the IME window events that screen readers and the
+// shell's light dismiss listen for.
 #pragma once
 
 #include <windows.h>
@@ -40,6 +42,9 @@ class CandidateWindow {
   void show(std::span<const std::string> candidates, std::size_t selected, const Rect& caret);
   void hide();
   void destroy();
+  // The window that owns the pop-up (none: no owner). Store apps need it
+  // owned by their own window to keep it above them.
+  void set_owner(HWND owner);
 
   // The caret of the current thread's GUI-thread information, in screen
   // pixels; none when no window owns a caret.
@@ -56,6 +61,7 @@ class CandidateWindow {
   HWND hwnd_ = nullptr;
   std::shared_ptr<const FontSet> fonts_;
   bool own_border_ = false;
+  HWND owner_ = nullptr;
 };
 
 // Unregisters the window class if this module registered it. For the DLL's
