@@ -119,6 +119,7 @@ ComPtr<ITfContext> FakeThreadMgr::key_context() {
 }
 
 HRESULT FakeThreadMgr::BeginUIElement(ITfUIElement* element, BOOL* show, DWORD* id) {
+  if (ui_stub_) return E_NOTIMPL;
   if (element == nullptr || show == nullptr || id == nullptr) return E_INVALIDARG;
   ui_element_ = ComPtr<ITfUIElement>::retain(element);
   *show = show_ui_ ? TRUE : FALSE;

@@ -424,6 +424,8 @@ class FakeThreadMgr final : public com::Object<ITfThreadMgrEx, ITfKeystrokeMgr, 
   // Whether BeginUIElement lets the service draw its own UI; FALSE is an
   // application that draws candidates itself.
   void set_show_ui(bool show) { show_ui_ = show; }
+  // Wine's manager: a stub answering E_NOTIMPL that leaves the outputs alone.
+  void set_ui_stub(bool stub) { ui_stub_ = stub; }
   // TF_TMF_IMMERSIVEMODE: a Store app's thread.
   void set_active_flags(DWORD flags) { active_flags_ = flags; }
   // The element begun and not yet ended, if any.
@@ -459,6 +461,7 @@ class FakeThreadMgr final : public com::Object<ITfThreadMgrEx, ITfKeystrokeMgr, 
   bool null_key_context_ = false;
   std::pair<bool, bool> last_answers_{false, false};
   bool show_ui_ = true;
+  bool ui_stub_ = false;
   DWORD active_flags_ = 0;
   ComPtr<ITfUIElement> ui_element_;
   DWORD ui_element_id_ = 0;

@@ -61,5 +61,13 @@ TEST(UiLess, AnApplicationReadsTheListAndChoosesAWord) {
   EXPECT_EQ(host.composition(), std::nullopt);
 }
 
+TEST(UiLess, WithWinesStubManagerTheWindowShowsAsBefore) {
+  Host host;
+  host.thread_mgr().set_ui_stub(true);
+  ASSERT_EQ(host.activate(), S_OK);
+  host.type("sabay");
+  EXPECT_TRUE(host.candidates_visible());
+}
+
 }  // namespace
 }  // namespace sorla::host
