@@ -63,5 +63,18 @@ TEST_F(Fields, NumberFieldsAndDisabledKeyboardsGetTheirKeys) {
   EXPECT_EQ(host.composition(1), "sab");
 }
 
+// An application busy with a lock of its own when the focus arrives: the
+// scopes are read later, and until then no key is claimed.
+TEST_F(Fields, UntilTheScopesAreReadNoKeyIsClaimed) {
+  host.doc(2).set_refuse_sync(true);
+  host.focus(2);
+  EXPECT_FALSE(host.tap('K'));
+  EXPECT_FALSE(host.thread_mgr().last_answers().first);
+  host.doc(2).set_refuse_sync(false);
+  host.pump();
+  EXPECT_TRUE(host.tap('K'));
+  EXPECT_EQ(host.composition(2), "k");
+}
+
 }  // namespace
 }  // namespace sorla::host

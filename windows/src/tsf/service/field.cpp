@@ -75,17 +75,21 @@ bool compartment_set(ITfCompartmentMgr* compartments, REFGUID id) {
 }  // namespace
 
 void request_field_read(TextService& service, ITfContext* context) {
-  service.set_field(FieldKind::Text);
+  // Until the scopes are read the field may be a password box: it gets its
+  // keys untouched. A read TSF grants at once leaves no gap.
+  service.set_field(context != nullptr ? FieldKind::Private : FieldKind::Text);
   if (context == nullptr) return;
   const auto session = com::make_object<FieldSession>(ComPtr<TextService>::retain(&service),
                                                       ComPtr<ITfContext>::retain(context));
   HRESULT result = S_OK;
-  const HRESULT hr = context->RequestEditSession(service.client_id(), session.get(),
-                                                 TF_ES_SYNC | TF_ES_READ, &result);
+  HRESULT hr = context->RequestEditSession(service.client_id(), session.get(),
+                                           TF_ES_SYNC | TF_ES_READ, &result);
   if (hr == TF_E_SYNCHRONOUS || result == TF_E_SYNCHRONOUS) {
-    context->RequestEditSession(service.client_id(), session.get(), TF_ES_ASYNC | TF_ES_READ,
-                                &result);
+    hr = context->RequestEditSession(service.client_id(), session.get(), TF_ES_ASYNC | TF_ES_READ,
+                                     &result);
   }
+  // No session will run: nothing tells this field from an ordinary one.
+  if (FAILED(hr)) service.set_field(FieldKind::Text);
 }
 
 bool keyboard_off(ITfContext* context) {

@@ -11,8 +11,9 @@ namespace sorla::tsf {
 class TextService;
 
 // Reads `context`'s input scopes (now if TSF lets it, else soon) and hands
-// the service the field's kind. A context whose scopes cannot be read (the
-// call fails, as under Wine) is an ordinary text field.
+// the service the field's kind; until then the field counts as private. A
+// context whose scopes cannot be read (the call fails, as under Wine) is an
+// ordinary text field.
 void request_field_read(TextService& service, ITfContext* context);
 
 // GUID_COMPARTMENT_KEYBOARD_DISABLED or GUID_COMPARTMENT_EMPTYCONTEXT set on
