@@ -20,7 +20,7 @@ BUILD := env -u MAKEFLAGS -u MFLAGS -u MAKELEVEL cmake --build
 XVFB := $(if $(DISPLAY),,xvfb-run -a -s "-screen 0 1280x1024x24")
 
 .PHONY: all setup configure build build-native build-x64 build-x86 build-asan build-fuzz test \
-	test-asan fuzz fuzz-smoke try dist clean screenshots
+	test-asan fuzz fuzz-smoke try serve dist clean screenshots
 
 all: build
 
@@ -113,6 +113,12 @@ test: build build-asan build-fuzz
 	done; \
 	if [ -n "$$failed" ]; then echo "== tests failed in:$$failed"; exit 1; fi; \
 	echo "== all tests passed (native, sanitizers, fuzz smoke, Wine)"
+
+# The report page's service on 127.0.0.1:8080, with its reports in
+# build/reports.sqlite; Ctrl+C stops it.
+serve: setup build/native/Makefile
+	$(BUILD) build/native -j$(JOBS) --target sorla-reports
+	build/native/server/sorla-reports --listen 127.0.0.1:8080 --db sqlite:build/reports.sqlite
 
 # The interactive typing demo of the native tool.
 try: setup build/native/Makefile

@@ -1,0 +1,69 @@
+// sorla-reports [--listen HOST:PORT] [--db sqlite:PATH]: the report page's
+// service. Stops on SIGTERM or SIGINT after the requests in flight.
+#include <csignal>
+#include <cstdio>
+#include <string>
+#include <thread>
+#include <variant>
+
+#include "service.h"
+#include "sqlite_store.h"
+
+namespace {
+
+int usage(const char* why) {
+  std::fprintf(stderr,
+               "sorla-reports: %s\nusage: sorla-reports [--listen HOST:PORT] [--db sqlite:PATH]\n",
+               why);
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string listen = "127.0.0.1:8080", db = "sqlite:reports.sqlite";
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if ((arg == "--listen" || arg == "--db") && i + 1 < argc) {
+      (arg == "--listen" ? listen : db) = argv[++i];
+    } else {
+      return usage(("unknown argument " + arg).c_str());
+    }
+  }
+  const auto colon = listen.rfind(':');
+  if (colon == std::string::npos) return usage("--listen needs HOST:PORT");
+  const std::string host = listen.substr(0, colon);
+  const int port = std::atoi(listen.c_str() + colon + 1);
+  if (db.rfind("sqlite:", 0) != 0) return usage("--db needs sqlite:PATH");
+
+  auto opened = sorla::reports::SqliteStore::open(db.substr(7));
+  if (const auto* error = std::get_if<std::string>(&opened)) {
+    std::fprintf(stderr, "sorla-reports: %s\n", error->c_str());
+    return 1;
+  }
+  auto& store = std::get<sorla::reports::SqliteStore>(opened);
+
+  // Signals go to one thread that stops the server; the others never see them.
+  sigset_t stop_signals;
+  sigemptyset(&stop_signals);
+  sigaddset(&stop_signals, SIGTERM);
+  sigaddset(&stop_signals, SIGINT);
+  pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
+
+  httplib::Server server;
+  sorla::reports::add_routes(server, store);
+  if (!server.bind_to_port(host, port)) {
+    std::fprintf(stderr, "sorla-reports: cannot listen on %s\n", listen.c_str());
+    return 1;
+  }
+  std::thread stopper([&] {
+    int signal = 0;
+    sigwait(&stop_signals, &signal);
+    server.stop();
+  });
+  std::fprintf(stderr, "sorla-reports: listening on %s\n", listen.c_str());
+  server.listen_after_bind();
+  pthread_kill(stopper.native_handle(), SIGTERM);  // wakes it if the server stopped by itself
+  stopper.join();
+  return 0;
+}

@@ -1,0 +1,78 @@
+#include "html.h"
+
+namespace sorla::reports {
+namespace {
+
+std::string page(std::string_view title, const std::string& body) {
+  std::string out =
+      "<!DOCTYPE html>\n<html lang=\"km\"><head><meta charset=\"utf-8\">"
+      "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\"><title>";
+  out += escape_html(title);
+  out += "</title></head><body>";
+  out += body;
+  out += "</body></html>\n";
+  return out;
+}
+
+std::string hidden(std::string_view name, std::string_view value) {
+  return "<input type=\"hidden\" name=\"" + std::string(name) + "\" value=\"" + escape_html(value) +
+         "\">";
+}
+
+}  // namespace
+
+std::string escape_html(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (const char c : text) {
+    switch (c) {
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      case '\'':
+        out += "&#39;";
+        break;
+      default:
+        out += c;
+    }
+  }
+  return out;
+}
+
+std::string report_page(const ReportKeys& keys) {
+  std::string body = "<h1>រាយការណ៍ពាក្យដែលខ្វះ · Report a missing word</h1>";
+  body +=
+      "<p>អ្នកបានវាយ · You typed: <strong id=\"typed\">" + escape_html(keys.typed) + "</strong></p>";
+  body += "<p>Sorla បានផ្ដល់ · Sorla offered: <strong id=\"offered\">" + escape_html(keys.offered) +
+          "</strong></p>";
+  body += "<form method=\"post\" action=\"/report\">";
+  body += hidden("typed", keys.typed) + hidden("offered", keys.offered) +
+          hidden("platform", keys.platform) + hidden("app", keys.app) + hidden("data", keys.data);
+  body +=
+      "<p><label>ពាក្យដែលខ្ញុំចង់បាន · The word I meant "
+      "<input name=\"meant\" lang=\"km\" maxlength=\"64\"></label></p>"
+      "<p><label>កំណត់ចំណាំ · Note "
+      "<textarea name=\"note\" maxlength=\"500\"></textarea></label></p>"
+      "<p><button type=\"submit\">ផ្ញើ · Send</button></p></form>";
+  return page("Sorla", body);
+}
+
+std::string thanks_page() {
+  return page("Sorla", "<h1>សូមអរគុណ · Thank you</h1><p>Your report helps Sorla learn the word.</p>");
+}
+
+std::string error_page(std::string_view message) {
+  return page("Sorla", "<h1>មិនអាចរាយការណ៍បាន · This report cannot be made</h1><p>" +
+                           escape_html(message) + "</p>");
+}
+
+}  // namespace sorla::reports

@@ -1,0 +1,21 @@
+// The pages of the report service, in Khmer and English. Every value that
+// came from a request goes through escape_html.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "report.h"
+
+namespace sorla::reports {
+
+// Text for HTML content and double-quoted attributes: & < > " ' escaped.
+std::string escape_html(std::string_view text);
+
+// The confirmation page for a report: what was typed and offered, the word
+// meant, a note, one button.
+std::string report_page(const ReportKeys& keys);
+std::string thanks_page();
+std::string error_page(std::string_view message);
+
+}  // namespace sorla::reports
