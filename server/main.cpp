@@ -1,7 +1,10 @@
-// sorla-reports [--listen HOST:PORT] [--db sqlite:PATH]: the report page's
-// service. Stops on SIGTERM or SIGINT after the requests in flight.
+// sorla-reports [--listen HOST:PORT] [--db sqlite:PATH] [--rate-limit N]:
+// the report page's service. The maintainers' pages answer the bearer token
+// in SORLA_ADMIN_TOKEN, and are off without it. Stops on SIGTERM or SIGINT
+// after the requests in flight.
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <thread>
 #include <variant>
@@ -13,7 +16,8 @@ namespace {
 
 int usage(const char* why) {
   std::fprintf(stderr,
-               "sorla-reports: %s\nusage: sorla-reports [--listen HOST:PORT] [--db sqlite:PATH]\n",
+               "sorla-reports: %s\nusage: sorla-reports [--listen HOST:PORT] [--db sqlite:PATH] "
+               "[--rate-limit PER_MINUTE]\n",
                why);
   return 2;
 }
@@ -21,11 +25,11 @@ int usage(const char* why) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string listen = "127.0.0.1:8080", db = "sqlite:reports.sqlite";
+  std::string listen = "127.0.0.1:8080", db = "sqlite:reports.sqlite", limit = "20";
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    if ((arg == "--listen" || arg == "--db") && i + 1 < argc) {
-      (arg == "--listen" ? listen : db) = argv[++i];
+    if ((arg == "--listen" || arg == "--db" || arg == "--rate-limit") && i + 1 < argc) {
+      (arg == "--listen" ? listen : arg == "--db" ? db : limit) = argv[++i];
     } else {
       return usage(("unknown argument " + arg).c_str());
     }
@@ -50,8 +54,11 @@ int main(int argc, char** argv) {
   sigaddset(&stop_signals, SIGINT);
   pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
 
+  sorla::reports::ServiceOptions options;
+  options.rate_limit = std::atoi(limit.c_str());
+  if (const char* token = std::getenv("SORLA_ADMIN_TOKEN")) options.admin_token = token;
   httplib::Server server;
-  sorla::reports::add_routes(server, store);
+  sorla::reports::add_routes(server, store, options);
   if (!server.bind_to_port(host, port)) {
     std::fprintf(stderr, "sorla-reports: cannot listen on %s\n", listen.c_str());
     return 1;

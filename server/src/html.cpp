@@ -70,6 +70,19 @@ std::string thanks_page() {
   return page("Sorla", "<h1>សូមអរគុណ · Thank you</h1><p>Your report helps Sorla learn the word.</p>");
 }
 
+std::string admin_page(const std::vector<SqliteStore::TypedSummary>& rows) {
+  std::string body =
+      "<h1>Reports</h1><table><tr><th>typed</th><th>reports</th><th>words meant</th>"
+      "<th>first</th><th>last</th></tr>";
+  for (const auto& r : rows) {
+    body += "<tr><td>" + escape_html(r.typed) + "</td><td>" + std::to_string(r.reports) +
+            "</td><td>" + std::to_string(r.words_meant) + "</td><td>" + escape_html(r.first) +
+            "</td><td>" + escape_html(r.last) + "</td></tr>";
+  }
+  body += "</table>";
+  return page("Sorla reports", body);
+}
+
 std::string error_page(std::string_view message) {
   return page("Sorla", "<h1>មិនអាចរាយការណ៍បាន · This report cannot be made</h1><p>" +
                            escape_html(message) + "</p>");

@@ -4,8 +4,10 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "report.h"
+#include "sqlite_store.h"
 
 namespace sorla::reports {
 
@@ -16,6 +18,8 @@ std::string escape_html(std::string_view text);
 // meant, a note, one button.
 std::string report_page(const ReportKeys& keys);
 std::string thanks_page();
+// The maintainers' view: reports grouped by what was typed.
+std::string admin_page(const std::vector<SqliteStore::TypedSummary>& rows);
 std::string error_page(std::string_view message);
 
 }  // namespace sorla::reports

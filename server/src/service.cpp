@@ -1,8 +1,11 @@
 #include "service.h"
 
 #include <cstdio>
+#include <memory>
 
+#include "export.h"
 #include "html.h"
+#include "rate_limit.h"
 
 namespace sorla::reports {
 namespace {
@@ -19,9 +22,35 @@ void refuse(httplib::Response& res, const std::string& message) {
   res.set_content(error_page(message), kHtml);
 }
 
+// Compared in time that does not depend on where the strings differ.
+bool same_secret(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  unsigned char diff = 0;
+  for (std::size_t i = 0; i < a.size(); ++i) diff |= static_cast<unsigned char>(a[i] ^ b[i]);
+  return diff == 0;
+}
+
+// Whether the admin pages answer this request; sets the refusal when not.
+bool admitted(const httplib::Request& req, httplib::Response& res, const std::string& token) {
+  if (token.empty()) {
+    res.status = 404;
+    return false;
+  }
+  const std::string given = req.get_header_value("Authorization");
+  constexpr std::string_view kBearer = "Bearer ";
+  if (given.rfind(kBearer, 0) != 0 || !same_secret(given.substr(kBearer.size()), token)) {
+    res.status = 401;
+    res.set_header("WWW-Authenticate", "Bearer");
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
-void add_routes(httplib::Server& server, SqliteStore& store) {
+void add_routes(httplib::Server& server, SqliteStore& store, ServiceOptions options) {
+  auto limiter = std::make_shared<RateLimiter>(options.rate_limit);
+  const std::string token = options.admin_token;
   server.Get("/healthz", [](const httplib::Request&, httplib::Response& res) {
     res.set_content("ok\n", "text/plain");
   });
@@ -32,7 +61,12 @@ void add_routes(httplib::Server& server, SqliteStore& store) {
     res.set_content(report_page(keys), kHtml);
   });
 
-  server.Post("/report", [&store](const httplib::Request& req, httplib::Response& res) {
+  server.Post("/report", [&store, limiter](const httplib::Request& req, httplib::Response& res) {
+    if (!limiter->allow(req.remote_addr)) {
+      res.status = 429;
+      res.set_content(error_page("Too many reports from here; please wait a minute."), kHtml);
+      return;
+    }
     const Report report{keys_of(req), req.get_param_value("meant"), req.get_param_value("note")};
     if (const auto message = check_report(report)) return refuse(res, *message);
     if (!store.add(report)) {
@@ -42,6 +76,16 @@ void add_routes(httplib::Server& server, SqliteStore& store) {
     }
     res.set_content(thanks_page(), kHtml);
   });
+
+  server.Get("/admin/reports",
+             [&store, token](const httplib::Request& req, httplib::Response& res) {
+               if (admitted(req, res, token)) res.set_content(admin_page(store.by_typed()), kHtml);
+             });
+  server.Get("/admin/export.txt",
+             [&store, token](const httplib::Request& req, httplib::Response& res) {
+               if (!admitted(req, res, token)) return;
+               res.set_content(seed_export(store.meant_words()), "text/plain; charset=utf-8");
+             });
 
   server.set_logger([](const httplib::Request& req, const httplib::Response& res) {
     std::fprintf(stderr, "%s %s %d\n", req.method.c_str(), req.path.c_str(), res.status);

@@ -90,4 +90,34 @@ long long SqliteStore::count() {
   return sqlite3_column_int64(s.get(), 0);
 }
 
+std::vector<SqliteStore::TypedSummary> SqliteStore::by_typed() {
+  const std::lock_guard guard(*lock_);
+  std::vector<TypedSummary> rows;
+  const Statement s = prepare(db_.get(),
+                              "SELECT typed, count(*), count(DISTINCT NULLIF(meant, '')), "
+                              "min(received), max(received) FROM reports GROUP BY typed "
+                              "ORDER BY count(*) DESC, typed");
+  while (s && sqlite3_step(s.get()) == SQLITE_ROW) {
+    rows.push_back({reinterpret_cast<const char*>(sqlite3_column_text(s.get(), 0)),
+                    sqlite3_column_int64(s.get(), 1), sqlite3_column_int64(s.get(), 2),
+                    reinterpret_cast<const char*>(sqlite3_column_text(s.get(), 3)),
+                    reinterpret_cast<const char*>(sqlite3_column_text(s.get(), 4))});
+  }
+  return rows;
+}
+
+std::vector<SqliteStore::Spelling> SqliteStore::meant_words() {
+  const std::lock_guard guard(*lock_);
+  std::vector<Spelling> rows;
+  const Statement s = prepare(db_.get(),
+                              "SELECT meant, lower(typed), count(*) FROM reports WHERE meant != '' "
+                              "GROUP BY meant, lower(typed)");
+  while (s && sqlite3_step(s.get()) == SQLITE_ROW) {
+    rows.push_back({reinterpret_cast<const char*>(sqlite3_column_text(s.get(), 0)),
+                    reinterpret_cast<const char*>(sqlite3_column_text(s.get(), 1)),
+                    sqlite3_column_int64(s.get(), 2)});
+  }
+  return rows;
+}
+
 }  // namespace sorla::reports

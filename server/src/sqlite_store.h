@@ -8,6 +8,7 @@
 #include <mutex>
 #include <string>
 #include <variant>
+#include <vector>
 
 #include "report.h"
 
@@ -22,6 +23,22 @@ class SqliteStore {
   bool add(const Report& report);
   // How many reports are stored.
   long long count();
+
+  // Reports grouped by what was typed, most reported first.
+  struct TypedSummary {
+    std::string typed;
+    long long reports = 0, words_meant = 0;
+    std::string first, last;  // UTC, ISO 8601
+  };
+  std::vector<TypedSummary> by_typed();
+
+  // Each Khmer word users meant, with how often each spelling was reported
+  // for it (letters folded to lower case).
+  struct Spelling {
+    std::string word, typed;
+    long long reports = 0;
+  };
+  std::vector<Spelling> meant_words();
 
  private:
   struct Close {

@@ -1,9 +1,13 @@
-// What a report may hold, and the one escaping function every page uses.
+// What a report may hold, the one escaping function every page uses, the
+// rate limit and the seed-text export.
 #include "report.h"
 
 #include <gtest/gtest.h>
 
+#include "export.h"
 #include "html.h"
+#include "rate_limit.h"
+#include "sorla/seed_text.h"
 
 namespace sorla::reports {
 namespace {
@@ -41,6 +45,26 @@ TEST(Html, EscapesWhatCouldEndTextOrAnAttribute) {
   const std::string page = report_page({"a\"><b", "", "windows", "0.1.0", "seed"});
   EXPECT_EQ(page.find("a\"><b"), std::string::npos);
   EXPECT_NE(page.find("a&quot;&gt;&lt;b"), std::string::npos);
+}
+
+TEST(RateLimit, CountsAMinutePerAddress) {
+  RateLimiter limit(2);
+  const auto t = RateLimiter::Clock::time_point{} + std::chrono::hours(1);
+  EXPECT_TRUE(limit.allow("a", t));
+  EXPECT_TRUE(limit.allow("a", t + std::chrono::seconds(1)));
+  EXPECT_FALSE(limit.allow("a", t + std::chrono::seconds(2)));
+  EXPECT_TRUE(limit.allow("b", t + std::chrono::seconds(2)));
+  EXPECT_TRUE(limit.allow("a", t + std::chrono::seconds(61)));
+  RateLimiter off(0);
+  for (int i = 0; i < 100; ++i) EXPECT_TRUE(off.allow("a", t));
+}
+
+TEST(Export, MostReportedWordsAndSpellingsFirstAsSeedText) {
+  const std::string ban = "\xE1\x9E\x94\xE1\x9E\xB6\xE1\x9E\x93";
+  const std::string ka = "\xE1\x9E\x80";
+  const std::string text = seed_export({{ka, "ka", 1}, {ban, "bn", 2}, {ban, "ban", 3}});
+  EXPECT_EQ(text.substr(text.find('\n') + 1), ban + "\tban bn\n" + ka + "\tka\n");
+  EXPECT_TRUE(std::holds_alternative<WordList>(parse_seed_text(text, "reports")));
 }
 
 }  // namespace

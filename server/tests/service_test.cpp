@@ -25,7 +25,7 @@ class Service : public ::testing::Test {
     auto opened = SqliteStore::open((dir_ / "reports.sqlite").string());
     ASSERT_TRUE(std::holds_alternative<SqliteStore>(opened)) << std::get<std::string>(opened);
     store_.emplace(std::move(std::get<SqliteStore>(opened)));
-    add_routes(server_, *store_);
+    add_routes(server_, *store_, ServiceOptions{5, "s3cret"});
     server_.set_logger([](const httplib::Request&, const httplib::Response&) {});
     port_ = server_.bind_to_any_port("127.0.0.1");
     ASSERT_GT(port_, 0);
@@ -92,8 +92,38 @@ TEST_F(Service, HostileInputIsRefusedOrEscaped) {
   EXPECT_EQ(page->status, 400);
 }
 
+TEST_F(Service, MaintainersSeeReportsAndExportBehindTheirToken) {
+  const std::string bay = "\xE1\x9E\x94\xE1\x9E\xB6\xE1\x9E\x99";
+  ASSERT_EQ(client().Post("/report", form("bay", bay, "<i>"))->status, 200);
+  ASSERT_EQ(client().Post("/report", form("Bai", bay, ""))->status, 200);
+  ASSERT_EQ(client().Post("/report", form("<x", "", ""))->status, 400);
+  EXPECT_EQ(client().Post("/report", form("bai", "", ""))->status, 200);
+  EXPECT_EQ(client().Post("/report", form("bai", "", ""))->status, 200);
+  EXPECT_EQ(client().Post("/report", form("bai", "", ""))->status, 429);  // 5 a minute here
+
+  EXPECT_EQ(client().Get("/admin/export.txt")->status, 401);
+  EXPECT_EQ(client().Get("/admin/reports", {{"Authorization", "Bearer wrong!"}})->status, 401);
+  const httplib::Headers admin{{"Authorization", "Bearer s3cret"}};
+  const auto exported = client().Get("/admin/export.txt", admin);
+  ASSERT_TRUE(exported);
+  EXPECT_EQ(exported->status, 200);
+  EXPECT_NE(exported->body.find(bay + "\tbai bay\n"), std::string::npos) << exported->body;
+  const auto reports = client().Get("/admin/reports", admin);
+  ASSERT_TRUE(reports);
+  EXPECT_NE(reports->body.find("<td>bai</td><td>2</td>"), std::string::npos);
+}
+
 TEST_F(Service, ParallelClientsAreEachStoredOnce) {
   constexpr int kClients = 8, kEach = 10;
+  server_.stop();
+  thread_.join();
+  // The limit off, as for load: one address, many reports.
+  httplib::Server unlimited;
+  add_routes(unlimited, *store_, ServiceOptions{0, ""});
+  unlimited.set_logger([](const httplib::Request&, const httplib::Response&) {});
+  port_ = unlimited.bind_to_any_port("127.0.0.1");
+  thread_ = std::thread([&] { unlimited.listen_after_bind(); });
+  while (!unlimited.is_running()) std::this_thread::yield();
   std::vector<std::thread> clients;
   std::atomic<int> ok{0};
   for (int c = 0; c < kClients; ++c) {
@@ -105,6 +135,8 @@ TEST_F(Service, ParallelClientsAreEachStoredOnce) {
     });
   }
   for (auto& t : clients) t.join();
+  unlimited.stop();
+  thread_.join();
   EXPECT_EQ(ok.load(), kClients * kEach);
   EXPECT_EQ(store_->count(), kClients * kEach);
 }
