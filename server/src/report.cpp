@@ -10,11 +10,16 @@ constexpr std::size_t kMaxWordBytes = 64;  // of Khmer UTF-8
 constexpr std::size_t kMaxNote = 500;      // characters
 constexpr std::size_t kMaxTag = 64;        // bytes of platform, app, data
 
+// Chat spelling: letters, apostrophes and hyphens, words parted by single
+// spaces ("sa-ek b'n").
 bool chat_letters(std::string_view s) {
-  if (s.empty() || s.size() > kMaxTyped) return false;
+  if (s.empty() || s.size() > kMaxTyped || s.front() == ' ' || s.back() == ' ') return false;
+  char previous = 0;
   for (const char c : s) {
-    const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '\'' || c == '-';
+    const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '\'' || c == '-' ||
+                    (c == ' ' && previous != ' ');
     if (!ok) return false;
+    previous = c;
   }
   return true;
 }

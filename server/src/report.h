@@ -22,7 +22,8 @@ struct Report {
 };
 
 // A message for the user when the link's keys are not acceptable: UTF-8
-// everywhere, typed 1 to 64 chat-spelling letters, offered at most 64 bytes
+// everywhere, typed 1 to 64 characters of chat spelling (letters, ' and -,
+// words parted by single spaces), offered at most 64 bytes
 // of Khmer, the others short printable ASCII.
 std::optional<std::string> check_keys(const ReportKeys& keys);
 // The keys, then the word meant (at most 64 bytes of Khmer) and the note (at

@@ -17,11 +17,12 @@ const ReportKeys kKeys{"sa-ek", "\xE1\x9E\x94\xE1\x9E\xB6\xE1\x9E\x93", "windows
 
 TEST(Report, KeysAndFieldsAreChecked) {
   EXPECT_EQ(check_keys(kKeys), std::nullopt);
-  EXPECT_EQ(check_keys({"b'n", "", "windows", "0.1.0", "seed"}), std::nullopt);
+  EXPECT_EQ(check_keys({"sa-ek b'n", "", "windows", "0.1.0", "seed"}), std::nullopt);
   for (const ReportKeys& bad : {
            ReportKeys{"", "", "windows", "0.1.0", "seed"},                    // nothing typed
            ReportKeys{std::string(65, 'a'), "", "windows", "0.1.0", "seed"},  // too long
-           ReportKeys{"sa bay", "", "windows", "0.1.0", "seed"},              // not chat letters
+           ReportKeys{"sa  bay", "", "windows", "0.1.0", "seed"},             // two spaces
+           ReportKeys{"sa1", "", "windows", "0.1.0", "seed"},                 // not chat letters
            ReportKeys{"sa", "abc", "windows", "0.1.0", "seed"},               // offered not Khmer
            ReportKeys{"sa", "\xE1\x9E", "windows", "0.1.0", "seed"},          // not UTF-8
            ReportKeys{"sa", "", "win dows", "0.1.0", "seed"},
