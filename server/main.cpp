@@ -1,6 +1,7 @@
 // sorla-reports [--listen HOST:PORT] [--db sqlite:PATH] [--rate-limit N]:
 // the report page's service. The maintainers' pages answer the bearer token
-// in SORLA_ADMIN_TOKEN, and are off without it. Stops on SIGTERM or SIGINT
+// in SORLA_ADMIN_TOKEN, and are off without it; SORLA_FORM_SECRET is the
+// form tokens' key that instances share. Stops on SIGTERM or SIGINT
 // after the requests in flight.
 #include <csignal>
 #include <cstdio>
@@ -57,6 +58,8 @@ int main(int argc, char** argv) {
   sorla::reports::ServiceOptions options;
   options.rate_limit = std::atoi(limit.c_str());
   if (const char* token = std::getenv("SORLA_ADMIN_TOKEN")) options.admin_token = token;
+  // Instances behind one load balancer share it, so any of them takes a form.
+  if (const char* secret = std::getenv("SORLA_FORM_SECRET")) options.form_secret = secret;
   httplib::Server server;
   sorla::reports::add_routes(server, store, options);
   if (!server.bind_to_port(host, port)) {

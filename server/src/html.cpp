@@ -48,7 +48,7 @@ std::string escape_html(std::string_view text) {
   return out;
 }
 
-std::string report_page(const ReportKeys& keys) {
+std::string report_page(const ReportKeys& keys, std::string_view token) {
   std::string body = "<h1>រាយការណ៍ពាក្យដែលខ្វះ · Report a missing word</h1>";
   body +=
       "<p>អ្នកបានវាយ · You typed: <strong id=\"typed\">" + escape_html(keys.typed) + "</strong></p>";
@@ -56,7 +56,8 @@ std::string report_page(const ReportKeys& keys) {
           "</strong></p>";
   body += "<form method=\"post\" action=\"/report\">";
   body += hidden("typed", keys.typed) + hidden("offered", keys.offered) +
-          hidden("platform", keys.platform) + hidden("app", keys.app) + hidden("data", keys.data);
+          hidden("platform", keys.platform) + hidden("app", keys.app) + hidden("data", keys.data) +
+          hidden("token", token);
   body +=
       "<p><label>ពាក្យដែលខ្ញុំចង់បាន · The word I meant "
       "<input name=\"meant\" lang=\"km\" maxlength=\"64\"></label></p>"

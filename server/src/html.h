@@ -15,8 +15,8 @@ namespace sorla::reports {
 std::string escape_html(std::string_view text);
 
 // The confirmation page for a report: what was typed and offered, the word
-// meant, a note, one button.
-std::string report_page(const ReportKeys& keys);
+// meant, a note, one button; `token` goes back with the form.
+std::string report_page(const ReportKeys& keys, std::string_view token);
 std::string thanks_page();
 // The maintainers' view: reports grouped by what was typed.
 std::string admin_page(const std::vector<SqliteStore::TypedSummary>& rows);

@@ -1,9 +1,11 @@
 #include "service.h"
 
 #include <cstdio>
+#include <ctime>
 #include <memory>
 
 #include "export.h"
+#include "form_token.h"
 #include "html.h"
 #include "rate_limit.h"
 
@@ -50,18 +52,20 @@ bool admitted(const httplib::Request& req, httplib::Response& res, const std::st
 
 void add_routes(httplib::Server& server, SqliteStore& store, ServiceOptions options) {
   auto limiter = std::make_shared<RateLimiter>(options.rate_limit);
+  auto tokens = std::make_shared<const FormTokens>(options.form_secret);
   const std::string token = options.admin_token;
   server.Get("/healthz", [](const httplib::Request&, httplib::Response& res) {
     res.set_content("ok\n", "text/plain");
   });
 
-  server.Get("/report", [](const httplib::Request& req, httplib::Response& res) {
+  server.Get("/report", [tokens](const httplib::Request& req, httplib::Response& res) {
     const ReportKeys keys = keys_of(req);
     if (const auto message = check_keys(keys)) return refuse(res, *message);
-    res.set_content(report_page(keys), kHtml);
+    res.set_content(report_page(keys, tokens->make(keys.typed, std::time(nullptr))), kHtml);
   });
 
-  server.Post("/report", [&store, limiter](const httplib::Request& req, httplib::Response& res) {
+  server.Post("/report", [&store, limiter, tokens](const httplib::Request& req,
+                                                   httplib::Response& res) {
     if (!limiter->allow(req.remote_addr)) {
       res.status = 429;
       res.set_content(error_page("Too many reports from here; please wait a minute."), kHtml);
@@ -69,6 +73,13 @@ void add_routes(httplib::Server& server, SqliteStore& store, ServiceOptions opti
     }
     const Report report{keys_of(req), req.get_param_value("meant"), req.get_param_value("note")};
     if (const auto message = check_report(report)) return refuse(res, *message);
+    // Only a form this service showed (not one another site posts) reports.
+    if (!tokens->valid(req.get_param_value("token"), report.keys.typed, std::time(nullptr))) {
+      res.status = 403;
+      res.set_content(error_page("This form has expired; please open the report link again."),
+                      kHtml);
+      return;
+    }
     if (!store.add(report)) {
       res.status = 500;
       res.set_content(error_page("The report could not be stored; please try again."), kHtml);

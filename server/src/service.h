@@ -12,6 +12,7 @@ namespace sorla::reports {
 struct ServiceOptions {
   int rate_limit = 20;      // reports a minute from one address; 0: none
   std::string admin_token;  // empty: the maintainers' pages are off (404)
+  std::string form_secret;  // shared by instances; empty: one of this process's own
 };
 
 // GET /report (the confirmation page), POST /report (store, thank), GET

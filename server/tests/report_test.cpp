@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "export.h"
+#include "form_token.h"
 #include "html.h"
 #include "rate_limit.h"
 #include "sorla/seed_text.h"
@@ -43,9 +44,21 @@ TEST(Html, EscapesWhatCouldEndTextOrAnAttribute) {
   EXPECT_EQ(escape_html(R"(<script>alert("x" & 'y')</script>)"),
             "&lt;script&gt;alert(&quot;x&quot; &amp; &#39;y&#39;)&lt;/script&gt;");
   EXPECT_EQ(escape_html("\xE1\x9E\x80 ok"), "\xE1\x9E\x80 ok");
-  const std::string page = report_page({"a\"><b", "", "windows", "0.1.0", "seed"});
+  const std::string page = report_page({"a\"><b", "", "windows", "0.1.0", "seed"}, "t");
   EXPECT_EQ(page.find("a\"><b"), std::string::npos);
   EXPECT_NE(page.find("a&quot;&gt;&lt;b"), std::string::npos);
+}
+
+TEST(FormToken, OnlyThisServicesRecentTokenForTheSameLetters) {
+  const FormTokens tokens("key");
+  const std::int64_t t = 1'800'000'000;
+  const std::string token = tokens.make("ban", t);
+  EXPECT_TRUE(tokens.valid(token, "ban", t + 3599));
+  EXPECT_FALSE(tokens.valid(token, "bay", t));
+  EXPECT_FALSE(tokens.valid(token, "ban", t + 3 * 3600));
+  EXPECT_FALSE(FormTokens("other").valid(token, "ban", t));
+  EXPECT_FALSE(tokens.valid("", "ban", t));
+  EXPECT_FALSE(FormTokens("").valid(FormTokens("").make("ban", t), "ban", t));  // random keys
 }
 
 TEST(RateLimit, CountsAMinutePerAddress) {

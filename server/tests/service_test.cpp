@@ -5,9 +5,12 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <ctime>
 #include <filesystem>
 #include <thread>
 #include <vector>
+
+#include "form_token.h"
 
 namespace sorla::reports {
 namespace {
@@ -25,7 +28,7 @@ class Service : public ::testing::Test {
     auto opened = SqliteStore::open((dir_ / "reports.sqlite").string());
     ASSERT_TRUE(std::holds_alternative<SqliteStore>(opened)) << std::get<std::string>(opened);
     store_.emplace(std::move(std::get<SqliteStore>(opened)));
-    add_routes(server_, *store_, ServiceOptions{5, "s3cret"});
+    add_routes(server_, *store_, ServiceOptions{5, "s3cret", "formkey"});
     server_.set_logger([](const httplib::Request&, const httplib::Response&) {});
     port_ = server_.bind_to_any_port("127.0.0.1");
     ASSERT_GT(port_, 0);
@@ -39,14 +42,17 @@ class Service : public ::testing::Test {
     fs::remove_all(dir_);
   }
   httplib::Client client() const { return httplib::Client("127.0.0.1", port_); }
-  httplib::Params form(std::string typed, std::string meant, std::string note) const {
+  // What the confirmation page posts, with the token it carries.
+  static httplib::Params form(std::string typed, std::string meant, std::string note) {
+    const std::string token = FormTokens("formkey").make(typed, std::time(nullptr));
     return {{"typed", std::move(typed)},
             {"offered", kBan},
             {"platform", "windows"},
             {"app", "0.1.0"},
             {"data", "seed"},
             {"meant", std::move(meant)},
-            {"note", std::move(note)}};
+            {"note", std::move(note)},
+            {"token", token}};
   }
 
   fs::path dir_;
@@ -71,6 +77,20 @@ TEST_F(Service, TheLinkShowsItsKeysAndAPostIsStored) {
   EXPECT_EQ(posted->status, 200);
   EXPECT_EQ(store_->count(), 1);
   EXPECT_EQ(client().Get("/healthz")->status, 200);
+}
+
+TEST_F(Service, ACrossSitePostWithoutTheTokenIsRefused) {
+  httplib::Params forged = form("ban", "", "");
+  forged.erase("token");
+  EXPECT_EQ(client().Post("/report", forged)->status, 403);
+  forged.emplace("token", FormTokens("other key").make("ban", std::time(nullptr)));
+  EXPECT_EQ(client().Post("/report", forged)->status, 403);
+  EXPECT_EQ(store_->count(), 0);
+  // The page hands out the token its form posts back.
+  const auto page = client().Get("/report?typed=ban&offered=&platform=windows&app=0.1.0&data=seed");
+  ASSERT_TRUE(page);
+  EXPECT_NE(page->body.find(FormTokens("formkey").make("ban", std::time(nullptr))),
+            std::string::npos);
 }
 
 TEST_F(Service, HostileInputIsRefusedOrEscaped) {
@@ -114,7 +134,7 @@ TEST_F(Service, ParallelClientsAreEachStoredOnce) {
   thread_.join();
   // The limit off, as for load: one address, many reports.
   httplib::Server unlimited;
-  add_routes(unlimited, *store_, ServiceOptions{0, ""});
+  add_routes(unlimited, *store_, ServiceOptions{0, "", "formkey"});
   unlimited.set_logger([](const httplib::Request&, const httplib::Response&) {});
   port_ = unlimited.bind_to_any_port("127.0.0.1");
   thread_ = std::thread([&] { unlimited.listen_after_bind(); });
