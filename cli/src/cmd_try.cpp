@@ -36,13 +36,14 @@ struct Demo {
   Session session;
   TextDocument doc;
   std::optional<PosixStorage> learned;
-  bool dirty = false;
   std::string status;
 
   Screen screen() const { return {session.view(), doc.text, status}; }
 
   void save() {
     if (!learned) return;
+    // The engine knows its unsaved picks; a failed save leaves them for the next.
+    bool dirty = false;
     const SaveOutcome saved = save_learned(*learned, engine, dirty);
     if (saved.result == SaveOutcome::Result::Failed) {
       status = "Learned picks not saved: " + saved.error;
@@ -55,10 +56,7 @@ struct Demo {
 
   void key(const KeyEvent& key) {
     const SessionOutput out = press(session, doc, key);
-    if (!out.commit.empty() || out.retract) {
-      dirty = true;
-      save();
-    }
+    if (!out.commit.empty() || out.retract) save();
   }
 };
 
@@ -115,7 +113,7 @@ int run_try(const Arguments& args, Io io) {
   auto built = load_engine(parsed->value("--data") ? parsed->value("--data") : shipped_word_data());
   if (const auto* error = std::get_if<std::string>(&built)) return failure(io, "try", *error);
   Engine& engine = std::get<Engine>(built);
-  Demo demo{engine, Session(engine), {}, std::nullopt, false, {}};
+  Demo demo{engine, Session(engine), {}, std::nullopt, {}};
 
   if (!parsed->has("--no-learn")) {
     const auto path =

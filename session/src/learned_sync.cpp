@@ -22,9 +22,13 @@ LoadOutcome load_learned(LearnedStorage& storage, Engine& engine) {
   return {Result::Loaded, {}, std::nullopt};
 }
 
+bool needs_save(const Engine& engine, bool dirty) {
+  return dirty || !engine.learned().unsaved().empty();
+}
+
 SaveOutcome save_learned(LearnedStorage& storage, Engine& engine, bool& dirty) {
   using Result = SaveOutcome::Result;
-  const bool was_dirty = dirty || !engine.learned().unsaved().empty();
+  const bool was_dirty = needs_save(engine, dirty);
   dirty = false;
   if (!was_dirty) return {};
   const auto fail = [&](Result result, std::string error) {

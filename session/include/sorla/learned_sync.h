@@ -66,6 +66,10 @@ struct SaveOutcome {
   std::string error;                     // for Failed
 };
 
+// Whether a save has anything to write: `dirty` set, or picks the engine
+// counted or took back since it loaded or last saved.
+bool needs_save(const Engine& engine, bool dirty);
+
 // Saves when `dirty` is set or the engine has unsaved picks, clearing `dirty`
 // first. Under the lock it reads the file, applies what this engine learned
 // and took back since it loaded or last saved, writes the result and then

@@ -76,9 +76,8 @@ void load_learned(LearnedFile& file, Engine& engine) {
 }
 
 SaveOutcome save_learned(LearnedFile& file, bool& dirty, Engine* engine) {
-  const bool was_dirty = dirty || (engine != nullptr && !engine->learned().unsaved().empty());
+  if (!(engine != nullptr ? needs_save(*engine, dirty) : dirty)) return {};
   const auto target = learned_path();
-  if (!was_dirty) return {};
   // In a Store app the user's file is read-only: picks stay in memory.
   if (engine == nullptr || !target || in_app_container()) {
     dirty = false;
