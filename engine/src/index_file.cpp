@@ -106,19 +106,64 @@ struct Sections {
   }
 };
 
-bool rising(std::span<const std::uint32_t> v) {
-  for (std::size_t i = 1; i < v.size(); ++i) {
-    if (v[i] < v[i - 1]) return false;
-  }
-  return true;
+// The checks below run over every element of arrays of millions when an
+// application starts typing, so they keep no early exit and no branch per
+// element, and stay functions of their own: inlined into the opener, among
+// its many ways out, GCC leaves their loops scalar.
+[[gnu::noinline]] bool rising(std::span<const std::uint32_t> v) {
+  std::uint32_t falls = 0;
+  for (std::size_t i = 1; i < v.size(); ++i) falls |= static_cast<std::uint32_t>(v[i] < v[i - 1]);
+  return falls == 0;
 }
 
 bool power_of_two(std::size_t n) { return n >= 16 && (n & (n - 1)) == 0; }
 
-// The tree: ranges of children and entries inside their arrays, children
-// numbered after their parents and on the next level, each node's character
-// bits exactly its children's characters, entries naming real words and
-// NUL-terminated spellings.
+// Set bits, by shifts and adds alone (a library call or a table lookup would
+// keep the loop below from being vectorized).
+std::uint32_t bit_count(std::uint32_t x) {
+  x = x - ((x >> 1) & 0x55555555u);
+  x = (x & 0x33333333u) + ((x >> 2) & 0x33333333u);
+  x = (x + (x >> 4)) & 0x0F0F0F0Fu;
+  x = x + (x >> 8);
+  return (x + (x >> 16)) & 0x3Fu;
+}
+
+// As many children as character bits, and no bit beyond the characters.
+[[gnu::noinline]] bool children_match_bits(std::span<const std::uint32_t> codes,
+                                           std::span<const std::uint32_t> child_begin) {
+  static_assert(Matcher::kCodes < 32);
+  const std::uint32_t* begin = child_begin.data();
+  std::uint32_t wrong = 0;
+  for (std::size_t v = 0; v < codes.size(); ++v) {
+    wrong |= (bit_count(codes[v]) ^ (begin[v + 1] - begin[v])) | (codes[v] >> Matcher::kCodes);
+  }
+  return wrong == 0;
+}
+
+[[gnu::noinline]] bool codes_in_tables(std::span<const std::uint8_t> codes) {
+  std::uint32_t wrong = 0;
+  for (const std::uint8_t code : codes)
+    wrong |= static_cast<std::uint32_t>(code >= Matcher::kCodes);
+  return wrong == 0;
+}
+
+[[gnu::noinline]] bool entries_in_range(std::span<const MatcherEntry> entries,
+                                        std::size_t word_count, std::size_t pool_size) {
+  std::uint32_t wrong = 0;
+  for (const MatcherEntry& e : entries) {
+    wrong |= static_cast<std::uint32_t>(e.word >= word_count) |
+             static_cast<std::uint32_t>(e.letters >= pool_size);
+  }
+  return wrong == 0;
+}
+
+// What a search relies on in the tree: child and entry ranges rising inside
+// their arrays, the children of each level on the next level (so a walk goes
+// down and ends), each node with as many children as its character bits
+// name (a child is found by counting bits), characters inside the cost
+// tables, entries naming real words and NUL-terminated spellings. Whether
+// each child's character is the bit it stands for is the hash's to vouch:
+// a wrong one misprices a reading but reads nothing outside the index.
 bool sound_tree(const Matcher::Stored& t, std::size_t word_count) {
   const std::size_t n = t.code.size();
   if (n == 0 || t.child_begin.size() != n + 1 || t.entry_begin.size() != n + 1 ||
@@ -134,54 +179,47 @@ bool sound_tree(const Matcher::Stored& t, std::size_t word_count) {
       t.level_begin[levels - 2] != n || levels - 3 > t.max_len || t.max_len > 255) {
     return false;
   }
+  // With rising child ranges, a level's first node has its least child and
+  // its last node the greatest end: two comparisons bound the whole level.
   for (std::size_t d = 0; d + 2 < levels; ++d) {
-    for (std::uint32_t v = t.level_begin[d]; v < t.level_begin[d + 1]; ++v) {
-      const std::uint32_t first = t.child_begin[v], end = t.child_begin[v + 1];
-      if (first < t.level_begin[d + 1] || end > t.level_begin[d + 2]) return false;
-      // The children's characters, in order, are the node's bits, one each.
-      std::uint32_t left = t.child_codes[v];
-      for (std::uint32_t c = first; c < end; ++c) {
-        if (left == 0 || t.code[c] >= Matcher::kCodes || std::countr_zero(left) != t.code[c]) {
-          return false;
-        }
-        left &= left - 1;
-      }
-      if (left != 0) return false;
+    if (t.child_begin[t.level_begin[d]] < t.level_begin[d + 1] ||
+        t.child_begin[t.level_begin[d + 1]] > t.level_begin[d + 2]) {
+      return false;
     }
   }
+  if (!children_match_bits(t.child_codes, t.child_begin) || !codes_in_tables(t.code)) return false;
   if (!t.entries.empty() && (t.letters_pool.empty() || t.letters_pool.back() != '\0')) {
     return false;
   }
-  for (const MatcherEntry& e : t.entries) {
-    if (e.word >= word_count || e.letters >= t.letters_pool.size()) return false;
-  }
-  return t.word_terms.size() <= word_count;
+  return entries_in_range(t.entries, word_count, t.letters_pool.size()) &&
+         t.word_terms.size() <= word_count;
 }
 
-bool sound_words(std::span<const std::uint32_t> ends, std::span<const char> text,
-                 std::span<const std::uint32_t> slots) {
+[[gnu::noinline]] bool sound_words(std::span<const std::uint32_t> ends, std::span<const char> text,
+                                   std::span<const std::uint32_t> slots) {
   if (!rising(ends) || (ends.empty() ? !text.empty() : ends.back() != text.size())) return false;
   if (!is_valid_utf8(std::string_view(text.data(), text.size()))) return false;
   if (!power_of_two(slots.size())) return false;
-  bool empty_slot = false;
+  std::uint32_t beyond = 0, empty = 0;
   for (const std::uint32_t s : slots) {
-    if (s > ends.size()) return false;
-    empty_slot = empty_slot || s == 0;
+    beyond |= static_cast<std::uint32_t>(s > ends.size());
+    empty |= static_cast<std::uint32_t>(s == 0);
   }
-  return empty_slot;
+  return beyond == 0 && empty != 0;
 }
 
-bool sound_pairs(std::span<const std::uint64_t> slots, std::uint64_t count,
-                 std::size_t word_count) {
+[[gnu::noinline]] bool sound_pairs(std::span<const std::uint64_t> slots, std::uint64_t count,
+                                   std::size_t word_count) {
   if (slots.empty() && count == 0) return true;
   if (!power_of_two(slots.size())) return false;
-  std::uint64_t used = 0;
+  std::uint64_t used = 0, beyond = 0;
   for (const std::uint64_t key : slots) {
-    if (key == PairSet::kEmpty) continue;
-    if ((key >> 32) >= word_count || (key & 0xffffffffu) >= word_count) return false;
-    ++used;
+    const bool in_use = key != PairSet::kEmpty;
+    used += in_use;
+    beyond |= static_cast<std::uint64_t>(
+        in_use && ((key >> 32) >= word_count || (key & 0xffffffffu) >= word_count));
   }
-  return used == count && used < slots.size();
+  return beyond == 0 && used == count && used < slots.size();
 }
 
 }  // namespace
