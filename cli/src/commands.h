@@ -24,6 +24,10 @@ int run_suggest(const Arguments& args, Io io);
 int run_type(const Arguments& args, Io io);
 int run_learned(const Arguments& args, Io io);
 int run_try(const Arguments& args, Io io);
+int run_report_url(const Arguments& args, Io io);
+
+// The report page of `make serve`.
+inline constexpr char kLocalReportBase[] = "http://127.0.0.1:8080/report";
 
 // Dispatches `sorla ARGS...` (without the program name).
 int run_sorla(const Arguments& args, Io io);

@@ -2,6 +2,7 @@
 #include <ostream>
 
 #include "command_util.h"
+#include "version.h"
 
 namespace sorla::cli {
 
@@ -65,6 +66,12 @@ Commands:
       $XDG_DATA_HOME/sorla/learned.json (else ~/.local/share/sorla/learned.json)
       or FILE; --no-learn neither loads nor saves them. Needs a terminal.
 
+  report-url [--base URL] [--offered WORD] [--data-name NAME] TYPED
+      The missing-word report link the candidate window's flag opens for
+      TYPED with WORD highlighted, on the report page at URL (default
+      http://127.0.0.1:8080/report, where `make serve` listens); NAME is the
+      word data's name (default: seed).
+
   learned path | export | import FILE  [--learned TARGET]
       Show where the learned picks are kept, print them as a learned-data
       document, or replace them with the checked document FILE.
@@ -93,7 +100,7 @@ int run_sorla(const Arguments& args, Io io) {
     return 0;
   }
   if (command == "--version") {
-    io.out << "sorla 0.1.0\n";
+    io.out << "sorla " SORLA_VERSION_STRING "\n";
     return 0;
   }
   if (command == "check") return run_check(rest, io);
@@ -103,6 +110,7 @@ int run_sorla(const Arguments& args, Io io) {
   if (command == "type") return run_type(rest, io);
   if (command == "try") return run_try(rest, io);
   if (command == "learned") return run_learned(rest, io);
+  if (command == "report-url") return run_report_url(rest, io);
   return usage_error(io, "", "unknown command " + command);
 }
 

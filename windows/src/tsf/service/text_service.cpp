@@ -4,7 +4,8 @@
 
 #include "com/boundary.h"
 #include "report_link/open_report.h"
-#include "report_link/report_url.h"
+#include "report_link/report_base.h"
+#include "sorla/report_url.h"
 #include "tsf/edit/display_attribute.h"
 #include "tsf/edit/edit_steps.h"
 #include "tsf/edit/sessions.h"

@@ -1,4 +1,4 @@
-#include "report_link/report_url.h"
+#include "sorla/report_url.h"
 
 namespace sorla::report {
 namespace {
@@ -49,7 +49,5 @@ std::string_view data_value(const std::optional<std::string>& data_name) {
   if (data_name) return *data_name;
   return kSeedDataName;
 }
-
-std::string_view report_base() { return SORLA_REPORT_BASE; }
 
 }  // namespace sorla::report

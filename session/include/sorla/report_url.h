@@ -1,5 +1,6 @@
 // The missing-word report link: the report page's URL with what was typed
-// and offered. Building it is platform-free; opening it is in open_report.h.
+// and offered. The text service opens it from the candidate window's flag;
+// `sorla report-url` prints the same link.
 #pragma once
 
 #include <optional>
@@ -7,11 +8,9 @@
 #include <string_view>
 
 #include "sorla/session.h"
-#include "version.h"
 
 namespace sorla::report {
 
-inline constexpr std::string_view kAppVersion = SORLA_VERSION_STRING;
 // What `data` carries when the word data has no name (the seed word list).
 inline constexpr std::string_view kSeedDataName = "seed";
 
@@ -24,8 +23,5 @@ std::optional<std::string> report_url(std::string_view base, const SessionView& 
 
 // The `data` value for an engine's data name.
 std::string_view data_value(const std::optional<std::string>& data_name);
-
-// The report page configured for this build.
-std::string_view report_base();
 
 }  // namespace sorla::report
