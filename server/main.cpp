@@ -1,4 +1,5 @@
-// sorla-reports [--listen HOST:PORT] [--db sqlite:PATH] [--rate-limit N]:
+// sorla-reports [--listen HOST:PORT] [--db sqlite:PATH | --db postgres://...]
+// [--rate-limit N]:
 // the report page's service. The maintainers' pages answer the bearer token
 // in SORLA_ADMIN_TOKEN, and are off without it; SORLA_FORM_SECRET is the
 // form tokens' key that instances share. Stops on SIGTERM or SIGINT
@@ -11,14 +12,14 @@
 #include <variant>
 
 #include "service.h"
-#include "sqlite_store.h"
+#include "store.h"
 
 namespace {
 
 int usage(const char* why) {
   std::fprintf(stderr,
-               "sorla-reports: %s\nusage: sorla-reports [--listen HOST:PORT] [--db sqlite:PATH] "
-               "[--rate-limit PER_MINUTE]\n",
+               "sorla-reports: %s\nusage: sorla-reports [--listen HOST:PORT] "
+               "[--db sqlite:PATH | --db postgres://...] [--rate-limit PER_MINUTE]\n",
                why);
   return 2;
 }
@@ -26,7 +27,7 @@ int usage(const char* why) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string listen = "127.0.0.1:8080", db = "sqlite:reports.sqlite", limit = "20";
+  std::string listen = "127.0.0.1:8080", db = "sqlite:build/reports.sqlite", limit = "20";
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if ((arg == "--listen" || arg == "--db" || arg == "--rate-limit") && i + 1 < argc) {
@@ -39,14 +40,12 @@ int main(int argc, char** argv) {
   if (colon == std::string::npos) return usage("--listen needs HOST:PORT");
   const std::string host = listen.substr(0, colon);
   const int port = std::atoi(listen.c_str() + colon + 1);
-  if (db.rfind("sqlite:", 0) != 0) return usage("--db needs sqlite:PATH");
-
-  auto opened = sorla::reports::SqliteStore::open(db.substr(7));
+  auto opened = sorla::reports::Store::open(db);
   if (const auto* error = std::get_if<std::string>(&opened)) {
     std::fprintf(stderr, "sorla-reports: %s\n", error->c_str());
     return 1;
   }
-  auto& store = std::get<sorla::reports::SqliteStore>(opened);
+  auto& store = *std::get<std::unique_ptr<sorla::reports::Store>>(opened);
 
   // Signals go to one thread that stops the server; the others never see them.
   sigset_t stop_signals;
@@ -60,9 +59,9 @@ int main(int argc, char** argv) {
   if (const char* token = std::getenv("SORLA_ADMIN_TOKEN")) options.admin_token = token;
   // Instances behind one load balancer share it, so any of them takes a form.
   if (const char* secret = std::getenv("SORLA_FORM_SECRET")) options.form_secret = secret;
-  httplib::Server server;
+  sorla::reports::ReportServer server;
   sorla::reports::add_routes(server, store, options);
-  if (!server.bind_to_port(host, port)) {
+  if (!server.bind(host, port)) {
     std::fprintf(stderr, "sorla-reports: cannot listen on %s\n", listen.c_str());
     return 1;
   }

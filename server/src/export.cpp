@@ -5,19 +5,24 @@
 
 namespace sorla::reports {
 
-std::string seed_export(std::vector<SqliteStore::Spelling> spellings) {
+std::string seed_export(std::vector<Store::Spelling> spellings) {
   struct Word {
     long long reports = 0;
+    std::map<std::string, long long> by_spelling;
     std::vector<std::pair<long long, std::string>> spellings;
   };
   std::map<std::string, Word> words;
   for (auto& s : spellings) {
     Word& w = words[s.word];
     w.reports += s.reports;
-    w.spellings.emplace_back(s.reports, std::move(s.typed));
+    // Typed words run together: seed text parts spellings at spaces, and a
+    // typed text is matched by its letters alone ("sa-ek b'n" as "sa-ekb'n").
+    std::erase(s.typed, ' ');
+    w.by_spelling[s.typed] += s.reports;
   }
   std::vector<std::pair<const std::string*, Word*>> order;
   for (auto& [text, w] : words) {
+    for (auto& [typed, reports] : w.by_spelling) w.spellings.emplace_back(reports, typed);
     std::sort(w.spellings.begin(), w.spellings.end(), [](const auto& a, const auto& b) {
       return a.first != b.first ? a.first > b.first : a.second < b.second;
     });

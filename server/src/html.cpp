@@ -71,7 +71,7 @@ std::string thanks_page() {
   return page("Sorla", "<h1>សូមអរគុណ · Thank you</h1><p>Your report helps Sorla learn the word.</p>");
 }
 
-std::string admin_page(const std::vector<SqliteStore::TypedSummary>& rows) {
+std::string admin_page(const std::vector<Store::TypedSummary>& rows) {
   std::string body =
       "<h1>Reports</h1><table><tr><th>typed</th><th>reports</th><th>words meant</th>"
       "<th>first</th><th>last</th></tr>";

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "report.h"
-#include "sqlite_store.h"
+#include "store.h"
 
 namespace sorla::reports {
 
@@ -19,7 +19,7 @@ std::string escape_html(std::string_view text);
 std::string report_page(const ReportKeys& keys, std::string_view token);
 std::string thanks_page();
 // The maintainers' view: reports grouped by what was typed.
-std::string admin_page(const std::vector<SqliteStore::TypedSummary>& rows);
+std::string admin_page(const std::vector<Store::TypedSummary>& rows);
 std::string error_page(std::string_view message);
 
 }  // namespace sorla::reports

@@ -46,6 +46,18 @@ bool tag(std::string_view s) {
   return true;
 }
 
+// Text as a form field gives it: no control characters but tab and line
+// ends (PostgreSQL cannot store a NUL, and none belongs in a note).
+bool plain_text(std::string_view s) {
+  for (const char c : s) {
+    if ((static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r') ||
+        c == 0x7F) {
+      return false;
+    }
+  }
+  return true;
+}
+
 std::size_t characters(std::string_view s) {
   std::size_t n = 0;
   for (const char c : s) n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
@@ -66,7 +78,8 @@ std::optional<std::string> check_keys(const ReportKeys& keys) {
 std::optional<std::string> check_report(const Report& report) {
   if (auto message = check_keys(report.keys)) return message;
   if (!khmer_word(report.meant)) return "The word you meant must be Khmer text (64 bytes at most).";
-  if (!is_valid_utf8(report.note) || characters(report.note) > kMaxNote) {
+  if (!is_valid_utf8(report.note) || !plain_text(report.note) ||
+      characters(report.note) > kMaxNote) {
     return "The note must be text of 500 characters at most.";
   }
   return std::nullopt;

@@ -27,7 +27,7 @@ struct Report {
 // of Khmer, the others short printable ASCII.
 std::optional<std::string> check_keys(const ReportKeys& keys);
 // The keys, then the word meant (at most 64 bytes of Khmer) and the note (at
-// most 500 characters).
+// most 500 characters, no control characters but tab and line ends).
 std::optional<std::string> check_report(const Report& report);
 
 }  // namespace sorla::reports

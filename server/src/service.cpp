@@ -1,5 +1,7 @@
 #include "service.h"
 
+#include <sys/socket.h>
+
 #include <cstdio>
 #include <ctime>
 #include <memory>
@@ -13,6 +15,13 @@ namespace sorla::reports {
 namespace {
 
 constexpr const char* kHtml = "text/html; charset=utf-8";
+// Connections served at once. The library gives each open connection a
+// thread of its own while it is kept alive; its default of 8 leaves a ninth
+// browser waiting until one of them goes quiet.
+constexpr std::size_t kWorkers = 64;
+// The library listens with a queue of 5: a sixth connection arriving at
+// the same moment was reset.
+constexpr int kListenQueue = SOMAXCONN;
 
 ReportKeys keys_of(const httplib::Request& req) {
   return {req.get_param_value("typed"), req.get_param_value("offered"),
@@ -50,7 +59,22 @@ bool admitted(const httplib::Request& req, httplib::Response& res, const std::st
 
 }  // namespace
 
-void add_routes(httplib::Server& server, SqliteStore& store, ServiceOptions options) {
+ReportServer::ReportServer() {
+  // The server owns and deletes the queue it is given.
+  new_task_queue = [] { return new httplib::ThreadPool(kWorkers); };
+}
+
+bool ReportServer::bind(const std::string& host, int port) {
+  // listen() again on a listening socket sets its queue anew.
+  return bind_to_port(host, port) && ::listen(svr_sock_, kListenQueue) == 0;
+}
+
+int ReportServer::bind_any(const std::string& host) {
+  const int port = bind_to_any_port(host);
+  return port > 0 && ::listen(svr_sock_, kListenQueue) == 0 ? port : -1;
+}
+
+void add_routes(httplib::Server& server, Store& store, ServiceOptions options) {
   auto limiter = std::make_shared<RateLimiter>(options.rate_limit);
   auto tokens = std::make_shared<const FormTokens>(options.form_secret);
   const std::string token = options.admin_token;

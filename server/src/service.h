@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "sqlite_store.h"
+#include "store.h"
 
 namespace sorla::reports {
 
@@ -15,10 +15,21 @@ struct ServiceOptions {
   std::string form_secret;  // shared by instances; empty: one of this process's own
 };
 
+// The library's server with what a public service needs beyond its
+// defaults: a thread for each of 64 connections at once, and a listen queue
+// as long as the system allows. Stops on stop() after the requests in flight.
+class ReportServer : public httplib::Server {
+ public:
+  ReportServer();
+  bool bind(const std::string& host, int port);
+  // Binds a free port; the port, or -1.
+  int bind_any(const std::string& host);
+};
+
 // GET /report (the confirmation page), POST /report (store, thank), GET
 // /healthz, and behind `Authorization: Bearer <admin_token>` GET
 // /admin/reports and GET /admin/export.txt. One log line per request,
 // without its query or body.
-void add_routes(httplib::Server& server, SqliteStore& store, ServiceOptions options = {});
+void add_routes(httplib::Server& server, Store& store, ServiceOptions options = {});
 
 }  // namespace sorla::reports

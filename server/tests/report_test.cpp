@@ -76,8 +76,11 @@ TEST(RateLimit, CountsAMinutePerAddress) {
 TEST(Export, MostReportedWordsAndSpellingsFirstAsSeedText) {
   const std::string ban = "\xE1\x9E\x94\xE1\x9E\xB6\xE1\x9E\x93";
   const std::string ka = "\xE1\x9E\x80";
-  const std::string text = seed_export({{ka, "ka", 1}, {ban, "bn", 2}, {ban, "ban", 3}});
-  EXPECT_EQ(text.substr(text.find('\n') + 1), ban + "\tban bn\n" + ka + "\tka\n");
+  // Typed words are run together into one spelling, and the same letters
+  // reported with and without spaces count as one.
+  const std::string text = seed_export(
+      {{ka, "ka", 1}, {ban, "b'n", 2}, {ban, "ban", 1}, {ban, "ba n", 2}, {ka, "k a", 1}});
+  EXPECT_EQ(text.substr(text.find('\n') + 1), ban + "\tban b'n\n" + ka + "\tka\n");
   EXPECT_TRUE(std::holds_alternative<WordList>(parse_seed_text(text, "reports")));
 }
 
