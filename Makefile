@@ -143,6 +143,15 @@ bench: setup
 	@mkdir -p bench/results
 	build/bench/bench/sorla_bench bench/results/latest.json
 
+# The report service under 16 local clients, on SQLite and on a PostgreSQL
+# it starts: requests a second and latency; writes
+# bench/results/server-latest.json.
+.PHONY: bench-server
+bench-server: setup build/native/Makefile
+	$(BUILD) build/native -j$(JOBS) --target sorla_server_bench
+	@mkdir -p bench/results
+	build/native/bench/sorla_server_bench bench/results/server-latest.json
+
 dist: build-native build-x64 build-x86
 	scripts/dist
 

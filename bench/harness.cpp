@@ -1,44 +1,13 @@
 #include "harness.h"
 
-#include <malloc.h>
 #include <sys/resource.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <new>
 #include <thread>
-
-namespace {
-
-std::atomic<std::int64_t> g_heap{0};
-
-void* counted_alloc(std::size_t size) {
-  void* p = std::malloc(size == 0 ? 1 : size);
-  if (!p) throw std::bad_alloc();
-  g_heap += static_cast<std::int64_t>(malloc_usable_size(p));
-  return p;
-}
-
-void counted_free(void* p) {
-  if (!p) return;
-  g_heap -= static_cast<std::int64_t>(malloc_usable_size(p));
-  std::free(p);
-}
-
-}  // namespace
-
-// Counting every allocation of the process is what "bytes an engine holds"
-// needs: the heap difference across building one.
-void* operator new(std::size_t size) { return counted_alloc(size); }
-void* operator new[](std::size_t size) { return counted_alloc(size); }
-void operator delete(void* p) noexcept { counted_free(p); }
-void operator delete[](void* p) noexcept { counted_free(p); }
-void operator delete(void* p, std::size_t) noexcept { counted_free(p); }
-void operator delete[](void* p, std::size_t) noexcept { counted_free(p); }
 
 namespace sorla::bench {
 
@@ -48,8 +17,6 @@ double percentile(std::vector<double> sample, double q) {
   const auto rank = static_cast<std::size_t>(std::ceil(q * static_cast<double>(sample.size())));
   return sample[std::min(sample.size() - 1, rank == 0 ? 0 : rank - 1)];
 }
-
-std::int64_t heap_bytes() { return g_heap.load(); }
 
 std::int64_t peak_rss_bytes() {
   rusage usage{};

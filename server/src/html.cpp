@@ -3,12 +3,25 @@
 namespace sorla::reports {
 namespace {
 
+// One small style for every page: readable Khmer (its vowels and
+// subscripts need the line height), a narrow column, fields that fit a phone.
+constexpr std::string_view kStyle =
+    "body{font-family:'Khmer OS','Noto Sans Khmer',system-ui,sans-serif;line-height:1.7;"
+    "max-width:36rem;margin:2rem auto;padding:0 1rem;color:#1b1b1b}"
+    "h1{font-size:1.4rem}label{display:block}"
+    "input[name=meant],textarea{display:block;width:100%;box-sizing:border-box;font:inherit;"
+    "padding:.3rem}textarea{height:5rem}"
+    "button{font:inherit;padding:.4rem 1.2rem}table{border-collapse:collapse}"
+    "td,th{border:1px solid #ccc;padding:.2rem .5rem;text-align:left}";
+
 std::string page(std::string_view title, const std::string& body) {
   std::string out =
       "<!DOCTYPE html>\n<html lang=\"km\"><head><meta charset=\"utf-8\">"
       "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\"><title>";
   out += escape_html(title);
-  out += "</title></head><body>";
+  out += "</title><style>";
+  out += kStyle;
+  out += "</style></head><body>";
   out += body;
   out += "</body></html>\n";
   return out;

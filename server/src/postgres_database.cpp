@@ -67,7 +67,8 @@ std::variant<std::unique_ptr<Database>, std::string> connect_postgres(const std:
   PGconn* conn = PQconnectdb(url.c_str());
   const bool connected = PQstatus(conn) == CONNECTION_OK;
   // Notices ("table already there, skipped") are not for the service's log.
-  PQsetNoticeProcessor(conn, [](void*, const char*) {}, nullptr);
+  PQsetNoticeProcessor(
+      conn, [](void*, const char*) {}, nullptr);
   auto db = std::make_unique<PostgresDatabase>(conn);
   if (connected) {
     // Reports are Khmer text; the connection speaks UTF-8 whatever the server's default.

@@ -33,6 +33,16 @@ void refuse(httplib::Response& res, const std::string& message) {
   res.set_content(error_page(message), kHtml);
 }
 
+// Where a request came from, for the rate limit.
+std::string sender(const httplib::Request& req, bool behind_proxy) {
+  if (!behind_proxy) return req.remote_addr;
+  const std::string forwarded = req.get_header_value("X-Forwarded-For");
+  const auto comma = forwarded.rfind(',');
+  const std::string last = forwarded.substr(comma == std::string::npos ? 0 : comma + 1);
+  const auto first = last.find_first_not_of(' ');
+  return first == std::string::npos ? req.remote_addr : last.substr(first);
+}
+
 // Compared in time that does not depend on where the strings differ.
 bool same_secret(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
@@ -88,9 +98,10 @@ void add_routes(httplib::Server& server, Store& store, ServiceOptions options) {
     res.set_content(report_page(keys, tokens->make(keys.typed, std::time(nullptr))), kHtml);
   });
 
-  server.Post("/report", [&store, limiter, tokens](const httplib::Request& req,
-                                                   httplib::Response& res) {
-    if (!limiter->allow(req.remote_addr)) {
+  const bool behind_proxy = options.behind_proxy;
+  server.Post("/report", [&store, limiter, tokens, behind_proxy](const httplib::Request& req,
+                                                                 httplib::Response& res) {
+    if (!limiter->allow(sender(req, behind_proxy))) {
       res.status = 429;
       res.set_content(error_page("Too many reports from here; please wait a minute."), kHtml);
       return;

@@ -13,6 +13,9 @@ struct ServiceOptions {
   int rate_limit = 20;      // reports a minute from one address; 0: none
   std::string admin_token;  // empty: the maintainers' pages are off (404)
   std::string form_secret;  // shared by instances; empty: one of this process's own
+  // Behind a reverse proxy, the address a request came from is the last one
+  // the proxy wrote into X-Forwarded-For; the connection's is the proxy's.
+  bool behind_proxy = false;
 };
 
 // The library's server with what a public service needs beyond its

@@ -136,6 +136,21 @@ TEST_P(Service, MaintainersSeeReportsAndExportBehindTheirToken) {
   EXPECT_NE(reports->body.find("<td>bai</td><td>2</td>"), std::string::npos);
 }
 
+TEST_P(Service, BehindAProxyTheLimitKeysOnTheAddressTheProxyForwarded) {
+  ServiceOptions options{2, "", "formkey"};
+  options.behind_proxy = true;
+  serve(options);
+  const auto post = [&](const char* forwarded) {
+    return client().Post("/report", {{"X-Forwarded-For", forwarded}}, form("ban", "", ""))->status;
+  };
+  // The proxy appends the address it saw; what comes before is the sender's
+  // own claim, and counts for nothing.
+  EXPECT_EQ(post("1.1.1.1, 203.0.113.5"), 200);
+  EXPECT_EQ(post("2.2.2.2, 203.0.113.5"), 200);
+  EXPECT_EQ(post("203.0.113.5"), 429);
+  EXPECT_EQ(post("203.0.113.9"), 200);
+}
+
 // 50 clients, each on a kept-alive connection as a browser's, post 20
 // reports each with the limit off as for load: each is stored exactly once.
 TEST_P(Service, ParallelClientsAreEachStoredOnce) {
