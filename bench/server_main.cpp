@@ -45,6 +45,7 @@ Run measure(int port, int each, Send send) {
     clients.emplace_back([&, c] {
       httplib::Client client("127.0.0.1", port);
       client.set_keep_alive(true);
+      client.set_tcp_nodelay(true);  // as browsers do
       for (int i = 0; i < each; ++i) {
         const auto sent = Clock::now();
         const auto res = send(client, c * each + i);
