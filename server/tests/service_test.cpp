@@ -113,6 +113,15 @@ TEST_P(Service, HostileInputIsRefusedOrEscaped) {
   const auto page = client().Get("/report?typed=%3Cscript%3E&offered=&platform=w&app=1&data=s");
   ASSERT_TRUE(page);
   EXPECT_EQ(page->status, 400);
+  // The link's tags may hold any printable ASCII; the page echoes them escaped.
+  const auto tags = client().Get(
+      "/report?typed=ban&offered=&platform=%22%3E%3Cscript%3E&app=%27onload=x&data=%3C/b%3E");
+  ASSERT_TRUE(tags);
+  EXPECT_EQ(tags->status, 200);
+  for (const char* raw : {"\"><script>", "'onload", "</b>"}) {
+    EXPECT_EQ(tags->body.find(raw), std::string::npos) << raw;
+  }
+  EXPECT_NE(tags->body.find("&quot;&gt;&lt;script&gt;"), std::string::npos);
 }
 
 TEST_P(Service, MaintainersSeeReportsAndExportBehindTheirToken) {
