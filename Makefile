@@ -20,7 +20,7 @@ BUILD := env -u MAKEFLAGS -u MFLAGS -u MAKELEVEL cmake --build
 XVFB := $(if $(DISPLAY),,xvfb-run -a -s "-screen 0 1280x1024x24")
 
 .PHONY: all setup configure build build-native build-x64 build-x86 build-asan build-fuzz test \
-	test-asan fuzz fuzz-smoke try serve dist clean screenshots
+	test-asan fuzz fuzz-smoke try serve dist clean screenshots installer test-installer
 
 all: build
 
@@ -100,6 +100,8 @@ test: build build-asan build-fuzz
 	$(MAKE) --no-print-directory test-asan || failed="$$failed asan"; \
 	echo "== fuzz smoke"; \
 	$(MAKE) --no-print-directory fuzz-smoke || failed="$$failed fuzz"; \
+	echo "== installer (Wine)"; \
+	$(MAKE) --no-print-directory test-installer || failed="$$failed installer"; \
 	for tree in x64 x86; do \
 	  if [ $$tree = x86 ] && ! /usr/lib/wine/wine --version >/dev/null 2>&1; then \
 	    echo "== x86 tests (Wine) skipped: this machine runs no 32-bit programs (IA-32 emulation is off in its kernel), and Wine runs i686 programs only through its 32-bit loader"; \
@@ -112,7 +114,7 @@ test: build build-asan build-fuzz
 	    || failed="$$failed $$tree"; \
 	done; \
 	if [ -n "$$failed" ]; then echo "== tests failed in:$$failed"; exit 1; fi; \
-	echo "== all tests passed (native, sanitizers, fuzz smoke, Wine)"
+	echo "== all tests passed (native, sanitizers, fuzz smoke, installer, Wine)"
 
 # The report page's service on 127.0.0.1:8080, with its reports in
 # build/reports.sqlite; Ctrl+C stops it.
@@ -154,6 +156,20 @@ bench-server: setup build/native/Makefile
 
 dist: build-native build-x64 build-x86
 	scripts/dist
+
+# The setup program: dist/sorla-setup-<version>.exe (NSIS), and its 64-bit
+# build for the tests in build/installer/.
+installer: dist
+	scripts/installer
+
+# The setup program under Wine: install, upgrade over a loaded DLL,
+# uninstall, a failing registration (windows/installer/tests).
+test-installer: installer
+	$(BUILD) build/x64 -j$(JOBS) --target tsf_smoke hold_dll
+	WINEPREFIX=$(CURDIR)/build/installer/test/prefix wineserver -k 2>/dev/null || true
+	$(XVFB) sh -c 'sh windows/installer/tests/installer_test.sh $(CURDIR)/build/installer/test \
+	  $(CURDIR)/build/x64/windows/tsf_smoke.exe $(CURDIR)/build/x64/windows/hold_dll.exe; rc=$$?; \
+	  WINEPREFIX=$(CURDIR)/build/installer/test/prefix wineserver -w; exit $$rc')
 
 # The shipped word data, rebuilt from Debian's packages (downloaded, never
 # installed) in its own tree with the ICU tools; see data/lexicon/SOURCES.md.
