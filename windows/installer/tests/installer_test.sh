@@ -139,4 +139,13 @@ rc=0
 check_removed
 [ ! -e "$drive/Program Files/Sorla" ] || fail "the failed install left $(ls "$drive/Program Files/Sorla")"
 
+echo "== a registration that fails over an installed copy"
+"$run" "$setup" /S || fail "the install before the failing upgrade failed"
+rc=0
+"$run" "$work/broken-setup.exe" /S || rc=$?
+[ $rc -ne 0 ] || fail "the failing upgrade succeeded"
+check_installed  # the copy before it, files and registrations, as it was
+uninstall
+check_removed
+
 echo "installer: all passed"
