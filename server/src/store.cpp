@@ -50,8 +50,13 @@ std::string migrate(Database& db) {
   }
   const auto have = db.run("SELECT count(*) FROM schema_version");
   bool ok = have.has_value();
-  for (auto m = ok ? static_cast<std::size_t>(number(have->at(0).at(0))) : 0;
-       ok && m < kMigrations.size(); ++m) {
+  const auto done = ok ? static_cast<std::size_t>(number(have->at(0).at(0))) : 0;
+  if (done > kMigrations.size()) {
+    db.run("ROLLBACK");
+    return "the store's schema is newer than this sorla-reports (version " + std::to_string(done) +
+           "); run a newer one";
+  }
+  for (auto m = done; ok && m < kMigrations.size(); ++m) {
     for (const std::string_view statement : kMigrations[m]) {
       ok = ok && db.run(with_key(statement, db.row_key()));
     }
