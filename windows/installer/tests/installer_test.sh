@@ -112,6 +112,9 @@ else
 fi
 rm -f "$marker"
 wait $holder || fail "the helper failed"
+"$run" wineboot -r  # a restart, as Wine has it: the pending deletions are done
+[ ! -e "$drive/Program Files/Sorla/sorla.dll.old-1" ] || fail "the restart left sorla.dll.old-1"
+check_installed
 
 echo "== silent uninstall keeps the learned words"
 appdata=$("$run" cmd /c echo %APPDATA% | tr -d '\r')
