@@ -1,9 +1,11 @@
 #!/bin/sh
 # The setup program under Wine, in a fresh prefix: a silent install (files,
 # both registrations, the Add/Remove entry, then typing through Wine's TSF
-# with the installed DLL), an upgrade while a process holds the DLL loaded,
-# silent uninstalls that keep and that remove the learned words, and an
-# install whose registration fails, which must leave nothing behind.
+# with the installed DLL), an upgrade while a process holds the DLL loaded
+# (and the restart that finishes it), silent uninstalls that keep and that
+# remove the learned words, installs whose registration fails, which must
+# leave the machine as it was, and an install on 32-bit Windows (a win32
+# prefix).
 #
 # Where this machine runs no 32-bit programs, the 64-bit build of the setup
 # program is tested, in a prefix without WOW64's regsvr32, as on a Windows
@@ -150,5 +152,21 @@ rc=0
 check_installed  # the copy before it, files and registrations, as it was
 uninstall
 check_removed
+
+if [ $with32 = yes ]; then
+  echo "== 32-bit Windows (a win32 prefix): the 32-bit build alone, in Program Files"
+  export SORLA_WINEPREFIX=$work/prefix32
+  drive=$SORLA_WINEPREFIX/drive_c
+  WINEPREFIX=$SORLA_WINEPREFIX WINEARCH=win32 WINEDEBUG=-all \
+    WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=" wine wineboot -i >/dev/null 2>&1 ||
+    fail "no 32-bit Wine prefix"
+  WINEPREFIX=$SORLA_WINEPREFIX wineserver -w
+  touch "$SORLA_WINEPREFIX/.sorla-ready"
+  "$run" "$setup" /S || fail "the install on 32-bit Windows failed"
+  installed_files "$drive/Program Files/Sorla" "$root/dist/x86"
+  check_registered /reg:32 "$x64_dir\\sorla.dll"
+  uninstall
+  check_removed
+fi
 
 echo "installer: all passed"
