@@ -170,7 +170,7 @@ test-installer: installer
 	$(XVFB) sh -c 'sh windows/installer/tests/installer_test.sh $(CURDIR)/build/installer/test \
 	  $(CURDIR)/build/x64/windows/tsf_smoke.exe $(CURDIR)/build/x64/windows/hold_dll.exe; rc=$$?; \
 	  for p in prefix prefix32; do WINEPREFIX=$(CURDIR)/build/installer/test/$$p wineserver -w; done; \
-	  exit $$rc')
+	  exit $$rc'
 
 # The shipped word data, rebuilt from Debian's packages (downloaded, never
 # installed) in its own tree with the ICU tools; see data/lexicon/SOURCES.md.

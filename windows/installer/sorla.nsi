@@ -16,6 +16,8 @@ Unicode true
 ManifestDPIAware true
 RequestExecutionLevel admin
 SetCompressor /SOLID lzma
+; LogicLib's ${If} without ${Else} leaves a label unused.
+!pragma warning disable 6012
 
 !include LogicLib.nsh
 !include x64.nsh
