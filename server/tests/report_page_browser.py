@@ -106,7 +106,14 @@ def main():
         print("skipped: chromium and chromium-driver are not installed")
         return 77
     with tempfile.TemporaryDirectory() as workdir:
-        return run(sys.argv[1], sys.argv[2], sys.argv[3], workdir)
+        try:
+            return run(sys.argv[1], sys.argv[2], sys.argv[3], workdir)
+        except Exception:
+            # What the service logged tells a failure of the page from one of
+            # the browser.
+            with open(os.path.join(workdir, "service.log")) as log:
+                print("sorla-reports said:\n" + log.read(), file=sys.stderr)
+            raise
 
 
 if __name__ == "__main__":
