@@ -62,13 +62,6 @@ Run measure(int port, int each, Send send) {
              failed.load()};
 }
 
-// Chat-spelling letters for n: each report its own typed text.
-std::string letters_for(int n) {
-  std::string out = "b";
-  for (; n > 0; n /= 26) out += static_cast<char>('a' + n % 26);
-  return out;
-}
-
 Json bench_store(const std::string& kind, const std::string& url) {
   auto opened = reports::Store::open(url);
   if (auto* error = std::get_if<std::string>(&opened)) {
@@ -85,7 +78,7 @@ Json bench_store(const std::string& kind, const std::string& url) {
 
   const Run get = measure(port, kGetsEach, [](httplib::Client& c, int) { return c.Get(kLink); });
   const Run post = measure(port, kPostsEach, [](httplib::Client& c, int n) {
-    return c.Post("/report", testkit::form(letters_for(n), "", "", "bench-key"));
+    return c.Post("/report", testkit::form(testkit::typed_for(n), "", "", "bench-key"));
   });
   server.stop();
   serving.join();

@@ -1,5 +1,6 @@
 #include "service.h"
 
+#include <openssl/crypto.h>
 #include <sys/socket.h>
 
 #include <cstdio>
@@ -45,10 +46,7 @@ std::string sender(const httplib::Request& req, bool behind_proxy) {
 
 // Compared in time that does not depend on where the strings differ.
 bool same_secret(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  unsigned char diff = 0;
-  for (std::size_t i = 0; i < a.size(); ++i) diff |= static_cast<unsigned char>(a[i] ^ b[i]);
-  return diff == 0;
+  return a.size() == b.size() && CRYPTO_memcmp(a.data(), b.data(), a.size()) == 0;
 }
 
 // Whether the admin pages answer this request; sets the refusal when not.

@@ -28,16 +28,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Letters only, as chat spelling must be: n written in base 26.
-std::string letters_for(int n) {
-  std::string out = "q";
-  do {
-    out += static_cast<char>('a' + n % 26);
-    n /= 26;
-  } while (n > 0);
-  return out;
-}
-
 class Process : public ::testing::TestWithParam<std::tuple<std::string, int>> {
  protected:
   void SetUp() override {
@@ -103,7 +93,7 @@ TEST_P(Process, AcknowledgedReportsOutliveTheStop) {
       httplib::Client cli("127.0.0.1", port);
       // Until the program is gone: after the stop, a request is refused.
       for (int failures = 0; failures < 3;) {
-        const std::string typed = letters_for(next++);
+        const std::string typed = testing::typed_for(next++);
         const auto res = cli.Post("/report", testing::form(typed, "", "", "formkey"));
         if (!res) {
           failures += stopped ? 1 : 0;

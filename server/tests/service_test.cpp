@@ -172,9 +172,7 @@ TEST_P(Service, ParallelClientsAreEachStoredOnce) {
       auto cli = client();
       cli.set_keep_alive(true);
       for (int i = 0; i < kEach; ++i) {
-        // Typed text of letters that names its client and report.
-        const std::string typed = {static_cast<char>('a' + c / 26), static_cast<char>('a' + c % 26),
-                                   static_cast<char>('a' + i)};
+        const std::string typed = testing::typed_for(c * kEach + i);
         if (auto res = cli.Post("/report", form(typed, "", "")); res && res->status == 200) ++ok;
       }
     });

@@ -91,6 +91,15 @@ std::string new_store_url(const std::string& kind, const std::string& dir) {
   return server != nullptr ? server->new_database() : "";
 }
 
+std::string typed_for(int n) {
+  std::string out = "q";
+  do {
+    out += static_cast<char>('a' + n % 26);
+    n /= 26;
+  } while (n > 0);
+  return out;
+}
+
 httplib::Params form(std::string typed, std::string meant, std::string note,
                      const std::string& secret) {
   const std::string token = FormTokens(secret).make(typed, std::time(nullptr));

@@ -39,6 +39,9 @@ class PostgresServer {
 // when that kind cannot be had here.
 std::string new_store_url(const std::string& kind, const std::string& dir);
 
+// Chat-spelling letters that name n: a typed text of its own for each report.
+std::string typed_for(int n);
+
 // The fields a confirmation page posts for these values, with a form token
 // made with `secret`.
 httplib::Params form(std::string typed, std::string meant, std::string note,
