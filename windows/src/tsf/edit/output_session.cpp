@@ -16,7 +16,7 @@ void hand_back(tsf::TextService& service, ITfContext* context, PlanTarget& targe
     service.set_caret(std::nullopt);
   } else {
     if (target.caret) service.set_caret(target.caret);
-    service.set_view_window(view_window(context));
+    service.note_view_window(context);
   }
   service.set_composition(std::move(target.composition));
   if (target.caret_unknown) request_caret_lookup(service, context);

@@ -36,7 +36,11 @@ void TextService::set_composition(ComPtr<ITfComposition> composition) {
 
 void TextService::set_caret(std::optional<window::Rect> caret) { state_.borrow()->caret = caret; }
 
-void TextService::set_view_window(HWND window) { state_.borrow()->view_window = window; }
+void TextService::note_view_window(ITfContext* context) {
+  if (!state_.borrow()->immersive) return;
+  const HWND window = edit::view_window(context);
+  state_.borrow()->view_window = window;
+}
 
 void TextService::set_own_edit() { state_.borrow()->own_edit = true; }
 

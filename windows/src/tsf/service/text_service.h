@@ -83,7 +83,9 @@ class TextService final
   com::ComPtr<ITfComposition> composition();
   void set_composition(com::ComPtr<ITfComposition> composition);
   void set_caret(std::optional<window::Rect> caret);
-  void set_view_window(HWND window);
+  // Notes the window of the composition's context, which a Store app's
+  // pop-up needs as its owner; nothing elsewhere.
+  void note_view_window(ITfContext* context);
   void set_own_edit();
   // What the focused field wants; only a Text field gets Khmer typing.
   void set_field(FieldKind kind);
