@@ -2,14 +2,13 @@
 #include <windows.h>
 
 #include "com/boundary.h"
+#include "com/module.h"
 #include "com/object_count.h"
 #include "dll/class_factory.h"
-#include "dll/module.h"
 #include "dll/registration.h"
 #include "tsf/window/candidate_window.h"
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
-  if (reason == DLL_PROCESS_ATTACH) sorla::dll::set_module(instance);
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
   // Unloaded by FreeLibrary (not process exit): take the candidate window's
   // class with us so a later load can register it again.
   if (reason == DLL_PROCESS_DETACH && reserved == nullptr) sorla::window::unregister_window_class();
@@ -23,7 +22,7 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, LPVOID* out) {
 }
 
 STDAPI DllRegisterServer() {
-  return sorla::com::guarded([] { return sorla::dll::register_server(sorla::dll::module()); });
+  return sorla::com::guarded([] { return sorla::dll::register_server(sorla::com::own_module()); });
 }
 
 STDAPI DllUnregisterServer() {

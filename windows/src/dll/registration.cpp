@@ -1,7 +1,7 @@
 #include "dll/registration.h"
 
 #include "com/com_ptr.h"
-#include "dll/module.h"
+#include "com/module.h"
 #include "dll/registry.h"
 #include "guids.h"
 #include "tsf_decls.h"
@@ -135,7 +135,7 @@ HRESULT register_server(HMODULE module) {
   return run_registration({
       .com_class =
           [&] {
-            const HRESULT hr = module_path(module, path);
+            const HRESULT hr = com::module_path(module, path);
             return FAILED(hr) ? hr : write_com_class(path);
           },
       .profile = [&] { return register_profile(icon_path(path)); },

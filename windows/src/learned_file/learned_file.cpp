@@ -29,20 +29,7 @@ class HeldLock final : public LearnedStorage::Lock {
 FileStorage::FileStorage(std::filesystem::path target, std::chrono::milliseconds lock_wait)
     : target_(std::move(target)), lock_wait_(lock_wait) {}
 
-StoredFile FileStorage::read(std::uint64_t limit) {
-  FileContents contents = read_whole_file(target_, limit);
-  switch (contents.state) {
-    case ReadState::Missing:
-      return {};
-    case ReadState::Unreadable:
-      return {StoredFile::State::Unreadable, {}, "cannot read the learned file"};
-    case ReadState::TooLarge:
-      return {StoredFile::State::TooLarge, {}, {}};
-    case ReadState::Read:
-      break;
-  }
-  return {StoredFile::State::Read, std::move(contents.bytes), {}};
-}
+StoredFile FileStorage::read(std::uint64_t limit) { return read_whole_file(target_, limit); }
 
 std::unique_ptr<LearnedStorage::Lock> FileStorage::lock() {
   if (!create_folders(target_.parent_path())) return nullptr;
@@ -75,22 +62,13 @@ void load_learned(LearnedFile& file, Engine& engine) {
   sorla::load_learned(storage, engine);
 }
 
-SaveOutcome save_learned(LearnedFile& file, bool& dirty, Engine* engine) {
-  if (!(engine != nullptr ? needs_save(*engine, dirty) : dirty)) return {};
+SaveOutcome save_learned(LearnedFile& file, Engine& engine) {
+  if (!needs_save(engine)) return {};
   const auto target = learned_path();
   // In a Store app the user's file is read-only: picks stay in memory.
-  if (engine == nullptr || !target || in_app_container()) {
-    dirty = false;
-    return {SaveResult::NoTarget, std::nullopt};
-  }
+  if (!target || in_app_container()) return {SaveOutcome::Result::NoPlace, std::nullopt, {}};
   FileStorage storage(*target, file.lock_wait);
-  const sorla::SaveOutcome outcome = sorla::save_learned(storage, *engine, dirty);
-  using Core = sorla::SaveOutcome::Result;
-  const SaveResult result = outcome.result == Core::Saved    ? SaveResult::Saved
-                            : outcome.result == Core::Busy   ? SaveResult::Busy
-                            : outcome.result == Core::Failed ? SaveResult::Failed
-                                                             : SaveResult::NotDirty;
-  return {result, storage.partial()};
+  return sorla::save_learned(storage, engine);
 }
 
 }  // namespace sorla::learned_file
