@@ -5,29 +5,10 @@
 #include <system_error>
 #include <utility>
 
+#include "sorla/win32_handle.h"
+
 namespace sorla::learned_file {
 namespace {
-
-// Owns a kernel handle and closes it; no handle is INVALID_HANDLE_VALUE or,
-// as some calls answer, null.
-class FileHandle {
- public:
-  explicit FileHandle(HANDLE h) : h_(h) {}
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  ~FileHandle() { close(); }
-
-  bool valid() const { return h_ != INVALID_HANDLE_VALUE && h_ != nullptr; }
-  HANDLE get() const { return h_; }
-  // Closing can report a failed write-back; callers that wrote check it.
-  bool close() {
-    const HANDLE h = std::exchange(h_, INVALID_HANDLE_VALUE);
-    return h == INVALID_HANDLE_VALUE || h == nullptr || CloseHandle(h) != 0;
-  }
-
- private:
-  HANDLE h_;
-};
 
 constexpr DWORD kChunk = 1u << 20;
 constexpr int kMoveAttempts = 6;  // about 30 ms of waiting in all
@@ -38,8 +19,8 @@ StoredFile read_whole_file(const std::filesystem::path& path, std::uint64_t limi
   using State = StoredFile::State;
   const StoredFile unreadable{State::Unreadable, {}, "cannot read the learned file"};
   // Sharing delete lets another process replace the file while we read it.
-  FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  Win32Handle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.valid()) {
     const DWORD error = GetLastError();
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return {};
@@ -63,8 +44,8 @@ StoredFile read_whole_file(const std::filesystem::path& path, std::uint64_t limi
 }
 
 bool write_whole_file(const std::filesystem::path& path, std::string_view bytes) {
-  FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  Win32Handle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.valid()) return false;
   std::size_t done = 0;
   while (done < bytes.size()) {

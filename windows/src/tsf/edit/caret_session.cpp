@@ -7,11 +7,6 @@ namespace sorla::edit {
 
 using com::ComPtr;
 
-CaretSession::CaretSession(ComPtr<EditHost> host, ComPtr<ITfContext> context)
-    : host_(std::move(host)), context_(std::move(context)) {}
-
-CaretSession::~CaretSession() = default;
-
 HRESULT CaretSession::DoEditSession(TfEditCookie ec) {
   return com::guarded([&] {
     std::optional<window::Rect> rect;

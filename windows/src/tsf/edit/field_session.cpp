@@ -44,11 +44,6 @@ std::vector<int> scopes_of(ITfContext* context, TfEditCookie ec) {
 
 }  // namespace
 
-FieldSession::FieldSession(ComPtr<EditHost> host, ComPtr<ITfContext> context)
-    : host_(std::move(host)), context_(std::move(context)) {}
-
-FieldSession::~FieldSession() = default;
-
 HRESULT FieldSession::DoEditSession(TfEditCookie ec) {
   return com::guarded([&] {
     host_->field_read(field_kind(scopes_of(context_.get(), ec)));

@@ -7,11 +7,6 @@ namespace sorla::edit {
 
 using com::ComPtr;
 
-OutputSession::OutputSession(ComPtr<EditHost> host, ComPtr<ITfContext> context, EditPlan plan)
-    : host_(std::move(host)), context_(std::move(context)), plan_(std::move(plan)) {}
-
-OutputSession::~OutputSession() = default;
-
 HRESULT OutputSession::DoEditSession(TfEditCookie ec) {
   return com::guarded([&] {
     EditStart start = host_->begin_edit();
@@ -30,15 +25,6 @@ HRESULT OutputSession::DoEditSession(TfEditCookie ec) {
     return hr;
   });
 }
-
-EndSession::EndSession(ComPtr<EditHost> host, ComPtr<ITfContext> context,
-                       ComPtr<ITfComposition> composition, EditPlan plan)
-    : host_(std::move(host)),
-      context_(std::move(context)),
-      composition_(std::move(composition)),
-      plan_(std::move(plan)) {}
-
-EndSession::~EndSession() = default;
 
 HRESULT EndSession::DoEditSession(TfEditCookie ec) {
   return com::guarded([&] {

@@ -6,6 +6,8 @@
 // later, with a cookie that grants the access they asked for.
 #pragma once
 
+#include <utility>
+
 #include "com/object.h"
 #include "sorla/edit_plan.h"
 #include "tsf/edit/edit_host.h"
@@ -13,52 +15,52 @@
 
 namespace sorla::edit {
 
-class OutputSession final : public com::Object<ITfEditSession> {
+// What every session holds: its host, kept alive while TSF holds the
+// session, and the context it reads or edits.
+class ContextSession : public com::Object<ITfEditSession> {
  public:
-  OutputSession(com::ComPtr<EditHost> host, com::ComPtr<ITfContext> context, EditPlan plan);
-  ~OutputSession() override;
+  ContextSession(com::ComPtr<EditHost> host, com::ComPtr<ITfContext> context)
+      : host_(std::move(host)), context_(std::move(context)) {}
+
+ protected:
+  com::ComPtr<EditHost> host_;
+  com::ComPtr<ITfContext> context_;
+};
+
+class OutputSession final : public ContextSession {
+ public:
+  OutputSession(com::ComPtr<EditHost> host, com::ComPtr<ITfContext> context, EditPlan plan)
+      : ContextSession(std::move(host), std::move(context)), plan_(std::move(plan)) {}
   HRESULT STDMETHODCALLTYPE DoEditSession(TfEditCookie ec) override;
 
  private:
-  com::ComPtr<EditHost> host_;
-  com::ComPtr<ITfContext> context_;
   EditPlan plan_;
 };
 
-class EndSession final : public com::Object<ITfEditSession> {
+class EndSession final : public ContextSession {
  public:
   EndSession(com::ComPtr<EditHost> host, com::ComPtr<ITfContext> context,
-             com::ComPtr<ITfComposition> composition, EditPlan plan);
-  ~EndSession() override;
+             com::ComPtr<ITfComposition> composition, EditPlan plan)
+      : ContextSession(std::move(host), std::move(context)),
+        composition_(std::move(composition)),
+        plan_(std::move(plan)) {}
   HRESULT STDMETHODCALLTYPE DoEditSession(TfEditCookie ec) override;
 
  private:
-  com::ComPtr<EditHost> host_;
-  com::ComPtr<ITfContext> context_;
   com::ComPtr<ITfComposition> composition_;
   EditPlan plan_;
 };
 
-class CaretSession final : public com::Object<ITfEditSession> {
+class CaretSession final : public ContextSession {
  public:
-  CaretSession(com::ComPtr<EditHost> host, com::ComPtr<ITfContext> context);
-  ~CaretSession() override;
+  using ContextSession::ContextSession;
   HRESULT STDMETHODCALLTYPE DoEditSession(TfEditCookie ec) override;
-
- private:
-  com::ComPtr<EditHost> host_;
-  com::ComPtr<ITfContext> context_;
 };
 
-class FieldSession final : public com::Object<ITfEditSession> {
+class FieldSession final : public ContextSession {
  public:
-  FieldSession(com::ComPtr<EditHost> host, com::ComPtr<ITfContext> context);
-  ~FieldSession() override;
+  using ContextSession::ContextSession;
   HRESULT STDMETHODCALLTYPE DoEditSession(TfEditCookie ec) override;
-
- private:
-  com::ComPtr<EditHost> host_;
-  com::ComPtr<ITfContext> context_;
 };
 
 enum class RequestMode {

@@ -35,10 +35,10 @@ HRESULT TextService::OnSetFocus(BOOL foreground) {
 HRESULT TextService::OnTestKeyDown(ITfContext* context, WPARAM wparam, LPARAM info, BOOL* eaten) {
   answer(eaten, false);
   return com::guarded([&] {
-    const KeyEvent key = read_key(wparam, info);
-    const KeyTarget target = read_target(context);
+    const KeyDown down = read_key_down(context, wparam, info);
     auto state = state_.borrow();
-    if (state->typing) answer(eaten, state->typing->front_end.test_key_down(key, target, now_ms()));
+    if (!state->typing) return S_OK;
+    answer(eaten, state->typing->front_end.test_key_down(down.key, down.target, now_ms()));
     return S_OK;
   });
 }
@@ -46,13 +46,12 @@ HRESULT TextService::OnTestKeyDown(ITfContext* context, WPARAM wparam, LPARAM in
 HRESULT TextService::OnKeyDown(ITfContext* context, WPARAM wparam, LPARAM info, BOOL* eaten) {
   answer(eaten, false);
   return com::guarded([&] {
-    const KeyEvent key = read_key(wparam, info);
-    const KeyTarget target = read_target(context);
+    const KeyDown down = read_key_down(context, wparam, info);
     ComPtr<ITfContext> previous;  // released after the state is
     auto state = state_.borrow();
     previous = std::exchange(state->key_context, ComPtr<ITfContext>::retain(context));
     if (!state->typing) return S_OK;
-    Answer result = state->typing->front_end.key_down(key, target, now_ms());
+    Answer result = state->typing->front_end.key_down(down.key, down.target, now_ms());
     state.release();
     answer(eaten, result.eaten);
     if (result.eaten) run(context, std::move(result.plan));

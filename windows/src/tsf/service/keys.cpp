@@ -29,8 +29,7 @@ bool keyboard_off(ITfContext* context) {
          compartment_set(compartments.get(), ids::kCompartmentEmptyContext);
 }
 
-}  // namespace
-
+// The thread's key state as GetKeyState sees it now.
 KeyState sample_key_state() {
   KeyState state;
   state.mods.shift = down(VK_SHIFT);
@@ -40,27 +39,21 @@ KeyState sample_key_state() {
   return state;
 }
 
-KeyEvent read_key(WPARAM wparam, LPARAM info) {
+}  // namespace
+
+KeyDown read_key_down(ITfContext* context, WPARAM wparam, LPARAM info) {
   const auto vk = static_cast<std::uint32_t>(wparam & 0xFFFF);
   const KeyState state = sample_key_state();
-  KeyEvent key;
-  key.vk = vk;
-  key.ch = key_character(vk, state);
-  key.mods = state.mods;
+  KeyDown result{{false, vk, key_character(vk, state), state.mods}, {}};
   // Bit 30 of lParam: the key was down already.
-  key.repeat = (info & (1 << 30)) != 0;
-  return key;
-}
-
-KeyTarget read_target(ITfContext* context) {
-  KeyTarget target;
-  target.document = context != nullptr;
-  if (context == nullptr) return target;
+  result.key.repeat = (info & (1 << 30)) != 0;
+  result.target.document = context != nullptr;
+  if (context == nullptr) return result;
   TF_STATUS status{};
-  target.read_only =
+  result.target.read_only =
       SUCCEEDED(context->GetStatus(&status)) && (status.dwDynamicFlags & TF_SD_READONLY) != 0;
-  target.keyboard_off = keyboard_off(context);
-  return target;
+  result.target.keyboard_off = keyboard_off(context);
+  return result;
 }
 
 }  // namespace sorla::tsf

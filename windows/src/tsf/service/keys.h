@@ -11,17 +11,15 @@
 
 namespace sorla::tsf {
 
-// The thread's key state as GetKeyState sees it now.
-KeyState sample_key_state();
-
-// The key event of a key sink call's wParam and lParam, with the key state
-// sampled now.
-KeyEvent read_key(WPARAM wparam, LPARAM info);
-
-// Where a key for `context` goes: no document without a context; read-only
-// when the context's status says so (TF_SD_READONLY); turned off when the
-// application set GUID_COMPARTMENT_KEYBOARD_DISABLED or
+// A key going down as the key sink gets it: the key of wParam and lParam,
+// with the key state sampled now, and where it goes. No document without a
+// context; read-only when the context's status says so (TF_SD_READONLY);
+// turned off when the application set GUID_COMPARTMENT_KEYBOARD_DISABLED or
 // GUID_COMPARTMENT_EMPTYCONTEXT on it.
-KeyTarget read_target(ITfContext* context);
+struct KeyDown {
+  KeyEvent key;
+  KeyTarget target;
+};
+KeyDown read_key_down(ITfContext* context, WPARAM wparam, LPARAM info);
 
 }  // namespace sorla::tsf

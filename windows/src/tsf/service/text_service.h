@@ -96,18 +96,15 @@ class TextService final
   void caret_found(std::optional<window::Rect> caret) override;
   void field_read(FieldKind kind) override;
 
-  // Brings the language-bar button and the candidate window up to date.
-  void refresh_ui();
-
   // For tests: the millisecond clock of the Shift-tap rule and what opens
   // the report page.
   void set_clock(std::function<std::uint64_t()> now_ms);
   void set_url_opener(std::function<void(const std::string&)> open);
 
  private:
-  using Borrow = StateCell<ServiceState>::Borrow;
-
   std::uint64_t now_ms() const;
+  // Brings the language-bar button and the candidate window up to date.
+  void refresh_ui();
   // Runs an answer's plan in `context`: the edit refreshes the UI once it
   // has run; without one the UI is refreshed now.
   void run(ITfContext* context, EditPlan plan);
@@ -122,7 +119,7 @@ class TextService final
   void watch(ITfContext* context);
   // Watches the focused document's top context and reads its field kind.
   void follow_focus(ITfDocumentMgr* focus);
-  // Takes the composition out and ends it with the reset() commit text.
+  // Takes the composition out and ends it with the letters as typed.
   void finish_composition(edit::RequestMode mode);
   // Saves the picks the engine has not saved yet.
   void save_learned();
