@@ -7,12 +7,13 @@ namespace sorla {
 
 FrontEnd::FrontEnd(Engine& engine) : session_(engine) {}
 
-// A key the test claims is, by ITfKeystrokeMgr::TestKeyDown's contract,
-// handled and "should not be forwarded to the application", and an older
-// application served through IMM32 gets it as VK_PROCESSKEY (see
-// ImmGetVirtualKey) whatever the real call says afterwards. So a key is
-// claimed only when the typing eats it; every other key reaches the
-// application untouched, and a word being typed stays as it is.
+// A key the test claims "would be handled and the event should not be
+// forwarded to the application" (ITfKeystrokeMgr::TestKeyDown), and an
+// application served through IMM32 gets it as VK_PROCESSKEY (ImmGetVirtualKey),
+// seeing the real key only if the input method sends it again, which nothing
+// documents TSF doing after a real call that let it go. So a key is claimed
+// only when the typing eats it; any other key reaches the application
+// untouched, and a word being typed stays as it is.
 std::optional<SessionInput> FrontEnd::claimed(const KeyEvent& key, const KeyTarget& target) const {
   // Nowhere to write, or a field that is not for Khmer text: the
   // application gets its keys as they are.

@@ -46,7 +46,9 @@ class FrontEnd {
   Answer key_down(const KeyEvent& key, const KeyTarget& target = {}, std::uint64_t now_ms = 0);
   // A key going up: a Shift tap switches between Khmer and English. The
   // test claims the release of a tap so that the real call is made; the real
-  // call lets the release through, as every key-up.
+  // call lets the release through, as every key-up, so that an application
+  // following ITfKeystrokeMgr::KeyUp's contract still sees Shift go up (one
+  // served through IMM32 may not: the system's key state is right either way).
   bool test_key_up(std::uint32_t vk, std::uint64_t now_ms = 0) const;
   Answer key_up(std::uint32_t vk, std::uint64_t now_ms = 0);
 
