@@ -39,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::vector<std::string> commits;
   for (const sorla::KeyEvent& key : *keys) {
     sorla::FrontEnd tested = front_end;
-    const bool claimed = key.toggle || tested.test_key_down(key, {});
+    const bool claimed = key.toggle || tested.test_key_down(key);
     const sorla::SessionView before = front_end.view();
     const std::size_t undo_before = front_end.session().undo().size();
     const sorla::Answer answer = sorla::press(front_end, doc, key);

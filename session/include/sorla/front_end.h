@@ -42,7 +42,7 @@ class FrontEnd {
   // passes a key to the real call only after the test claimed it. Both
   // watch for the Shift tap: a key the test let go never reaches the real
   // call.
-  bool test_key_down(const KeyEvent& key, const KeyTarget& target, std::uint64_t now_ms = 0);
+  bool test_key_down(const KeyEvent& key, const KeyTarget& target = {}, std::uint64_t now_ms = 0);
   Answer key_down(const KeyEvent& key, const KeyTarget& target = {}, std::uint64_t now_ms = 0);
   // A key going up: a Shift tap switches between Khmer and English. The
   // test claims the release of a tap so that the real call is made; the real
