@@ -9,12 +9,15 @@
 #include "learned_file/app_access.h"
 #include "learned_file/file_io.h"
 #include "learned_file/learned_path.h"
+#include "learned_file/sandbox_storage.h"
 
 namespace sorla::learned_file {
 namespace {
 
 // Process-wide, so two saves in one process never share a temporary file.
 std::atomic<std::uint32_t> g_partial_sequence{0};
+// Whether this process has looked for an earlier version's grant yet.
+std::atomic<bool> g_grant_checked{false};
 
 class HeldLock final : public LearnedStorage::Lock {
  public:
@@ -23,6 +26,14 @@ class HeldLock final : public LearnedStorage::Lock {
  private:
   SaveLock lock_;
 };
+
+SaveResult result_of(const sorla::SaveOutcome& outcome) {
+  using Core = sorla::SaveOutcome::Result;
+  return outcome.result == Core::Saved    ? SaveResult::Saved
+         : outcome.result == Core::Busy   ? SaveResult::Busy
+         : outcome.result == Core::Failed ? SaveResult::Failed
+                                          : SaveResult::NotDirty;
+}
 
 }  // namespace
 
@@ -54,8 +65,6 @@ std::unique_ptr<LearnedStorage::Lock> FileStorage::lock() {
 std::optional<std::string> FileStorage::write_then_move(std::string_view bytes) {
   partial_ = partial_path(target_, GetCurrentProcessId(), g_partial_sequence.fetch_add(1));
   if (write_whole_file(*partial_, bytes) && move_replacing(*partial_, target_)) {
-    // Store apps read the same picks; their loss if this fails, not the save's.
-    grant_app_packages_read(target_.parent_path());
     return std::nullopt;
   }
   remove_file(*partial_);
@@ -69,28 +78,34 @@ std::optional<std::string> FileStorage::move_aside() {
 }
 
 void load_learned(LearnedFile& file, Engine& engine) {
+  if (in_app_container()) {
+    SandboxStorage storage;
+    sorla::load_learned(storage, engine);
+    return;
+  }
   const auto path = learned_path();
   if (!path) return;
+  // Once a process: the entry an earlier version gave Store apps goes, even
+  // for a user who never picks again.
+  if (!g_grant_checked.exchange(true)) revoke_app_packages(path->parent_path());
   FileStorage storage(*path, file.lock_wait);
   sorla::load_learned(storage, engine);
 }
 
 SaveOutcome save_learned(LearnedFile& file, bool& dirty, Engine* engine) {
   if (!(engine != nullptr ? needs_save(*engine, dirty) : dirty)) return {};
+  if (engine != nullptr && in_app_container()) {
+    SandboxStorage storage;
+    return {result_of(sorla::save_learned(storage, *engine, dirty)), std::nullopt};
+  }
   const auto target = learned_path();
-  // In a Store app the user's file is read-only: picks stay in memory.
-  if (engine == nullptr || !target || in_app_container()) {
+  if (engine == nullptr || !target) {
     dirty = false;
     return {SaveResult::NoTarget, std::nullopt};
   }
   FileStorage storage(*target, file.lock_wait);
   const sorla::SaveOutcome outcome = sorla::save_learned(storage, *engine, dirty);
-  using Core = sorla::SaveOutcome::Result;
-  const SaveResult result = outcome.result == Core::Saved    ? SaveResult::Saved
-                            : outcome.result == Core::Busy   ? SaveResult::Busy
-                            : outcome.result == Core::Failed ? SaveResult::Failed
-                                                             : SaveResult::NotDirty;
-  return {result, storage.partial()};
+  return {result_of(outcome), storage.partial()};
 }
 
 }  // namespace sorla::learned_file
