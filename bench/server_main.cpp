@@ -69,19 +69,16 @@ Json bench_store(const std::string& kind, const std::string& url) {
     return {};
   }
   auto& store = *std::get<std::unique_ptr<reports::Store>>(opened);
-  reports::ReportServer server;
+  reports::HttpServer server;
   reports::add_routes(server, store, reports::ServiceOptions{0, "", "bench-key"});
-  server.set_logger([](const httplib::Request&, const httplib::Response&) {});
-  const int port = server.bind_any("127.0.0.1");
-  std::thread serving([&] { server.listen_after_bind(); });
-  while (!server.is_running()) std::this_thread::yield();
+  server.set_log([](const std::string&) {});
+  const int port = server.start("127.0.0.1", 0);
 
   const Run get = measure(port, kGetsEach, [](httplib::Client& c, int) { return c.Get(kLink); });
   const Run post = measure(port, kPostsEach, [](httplib::Client& c, int n) {
     return c.Post("/report", testkit::form(testkit::typed_for(n), "", "", "bench-key"));
   });
   server.stop();
-  serving.join();
 
   for (const auto& [what, run] : {std::pair{"GET /report", get}, std::pair{"POST /report", post}}) {
     std::printf("%-10s %-13s %10.0f %10.0f %10.0f %7d\n", kind.c_str(), what, run.per_second,
