@@ -60,6 +60,12 @@ std::optional<Refusal> check_framing(const Fields& headers, const HeadLimits& li
     if (lengths > 0) return Refusal{400, "A request may not give both a length and chunks."};
     return Refusal{411, "The request must give its length."};
   }
+  for (const auto& [name, value] : headers) {
+    if (same_text(name, "Content-Encoding") && !trimmed(value).empty() &&
+        !same_text(trimmed(value), "identity")) {
+      return Refusal{415, "Compressed requests are not accepted."};
+    }
+  }
   if (lengths > 1) return Refusal{400, "The request gives its length more than once."};
   if (lengths == 1) {
     const std::string_view text = *first_value(headers, "Content-Length");
@@ -70,12 +76,6 @@ std::optional<Refusal> check_framing(const Fields& headers, const HeadLimits& li
     }
     if (error == std::errc::result_out_of_range || length > limits.body_bytes) {
       return Refusal{413, "The request is too large."};
-    }
-  }
-  for (const auto& [name, value] : headers) {
-    if (same_text(name, "Content-Encoding") && !trimmed(value).empty() &&
-        !same_text(trimmed(value), "identity")) {
-      return Refusal{415, "Compressed requests are not accepted."};
     }
   }
   return std::nullopt;

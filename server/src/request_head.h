@@ -32,9 +32,9 @@ struct Refusal {
 
 // Refuses, in this order: too many or too large headers (431); a
 // Transfer-Encoding (a chunked body beside a Content-Length, 400; alone,
-// 411, as a form always states its length); Content-Length repeated or
-// not a number (400), or over the body limit (413); a Content-Encoding
-// other than identity (415).
+// 411, as a form always states its length); a Content-Encoding other than
+// identity (415); Content-Length repeated or not a number (400), or over
+// the body limit (413).
 std::optional<Refusal> check_framing(const Fields& headers, const HeadLimits& limits);
 
 // A post's Content-Type must be a form's (application/x-www-form-urlencoded).
