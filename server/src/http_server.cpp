@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -21,6 +22,8 @@ namespace {
 // body as they are read, and the answer's head. A head beyond it is
 // refused by the library itself (431).
 constexpr std::size_t kConnectionMemory = 16 * 1024;
+
+const Refusal kShuttingDown{503, "The service is restarting; please try again."};
 
 // One request on one connection, from its first line to its answer.
 struct Exchange {
@@ -113,6 +116,10 @@ struct HttpServer::Impl {
     return answer(c, ex, error_page(refusal), true);
   }
   void on_completed(MHD_Connection* c, Exchange* ex, MHD_RequestTerminationCode code);
+  bool shutting_down() {
+    const std::lock_guard hold(posting);
+    return stopping;
+  }
 
   HttpLimits limits;
   std::vector<Route> routes;
@@ -124,6 +131,10 @@ struct HttpServer::Impl {
   };
   ConnectionGuard guard;
   WorkQueue workers, health;
+  // Once stopping, no request goes to the workers any more; a request is
+  // posted under the lock, so that none slips in after stop() looked.
+  std::mutex posting;
+  bool stopping = false;
   std::atomic<int> answering{0};  // requests past their head, not yet completed
   MHD_Daemon* daemon = nullptr;
 };
@@ -163,6 +174,7 @@ MHD_Result HttpServer::Impl::on_head(MHD_Connection* c, Exchange& ex, const char
   // Every answer given before the body is read closes the connection: the
   // library will not read a body nobody asked for.
   if (auto refusal = check_framing(ex.request.headers, limits.head)) return refuse(c, ex, *refusal);
+  if (shutting_down()) return refuse(c, ex, kShuttingDown);
   bool path_known = false;
   for (const Route& route : routes) {
     if (route.path != ex.request.path) continue;
@@ -197,6 +209,8 @@ MHD_Result HttpServer::Impl::on_body_done(MHD_Connection* c, Exchange& ex) {
   if (route.lane == Lane::at_once) return answer(c, ex, route.handler(ex.request), false);
   // The network thread goes on with other connections while a worker
   // runs the handler; the library calls on_access again once it resumes.
+  const std::lock_guard hold(posting);
+  if (stopping) return refuse(c, ex, kShuttingDown);
   ex.phase = Exchange::Phase::handler;
   guard.working(c);
   MHD_suspend_connection(c);
@@ -324,7 +338,13 @@ int HttpServer::start(const std::string& host, int port) {
 
 void HttpServer::stop() {
   if (impl_->daemon == nullptr) return;
+  {
+    const std::lock_guard hold(impl_->posting);
+    impl_->stopping = true;
+  }
   const MHD_socket listening = MHD_quiesce_daemon(impl_->daemon);
+  // Every request with a worker finishes and resumes its connection: none
+  // is left suspended when the library closes them all.
   impl_->workers.wait_idle();
   impl_->health.wait_idle();
   // The answers of the last requests go out before the connections close.
