@@ -7,10 +7,12 @@
 
 #include <gtest/gtest.h>
 #include <httplib.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -294,6 +296,30 @@ TEST_F(Attacked, HealthAnswersUnderWriteLoad) {
   stop = true;
   for (auto& w : writers) w.join();
   EXPECT_EQ(healthy, 20);
+}
+
+// The files may grow only so far (as on a full disk): a report that cannot
+// be written is a 500, and the pages that only read go on.
+TEST_F(Attacked, AFullDiskRefusesReportsWith500) {
+  rlimit before{};
+  getrlimit(RLIMIT_FSIZE, &before);
+  const rlimit small{64 * 1024, before.rlim_max};
+  // The program inherits the limit, and ignores the signal for going past it.
+  const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+  setrlimit(RLIMIT_FSIZE, &small);
+  start({"--rate-limit", "0"});
+  setrlimit(RLIMIT_FSIZE, &before);
+  std::signal(SIGXFSZ, handler);
+  httplib::Client client("127.0.0.1", service_->port());
+  int status = 200;
+  for (int n = 0; n < 500 && status == 200; ++n) {
+    const auto res = client.Post(
+        "/report", testing::form(testing::typed_for(n), "", std::string(400, 'n'), "formkey"));
+    status = res ? res->status : 0;
+  }
+  EXPECT_EQ(status, 500);
+  EXPECT_EQ(get_link(client), 200);
+  EXPECT_EQ(client.Get("/healthz")->status, 200);
 }
 
 TEST_F(Attacked, ADamagedStoreIsRefusedAtStart) {
