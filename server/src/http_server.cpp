@@ -74,6 +74,16 @@ MHD_Result form_field(void* cls, MHD_ValueKind, const char* key, const char*, co
   return MHD_YES;
 }
 
+// The handler's answer; a 500 should it throw (out of memory, say), which
+// must not unwind through the library.
+Response run(const Route& route, const Request& request) {
+  try {
+    return route.handler(request);
+  } catch (const std::exception&) {
+    return Response{500, "text/plain; charset=utf-8", "Internal error.\n", {}};
+  }
+}
+
 const char* termination(MHD_RequestTerminationCode code) {
   switch (code) {
     case MHD_REQUEST_TERMINATED_COMPLETED_OK:
@@ -206,7 +216,7 @@ MHD_Result HttpServer::Impl::on_body_done(MHD_Connection* c, Exchange& ex) {
     }
   }
   const Route& route = *ex.route;
-  if (route.lane == Lane::at_once) return answer(c, ex, route.handler(ex.request), false);
+  if (route.lane == Lane::at_once) return answer(c, ex, run(route, ex.request), false);
   // The network thread goes on with other connections while a worker
   // runs the handler; the library calls on_access again once it resumes.
   const std::lock_guard hold(posting);
@@ -215,11 +225,7 @@ MHD_Result HttpServer::Impl::on_body_done(MHD_Connection* c, Exchange& ex) {
   guard.working(c);
   MHD_suspend_connection(c);
   (route.lane == Lane::health ? health : workers).post([c, &ex, &route] {
-    try {
-      ex.response = route.handler(ex.request);
-    } catch (const std::exception&) {
-      ex.response = Response{500, "text/plain; charset=utf-8", "Internal error.\n", {}};
-    }
+    ex.response = run(route, ex.request);
     MHD_resume_connection(c);
   });
   return MHD_YES;
