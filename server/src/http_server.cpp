@@ -126,6 +126,30 @@ struct HttpServer::Impl {
     return answer(c, ex, error_page(refusal), true);
   }
   void on_completed(MHD_Connection* c, Exchange* ex, MHD_RequestTerminationCode code);
+
+  // The library's callbacks, `cls` being this.
+  static MHD_Result access_cb(void* cls, MHD_Connection* c, const char* url, const char* method,
+                              const char*, const char* upload, size_t* upload_size,
+                              void** context) {
+    return static_cast<Impl*>(cls)->on_access(c, url, method, upload, upload_size, context);
+  }
+  // The first line is in: an exchange begins, with the path as sent.
+  static void* uri_cb(void*, const char* uri, MHD_Connection*) { return new Exchange(uri); }
+  static void completed_cb(void* cls, MHD_Connection* c, void** context,
+                           MHD_RequestTerminationCode code) {
+    static_cast<Impl*>(cls)->on_completed(c, static_cast<Exchange*>(*context), code);
+    *context = nullptr;
+  }
+  static void connection_cb(void* cls, MHD_Connection* c, void**,
+                            MHD_ConnectionNotificationCode code) {
+    auto& guard = static_cast<Impl*>(cls)->guard;
+    if (code == MHD_CONNECTION_NOTIFY_STARTED) {
+      const auto* info = MHD_get_connection_info(c, MHD_CONNECTION_INFO_CONNECTION_FD);
+      guard.opened(c, info != nullptr ? info->connect_fd : -1);
+    } else {
+      guard.closed(c);
+    }
+  }
   bool shutting_down() {
     const std::lock_guard hold(posting);
     return stopping;
@@ -292,51 +316,28 @@ int HttpServer::start(const std::string& host, int port) {
   hints.ai_socktype = SOCK_STREAM;
   hints.ai_flags = AI_PASSIVE;
   addrinfo* found = nullptr;
-  const std::string service = std::to_string(port);
-  if (getaddrinfo(host.c_str(), service.c_str(), &hints, &found) != 0) return -1;
+  if (getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found) != 0) return -1;
   const std::unique_ptr<addrinfo, decltype(&freeaddrinfo)> address(found, freeaddrinfo);
-
-  const auto on_access = [](void* cls, MHD_Connection* c, const char* url, const char* method,
-                            const char*, const char* upload, size_t* upload_size, void** context) {
-    return static_cast<Impl*>(cls)->on_access(c, url, method, upload, upload_size, context);
-  };
-  // The first line is in: an exchange begins, with the path as sent.
-  const auto on_uri = [](void*, const char* uri, MHD_Connection*) -> void* {
-    return new Exchange(uri);
-  };
-  const auto on_completed = [](void* cls, MHD_Connection* c, void** context,
-                               MHD_RequestTerminationCode code) {
-    static_cast<Impl*>(cls)->on_completed(c, static_cast<Exchange*>(*context), code);
-    *context = nullptr;
-  };
-  const auto on_connection = [](void* cls, MHD_Connection* c, void**,
-                                MHD_ConnectionNotificationCode code) {
-    auto& guard = static_cast<Impl*>(cls)->guard;
-    if (code == MHD_CONNECTION_NOTIFY_STARTED) {
-      const auto* info = MHD_get_connection_info(c, MHD_CONNECTION_INFO_CONNECTION_FD);
-      guard.opened(c, info != nullptr ? info->connect_fd : -1);
-    } else {
-      guard.closed(c);
-    }
-  };
   const HttpLimits& l = impl_->limits;
   unsigned flags = MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_EPOLL | MHD_ALLOW_SUSPEND_RESUME;
   if (address->ai_family == AF_INET6) flags |= MHD_USE_IPv6;
   Impl* self = impl_.get();
+  // clang-format off
   impl_->daemon = MHD_start_daemon(
-      flags, static_cast<uint16_t>(port), nullptr, nullptr,
-      static_cast<MHD_AccessHandlerCallback>(on_access), self, MHD_OPTION_SOCK_ADDR,
-      address->ai_addr, MHD_OPTION_THREAD_POOL_SIZE, static_cast<unsigned>(l.network_threads),
+      flags, static_cast<uint16_t>(port), nullptr, nullptr, &Impl::access_cb, self,
+      MHD_OPTION_SOCK_ADDR, address->ai_addr,
+      MHD_OPTION_THREAD_POOL_SIZE, static_cast<unsigned>(l.network_threads),
       MHD_OPTION_CONNECTION_LIMIT, static_cast<unsigned>(l.connections),
       MHD_OPTION_PER_IP_CONNECTION_LIMIT, static_cast<unsigned>(l.per_address),
       MHD_OPTION_CONNECTION_TIMEOUT, static_cast<unsigned>(l.silence.count()),
-      MHD_OPTION_CONNECTION_MEMORY_LIMIT, kConnectionMemory, MHD_OPTION_LISTEN_BACKLOG_SIZE,
-      static_cast<unsigned>(SOMAXCONN), MHD_OPTION_STRICT_FOR_CLIENT, 1,
-      MHD_OPTION_URI_LOG_CALLBACK,
-      static_cast<void* (*)(void*, const char*, MHD_Connection*)>(on_uri), self,
-      MHD_OPTION_NOTIFY_COMPLETED, static_cast<MHD_RequestCompletedCallback>(on_completed), self,
-      MHD_OPTION_NOTIFY_CONNECTION, static_cast<MHD_NotifyConnectionCallback>(on_connection), self,
+      MHD_OPTION_CONNECTION_MEMORY_LIMIT, kConnectionMemory,
+      MHD_OPTION_LISTEN_BACKLOG_SIZE, static_cast<unsigned>(SOMAXCONN),
+      MHD_OPTION_STRICT_FOR_CLIENT, 1,
+      MHD_OPTION_URI_LOG_CALLBACK, &Impl::uri_cb, self,
+      MHD_OPTION_NOTIFY_COMPLETED, &Impl::completed_cb, self,
+      MHD_OPTION_NOTIFY_CONNECTION, &Impl::connection_cb, self,
       MHD_OPTION_END);
+  // clang-format on
   if (impl_->daemon == nullptr) return -1;
   const auto* bound = MHD_get_daemon_info(impl_->daemon, MHD_DAEMON_INFO_BIND_PORT);
   return bound != nullptr ? bound->port : -1;
