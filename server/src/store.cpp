@@ -28,7 +28,7 @@ struct PoolSizes {
   std::size_t writers, readers;
 };
 constexpr PoolSizes kSqlite{1, 2};
-constexpr PoolSizes kPostgres{6, 2};
+constexpr PoolSizes kPostgres{8, 2};
 
 std::string with_key(std::string_view sql, std::string_view key) {
   std::string out(sql);
