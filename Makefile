@@ -146,7 +146,8 @@ bench: setup
 	build/bench/bench/sorla_bench bench/results/latest.json
 
 # The report service under 16 local clients, on SQLite and on a PostgreSQL
-# it starts: requests a second and latency; writes
+# it starts: requests a second and latency; then the built program under
+# slow, idle and oversize clients (about two minutes); writes
 # bench/results/server-latest.json.
 .PHONY: bench-server
 bench-server: setup build/native/Makefile

@@ -14,6 +14,7 @@
 #include "sorla/engine.h"
 #include "sorla/format.h"
 #include "sorla/matcher.h"
+#include "sorla/seed_text.h"
 #include "sorla/word_index.h"
 
 namespace sorla::bench {
@@ -126,6 +127,16 @@ int run(int reps) {
   const double export_us = fastest(reps, [&] {
     if (engine.export_learned().empty()) std::abort();
   });
+  // A hostile seed text: 300 000 different spellings on one word's line.
+  std::string line = "\xE1\x9E\x80\t";
+  for (int i = 0; i < 300000; ++i) {
+    line += 's';
+    line += std::to_string(i);
+    line += ' ';
+  }
+  const double one_line = fastest(std::max(1, reps / 3), [&] {
+    if (!std::holds_alternative<WordList>(parse_seed_text(line, ""))) std::abort();
+  });
 
   std::printf("from_bytes 100k %9.1f us   seed %7.1f us\n", whole, seed_us);
   std::printf("  read_word_data %9.1f us (to a WordList)  reading alone %9.1f us\n", read, view);
@@ -135,6 +146,7 @@ int run(int reps) {
               import_us, parse_us, free_us);
   std::printf("  page faults of one import: %ld\n", import_faults);
   std::printf("export 20000 %9.1f us\n", export_us);
+  std::printf("seed text, 300000 spellings on one line %9.1f us\n", one_line);
   return 0;
 }
 

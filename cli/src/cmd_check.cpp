@@ -1,11 +1,10 @@
-// `sorla check FILE [--list]`: reads word data as the engine would and tells
+// `sorla check FILE [--list]`: reads word data as `compile` does and tells
 // what is in it, or the reader's message.
 #include <ostream>
 
 #include "command_util.h"
-#include "files.h"
 #include "output_format.h"
-#include "word_data.h"
+#include "word_data_file.h"
 
 namespace sorla::cli {
 namespace {
@@ -32,16 +31,16 @@ int run_check(const Arguments& args, Io io) {
   if (!parsed) return status;
   if (parsed->positional.size() != 1) return usage_error(io, "check", "expects one FILE");
   const std::string& path = parsed->positional[0];
-  const auto bytes = read_file(path);
+  const auto bytes = read_word_data_file(path);
   if (const auto* error = std::get_if<FileError>(&bytes)) {
     return failure(io, "check", error->message);
   }
-  const ReadResult result = read_word_data(std::get<std::string>(bytes));
+  const auto result = compile_word_data(std::get<std::string>(bytes));
   if (const auto* error = std::get_if<ReadError>(&result)) {
     io.err << error->message << '\n';
     return kFailed;
   }
-  const WordList& list = std::get<WordList>(result);
+  const WordList& list = std::get<CompiledWordData>(result).list;
   io.out << "words: " << list.entries.size() << '\n'
          << "pairs: " << list.pairs.size() << '\n'
          << "data name: " << (list.data_name.empty() ? "none" : json_string(list.data_name))

@@ -7,10 +7,9 @@
 #include "command_util.h"
 #include "files.h"
 #include "sorla/engine.h"
-#include "sorla/format.h"
 #include "sorla/index_file.h"
 #include "sorla/text.h"
-#include "word_data.h"
+#include "word_data_file.h"
 
 namespace sorla::cli {
 
@@ -23,24 +22,17 @@ int run_compile(const Arguments& args, Io io) {
   const auto output = parsed->value("-o") ? parsed->value("-o") : parsed->value("--output");
   if (!output) return usage_error(io, "compile", "needs -o OUT");
   const std::string& path = parsed->positional[0];
-  const auto bytes = read_file(path);
+  const auto name = parsed->value("--name");
+  if (name && !is_valid_utf8(*name)) return usage_error(io, "compile", "the name is not UTF-8");
+  const auto bytes = read_word_data_file(path);
   if (const auto* error = std::get_if<FileError>(&bytes)) {
     return failure(io, "compile", error->message);
   }
-  ReadResult result = read_word_data(std::get<std::string>(bytes));
-  if (const auto* error = std::get_if<ReadError>(&result)) {
+  const auto compiled = compile_word_data(std::get<std::string>(bytes), name);
+  if (const auto* error = std::get_if<ReadError>(&compiled)) {
     return failure(io, "compile", path + ": " + error->message);
   }
-  WordList& list = std::get<WordList>(result);
-  if (const auto name = parsed->value("--name")) {
-    if (!is_valid_utf8(*name)) return usage_error(io, "compile", "the name is not UTF-8");
-    list.data_name = *name;
-  }
-  const auto written = write_data_file(list);
-  if (const auto* error = std::get_if<ReadError>(&written)) {
-    return failure(io, "compile", error->message);
-  }
-  const auto& data = std::get<std::vector<std::uint8_t>>(written);
+  const auto& data = std::get<CompiledWordData>(compiled).bytes;
   if (const auto error = write_file_atomically(
           *output, std::string(reinterpret_cast<const char*>(data.data()), data.size()))) {
     return failure(io, "compile", *error);

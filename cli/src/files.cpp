@@ -35,7 +35,7 @@ class Fd {
 
 }  // namespace
 
-std::variant<std::string, FileError> read_file(const std::string& path) {
+std::variant<std::string, FileError> read_file(const std::string& path, std::size_t max_bytes) {
   const Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
   if (fd.get() < 0) return FileError{errno, "cannot read " + path + ": " + reason(errno)};
   std::string bytes;
@@ -46,6 +46,9 @@ std::variant<std::string, FileError> read_file(const std::string& path) {
     if (n < 0) {
       if (errno == EINTR) continue;
       return FileError{errno, "cannot read " + path + ": " + reason(errno)};
+    }
+    if (static_cast<std::size_t>(n) > max_bytes - bytes.size()) {
+      return FileError{EFBIG, path + " is larger than " + std::to_string(max_bytes) + " bytes"};
     }
     bytes.append(buf, static_cast<std::size_t>(n));
   }

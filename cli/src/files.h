@@ -1,6 +1,8 @@
 // Whole-file reads and atomic whole-file writes.
 #pragma once
 
+#include <cstddef>
+#include <limits>
 #include <optional>
 #include <string>
 #include <variant>
@@ -12,7 +14,11 @@ struct FileError {
   std::string message;  // "cannot read PATH: reason"
 };
 
-std::variant<std::string, FileError> read_file(const std::string& path);
+// The whole file; one of more than `max_bytes` bytes (a device such as
+// /dev/zero included) is refused with EFBIG once that many are read, never
+// held whole.
+std::variant<std::string, FileError> read_file(
+    const std::string& path, std::size_t max_bytes = std::numeric_limits<std::size_t>::max());
 
 // Writes `bytes` to PATH.<pid>.tmp beside PATH (creating the folder), syncs
 // it and renames it over PATH, so PATH is always either the old or the new

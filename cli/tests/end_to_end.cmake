@@ -105,6 +105,26 @@ expect_contains("compile non-ASCII spelling" "${out}" "isn't Latin letters")
 if(EXISTS ${WORK}/non_ascii.srla)
   message(SEND_ERROR "compile wrote a file its reader refuses")
 endif()
+# check refuses what compile refuses, and names the line where it can.
+run(1 out check ${WORK}/non_ascii.txt)
+expect_contains("check non-ASCII spelling" "${out}" "isn't Latin letters")
+execute_process(COMMAND printf "# ok\\n\\341\\236\\200\\tka\\n\\341\\236\\tkha\\n"
+                OUTPUT_FILE ${WORK}/bad_utf8.txt)
+execute_process(COMMAND printf "\\341\\236\\200\\tka\\n\\341\\236\\201\\tkh\\001a\\n"
+                OUTPUT_FILE ${WORK}/control.txt)
+foreach(command check compile)
+  set(to)
+  if(command STREQUAL compile)
+    set(to -o ${WORK}/bad.srla)
+  endif()
+  run(1 out ${command} ${WORK}/bad_utf8.txt ${to})
+  expect_contains("${command} of a line not UTF-8" "${out}" "line 3 is not UTF-8\n")
+  run(1 out ${command} ${WORK}/control.txt ${to})
+  expect_contains("${command} of a control character" "${out}" "line 2 has a control character\n")
+  # A file of any size: refused once 16 MiB have been read, never held whole.
+  run(1 out ${command} /dev/zero ${to})
+  expect_contains("${command} /dev/zero" "${out}" "/dev/zero is larger than 16 MiB")
+endforeach()
 
 # --index writes the prebuilt index beside the word data.
 run(0 out compile ${SEED} -o ${WORK}/indexed.srla --index)

@@ -1,7 +1,10 @@
 #include "sorla/seed_text.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 #include "sorla/text.h"
@@ -40,6 +43,25 @@ struct PendingPair {
   std::string_view rest;
 };
 
+// The spellings in order of first appearance, each once. A short list is
+// searched; a long one goes through a hash set, so that a line of n
+// spellings reads in time linear in n.
+std::vector<std::string> distinct(const std::vector<std::string_view>& written) {
+  constexpr std::size_t kSearched = 16;
+  std::vector<std::string> out;
+  if (written.size() <= kSearched) {
+    for (const std::string_view s : written) {
+      if (std::find(out.begin(), out.end(), s) == out.end()) out.emplace_back(s);
+    }
+    return out;
+  }
+  std::unordered_set<std::string_view> seen(written.size());
+  for (const std::string_view s : written) {
+    if (seen.insert(s).second) out.emplace_back(s);
+  }
+  return out;
+}
+
 }  // namespace
 
 ReadResult parse_seed_text(std::string_view text, std::string_view data_name) {
@@ -48,6 +70,7 @@ ReadResult parse_seed_text(std::string_view text, std::string_view data_name) {
   WordList list;
   list.data_name = std::string(data_name);
   std::unordered_map<std::string_view, std::size_t> index_of;
+  std::vector<std::vector<std::string_view>> written;  // each entry's spellings, repeats and all
   std::vector<PendingPair> pending;
 
   std::size_t line_no = 0;
@@ -72,16 +95,16 @@ ReadResult parse_seed_text(std::string_view text, std::string_view data_name) {
     if (head.empty()) return line_error(line_no, " has no Khmer word");
 
     auto [it, inserted] = index_of.try_emplace(head, list.entries.size());
-    if (inserted) list.entries.push_back(WordEntry{std::string(head), {}, 0});
-    WordEntry& entry = list.entries[it->second];
-    for_each_field(rest, [&](std::string_view spelling) {
-      for (const std::string& have : entry.spellings) {
-        if (have == spelling) return;
-      }
-      entry.spellings.emplace_back(spelling);
-    });
+    if (inserted) {
+      list.entries.push_back(WordEntry{std::string(head), {}, 0});
+      written.emplace_back();
+    }
+    std::vector<std::string_view>& spellings = written[it->second];
+    for_each_field(rest, [&](std::string_view spelling) { spellings.push_back(spelling); });
   }
 
+  // Each distinct (first, second) and where it stands in the pair list.
+  std::unordered_map<std::uint64_t, std::size_t> pair_at;
   for (const PendingPair& p : pending) {
     const std::size_t space = p.rest.find(' ');
     if (space == std::string_view::npos) return line_error(p.line, " pairs unknown words");
@@ -92,15 +115,15 @@ ReadResult parse_seed_text(std::string_view text, std::string_view data_name) {
     }
     const auto a = static_cast<std::uint32_t>(first->second);
     const auto b = static_cast<std::uint32_t>(second->second);
-    bool merged = false;
-    for (PairEntry& pair : list.pairs) {
-      if (pair.first == a && pair.second == b) {
-        ++pair.count;
-        merged = true;
-        break;
-      }
+    const auto [at, inserted] = pair_at.try_emplace(std::uint64_t{a} << 32 | b, list.pairs.size());
+    if (inserted) {
+      list.pairs.push_back(PairEntry{a, b, 1});
+    } else {
+      ++list.pairs[at->second].count;
     }
-    if (!merged) list.pairs.push_back(PairEntry{a, b, 1});
+  }
+  for (std::size_t i = 0; i < list.entries.size(); ++i) {
+    list.entries[i].spellings = distinct(written[i]);
   }
   return list;
 }

@@ -27,6 +27,9 @@ class Database {
   virtual std::string_view begin_migration() const = 0;
   // The column type of a key that numbers rows by itself.
   virtual std::string_view row_key() const = 0;
+  // A statement that checks the database's pages at start-up and answers
+  // "ok"; empty where the database keeps its own pages whole.
+  virtual std::string_view integrity_check() const = 0;
 };
 
 // A connection for "sqlite:PATH" or "postgres://..." / "postgresql://...",

@@ -1,7 +1,10 @@
 // The token that stops cross-site posts: the confirmation page carries one,
 // and a report is taken only with a token this service made for the same
-// typed letters within the last two hours. Stateless (an HMAC-SHA-256 over
-// the hour and the letters), so any instance sharing the secret accepts it.
+// typed letters within the last two hours. Each token is new (a random
+// part), and good for one report: the store keeps the tokens used, beside
+// their reports, so every instance sharing the database refuses a second
+// use. Checking one needs no state (an HMAC-SHA-256 over the hour, the
+// random part and the letters), so any instance sharing the secret does it.
 #pragma once
 
 #include <cstdint>
@@ -19,7 +22,7 @@ class FormTokens {
   bool valid(std::string_view token, std::string_view typed, std::int64_t unix_seconds) const;
 
  private:
-  std::string mac(std::int64_t hour, std::string_view typed) const;
+  std::string mac(std::int64_t hour, std::string_view nonce, std::string_view typed) const;
 
   std::string secret_;
 };

@@ -1,9 +1,7 @@
 #include "service.h"
 
 #include <openssl/crypto.h>
-#include <sys/socket.h>
 
-#include <cstdio>
 #include <ctime>
 #include <memory>
 
@@ -15,33 +13,25 @@
 namespace sorla::reports {
 namespace {
 
-constexpr const char* kHtml = "text/html; charset=utf-8";
-// Connections served at once. The library gives each open connection a
-// thread of its own while it is kept alive; its default of 8 leaves a ninth
-// browser waiting until one of them goes quiet.
-constexpr std::size_t kWorkers = 64;
-// The library listens with a queue of 5: a sixth connection arriving at
-// the same moment was reset.
-constexpr int kListenQueue = SOMAXCONN;
+constexpr const char* kText = "text/plain; charset=utf-8";
 
-ReportKeys keys_of(const httplib::Request& req) {
-  return {req.get_param_value("typed"), req.get_param_value("offered"),
-          req.get_param_value("platform"), req.get_param_value("app"), req.get_param_value("data")};
+// Pages that load nothing from anywhere, post only here, and may not be
+// framed by another site.
+const Fields kPageHeaders = {
+    {"Content-Security-Policy",
+     "default-src 'none'; style-src 'unsafe-inline'; form-action 'self'; frame-ancestors 'none'"},
+    {"X-Content-Type-Options", "nosniff"},
+    {"Referrer-Policy", "no-referrer"}};
+
+Response page(int status, std::string body) {
+  return Response{status, "text/html; charset=utf-8", std::move(body), kPageHeaders};
 }
 
-void refuse(httplib::Response& res, const std::string& message) {
-  res.status = 400;
-  res.set_content(error_page(message), kHtml);
-}
+Response error(int status, std::string_view message) { return page(status, error_page(message)); }
 
-// Where a request came from, for the rate limit.
-std::string sender(const httplib::Request& req, bool behind_proxy) {
-  if (!behind_proxy) return req.remote_addr;
-  const std::string forwarded = req.get_header_value("X-Forwarded-For");
-  const auto comma = forwarded.rfind(',');
-  const std::string last = forwarded.substr(comma == std::string::npos ? 0 : comma + 1);
-  const auto first = last.find_first_not_of(' ');
-  return first == std::string::npos ? req.remote_addr : last.substr(first);
+ReportKeys keys_of(const Request& req) {
+  return {req.param("typed"), req.param("offered"), req.param("platform"), req.param("app"),
+          req.param("data")};
 }
 
 // Compared in time that does not depend on where the strings differ.
@@ -49,94 +39,107 @@ bool same_secret(std::string_view a, std::string_view b) {
   return a.size() == b.size() && CRYPTO_memcmp(a.data(), b.data(), a.size()) == 0;
 }
 
-// Whether the admin pages answer this request; sets the refusal when not.
-bool admitted(const httplib::Request& req, httplib::Response& res, const std::string& token) {
-  if (token.empty()) {
-    res.status = 404;
-    return false;
-  }
-  const std::string given = req.get_header_value("Authorization");
+// The refusal when the admin pages do not answer this request.
+std::optional<Response> not_admitted(const Request& req, const std::string& token) {
+  if (token.empty()) return error(404, "There is no such page.");
+  const std::string given = req.header("Authorization");
   constexpr std::string_view kBearer = "Bearer ";
   if (given.rfind(kBearer, 0) != 0 || !same_secret(given.substr(kBearer.size()), token)) {
-    res.status = 401;
-    res.set_header("WWW-Authenticate", "Bearer");
-    return false;
+    Response refused = error(401, "This page needs the maintainers' token.");
+    refused.headers.emplace_back("WWW-Authenticate", "Bearer");
+    return refused;
   }
-  return true;
+  return std::nullopt;
+}
+
+// A failed read is the maintainers' to know about, never an empty page.
+Response store_failed(const StoreError& failure) {
+  return failure.busy ? error(503, "The database is busy; please try again.")
+                      : error(500, "The reports could not be read: " + failure.message);
+}
+
+Route route(std::string method, std::string path, Lane lane,
+            std::function<Response(const Request&)> handler) {
+  Route r;
+  r.method = std::move(method);
+  r.path = std::move(path);
+  r.lane = lane;
+  r.handler = std::move(handler);
+  return r;
+}
+
+Response post_report(Store& store, RateLimiter& limiter, const FormTokens& tokens,
+                     bool behind_proxy, const Request& req) {
+  if (!limiter.allow(sender_address(req.headers, req.peer, behind_proxy))) {
+    return error(429, "Too many reports from here; please wait a minute.");
+  }
+  const Report report{keys_of(req), req.param("meant"), req.param("note")};
+  if (const auto message = check_report(report)) return error(400, *message);
+  // Only a form this service showed (not one another site posts) reports.
+  const std::string token = req.param("token");
+  if (!tokens.valid(token, report.keys.typed, std::time(nullptr))) {
+    return error(403, "This form has expired; please open the report link again.");
+  }
+  const auto added = store.add(report, token, req.deadline);
+  if (const auto* failure = std::get_if<StoreError>(&added)) {
+    return failure->busy ? error(503, "The service is busy; please try again.")
+                         : error(500, "The report could not be stored; please try again.");
+  }
+  if (std::get<Store::Added>(added) == Store::Added::token_used) {
+    return error(409, "This report was sent already. Thank you!");
+  }
+  return page(200, thanks_page());
 }
 
 }  // namespace
 
-ReportServer::ReportServer() {
-  // The server owns and deletes the queue it is given.
-  new_task_queue = [] { return new httplib::ThreadPool(kWorkers); };
-  // A response goes out in more than one write: without this, its last part
-  // waits for the browser's delayed acknowledgement, 40 ms a request.
-  set_tcp_nodelay(true);
-}
-
-bool ReportServer::bind(const std::string& host, int port) {
-  // listen() again on a listening socket sets its queue anew.
-  return bind_to_port(host, port) && ::listen(svr_sock_, kListenQueue) == 0;
-}
-
-int ReportServer::bind_any(const std::string& host) {
-  const int port = bind_to_any_port(host);
-  return port > 0 && ::listen(svr_sock_, kListenQueue) == 0 ? port : -1;
-}
-
-void add_routes(httplib::Server& server, Store& store, ServiceOptions options) {
+void add_routes(HttpServer& server, Store& store, ServiceOptions options) {
   auto limiter = std::make_shared<RateLimiter>(options.rate_limit);
   auto tokens = std::make_shared<const FormTokens>(options.form_secret);
-  const std::string token = options.admin_token;
-  server.Get("/healthz", [](const httplib::Request&, httplib::Response& res) {
-    res.set_content("ok\n", "text/plain");
-  });
-
-  server.Get("/report", [tokens](const httplib::Request& req, httplib::Response& res) {
-    const ReportKeys keys = keys_of(req);
-    if (const auto message = check_keys(keys)) return refuse(res, *message);
-    res.set_content(report_page(keys, tokens->make(keys.typed, std::time(nullptr))), kHtml);
-  });
-
+  const std::string admin = options.admin_token;
   const bool behind_proxy = options.behind_proxy;
-  server.Post("/report", [&store, limiter, tokens, behind_proxy](const httplib::Request& req,
-                                                                 httplib::Response& res) {
-    if (!limiter->allow(sender(req, behind_proxy))) {
-      res.status = 429;
-      res.set_content(error_page("Too many reports from here; please wait a minute."), kHtml);
-      return;
-    }
-    const Report report{keys_of(req), req.get_param_value("meant"), req.get_param_value("note")};
-    if (const auto message = check_report(report)) return refuse(res, *message);
-    // Only a form this service showed (not one another site posts) reports.
-    if (!tokens->valid(req.get_param_value("token"), report.keys.typed, std::time(nullptr))) {
-      res.status = 403;
-      res.set_content(error_page("This form has expired; please open the report link again."),
-                      kHtml);
-      return;
-    }
-    if (!store.add(report)) {
-      res.status = 500;
-      res.set_content(error_page("The report could not be stored; please try again."), kHtml);
-      return;
-    }
-    res.set_content(thanks_page(), kHtml);
-  });
+  server.set_error_page([](const Refusal& r) { return error(r.status, r.message); });
 
-  server.Get("/admin/reports",
-             [&store, token](const httplib::Request& req, httplib::Response& res) {
-               if (admitted(req, res, token)) res.set_content(admin_page(store.by_typed()), kHtml);
-             });
-  server.Get("/admin/export.txt",
-             [&store, token](const httplib::Request& req, httplib::Response& res) {
-               if (!admitted(req, res, token)) return;
-               res.set_content(seed_export(store.meant_words()), "text/plain; charset=utf-8");
-             });
+  server.add(route("GET", "/healthz", Lane::health, [&store](const Request&) {
+    if (const auto failure = store.check(Clock::now() + kHealthDeadline)) {
+      return Response{503, kText, "the store does not answer: " + failure->message + "\n", {}};
+    }
+    return Response{200, kText, "ok\n", {}};
+  }));
 
-  server.set_logger([](const httplib::Request& req, const httplib::Response& res) {
-    std::fprintf(stderr, "%s %s %d\n", req.method.c_str(), req.path.c_str(), res.status);
-  });
+  server.add(route("GET", "/report", Lane::at_once, [tokens](const Request& req) {
+    const ReportKeys keys = keys_of(req);
+    if (const auto message = check_keys(keys)) return error(400, *message);
+    return page(200, report_page(keys, tokens->make(keys.typed, std::time(nullptr))));
+  }));
+
+  Route post = route("POST", "/report", Lane::workers,
+                     [&store, limiter, tokens, behind_proxy](const Request& req) {
+                       return post_report(store, *limiter, *tokens, behind_proxy, req);
+                     });
+  post.form = true;
+  post.before_body = [behind_proxy](const Fields& headers) -> std::optional<Refusal> {
+    if (auto refusal = check_form_type(headers)) return refusal;
+    if (!same_site(headers, behind_proxy)) {
+      return Refusal{403, "Reports are taken only from this site's own page."};
+    }
+    return std::nullopt;
+  };
+  server.add(std::move(post));
+
+  server.add(route("GET", "/admin/reports", Lane::workers, [&store, admin](const Request& req) {
+    if (auto refused = not_admitted(req, admin)) return *refused;
+    auto rows = store.by_typed(req.deadline);
+    if (const auto* failure = std::get_if<StoreError>(&rows)) return store_failed(*failure);
+    return page(200, admin_page(std::get<std::vector<Store::TypedSummary>>(rows)));
+  }));
+  server.add(route("GET", "/admin/export.txt", Lane::workers, [&store, admin](const Request& req) {
+    if (auto refused = not_admitted(req, admin)) return *refused;
+    auto words = store.meant_words(req.deadline);
+    if (const auto* failure = std::get_if<StoreError>(&words)) return store_failed(*failure);
+    return Response{
+        200, kText, seed_export(std::move(std::get<std::vector<Store::Spelling>>(words))), {}};
+  }));
 }
 
 }  // namespace sorla::reports

@@ -1,10 +1,9 @@
 // The HTTP routes of the report service, over one store.
 #pragma once
 
-#include <httplib.h>
-
 #include <string>
 
+#include "http_server.h"
 #include "store.h"
 
 namespace sorla::reports {
@@ -18,21 +17,14 @@ struct ServiceOptions {
   bool behind_proxy = false;
 };
 
-// The library's server with what a public service needs beyond its
-// defaults: a thread for each of 64 connections at once, and a listen queue
-// as long as the system allows. Stops on stop() after the requests in flight.
-class ReportServer : public httplib::Server {
- public:
-  ReportServer();
-  bool bind(const std::string& host, int port);
-  // Binds a free port; the port, or -1.
-  int bind_any(const std::string& host);
-};
+// How long /healthz waits for the database before it answers 503.
+inline constexpr std::chrono::seconds kHealthDeadline{2};
 
 // GET /report (the confirmation page), POST /report (store, thank), GET
-// /healthz, and behind `Authorization: Bearer <admin_token>` GET
-// /admin/reports and GET /admin/export.txt. One log line per request,
-// without its query or body.
-void add_routes(httplib::Server& server, Store& store, ServiceOptions options = {});
+// /healthz (the store answers a read), and behind `Authorization: Bearer
+// <admin_token>` GET /admin/reports and GET /admin/export.txt. A post is
+// taken only from this site's own page, with a form token good for one
+// report.
+void add_routes(HttpServer& server, Store& store, ServiceOptions options = {});
 
 }  // namespace sorla::reports

@@ -47,6 +47,7 @@ class SqliteDatabase final : public Database {
   std::string error() const override { return sqlite3_errmsg(db_.get()); }
   std::string_view begin_migration() const override { return "BEGIN IMMEDIATE"; }
   std::string_view row_key() const override { return "INTEGER PRIMARY KEY"; }
+  std::string_view integrity_check() const override { return "PRAGMA quick_check"; }
 
  private:
   std::unique_ptr<sqlite3, CloseDb> db_;
@@ -60,7 +61,8 @@ std::variant<std::unique_ptr<Database>, std::string> connect_sqlite(const std::s
       sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
   auto db = std::make_unique<SqliteDatabase>(raw);
   if (rc != SQLITE_OK) return "cannot open " + path + ": " + sqlite3_errstr(rc);
-  sqlite3_busy_timeout(raw, 5000);
+  // A write waits this long for another process's; within a request's deadline.
+  sqlite3_busy_timeout(raw, 2000);
   // Readers do not block the writer; a commit is on disk when it returns.
   for (const char* pragma : {"PRAGMA journal_mode=WAL", "PRAGMA synchronous=FULL"}) {
     if (!db->run(pragma, {})) return path + ": " + db->error();

@@ -51,7 +51,10 @@ def run(reports_exe, sorla_exe, screenshot, workdir):
     from selenium import webdriver
     from selenium.webdriver.chrome.options import Options
     from selenium.webdriver.chrome.service import Service
+    from selenium.common.exceptions import TimeoutException
     from selenium.webdriver.common.by import By
+    from selenium.webdriver.support.expected_conditions import text_to_be_present_in_element
+    from selenium.webdriver.support.wait import WebDriverWait
 
     base = "http://127.0.0.1:%d" % free_port()
     env = dict(os.environ, SORLA_ADMIN_TOKEN=ADMIN_TOKEN)
@@ -83,8 +86,12 @@ def run(reports_exe, sorla_exe, screenshot, workdir):
             os.makedirs(os.path.dirname(screenshot), exist_ok=True)
             browser.save_screenshot(screenshot)
             browser.find_element(By.CSS_SELECTOR, "button[type=submit]").click()
-            assert "Thank you" in browser.find_element(By.TAG_NAME, "h1").text, \
-                browser.page_source
+            # The form's page may still be showing: wait for the answer's.
+            try:
+                WebDriverWait(browser, 10).until(
+                    text_to_be_present_in_element((By.TAG_NAME, "h1"), "Thank you"))
+            except TimeoutException:
+                raise AssertionError(browser.page_source)
         finally:
             browser.quit()
 

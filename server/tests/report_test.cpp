@@ -73,6 +73,24 @@ TEST(RateLimit, CountsAMinutePerAddress) {
   for (int i = 0; i < 100; ++i) EXPECT_TRUE(off.allow("a", t));
 }
 
+TEST(RateLimit, HoldsAFixedNumberOfAddressesForgettingTheOldest) {
+  RateLimiter limit(1, 3);
+  const auto t = RateLimiter::Clock::time_point{} + std::chrono::hours(1);
+  for (const char* address : {"192.0.2.1", "192.0.2.2", "192.0.2.3"}) {
+    EXPECT_TRUE(limit.allow(address, t));
+    EXPECT_FALSE(limit.allow(address, t));
+  }
+  EXPECT_TRUE(limit.allow("192.0.2.4", t));  // .1 is forgotten to make room
+  EXPECT_EQ(limit.size(), 3u);
+  EXPECT_TRUE(limit.allow("192.0.2.1", t));
+  EXPECT_FALSE(limit.allow("192.0.2.4", t));
+  // An IPv6 subscriber's whole /64 is one address.
+  RateLimiter v6(1);
+  EXPECT_TRUE(v6.allow("2001:db8::1", t));
+  EXPECT_FALSE(v6.allow("2001:db8::ffff:2", t));
+  EXPECT_TRUE(v6.allow("2001:db8:0:1::1", t));
+}
+
 TEST(Export, MostReportedWordsAndSpellingsFirstAsSeedText) {
   const std::string ban = "\xE1\x9E\x94\xE1\x9E\xB6\xE1\x9E\x93";
   const std::string ka = "\xE1\x9E\x80";

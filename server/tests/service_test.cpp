@@ -37,22 +37,16 @@ class Service : public ::testing::TestWithParam<std::string> {
     store_ = std::move(std::get<std::unique_ptr<Store>>(opened));
     serve(ServiceOptions{5, "s3cret", "formkey"});
   }
-  void serve(ServiceOptions options) {
-    if (server_) {
-      server_->stop();
-      thread_.join();
-    }
-    server_ = std::make_unique<ReportServer>();
+  void serve(ServiceOptions options, HttpLimits limits = {}) {
+    server_.reset();
+    server_ = std::make_unique<HttpServer>(limits);
     add_routes(*server_, *store_, std::move(options));
-    server_->set_logger([](const httplib::Request&, const httplib::Response&) {});
-    port_ = server_->bind_any("127.0.0.1");
+    server_->set_log([](const std::string&) {});
+    port_ = server_->start("127.0.0.1", 0);
     ASSERT_GT(port_, 0);
-    thread_ = std::thread([this] { server_->listen_after_bind(); });
-    while (!server_->is_running()) std::this_thread::yield();
   }
   void TearDown() override {
-    if (server_) server_->stop();
-    if (thread_.joinable()) thread_.join();
+    server_.reset();
     store_.reset();
     fs::remove_all(dir_);
   }
@@ -64,9 +58,8 @@ class Service : public ::testing::TestWithParam<std::string> {
   fs::path dir_;
   std::string url_;
   std::unique_ptr<Store> store_;
-  std::unique_ptr<ReportServer> server_;
+  std::unique_ptr<HttpServer> server_;
   int port_ = 0;
-  std::thread thread_;
 };
 
 TEST_P(Service, TheLinkShowsItsKeysAndAPostIsStored) {
@@ -96,8 +89,48 @@ TEST_P(Service, ACrossSitePostWithoutTheTokenIsRefused) {
   // The page hands out the token its form posts back.
   const auto page = client().Get("/report?typed=ban&offered=&platform=windows&app=0.1.0&data=seed");
   ASSERT_TRUE(page);
-  EXPECT_NE(page->body.find(FormTokens("formkey").make("ban", std::time(nullptr))),
-            std::string::npos);
+  const auto at = page->body.find("name=\"token\" value=\"");
+  ASSERT_NE(at, std::string::npos);
+  const auto from = at + 20;
+  const std::string token = page->body.substr(from, page->body.find('"', from) - from);
+  EXPECT_TRUE(FormTokens("formkey").valid(token, "ban", std::time(nullptr))) << token;
+}
+
+TEST_P(Service, OnlyThisSitesPageMayPostAndEachFormOnce) {
+  const auto post = [&](const httplib::Headers& headers, const httplib::Params& fields) {
+    return client().Post("/report", headers, fields)->status;
+  };
+  const std::string host = "127.0.0.1:" + std::to_string(port_);
+  // A page of another site, by what the browser says of it.
+  EXPECT_EQ(post({{"Sec-Fetch-Site", "cross-site"}}, form("ban", "", "")), 403);
+  EXPECT_EQ(post({{"Sec-Fetch-Site", "same-site"}}, form("ban", "", "")), 403);
+  EXPECT_EQ(post({{"Origin", "https://evil.example"}}, form("ban", "", "")), 403);
+  EXPECT_EQ(post({{"Origin", "null"}}, form("ban", "", "")), 403);
+  EXPECT_EQ(store_->count(), 0);
+  EXPECT_EQ(post({{"Origin", "http://" + host}}, form("ban", "", "")), 200);
+  // One form, one report: sent again (a double click, a replay), nothing more is stored.
+  const httplib::Params once = form("bay", "", "");
+  EXPECT_EQ(post({{"Sec-Fetch-Site", "same-origin"}}, once), 200);
+  EXPECT_EQ(post({{"Sec-Fetch-Site", "same-origin"}}, once), 409);
+  EXPECT_EQ(store_->count(), 2);
+}
+
+TEST_P(Service, AFailedReadIsAnErrorNeverAnEmptyPage) {
+  ASSERT_EQ(client().Post("/report", form("ban", kBan, ""))->status, 200);
+  auto db = std::move(std::get<std::unique_ptr<Database>>(connect(url_)));
+  ASSERT_TRUE(db->run("ALTER TABLE reports RENAME TO reports_gone"));
+  const httplib::Headers admin{{"Authorization", "Bearer s3cret"}};
+  for (const char* path : {"/admin/reports", "/admin/export.txt"}) {
+    const auto res = client().Get(path, admin);
+    ASSERT_TRUE(res);
+    EXPECT_EQ(res->status, 500) << path;
+    EXPECT_NE(res->body.find("could not be read"), std::string::npos) << res->body;
+  }
+  const auto health = client().Get("/healthz");
+  ASSERT_TRUE(health);
+  EXPECT_EQ(health->status, 503);
+  EXPECT_NE(health->body.find("reports"), std::string::npos)
+      << health->body;  // the database's own words
 }
 
 TEST_P(Service, HostileInputIsRefusedOrEscaped) {
@@ -158,13 +191,20 @@ TEST_P(Service, BehindAProxyTheLimitKeysOnTheAddressTheProxyForwarded) {
   EXPECT_EQ(post("2.2.2.2, 203.0.113.5"), 200);
   EXPECT_EQ(post("203.0.113.5"), 429);
   EXPECT_EQ(post("203.0.113.9"), 200);
+  // A line of the sender's own before the proxy's changes nothing.
+  httplib::Headers two_lines{{"X-Forwarded-For", "1.1.1.1"}, {"X-Forwarded-For", "203.0.113.9"}};
+  EXPECT_EQ(client().Post("/report", two_lines, form("ban", "", ""))->status, 200);
+  two_lines = {{"X-Forwarded-For", "2.2.2.2"}, {"X-Forwarded-For", "203.0.113.9"}};
+  EXPECT_EQ(client().Post("/report", two_lines, form("ban", "", ""))->status, 429);
 }
 
 // 50 clients, each on a kept-alive connection as a browser's, post 20
 // reports each with the limit off as for load: each is stored exactly once.
 TEST_P(Service, ParallelClientsAreEachStoredOnce) {
   constexpr int kClients = 50, kEach = 20;
-  serve(ServiceOptions{0, "", "formkey"});
+  HttpLimits limits;
+  limits.per_address = 0;  // all from 127.0.0.1
+  serve(ServiceOptions{0, "", "formkey"}, limits);
   std::vector<std::thread> clients;
   std::atomic<int> ok{0};
   for (int c = 0; c < kClients; ++c) {
@@ -179,7 +219,7 @@ TEST_P(Service, ParallelClientsAreEachStoredOnce) {
   }
   for (auto& t : clients) t.join();
   EXPECT_EQ(ok.load(), kClients * kEach);
-  const auto rows = store_->by_typed();
+  const auto rows = std::get<std::vector<Store::TypedSummary>>(store_->by_typed());
   EXPECT_EQ(rows.size(), static_cast<std::size_t>(kClients * kEach));
   for (const auto& row : rows) EXPECT_EQ(row.reports, 1) << row.typed;
 }

@@ -113,4 +113,16 @@ httplib::Params form(std::string typed, std::string meant, std::string note,
           {"token", token}};
 }
 
+std::string link_request(const std::string& typed) {
+  return "GET /report?typed=" + typed +
+         "&offered=&platform=windows&app=0.1.0&data=seed HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n";
+}
+
+std::string form_request(const httplib::Params& fields, const std::string& extra) {
+  const std::string body = httplib::detail::params_to_query_str(fields);
+  return "POST /report HTTP/1.1\r\nHost: 127.0.0.1\r\n"
+         "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: " +
+         std::to_string(body.size()) + "\r\n" + extra + "\r\n" + body;
+}
+
 }  // namespace sorla::reports::testing

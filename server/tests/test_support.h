@@ -47,4 +47,10 @@ std::string typed_for(int n);
 httplib::Params form(std::string typed, std::string meant, std::string note,
                      const std::string& secret);
 
+// Raw requests, for clients that write their own bytes: the link's page for
+// `typed`, and a post of `fields` as a form with `extra` header lines (each
+// ending in CRLF).
+std::string link_request(const std::string& typed);
+std::string form_request(const httplib::Params& fields, const std::string& extra = "");
+
 }  // namespace sorla::reports::testing

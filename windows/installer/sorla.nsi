@@ -1,13 +1,17 @@
 ; The Sorla setup program: installs the text service for every user of the
 ; machine, upgrades over a copy that running applications hold loaded, and
-; uninstalls. Built by `make installer`:
-;   makensis -DVERSION=x.y.z -DDIST=<dist folder> -DOUTFILE=<setup.exe> [-DAMD64] sorla.nsi
+; uninstalls. Built by `make installer` (scripts/installer):
+;   makensis -DVERSION=x.y.z -DDIST=<dist folder> -DFILES=<files.nsh> -DICON=<sorla.ico>
+;            -DOUTFILE=<setup.exe> [-DAMD64] sorla.nsi
+; FILES lists what each folder ships (dist/x64, dist/x86); nothing below names
+; a word-data file, so a release that ships other files needs no change here.
 ; The release is the 32-bit program, which runs on 32- and 64-bit Windows;
 ; -DAMD64 builds the same script as a 64-bit program (for machines that run
 ; no 32-bit programs, such as the test machines).
 ;
 ; Silent use: `sorla-setup.exe /S`; `uninstall.exe /S [/KEEPDATA | /REMOVEDATA]`.
-; Exit status 0 on success, 2 when the install or uninstall failed.
+; Exit status 0 on success, 3010 when a restart finishes the job (files in
+; use), 2 when the install or uninstall failed.
 
 Unicode true
 !ifdef AMD64
@@ -22,13 +26,17 @@ SetCompressor /SOLID lzma
 !include LogicLib.nsh
 !include x64.nsh
 !include FileFunc.nsh
+!include StrFunc.nsh
 !include MUI2.nsh
+!include "${FILES}"
+
+${StrLoc}
 
 !define CLSID "{B4AEB260-69D0-4AEF-8139-D77D12AB9462}"
-!define PROFILE "{312E7AB2-1452-405A-817C-96B1E55FA2F5}"
-!define KHMER_TIP "0453:${CLSID}${PROFILE}"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Sorla"
+!define SIGNIN_STEP_KEY "Software\Microsoft\Active Setup\Installed Components\${CLSID}"
 !define PUBLISHER "The Sorla project"
+!define ERROR_SUCCESS_REBOOT_REQUIRED 3010
 
 Name "Sorla ${VERSION}"
 OutFile "${OUTFILE}"
@@ -43,14 +51,29 @@ VIAddVersionKey "FileDescription" "Sorla setup: Khmer by chat spelling"
 VIAddVersionKey "CompanyName" "${PUBLISHER}"
 VIAddVersionKey "LegalCopyright" "${PUBLISHER}"
 
-!define MUI_ICON "${DIST}\x64\sorla.ico"
-!define MUI_UNICON "${DIST}\x64\sorla.ico"
-!define MUI_FINISHPAGE_TEXT "Sorla is installed. Add the Sorla keyboard under Khmer in the Windows language settings if it is not there yet. If Sorla was installed before, sign out and in again to finish the update."
+Var X64DIR       ; where each build goes: empty on 32-bit Windows
+Var X86DIR       ; empty where Windows runs no 32-bit programs
+Var GEN          ; this run sets replaced files aside as NAME.old-$GEN
+Var UPGRADE      ; 1 when an earlier Sorla was installed
+Var STARTER_SID  ; the user at the screen who started setup ("" when unknown)
+Var STARTER_NAME
+Var KEYBOARD_NOTE  ; what the finish page says of the keyboard
+
+!define MUI_ICON "${ICON}"
+!define MUI_UNICON "${ICON}"
+!define MUI_FINISHPAGE_TEXT "Sorla is installed.$\r$\n$\r$\n$KEYBOARD_NOTE"
+; Files in use: running applications keep the old Sorla until Windows
+; restarts, so a restart (not a sign-out) finishes the update. It is never
+; the default: applications are running with the user's unsaved work.
+!define MUI_FINISHPAGE_TEXT_REBOOT "Sorla is installed. Applications running now keep the earlier Sorla until Windows restarts; restart now or later to finish the update.$\r$\n$\r$\n$KEYBOARD_NOTE"
+!define MUI_FINISHPAGE_REBOOTLATER_DEFAULT
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
 !define MUI_COMPONENTSPAGE_TEXT_TOP "Sorla will be removed for every user of this computer."
 !insertmacro MUI_UNPAGE_COMPONENTS
 !insertmacro MUI_UNPAGE_INSTFILES
+!define MUI_FINISHPAGE_REBOOTLATER_DEFAULT
+!insertmacro MUI_UNPAGE_FINISH
 !insertmacro MUI_LANGUAGE "English"
 
 ; A line for the details view and for %TEMP%\sorla-setup.log, which a silent
@@ -63,19 +86,15 @@ VIAddVersionKey "LegalCopyright" "${PUBLISHER}"
   FileClose $R9
 !macroend
 
-; Where each build goes: $X64DIR (empty on 32-bit Windows) and $X86DIR (empty
-; where Windows runs no 32-bit programs).
-Var X64DIR
-Var X86DIR
-Var UPDATED  ; 1 when a file in use was set aside: a sign-out finishes the update
-
 ; The folders for this Windows. The 32-bit DLL goes where WOW64 exists: its
-; regsvr32 is the sign of it (Windows Server can be without it).
+; regsvr32 is the sign of it (Windows Server can be without it). File-system
+; redirection stays on: it changes System32 only, and loading DLLs needs it
+; ("File System Redirector": turn it off only around the call that must
+; see the native folder).
 !macro ChooseFolders
   StrCpy $X64DIR ""
   StrCpy $X86DIR ""
   ${If} ${RunningX64}
-    ${DisableX64FSRedirection}
     SetRegView 64
     StrCpy $X64DIR "$PROGRAMFILES64\Sorla"
     ${If} ${FileExists} "$WINDIR\SysWOW64\regsvr32.exe"
@@ -86,60 +105,51 @@ Var UPDATED  ; 1 when a file in use was set aside: a sign-out finishes the updat
   ${EndIf}
 !macroend
 
-; Moves FILE aside to FILE.old-N (the first free N) when it is there; a file
-; that running applications hold loaded or mapped cannot be replaced, but
-; can be renamed. Pushes the new name, or "" when there was no file.
-Function SetAside
-  Exch $0  ; file
-  Push $1
-  Push $2
-  StrCpy $2 ""
-  ${If} ${FileExists} $0
-    StrCpy $1 1
-    ${DoWhile} ${FileExists} "$0.old-$1"
-      IntOp $1 $1 + 1
-    ${Loop}
-    ClearErrors
-    Rename $0 "$0.old-$1"
-    ${IfNot} ${Errors}
-      StrCpy $2 "$0.old-$1"
-    ${EndIf}
+; The regsvr32 for each folder's DLL, and whether it is the native one that
+; a 32-bit setup reaches only with redirection off.
+!macro Regsvr32For DIR RESULT NATIVE
+  ${If} "${DIR}" == $X64DIR
+    StrCpy ${RESULT} "$WINDIR\System32\regsvr32.exe"
+    StrCpy ${NATIVE} 1
+  ${ElseIf} $X64DIR != ""
+    StrCpy ${RESULT} "$WINDIR\SysWOW64\regsvr32.exe"
+    StrCpy ${NATIVE} 0
+  ${Else}
+    StrCpy ${RESULT} "$WINDIR\System32\regsvr32.exe"
+    StrCpy ${NATIVE} 0
   ${EndIf}
-  StrCpy $0 $2
-  Pop $2
-  Pop $1
-  Exch $0
-FunctionEnd
+!macroend
 
-; Deletes a set-aside file now, or at the next restart when it is still in use.
-Function DropAside
-  Exch $0
-  ${If} $0 != ""
-    ClearErrors
-    Delete $0
-    ${If} ${FileExists} $0
-      Delete /REBOOTOK $0
-      StrCpy $UPDATED 1
-      !insertmacro Log "In use until the next sign-out or restart, then deleted: $0"
-    ${EndIf}
-  ${EndIf}
-  Pop $0
-FunctionEnd
-
-; regsvr32 REGSVR32 ARGS: the exit code on the stack (non-zero also when it
-; could not start). The uninstaller has its own copy.
+; regsvr32 for DIR\sorla.dll with ARGS before it ("" or "/u"): the exit code
+; on the stack (non-zero also when it could not start). The uninstaller has
+; its own copy.
 !macro RunRegsvr32Function UN
 Function ${UN}RunRegsvr32
   Exch $1  ; arguments
   Exch
-  Exch $0  ; regsvr32
+  Exch $0  ; folder
   Push $2
+  Push $3
+  Push $4
+  !insertmacro Regsvr32For $0 $3 $4
   ClearErrors
-  ExecWait '"$0" /s $1' $2
+!ifndef AMD64
+  ${If} $4 == 1
+    ${DisableX64FSRedirection}
+  ${EndIf}
+!endif
+  ExecWait '"$3" /s $1 "$0\sorla.dll"' $2
   ${If} ${Errors}
     StrCpy $2 -1
   ${EndIf}
-  !insertmacro Log "$0 $1: exit code $2"
+!ifndef AMD64
+  ${If} $4 == 1
+    ${EnableX64FSRedirection}
+  ${EndIf}
+!endif
+  !insertmacro Log "$3 /s $1 $0\sorla.dll: exit code $2"
+  Pop $4
+  Pop $3
   Exch $2
   Exch 2
   Pop $1
@@ -149,123 +159,316 @@ FunctionEnd
 !insertmacro RunRegsvr32Function ""
 !insertmacro RunRegsvr32Function "un."
 
-!macro Regsvr32 UN REGSVR32 ARGS RESULT
-  Push "${REGSVR32}"
+!macro Regsvr32 UN DIR ARGS RESULT
+  Push "${DIR}"
   Push '${ARGS}'
   Call ${UN}RunRegsvr32
   Pop ${RESULT}
 !macroend
 
-; Places one build's files into its folder, setting aside the old ones.
-; Their set-aside names go on the stack in the order of the files.
+; The user at the screen, who started this setup: the user of this session
+; (WTSQuerySessionInformation), who is not the account setup runs as when
+; an administrator's credentials elevated it. Sets $STARTER_NAME and, as a
+; SID string, $STARTER_SID; both "" when no one is signed in here.
+!macro FindStarterFunction UN
+Function ${UN}FindStarter
+  Push $0
+  Push $1
+  Push $2
+  Push $3
+  Push $4
+  StrCpy $STARTER_SID ""
+  StrCpy $STARTER_NAME ""
+  System::Call 'wtsapi32::WTSQuerySessionInformationW(p 0, i -1, i 5, *p .r0, *i .r1) i .r2'
+  ${If} $2 <> 0
+    System::Call 'kernel32::lstrcpynW(w .r3, p r0, i ${NSIS_MAX_STRLEN}) p'
+    System::Call 'wtsapi32::WTSFreeMemory(p r0)'
+    StrCpy $STARTER_NAME $3
+    System::Call 'wtsapi32::WTSQuerySessionInformationW(p 0, i -1, i 7, *p .r0, *i .r1) i .r2'
+    ${If} $2 <> 0
+      System::Call 'kernel32::lstrcpynW(w .r4, p r0, i ${NSIS_MAX_STRLEN}) p'
+      System::Call 'wtsapi32::WTSFreeMemory(p r0)'
+      ${If} $4 != ""
+        StrCpy $STARTER_NAME "$4\$3"
+      ${EndIf}
+    ${EndIf}
+  ${EndIf}
+  ${If} $STARTER_NAME != ""
+    System::Alloc 256
+    Pop $0
+    System::Call 'advapi32::LookupAccountNameW(p 0, w "$STARTER_NAME", p r0, *i 256, w .r3, *i ${NSIS_MAX_STRLEN}, *i .r4) i .r2'
+    ${If} $2 <> 0
+      System::Call 'advapi32::ConvertSidToStringSidW(p r0, *p .r1) i .r2'
+      ${If} $2 <> 0
+        System::Call 'kernel32::lstrcpynW(w .r3, p r1, i ${NSIS_MAX_STRLEN}) p'
+        System::Call 'kernel32::LocalFree(p r1)'
+        StrCpy $STARTER_SID $3
+      ${EndIf}
+    ${EndIf}
+    System::Free $0
+  ${EndIf}
+  !insertmacro Log "Started by: $STARTER_NAME ($STARTER_SID)"
+  Pop $4
+  Pop $3
+  Pop $2
+  Pop $1
+  Pop $0
+FunctionEnd
+!macroend
+!insertmacro FindStarterFunction ""
+!insertmacro FindStarterFunction "un."
+
+; DllInstall(INSTALL, COMMAND) of the DLL this program can load (its own
+; bitness): the keyboard steps of dll/user_keyboard.h. The HRESULT on the
+; stack, or "" when the DLL could not be loaded.
+!macro CallDllInstallFunction UN
+Function ${UN}CallDllInstall
+  Exch $1  ; command
+  Exch
+  Exch $0  ; 1 install, 0 uninstall
+  Push $2
+  Push $3
+  Push $4
+!ifdef AMD64
+  StrCpy $2 "$X64DIR\sorla.dll"
+!else
+  StrCpy $2 "$X86DIR\sorla.dll"
+!endif
+  StrCpy $4 ""
+  System::Call 'kernel32::LoadLibraryW(w r2) p .r2'
+  ${If} $2 P<> 0
+    System::Call 'kernel32::GetProcAddress(p r2, m "DllInstall") p .r3'
+    ${If} $3 P<> 0
+      System::Call '::$3(i r0, w r1) i .r4'
+    ${EndIf}
+    System::Call 'kernel32::FreeLibrary(p r2)'
+  ${EndIf}
+  Exch $4  ; the result on top, $4 back
+  Exch
+  Pop $3
+  Exch
+  Pop $2
+  Exch
+  Pop $0
+  Exch
+  Pop $1
+FunctionEnd
+!macroend
+!insertmacro CallDllInstallFunction ""
+!insertmacro CallDllInstallFunction "un."
+
+; ---- Placing files ----------------------------------------------------------
+
+; $GEN: the first N for which neither folder holds a NAME.old-N. Every file
+; this run replaces is set aside under it, the DLL and its data together.
+Function ChooseGeneration
+  StrCpy $GEN 0
+  ${Do}
+    IntOp $GEN $GEN + 1
+    ${If} $X64DIR != ""
+    ${AndIf} ${FileExists} "$X64DIR\*.old-$GEN"
+      ${Continue}
+    ${EndIf}
+    ${If} $X86DIR != ""
+    ${AndIf} ${FileExists} "$X86DIR\*.old-$GEN"
+      ${Continue}
+    ${EndIf}
+    ${Break}
+  ${Loop}
+FunctionEnd
+
+; One shipped file into $OUTDIR: the one there is renamed NAME.old-$GEN
+; first, since running applications may hold it loaded or mapped, which
+; forbids replacing it but not renaming it.
+!macro PlaceFile ARCH NAME
+  ${If} ${FileExists} "$OUTDIR\${NAME}"
+    ClearErrors
+    Rename "$OUTDIR\${NAME}" "$OUTDIR\${NAME}.old-$GEN"
+    ${If} ${Errors}
+      !insertmacro Log "Could not set aside $OUTDIR\${NAME}"
+    ${EndIf}
+  ${EndIf}
+  File "${DIST}\${ARCH}\${NAME}"
+!macroend
 !macro PlaceFiles DIR ARCH
   CreateDirectory "${DIR}"
   SetOutPath "${DIR}"
-  !insertmacro PlaceFile "${DIR}" "${ARCH}" sorla.dll
-  !insertmacro PlaceFile "${DIR}" "${ARCH}" sorla.ico
-  !insertmacro PlaceFile "${DIR}" "${ARCH}" words.srla
-  !insertmacro PlaceFile "${DIR}" "${ARCH}" words.sidx
-!macroend
-!macro PlaceFile DIR ARCH NAME
-  Push "${DIR}\${NAME}"
-  Call SetAside
-  File "${DIST}\${ARCH}\${NAME}"
+  !insertmacro ForEachShipped_${ARCH} PlaceFile ${ARCH}
 !macroend
 
-; After a registration failed: this run's files and registrations go, the
-; set-aside files come back and the old DLL is registered again. Takes the
-; set-aside names of one folder from the stack (reverse order).
-!macro RollBack DIR REGSVR32
-  !insertmacro Regsvr32 "" "${REGSVR32}" '/u "${DIR}\sorla.dll"' $9
-  !insertmacro RestoreFile "${DIR}" words.sidx
-  !insertmacro RestoreFile "${DIR}" words.srla
-  !insertmacro RestoreFile "${DIR}" sorla.ico
-  !insertmacro RestoreFile "${DIR}" sorla.dll
+; After a failed registration: this run's files go and the set-aside ones
+; come back under their names.
+!macro RestoreFile ARCH NAME
+  Delete "$OUTDIR\${NAME}"
+  ${If} ${FileExists} "$OUTDIR\${NAME}.old-$GEN"
+    Rename "$OUTDIR\${NAME}.old-$GEN" "$OUTDIR\${NAME}"
+  ${EndIf}
+!macroend
+!macro RollBack DIR ARCH
+  !insertmacro Regsvr32 "" "${DIR}" "/u" $9
+  SetOutPath "${DIR}"
+  !insertmacro ForEachShipped_${ARCH} RestoreFile ${ARCH}
   ${If} ${FileExists} "${DIR}\sorla.dll"
-    !insertmacro Regsvr32 "" "${REGSVR32}" '"${DIR}\sorla.dll"' $9
+    !insertmacro Regsvr32 "" "${DIR}" "" $9
   ${Else}
     SetOutPath $TEMP  ; a folder that is the current one cannot go
     RMDir "${DIR}"
   ${EndIf}
 !macroend
-!macro RestoreFile DIR NAME
-  Pop $8
-  Delete "${DIR}\${NAME}"
-  ${If} $8 != ""
-    Rename $8 "${DIR}\${NAME}"
+
+; Deletes this run's set-aside files of DIR now, or at the next restart when
+; still in use. $9 becomes 1 when the set-aside DLL is still loaded.
+!macro DropAsideFile ARCH NAME
+  ${If} ${FileExists} "$OUTDIR\${NAME}.old-$GEN"
+    Delete "$OUTDIR\${NAME}.old-$GEN"
+    ${If} ${FileExists} "$OUTDIR\${NAME}.old-$GEN"
+      Delete /REBOOTOK "$OUTDIR\${NAME}.old-$GEN"
+      !insertmacro Log "In use until the next restart, then deleted: $OUTDIR\${NAME}.old-$GEN"
+      ${If} "${NAME}" == "sorla.dll"
+        StrCpy $9 1
+      ${EndIf}
+    ${EndIf}
   ${EndIf}
 !macroend
-!macro DropFolderAside
-  Call DropAside
-  Call DropAside
-  Call DropAside
-  Call DropAside
+
+; The files of an earlier version that this one does not ship (word data
+; under another name, the loose icon of older releases): an old DLL still
+; loaded in a running application opens its own data by name, so while one
+; is, they stay and go at the next restart (MoveFileEx with
+; MOVEFILE_DELAY_UNTIL_REBOOT); otherwise they go now. $1 is "|" and the
+; shipped names each followed by "|"; $9 as DropAsideFile set it.
+Function DropLeftovers
+  Push $0
+  Push $2
+  Push $3
+  Push $4
+  FindFirst $2 $3 "$OUTDIR\*"
+  ${DoWhile} $3 != ""
+    ${StrLoc} $4 $1 "|$3|" ">"
+    ${StrLoc} $0 $3 ".old-" ">"
+    ${If} ${FileExists} "$OUTDIR\$3\*.*"
+    ${OrIf} $4 != ""
+    ${OrIf} $0 != ""
+    ${OrIf} $3 == "uninstall.exe"
+      ; a folder, a shipped file, a set-aside one or the uninstaller
+    ${ElseIf} $9 == 1
+      System::Call 'kernel32::MoveFileExW(w "$OUTDIR\$3", p 0, i 4) i .r4'
+      !insertmacro Log "Kept for the applications running the earlier Sorla, deleted at the next restart: $OUTDIR\$3"
+      SetRebootFlag true
+    ${Else}
+      Delete "$OUTDIR\$3"
+      !insertmacro Log "No longer part of Sorla, deleted: $OUTDIR\$3"
+    ${EndIf}
+    FindNext $2 $3
+  ${Loop}
+  FindClose $2
+  Pop $4
+  Pop $3
+  Pop $2
+  Pop $0
+FunctionEnd
+
+!macro FinishFolder DIR ARCH
+  SetOutPath "${DIR}"
+  StrCpy $9 0
+  !insertmacro ForEachShipped_${ARCH} DropAsideFile ${ARCH}
+  ${If} $9 == 1
+    SetRebootFlag true
+  ${EndIf}
+  StrCpy $1 "${SHIPPED_${ARCH}}"
+  Call DropLeftovers
 !macroend
+
+!macro Fail DIR CODE
+  !insertmacro Log "Sorla could not be installed: registering ${DIR}\sorla.dll failed (exit code ${CODE}). Nothing was changed."
+  MessageBox MB_ICONSTOP "Sorla could not be installed: registering ${DIR}\sorla.dll failed (exit code ${CODE}). Nothing was changed." /SD IDOK
+  SetErrorLevel 2
+  Quit
+!macroend
+
+; ---- The keyboard -----------------------------------------------------------
+
+; In the language list of the user who started setup (dll/user_keyboard.h):
+; at once when setup runs as them, at their next sign-in otherwise. An
+; upgrade leaves every list as it is: a user who took Sorla off theirs
+; keeps it off.
+Function AddKeyboard
+  ${If} $UPGRADE == 1
+    StrCpy $KEYBOARD_NOTE ""
+    !insertmacro Log "Upgrade: the users' keyboard lists stay as they are."
+    Return
+  ${EndIf}
+  Call FindStarter
+  Push 1
+  Push "add=$STARTER_SID"
+  Call CallDllInstall
+  Pop $0
+  ${If} $0 == 0
+    StrCpy $KEYBOARD_NOTE "The Sorla keyboard is in your language list, under Khmer."
+    !insertmacro Log "Added the Sorla keyboard to the language list of $STARTER_NAME."
+  ${ElseIf} $0 == 1
+    StrCpy $KEYBOARD_NOTE "Setup ran as another account: the Sorla keyboard will be added to the language list of $STARTER_NAME when they next sign in."
+    !insertmacro Log "Setup runs as another account than $STARTER_NAME: the Sorla keyboard is added to their language list at their next sign-in (Active Setup)."
+  ${ElseIf} $0 == -2147467263  ; E_NOTIMPL
+    StrCpy $KEYBOARD_NOTE "Add the Sorla keyboard under Khmer in the Windows language settings."
+    !insertmacro Log "Note: no input.dll here; add the Sorla keyboard in the language settings."
+  ${ElseIf} $0 == ""
+    StrCpy $KEYBOARD_NOTE "Add the Sorla keyboard under Khmer in the Windows language settings."
+    !insertmacro Log "Could not load the installed sorla.dll to add the keyboard; add it in the language settings."
+  ${Else}
+    StrCpy $KEYBOARD_NOTE "Add the Sorla keyboard under Khmer in the Windows language settings."
+    IntFmt $0 "0x%08X" $0
+    !insertmacro Log "Could not add the Sorla keyboard to the language list of $STARTER_NAME (DllInstall: $0); add it in the language settings."
+  ${EndIf}
+FunctionEnd
+
+; ---- Install ----------------------------------------------------------------
 
 Section "Sorla" Install
   SetShellVarContext all
-  StrCpy $UPDATED 0
   !insertmacro Log "Sorla ${VERSION} setup"
   !insertmacro ChooseFolders
+  StrCpy $UPGRADE 0
+  ${If} ${FileExists} "$X64DIR\sorla.dll"
+  ${OrIf} ${FileExists} "$X86DIR\sorla.dll"
+    StrCpy $UPGRADE 1
+  ${EndIf}
+  Call ChooseGeneration
+
   ${If} $X64DIR != ""
     !insertmacro PlaceFiles $X64DIR x64
-    !insertmacro Regsvr32 "" "$WINDIR\System32\regsvr32.exe" '"$X64DIR\sorla.dll"' $0
+    !insertmacro Regsvr32 "" $X64DIR "" $0
     ${If} $0 != 0
-      !insertmacro RollBack $X64DIR "$WINDIR\System32\regsvr32.exe"
-      !insertmacro Log "Sorla could not be installed: registering $X64DIR\sorla.dll failed (exit code $0). Nothing was changed."
-      MessageBox MB_ICONSTOP "Sorla could not be installed: registering $X64DIR\sorla.dll failed (exit code $0). Nothing was changed." /SD IDOK
-      SetErrorLevel 2
-      Quit
+      !insertmacro RollBack $X64DIR x64
+      !insertmacro Fail $X64DIR $0
     ${EndIf}
   ${EndIf}
   ${If} $X86DIR != ""
-    ${If} $X64DIR != ""
-      StrCpy $7 "$WINDIR\SysWOW64\regsvr32.exe"
-    ${Else}
-      StrCpy $7 "$WINDIR\System32\regsvr32.exe"
-    ${EndIf}
     !insertmacro PlaceFiles $X86DIR x86
-    !insertmacro Regsvr32 "" $7 '"$X86DIR\sorla.dll"' $0
+    !insertmacro Regsvr32 "" $X86DIR "" $0
     ${If} $0 != 0
-      !insertmacro RollBack $X86DIR $7
+      !insertmacro RollBack $X86DIR x86
       ${If} $X64DIR != ""
-        !insertmacro RollBack $X64DIR "$WINDIR\System32\regsvr32.exe"
+        !insertmacro RollBack $X64DIR x64
       ${EndIf}
-      !insertmacro Log "Sorla could not be installed: registering $X86DIR\sorla.dll failed (exit code $0). Nothing was changed."
-      MessageBox MB_ICONSTOP "Sorla could not be installed: registering $X86DIR\sorla.dll failed (exit code $0). Nothing was changed." /SD IDOK
-      SetErrorLevel 2
-      Quit
+      !insertmacro Fail $X86DIR $0
     ${EndIf}
-    !insertmacro DropFolderAside
+    !insertmacro FinishFolder $X86DIR x86
   ${EndIf}
   ${If} $X64DIR != ""
-    !insertmacro DropFolderAside
+    !insertmacro FinishFolder $X64DIR x64
     StrCpy $INSTDIR $X64DIR
   ${Else}
     StrCpy $INSTDIR $X86DIR
   ${EndIf}
 
-  ; The keyboard in the installing user's language list, where Windows has
-  ; the function for it.
-  System::Call 'kernel32::LoadLibraryW(w "input.dll") p.r1'
-  ${If} $1 P<> 0
-    System::Call 'kernel32::GetProcAddress(p r1, m "InstallLayoutOrTip") p.r2'
-    ${If} $2 P<> 0
-      System::Call '::$2(w "${KHMER_TIP}", i 0) i.r3'
-      !insertmacro Log "Added the Sorla keyboard to this user's languages (result $3)."
-    ${Else}
-      !insertmacro Log "Note: input.dll has no InstallLayoutOrTip; add the Sorla keyboard in the language settings."
-    ${EndIf}
-    System::Call 'kernel32::FreeLibrary(p r1)'
-  ${Else}
-    !insertmacro Log "Note: no input.dll here; add the Sorla keyboard in the language settings."
-  ${EndIf}
+  Call AddKeyboard
 
   WriteUninstaller "$INSTDIR\uninstall.exe"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "Sorla (Khmer chat-spelling keyboard)"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\sorla.ico"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\sorla.dll,0"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
   WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
@@ -282,9 +485,8 @@ Section "Sorla" Install
   IntOp $4 $4 + $5
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $4
 
-  ${If} $UPDATED == 1
-    !insertmacro Log "Sign out and in again to finish the update: running applications keep the old Sorla until then."
-    SetRebootFlag true
+  ${If} ${RebootFlag}
+    !insertmacro Log "Restart Windows to finish the update: applications running now keep the earlier Sorla until then."
   ${EndIf}
 SectionEnd
 
@@ -294,20 +496,48 @@ Function .onInit
   ${EndIf}
 FunctionEnd
 
+; A restart finishes the job: the exit status says so (msiexec's
+; ERROR_SUCCESS_REBOOT_REQUIRED), for the tools that deploy silently.
+Function .onInstSuccess
+  ${If} ${RebootFlag}
+    SetErrorLevel ${ERROR_SUCCESS_REBOOT_REQUIRED}
+  ${EndIf}
+FunctionEnd
+
 ; ---- Uninstall --------------------------------------------------------------
 
-!macro UnplaceFiles DIR REGSVR32
+; Everything in DIR but the uninstaller itself, which deletes itself after.
+Function un.DeleteFolderFiles
+  Exch $0  ; folder
+  Push $1
+  Push $2
+  FindFirst $1 $2 "$0\*"
+  ${DoWhile} $2 != ""
+    ${IfNot} ${FileExists} "$0\$2\*.*"
+    ${AndIf} $2 != "uninstall.exe"
+      Delete /REBOOTOK "$0\$2"
+    ${EndIf}
+    FindNext $1 $2
+  ${Loop}
+  FindClose $1
+  Pop $2
+  Pop $1
+  Pop $0
+FunctionEnd
+
+!macro UnplaceFiles DIR
   ${If} ${FileExists} "${DIR}\sorla.dll"
-    !insertmacro Regsvr32 "un." "${REGSVR32}" '/u "${DIR}\sorla.dll"' $0
+    !insertmacro Regsvr32 "un." "${DIR}" "/u" $0
   ${EndIf}
-  Delete /REBOOTOK "${DIR}\sorla.dll"
-  Delete /REBOOTOK "${DIR}\sorla.ico"
-  Delete /REBOOTOK "${DIR}\words.srla"
-  Delete /REBOOTOK "${DIR}\words.sidx"
-  Delete /REBOOTOK "${DIR}\*.old-*"
+  Push "${DIR}"
+  Call un.DeleteFolderFiles
   Delete "${DIR}\uninstall.exe"
   SetOutPath $TEMP  ; a folder that is the current one cannot go
-  RMDir /REBOOTOK "${DIR}"
+  RMDir "${DIR}"
+  ; Files in use go at the restart: the folder then goes after them.
+  ${If} ${RebootFlag}
+    RMDir /REBOOTOK "${DIR}"
+  ${EndIf}
 !macroend
 
 !macro RemoveServiceKeys
@@ -316,19 +546,36 @@ FunctionEnd
   DeleteRegKey HKLM "Software\Microsoft\CTF\Category\Item\${CLSID}"
 !macroend
 
+; The Sorla keyboard off the list of the user who started the uninstall,
+; and the sign-in step that would still add it: nothing else of any list.
+Function un.RemoveKeyboard
+  Push 0
+  Push "remove=$STARTER_SID"
+  Call un.CallDllInstall
+  Pop $0
+  ${If} $0 == 0
+    !insertmacro Log "Removed the Sorla keyboard from the language list of $STARTER_NAME."
+  ${ElseIf} $0 == 1
+    !insertmacro Log "This uninstall runs as another account than $STARTER_NAME: their language list keeps a Sorla entry, which no longer types, until they remove it."
+  ${ElseIf} $0 == -2147467263  ; E_NOTIMPL
+    !insertmacro Log "Note: no input.dll here; no language list was changed."
+  ${Else}
+    !insertmacro Log "Could not take the Sorla keyboard off the language list of $STARTER_NAME ($0)."
+  ${EndIf}
+FunctionEnd
 
 Section "un.Sorla" UninstallCore
   SectionIn RO
   SetShellVarContext all
   !insertmacro Log "Sorla ${VERSION} uninstall"
   !insertmacro ChooseFolders
+  Call un.FindStarter
+  Call un.RemoveKeyboard
   ${If} $X64DIR != ""
-    !insertmacro UnplaceFiles $X64DIR "$WINDIR\System32\regsvr32.exe"
-    ${If} $X86DIR != ""
-      !insertmacro UnplaceFiles $X86DIR "$WINDIR\SysWOW64\regsvr32.exe"
-    ${EndIf}
-  ${Else}
-    !insertmacro UnplaceFiles $X86DIR "$WINDIR\System32\regsvr32.exe"
+    !insertmacro UnplaceFiles $X64DIR
+  ${EndIf}
+  ${If} $X86DIR != ""
+    !insertmacro UnplaceFiles $X86DIR
   ${EndIf}
   ; What the text service registered, in both views, should its own
   ; unregistration have left anything.
@@ -338,13 +585,27 @@ Section "un.Sorla" UninstallCore
     !insertmacro RemoveServiceKeys
     SetRegView 64
   ${EndIf}
+  DeleteRegKey HKLM "${SIGNIN_STEP_KEY}"
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
 SectionEnd
 
+; The learned words of the user who started the uninstall: %APPDATA% of
+; their session, which the text service saves under (the elevated account's
+; own would be another user's, or nobody's).
 Section /o "un.Also remove my learned words" UninstallData
-  SetShellVarContext current
-  RMDir /r "$APPDATA\Sorla"
-  !insertmacro Log "Removed $APPDATA\Sorla"
+  ${If} $STARTER_SID != ""
+    ReadRegStr $0 HKU "$STARTER_SID\Volatile Environment" "APPDATA"
+    ${If} $0 == ""
+      !insertmacro Log "Could not find the application-data folder of $STARTER_NAME: no learned words were removed."
+      Return
+    ${EndIf}
+  ${Else}
+    SetShellVarContext current
+    StrCpy $0 $APPDATA
+    StrCpy $STARTER_NAME "this account"
+  ${EndIf}
+  RMDir /r "$0\Sorla"
+  !insertmacro Log "Removed the learned words of $STARTER_NAME: $0\Sorla"
 SectionEnd
 
 Function un.onInit
@@ -362,7 +623,13 @@ Function un.onInit
   ${EndIf}
 FunctionEnd
 
-LangString DESC_UninstallData ${LANG_ENGLISH} "Also remove my learned words (the picks Sorla learned for you, in %APPDATA%\Sorla). Other users' learned words stay."
+Function un.onUninstSuccess
+  ${If} ${RebootFlag}
+    SetErrorLevel ${ERROR_SUCCESS_REBOOT_REQUIRED}
+  ${EndIf}
+FunctionEnd
+
+LangString DESC_UninstallData ${LANG_ENGLISH} "Also remove my learned words (the picks Sorla learned for the user who started this uninstall, in their %APPDATA%\Sorla). Other users' learned words stay."
 !insertmacro MUI_UNFUNCTION_DESCRIPTION_BEGIN
   !insertmacro MUI_DESCRIPTION_TEXT ${UninstallData} $(DESC_UninstallData)
 !insertmacro MUI_UNFUNCTION_DESCRIPTION_END

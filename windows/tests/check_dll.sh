@@ -1,7 +1,7 @@
 #!/bin/sh
 # Checks a built sorla.dll: it imports system DLLs only (libgcc, libstdc++
-# and winpthread are linked in) and exports exactly DllMain and the four COM
-# server entry points, undecorated.
+# and winpthread are linked in) and exports exactly DllMain, the four COM
+# server entry points and DllInstall, undecorated.
 # Usage: check_dll.sh OBJDUMP DLL
 set -eu
 objdump=$1
@@ -23,9 +23,10 @@ exports=$(printf '%s\n' "$dump" | awk '
   /\[Ordinal\/Name Pointer\] Table/ { on = 1; next }
   on && NF == 0 { on = 0 }
   on { print $NF }' | sort)
-expected=$(printf '%s\n' DllCanUnloadNow DllGetClassObject DllMain DllRegisterServer DllUnregisterServer)
+expected=$(printf '%s\n' DllCanUnloadNow DllGetClassObject DllInstall DllMain DllRegisterServer \
+  DllUnregisterServer)
 if [ "$exports" != "$expected" ]; then
-  echo "exports differ from the five entry points:"
+  echo "exports differ from the six entry points:"
   printf '%s\n' "$exports"
   status=1
 fi

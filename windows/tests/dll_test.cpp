@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "com/com_ptr.h"
+#include "dll/registration.h"
 #include "guids.h"
 #include "test_support.h"
 #include "tsf_decls.h"
@@ -109,12 +110,16 @@ TEST_F(SorlaDll, ServiceIdentityAcrossInterfaces) {
   EXPECT_FALSE(processor.query<IClassFactory>());
 }
 
-TEST(SorlaIcon, HoldsSixteenThirtyTwoAndFortyEightPixelImages) {
-  const auto path = sorla::testing::exe_dir() / L"sorla.ico";
+// The branding icon where the profile registers it and the taskbar's input
+// indicator looks: in sorla.dll, at the registered icon index.
+TEST(SorlaIcon, TheDllHoldsItAtTheRegisteredIndex) {
+  const auto path = sorla::testing::exe_dir() / L"sorla.dll";
   for (const int size : {16, 32, 48}) {
-    HICON icon = static_cast<HICON>(
-        LoadImageW(nullptr, path.c_str(), IMAGE_ICON, size, size, LR_LOADFROMFILE));
-    ASSERT_NE(icon, nullptr) << size;
+    HICON icon = nullptr;
+    ASSERT_EQ(PrivateExtractIconsW(path.c_str(), static_cast<int>(dll::kIconIndex), size, size,
+                                   &icon, nullptr, 1, 0),
+              1u)
+        << size;
     ICONINFO info{};
     ASSERT_TRUE(GetIconInfo(icon, &info));
     BITMAP bitmap{};

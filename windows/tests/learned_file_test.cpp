@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 #include <windows.h>
+// Windows headers must come first.
+#include <aclapi.h>
+#include <sddl.h>
 
 #include <cstdlib>
 #include <fstream>
@@ -205,27 +208,62 @@ TEST_F(LearnedFileTest, HeldLockKeepsPicksDirtyForTheNextSave) {
   EXPECT_EQ(names_in(folder), std::vector<std::string>{"learned.json"});
 }
 
-// Inside a Store app's sandbox the user's file may be read but is never
-// written; a desktop save lets all application packages read the folder.
-// Wine accepts a new DACL but keeps none on its files, so the grant is
-// checked on the DACL the save sets, not read back from the folder.
-TEST_F(LearnedFileTest, StoreAppsReadButNeverWrite) {
-  EXPECT_FALSE(allows_app_packages(nullptr));
-  const PACL granted = with_app_packages_read(nullptr);
-  ASSERT_NE(granted, nullptr);
-  EXPECT_TRUE(allows_app_packages(granted));
-  LocalFree(granted);
-
+// Inside a Store app's sandbox the service neither reads nor writes the
+// user's file; the picks made there serve every activation of that process.
+TEST_F(LearnedFileTest, StoreAppsKeepTheirPicksInTheProcess) {
   learn_one();
   ASSERT_EQ(save_learned(file, engine).result, Result::Saved);
   const std::string before = read_file(target);
 
   set_app_container_query([] { return true; });
-  learn_one();
-  const Result sandboxed = save_learned(file, engine).result;
+  Engine sandboxed = seed_engine();
+  load_learned(file, sandboxed);
+  EXPECT_TRUE(sandboxed.learned().entries().empty());
+  sandboxed.learn("sok", "សុខ", std::nullopt);
+  const Result saved = save_learned(file, sandboxed).result;
+  Engine next_activation = seed_engine();
+  load_learned(file, next_activation);
   set_app_container_query(nullptr);
-  EXPECT_EQ(sandboxed, Result::NoPlace);
+
+  EXPECT_EQ(saved, Result::Saved);
   EXPECT_EQ(read_file(target), before);
+  EXPECT_EQ(names_in(folder), std::vector<std::string>{"learned.json"});
+  EXPECT_EQ(next_activation.learned().entries().at({"sok", "សុខ", std::nullopt}), 1u);
+  EXPECT_EQ(next_activation.learned().entries().count({"ban", "បាន", std::nullopt}), 0u);
+}
+
+// Earlier versions let all application packages read the folder; the entry
+// is taken out and the user's own ones stay. Wine keeps no DACL on its
+// files, so the DACL is checked as built, not read back from a folder.
+TEST(AppAccess, TheEarlierGrantIsTakenOut) {
+  PSID everyone = nullptr;
+  ASSERT_TRUE(ConvertStringSidToSidW(L"S-1-1-0", &everyone));
+  PSID packages = nullptr;
+  ASSERT_TRUE(ConvertStringSidToSidW(L"S-1-15-2-1", &packages));
+  EXPLICIT_ACCESSW entries[2]{};
+  for (int i = 0; i < 2; ++i) {
+    entries[i].grfAccessPermissions = GENERIC_READ;
+    entries[i].grfAccessMode = GRANT_ACCESS;
+    entries[i].grfInheritance = SUB_CONTAINERS_AND_OBJECTS_INHERIT;
+    entries[i].Trustee.TrusteeForm = TRUSTEE_IS_SID;
+    entries[i].Trustee.TrusteeType = TRUSTEE_IS_WELL_KNOWN_GROUP;
+    entries[i].Trustee.ptstrName = static_cast<LPWSTR>(i == 0 ? everyone : packages);
+  }
+  PACL earlier = nullptr;
+  ASSERT_EQ(SetEntriesInAclW(2, entries, nullptr, &earlier), static_cast<DWORD>(ERROR_SUCCESS));
+  EXPECT_TRUE(allows_app_packages(earlier));
+
+  const PACL revoked = without_app_packages(earlier);
+  ASSERT_NE(revoked, nullptr);
+  EXPECT_FALSE(allows_app_packages(revoked));
+  ASSERT_EQ(revoked->AceCount, 1u);
+  void* kept = nullptr;
+  ASSERT_TRUE(GetAce(revoked, 0, &kept));
+  EXPECT_TRUE(EqualSid(&static_cast<ACCESS_ALLOWED_ACE*>(kept)->SidStart, everyone));
+  EXPECT_FALSE(allows_app_packages(nullptr));
+  for (void* p : {static_cast<void*>(revoked), static_cast<void*>(earlier), everyone, packages}) {
+    LocalFree(p);
+  }
 }
 
 TEST(LearnedFile, WithoutAppdataNothingIsReadOrWritten) {

@@ -10,8 +10,7 @@
 
 namespace sorla::testing {
 
-// The folder of the running test program; sorla.dll and sorla.ico are built
-// beside it.
+// The folder of the running test program; sorla.dll is built beside it.
 inline std::filesystem::path exe_dir() {
   std::wstring buffer(32768, L'\0');
   const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));

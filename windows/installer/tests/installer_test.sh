@@ -1,11 +1,14 @@
 #!/bin/sh
-# The setup program under Wine, in a fresh prefix: a silent install (files,
-# both registrations, the Add/Remove entry, then typing through Wine's TSF
-# with the installed DLL), an upgrade while a process holds the DLL loaded
-# (and the restart that finishes it), silent uninstalls that keep and that
-# remove the learned words, installs whose registration fails, which must
-# leave the machine as it was, and an install on 32-bit Windows (a win32
-# prefix).
+# The setup program under Wine, in a fresh prefix: a silent install of an
+# "older" release that ships one more file (files, both registrations, the
+# Add/Remove entry, then typing through Wine's TSF with the installed DLL),
+# the 32-bit DLL unregistered alone (the 64-bit one must still type), an
+# upgrade while a process holds the older DLL loaded (exit 3010; the old
+# DLL and the file the new release no longer ships stay until the restart
+# that finishes it), the keyboard step for a second user (Active Setup),
+# silent uninstalls that keep and that remove the learned words, installs
+# whose registration fails, which must leave the machine as it was, and an
+# install on 32-bit Windows (a win32 prefix).
 #
 # Where this machine runs no 32-bit programs, the 64-bit build of the setup
 # program is tested, in a prefix without WOW64's regsvr32, as on a Windows
@@ -41,25 +44,27 @@ else
 fi
 [ -f "$setup" ] || fail "$setup is missing: make installer"
 
-installed_files() {  # DIR (unix)
-  for f in sorla.dll sorla.ico words.srla words.sidx; do
+installed_files() {  # DIR (unix) DIST_ARCH_DIR: every file the release ships, and no icon file
+  for f in $(ls "$2"); do
     cmp -s "$1/$f" "$2/$f" || fail "$1/$f is missing or not the one built"
   done
+  [ ! -e "$1/sorla.ico" ] || fail "a loose sorla.ico is installed in $1"
 }
 
-check_installed() {
-  installed_files "$drive/Program Files/Sorla" "$root/dist/x64"
+check_installed() {  # [DIST]
+  from=${1:-$root/dist}
+  installed_files "$drive/Program Files/Sorla" "$from/x64"
   [ -f "$drive/Program Files/Sorla/uninstall.exe" ] || fail "no uninstall.exe"
   check_registered /reg:64 "$x64_dir\\sorla.dll"
   if [ $with32 = yes ]; then
-    installed_files "$drive/Program Files (x86)/Sorla" "$root/dist/x86"
+    installed_files "$drive/Program Files (x86)/Sorla" "$from/x86"
     check_registered /reg:32 "$x86_dir\\sorla.dll"
   else
     [ ! -e "$drive/Program Files (x86)/Sorla" ] || fail "32-bit files installed without WOW64"
     check_unregistered /reg:32
   fi
   entry=$(reg query "$uninstall_key" /reg:64)
-  for value in "DisplayName.*Sorla" "DisplayVersion.*$version" "Publisher" "DisplayIcon.*sorla.ico" \
+  for value in "DisplayName.*Sorla" "DisplayVersion.*$version" "Publisher" "DisplayIcon.*sorla.dll,0" \
     "EstimatedSize" "UninstallString.*uninstall.exe" "QuietUninstallString.*uninstall.exe\" /S"; do
     echo "$entry" | grep -q "$value" || fail "the Add/Remove entry has no $value"
   done
@@ -85,38 +90,86 @@ uninstall() {
   rmdir "$drive/Program Files/Sorla" 2>/dev/null || true
 }
 
-echo "== silent install into a fresh prefix"
-"$run" "$setup" /S || fail "the silent install failed"
-check_installed
+# SETUP_UNIX_PATH: runs the setup silently and prints its whole exit status
+# (Wine hands a Unix parent only its low byte: 3010 would read as 194).
+setup_status() {
+  cp "$1" "$drive/setup-under-test.exe"
+  printf '@C:\\setup-under-test.exe /S\r\n@echo status=%%errorlevel%%\r\n' >"$drive/setup-and-status.cmd"
+  "$run" cmd /c 'C:\setup-and-status.cmd' | tr -d '\r' | sed -n 's/^status=//p'
+}
+
+# An earlier release as far as this test can tell: the same program, shipping
+# one file more (as one whose word data had other names would).
+older=$work/older-dist
+cp -r "$root/dist" "$older"
+for arch in x64 x86; do echo "older word data" >"$older/$arch/legacy.dat"; done
+sh "$root/scripts/installer" "$older" "$work/older-setup.exe" $( [ $with32 = yes ] || echo -DAMD64 ) >/dev/null
+log=
+
+echo "== silent install of the older release into a fresh prefix"
+"$run" "$work/older-setup.exe" /S || fail "the silent install failed"
+check_installed "$older"
 temp=$("$run" winepath -u "$("$run" cmd /c echo %TEMP% | tr -d '\r')" | tr -d '\r')
-grep -i "keyboard" "$temp/sorla-setup.log" || fail "the setup log says nothing of the keyboard"
+log=$temp/sorla-setup.log
+grep -i "keyboard" "$log" || fail "the setup log says nothing of the keyboard"
+grep "Started by: " "$log" || fail "the setup log does not say who started it"
+signin_key='HKLM\Software\Microsoft\Active Setup\Installed Components\'$clsid
+if has_key "$signin_key" /reg:64; then fail "setup ran as the user at the screen, yet left a sign-in step"; fi
 echo "installed; checking that the text service types from there"
 "$run" "$smoke" tonle 1791,1793,17D2,179B,17C1 || fail "the installed text service did not type"
 
-echo "== upgrade while a process holds the DLL"
+if [ $with32 = yes ]; then
+  echo "== the 32-bit DLL unregistered alone: the 64-bit one still types"
+  "$run" 'C:\windows\syswow64\regsvr32.exe' /s /u "$x86_dir\\sorla.dll" || fail "regsvr32 /u of the 32-bit DLL failed"
+  check_registered /reg:64 "$x64_dir\\sorla.dll"
+  "$run" "$smoke" tonle 1791,1793,17D2,179B,17C1 || fail "the 64-bit text service lost its profile"
+  "$run" 'C:\windows\syswow64\regsvr32.exe' /s "$x86_dir\\sorla.dll" || fail "registering the 32-bit DLL again failed"
+  check_installed "$older"
+fi
+
+echo "== upgrade while a process holds the older DLL"
 marker=$work/holding
 rm -f "$marker"
 "$run" "$hold_dll" "$x64_dir\\sorla.dll" "$("$run" winepath -w "$marker" | tr -d '\r')" &
 holder=$!
 for i in $(seq 1 200); do [ -f "$marker" ] && break; sleep 0.1; done
 [ -f "$marker" ] || fail "the helper did not load the DLL"
-"$run" "$setup" /S || fail "the upgrade failed"
+rc=$(setup_status "$setup")
+[ "$rc" = 3010 ] || fail "the upgrade over a DLL in use exited '$rc', not 3010 (restart needed)"
 check_installed
+grep -q "Restart Windows to finish the update" "$log" || fail "the log does not say a restart finishes the update"
 pending=$(reg query 'HKLM\System\CurrentControlSet\Control\Session Manager' \
   /v PendingFileRenameOperations /reg:64 || true)
-if echo "$pending" | grep -qi 'sorla.dll.old-1'; then
-  echo "the old DLL is set aside as sorla.dll.old-1 and deleted at the next restart"
-  [ -f "$drive/Program Files/Sorla/sorla.dll.old-1" ] || fail "sorla.dll.old-1 is not there"
-elif [ ! -e "$drive/Program Files/Sorla/sorla.dll.old-1" ]; then
-  echo "note: Wine let the set-aside DLL be deleted at once, though loaded"
-else
-  fail "sorla.dll.old-1 is neither deleted nor scheduled for deletion"
-fi
+held="$drive/Program Files/Sorla"
+printf "%s\n" "$pending" | grep -qi 'sorla.dll.old-1' || fail "sorla.dll.old-1 is not scheduled for deletion"
+[ -f "$held/sorla.dll.old-1" ] || fail "sorla.dll.old-1 is not there"
+# The older DLL, still running, keeps finding the data it opens by name.
+[ -f "$held/legacy.dat" ] || fail "the file only the older release ships went while its DLL runs"
+printf "%s\n" "$pending" | grep -qi 'legacy.dat' || fail "legacy.dat is not scheduled for deletion"
 rm -f "$marker"
 wait $holder || fail "the helper failed"
 "$run" wineboot -r  # a restart, as Wine has it: the pending deletions are done
-[ ! -e "$drive/Program Files/Sorla/sorla.dll.old-1" ] || fail "the restart left sorla.dll.old-1"
+[ ! -e "$held/sorla.dll.old-1" ] || fail "the restart left sorla.dll.old-1"
+[ ! -e "$held/legacy.dat" ] || fail "the restart left legacy.dat"
 check_installed
+
+echo "== an upgrade with nothing running drops the older release's extra file at once"
+"$run" "$work/older-setup.exe" /S || fail "reinstalling the older release failed"
+"$run" "$setup" /S || fail "the upgrade failed"
+check_installed
+[ ! -e "$held/legacy.dat" ] || fail "legacy.dat outlived an upgrade with nothing running"
+ls "$held" | grep -q 'old-' && fail "set-aside files outlived an upgrade with nothing running: $(ls "$held")"
+
+echo "== the keyboard step for a second user: added at their next sign-in"
+other_user=S-1-5-21-1000-2000-3000-1042
+"$run" 'C:\windows\system32\regsvr32.exe' /s /n "/i:add=$other_user" "$x64_dir\\sorla.dll" ||
+  fail "DllInstall add for another user failed"
+stub=$(reg query "$signin_key" /v StubPath /reg:64) || fail "no sign-in step for the second user"
+printf '%s\n' "$stub" | grep -qi "regsvr32.exe\" /s /n /i:signin=$other_user \"C:\\\\Program Files\\\\Sorla\\\\sorla.dll\"" ||
+  fail "the sign-in step is not the one for $other_user: $stub"
+# At anyone else's sign-in the step does nothing, and says so without failing.
+"$run" 'C:\windows\system32\regsvr32.exe' /s /n "/i:signin=$other_user" "$x64_dir\\sorla.dll" ||
+  fail "the sign-in step failed for a user it is not meant for"
 
 echo "== silent uninstall keeps the learned words"
 appdata=$("$run" cmd /c echo %APPDATA% | tr -d '\r')
@@ -125,6 +178,7 @@ mkdir -p "$learned_dir"
 echo '{"version":1,"picks":[]}' >"$learned_dir/learned.json"
 uninstall
 check_removed
+if has_key "$signin_key" /reg:64; then fail "uninstall left the sign-in step"; fi
 [ -f "$learned_dir/learned.json" ] || fail "the learned words were removed"
 
 echo "== silent uninstall with /REMOVEDATA"
@@ -132,6 +186,8 @@ echo "== silent uninstall with /REMOVEDATA"
 uninstall /REMOVEDATA
 check_removed
 [ ! -e "$learned_dir/learned.json" ] || fail "/REMOVEDATA kept the learned words"
+tr -d '\r' <"$log" | grep -F "Removed the learned words of " | tail -1 | grep -qi 'Sorla$' ||
+  fail "the log does not say whose learned words went, and where"
 
 echo "== a registration that fails"
 broken=$work/broken-dist

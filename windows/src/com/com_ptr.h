@@ -62,4 +62,15 @@ class ComPtr {
   T* p_ = nullptr;
 };
 
+// Whether two interface pointers belong to one COM object (their IUnknown
+// is the same); false when either is null.
+inline bool same_object(IUnknown* a, IUnknown* b) noexcept {
+  if (a == nullptr || b == nullptr) return false;
+  if (a == b) return true;
+  ComPtr<IUnknown> ua, ub;
+  a->QueryInterface(__uuidof(IUnknown), ua.put_void());
+  b->QueryInterface(__uuidof(IUnknown), ub.put_void());
+  return ua && ua.get() == ub.get();
+}
+
 }  // namespace sorla::com

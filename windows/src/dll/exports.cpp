@@ -1,4 +1,4 @@
-// The five exports of the DLL. Each one lets nothing but an HRESULT out.
+// The exports of the DLL. Each one lets nothing but an HRESULT out.
 #include <windows.h>
 
 #include "com/boundary.h"
@@ -6,6 +6,7 @@
 #include "com/object_count.h"
 #include "dll/class_factory.h"
 #include "dll/registration.h"
+#include "dll/user_keyboard.h"
 #include "tsf/window/candidate_window.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
@@ -26,5 +27,15 @@ STDAPI DllRegisterServer() {
 }
 
 STDAPI DllUnregisterServer() {
-  return sorla::com::guarded([] { return sorla::dll::unregister_server(); });
+  return sorla::com::guarded([] { return sorla::dll::unregister_server(sorla::com::own_module()); });
+}
+
+// regsvr32 /n /i:<command>: the Sorla keyboard in a user's language list
+// (dll/user_keyboard.h), for setup and for Active Setup at sign-in.
+STDAPI DllInstall(BOOL install, PCWSTR command) {
+  return sorla::com::guarded([&] {
+    if (command == nullptr) return E_INVALIDARG;
+    return sorla::dll::dll_install(install != FALSE, command,
+                                   sorla::dll::windows_user_system(sorla::com::own_module()));
+  });
 }

@@ -1,10 +1,11 @@
 #include "dll/registration.h"
 
+#include <cwctype>
+
 #include "com/com_ptr.h"
 #include "com/module.h"
 #include "dll/registry.h"
 #include "guids.h"
-#include "tsf_decls.h"
 
 namespace sorla::dll {
 namespace {
@@ -34,31 +35,23 @@ HRESULT create_category_mgr(ComPtr<ITfCategoryMgr>& mgr) {
 }
 
 // The older profile calls, for a TSF (as Wine's) whose profile manager does
-// not implement RegisterProfile.
-HRESULT register_profile_legacy(const ComPtr<ITfInputProcessorProfileMgr>& mgr,
-                                const std::wstring& icon) {
+// not implement RegisterProfile. Wine answers SubstituteKeyboardLayout with
+// E_NOTIMPL too; the profile then simply has no substitute there.
+HRESULT register_profile_legacy(ITfInputProcessorProfileMgr& mgr, const std::wstring& dll_path) {
   ComPtr<ITfInputProcessorProfiles> profiles;
-  HRESULT hr = mgr->QueryInterface(__uuidof(ITfInputProcessorProfiles), profiles.put_void());
+  HRESULT hr = mgr.QueryInterface(__uuidof(ITfInputProcessorProfiles), profiles.put_void());
   if (FAILED(hr)) return hr;
   hr = profiles->Register(ids::kTextService);
   if (FAILED(hr)) return hr;
   hr = profiles->AddLanguageProfile(ids::kTextService, ids::kKhmer, ids::kProfile, kDescription,
-                                    kDescriptionChars, icon.c_str(),
-                                    static_cast<ULONG>(icon.size()), 0);
+                                    kDescriptionChars, dll_path.c_str(),
+                                    static_cast<ULONG>(dll_path.size()), kIconIndex);
   if (FAILED(hr)) return hr;
+  hr = profiles->SubstituteKeyboardLayout(ids::kTextService, ids::kKhmer, ids::kProfile,
+                                          substitute_layout());
+  if (FAILED(hr) && hr != E_NOTIMPL) return hr;
   return profiles->EnableLanguageProfileByDefault(ids::kTextService, ids::kKhmer, ids::kProfile,
                                                   TRUE);
-}
-
-HRESULT register_profile(const std::wstring& icon) {
-  ComPtr<ITfInputProcessorProfileMgr> mgr;
-  HRESULT hr = create_profile_mgr(mgr);
-  if (FAILED(hr)) return hr;
-  hr = mgr->RegisterProfile(ids::kTextService, ids::kKhmer, ids::kProfile, kDescription,
-                            kDescriptionChars, icon.c_str(), static_cast<ULONG>(icon.size()), 0,
-                            nullptr, 0, TRUE, 0);
-  if (hr != E_NOTIMPL) return hr;
-  return register_profile_legacy(mgr, icon);
 }
 
 HRESULT register_categories() {
@@ -95,7 +88,40 @@ HRESULT unregister_profile() {
   return S_OK;
 }
 
+bool same_path(std::wstring a, std::wstring b) {
+  for (auto* s : {&a, &b}) {
+    for (wchar_t& c : *s) c = static_cast<wchar_t>(std::towlower(c));
+  }
+  return a == b;
+}
+
+// The server path the other registry view (the other bitness's DLL) has for
+// our class, when that DLL is still there. The TIP key under
+// SOFTWARE\Microsoft\CTF is shared by both views ("Registry Keys Affected by
+// WOW64"), so while it is, the profile and categories must stay.
+bool other_bitness_serves(const std::wstring& own_path) {
+  const REGSAM other = sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+  const std::optional<std::wstring> server =
+      read_string_value(class_key() + L"\\InprocServer32", L"", other);
+  // On 32-bit Windows the flag is ignored and this view answers: our own path.
+  return server && !server->empty() && !same_path(*server, own_path) &&
+         GetFileAttributesW(server->c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 }  // namespace
+
+HKL substitute_layout() {
+  return reinterpret_cast<HKL>(static_cast<ULONG_PTR>(MAKELONG(ids::kKhmer, 0x0409)));
+}
+
+HRESULT register_profile(ITfInputProcessorProfileMgr& mgr, const std::wstring& dll_path) {
+  const HRESULT hr =
+      mgr.RegisterProfile(ids::kTextService, ids::kKhmer, ids::kProfile, kDescription,
+                          kDescriptionChars, dll_path.c_str(), static_cast<ULONG>(dll_path.size()),
+                          kIconIndex, substitute_layout(), 0, TRUE, 0);
+  if (hr != E_NOTIMPL) return hr;
+  return register_profile_legacy(mgr, dll_path);
+}
 
 HRESULT run_registration(const RegistrationSteps& steps) {
   for (const auto* step : {&steps.com_class, &steps.profile, &steps.categories}) {
@@ -110,11 +136,14 @@ HRESULT run_registration(const RegistrationSteps& steps) {
 
 HRESULT run_unregistration(const UnregistrationSteps& steps) {
   HRESULT kept = S_OK;
-  for (const auto* step :
-       {&steps.categories, &steps.profile, &steps.delete_tip_key, &steps.delete_class_key}) {
-    const HRESULT hr = (*step)();
+  const auto run = [&](const std::function<HRESULT()>& step) {
+    const HRESULT hr = step();
     if (FAILED(hr) && SUCCEEDED(kept)) kept = hr;
+  };
+  if (!steps.other_bitness_registered()) {
+    for (const auto* step : {&steps.categories, &steps.profile, &steps.delete_tip_key}) run(*step);
   }
+  run(steps.delete_class_key);
   return kept;
 }
 
@@ -122,12 +151,6 @@ std::wstring class_key() { return L"SOFTWARE\\Classes\\CLSID\\" + guid_string(id
 
 std::wstring tip_key() {
   return L"SOFTWARE\\Microsoft\\CTF\\TIP\\" + guid_string(ids::kTextService);
-}
-
-std::wstring icon_path(const std::wstring& dll_path) {
-  const std::size_t slash = dll_path.find_last_of(L"\\/");
-  const std::size_t keep = slash == std::wstring::npos ? 0 : slash + 1;
-  return dll_path.substr(0, keep) + L"sorla.ico";
 }
 
 HRESULT register_server(HMODULE module) {
@@ -138,14 +161,22 @@ HRESULT register_server(HMODULE module) {
             const HRESULT hr = com::module_path(module, path);
             return FAILED(hr) ? hr : write_com_class(path);
           },
-      .profile = [&] { return register_profile(icon_path(path)); },
+      .profile =
+          [&] {
+            ComPtr<ITfInputProcessorProfileMgr> mgr;
+            const HRESULT hr = create_profile_mgr(mgr);
+            return FAILED(hr) ? hr : register_profile(*mgr.get(), path);
+          },
       .categories = register_categories,
-      .unregister = unregister_server,
+      .unregister = [module] { return unregister_server(module); },
   });
 }
 
-HRESULT unregister_server() {
+HRESULT unregister_server(HMODULE module) {
+  std::wstring path;
+  const bool known = SUCCEEDED(com::module_path(module, path));
   return run_unregistration({
+      .other_bitness_registered = [&] { return known && other_bitness_serves(path); },
       .categories = unregister_categories,
       .profile = unregister_profile,
       .delete_tip_key = [] { return delete_tree(tip_key()); },

@@ -41,10 +41,11 @@ std::wstring guid_string(const GUID& guid) {
 }
 
 HRESULT set_string_value(const std::wstring& subkey, const std::wstring& name,
-                         std::wstring_view data) {
+                         std::wstring_view data, REGSAM view) {
   RegKey key;
-  LSTATUS status = RegCreateKeyExW(HKEY_LOCAL_MACHINE, subkey.c_str(), 0, nullptr,
-                                   REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, key.put(), nullptr);
+  LSTATUS status =
+      RegCreateKeyExW(HKEY_LOCAL_MACHINE, subkey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                      KEY_WRITE | view, nullptr, key.put(), nullptr);
   if (status != ERROR_SUCCESS) return HRESULT_FROM_WIN32(status);
   const std::wstring terminated(data);  // stored with its terminating NUL
   const auto bytes = static_cast<DWORD>((terminated.size() + 1) * sizeof(wchar_t));
@@ -54,8 +55,39 @@ HRESULT set_string_value(const std::wstring& subkey, const std::wstring& name,
   return S_OK;
 }
 
-HRESULT delete_tree(const std::wstring& subkey) {
-  const LSTATUS status = RegDeleteTreeW(HKEY_LOCAL_MACHINE, subkey.c_str());
+std::optional<std::wstring> read_string_value(const std::wstring& subkey, const std::wstring& name,
+                                              REGSAM view) {
+  RegKey key;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, subkey.c_str(), 0, KEY_QUERY_VALUE | view, key.put()) !=
+      ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  DWORD bytes = 0;
+  if (RegGetValueW(key.get(), nullptr, name.c_str(), RRF_RT_REG_SZ, nullptr, nullptr, &bytes) !=
+      ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  std::wstring value(bytes / sizeof(wchar_t), L'\0');
+  if (RegGetValueW(key.get(), nullptr, name.c_str(), RRF_RT_REG_SZ, nullptr, value.data(),
+                   &bytes) != ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  value.resize(wcsnlen(value.c_str(), value.size()));
+  return value;
+}
+
+HRESULT delete_tree(const std::wstring& subkey, REGSAM view) {
+  LSTATUS status = ERROR_SUCCESS;
+  if (view == 0) {
+    status = RegDeleteTreeW(HKEY_LOCAL_MACHINE, subkey.c_str());
+  } else {
+    // RegDeleteTree takes no view: open the parent in it.
+    const std::size_t slash = subkey.find_last_of(L'\\');
+    const std::wstring parent = slash == std::wstring::npos ? L"" : subkey.substr(0, slash);
+    RegKey key;
+    status = RegOpenKeyExW(HKEY_LOCAL_MACHINE, parent.c_str(), 0, KEY_ALL_ACCESS | view, key.put());
+    if (status == ERROR_SUCCESS) status = RegDeleteTreeW(key.get(), subkey.c_str() + slash + 1);
+  }
   if (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND) return S_OK;
   return HRESULT_FROM_WIN32(status);
 }

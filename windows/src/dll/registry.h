@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -13,11 +14,16 @@ namespace sorla::dll {
 std::wstring guid_string(const GUID& guid);
 
 // Creates or opens `subkey`, sets one REG_SZ value (the default value when
-// `name` is empty) and closes it.
+// `name` is empty) and closes it. `view` as for read_string_value.
 HRESULT set_string_value(const std::wstring& subkey, const std::wstring& name,
-                         std::wstring_view data);
+                         std::wstring_view data, REGSAM view = 0);
+
+// The REG_SZ value `name` of `subkey` in registry view `view` (0 for this
+// process's own, or KEY_WOW64_32KEY / KEY_WOW64_64KEY); none when missing.
+std::optional<std::wstring> read_string_value(const std::wstring& subkey, const std::wstring& name,
+                                              REGSAM view);
 
 // Deletes `subkey` with everything below it; a missing key is no failure.
-HRESULT delete_tree(const std::wstring& subkey);
+HRESULT delete_tree(const std::wstring& subkey, REGSAM view = 0);
 
 }  // namespace sorla::dll

@@ -48,20 +48,12 @@ Dacl dacl_of(const std::filesystem::path& path) {
   return d;
 }
 
-bool allows(PACL acl, PSID sid) {
-  if (acl == nullptr) return false;
-  constexpr BYTE kInherited = OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE;
-  for (DWORD i = 0; i < acl->AceCount; ++i) {
-    void* ace = nullptr;
-    if (!GetAce(acl, i, &ace)) continue;
-    const auto* header = static_cast<const ACE_HEADER*>(ace);
-    if (header->AceType != ACCESS_ALLOWED_ACE_TYPE) continue;
-    auto* allowed = static_cast<ACCESS_ALLOWED_ACE*>(ace);
-    if (EqualSid(&allowed->SidStart, sid) && (header->AceFlags & kInherited) == kInherited) {
-      return true;
-    }
+bool is_app_packages_entry(void* ace, PSID sid) {
+  const auto* header = static_cast<const ACE_HEADER*>(ace);
+  if (header->AceType != ACCESS_ALLOWED_ACE_TYPE || (header->AceFlags & INHERITED_ACE) != 0) {
+    return false;
   }
-  return false;
+  return EqualSid(&static_cast<ACCESS_ALLOWED_ACE*>(ace)->SidStart, sid) != FALSE;
 }
 
 }  // namespace
@@ -72,36 +64,44 @@ void set_app_container_query(bool (*query)()) {
   g_app_container = query != nullptr ? query : token_is_app_container;
 }
 
-PACL with_app_packages_read(PACL acl) {
-  const LocalPtr sid = all_app_packages();
-  if (!sid) return nullptr;
-  EXPLICIT_ACCESSW entry{};
-  entry.grfAccessPermissions = GENERIC_READ | GENERIC_EXECUTE;
-  entry.grfAccessMode = GRANT_ACCESS;
-  entry.grfInheritance = SUB_CONTAINERS_AND_OBJECTS_INHERIT;
-  entry.Trustee.TrusteeForm = TRUSTEE_IS_SID;
-  entry.Trustee.TrusteeType = TRUSTEE_IS_WELL_KNOWN_GROUP;
-  entry.Trustee.ptstrName = static_cast<LPWSTR>(sid.get());
-  PACL granted = nullptr;
-  if (SetEntriesInAclW(1, &entry, acl, &granted) != ERROR_SUCCESS) return nullptr;
-  return granted;
-}
-
 bool allows_app_packages(PACL acl) {
   const LocalPtr sid = all_app_packages();
-  return sid && allows(acl, sid.get());
+  if (!sid || acl == nullptr) return false;
+  for (DWORD i = 0; i < acl->AceCount; ++i) {
+    void* ace = nullptr;
+    if (GetAce(acl, i, &ace) && is_app_packages_entry(ace, sid.get())) return true;
+  }
+  return false;
 }
 
-bool grant_app_packages_read(const std::filesystem::path& folder) {
+PACL without_app_packages(PACL acl) {
+  const LocalPtr sid = all_app_packages();
+  if (!sid || acl == nullptr) return nullptr;
+  auto* copy = static_cast<PACL>(LocalAlloc(LPTR, acl->AclSize));
+  if (copy == nullptr) return nullptr;
+  LocalPtr owned(copy);
+  if (!InitializeAcl(copy, acl->AclSize, acl->AclRevision)) return nullptr;
+  for (DWORD i = 0; i < acl->AceCount; ++i) {
+    void* ace = nullptr;
+    if (!GetAce(acl, i, &ace)) return nullptr;
+    if (is_app_packages_entry(ace, sid.get())) continue;
+    if (!AddAce(copy, acl->AclRevision, MAXDWORD, ace, static_cast<ACE_HEADER*>(ace)->AceSize)) {
+      return nullptr;
+    }
+  }
+  return static_cast<PACL>(owned.release());
+}
+
+bool revoke_app_packages(const std::filesystem::path& folder) {
   const Dacl d = dacl_of(folder);
   if (!d.descriptor) return false;
-  if (allows_app_packages(d.acl)) return true;
-  const LocalPtr granted(with_app_packages_read(d.acl));
-  if (!granted) return false;
-  // Set on the folder, the entry also reaches the files already in it.
+  if (!allows_app_packages(d.acl)) return true;
+  const LocalPtr revoked(without_app_packages(d.acl));
+  if (!revoked) return false;
+  // Set on the folder, the change also reaches the files that inherited it.
   return SetNamedSecurityInfoW(const_cast<LPWSTR>(folder.c_str()), SE_FILE_OBJECT,
                                DACL_SECURITY_INFORMATION, nullptr, nullptr,
-                               static_cast<PACL>(granted.get()), nullptr) == ERROR_SUCCESS;
+                               static_cast<PACL>(revoked.get()), nullptr) == ERROR_SUCCESS;
 }
 
 }  // namespace sorla::learned_file

@@ -1,9 +1,13 @@
-// The learned file and Store apps. Inside an AppContainer %APPDATA% is the
-// package's own folder and the user's file can only be read through its
-// ACL: there the service reads the user's picks but never writes (picks made
-// there live in memory for that activation). A desktop save lets "ALL
-// APPLICATION PACKAGES" (S-1-15-2-1) read the Sorla folder and everything
-// in it, so sandboxed applications see the same picks.
+// The learned file and Store apps. Microsoft's IME requirements let an input
+// method reach read-only dictionaries in its install folder from inside an
+// AppContainer, and ask it to share user data between apps in other ways
+// than by opening the user's files to them ("IME must work in app
+// container"; "if you try to circumvent app container security rules, your
+// IME may be treated as malware"). So inside an AppContainer the service
+// reads and writes no user file: it types with the shipped word data and
+// the picks made in that process. Earlier versions let "ALL APPLICATION
+// PACKAGES" (S-1-15-2-1) read %APPDATA%\Sorla, and with it every pick the
+// user made; that entry is taken out again.
 #pragma once
 
 #include <windows.h>
@@ -16,14 +20,14 @@ bool in_app_container();
 // Tests stand in their own answer; none puts the token's back.
 void set_app_container_query(bool (*query)());
 
-// Adds an inheritable read entry for all application packages to `folder`'s
-// DACL, unless one is there; true when it is there afterwards.
-bool grant_app_packages_read(const std::filesystem::path& folder);
-// `acl` (may be null) with an inheritable read entry for all application
-// packages added: what the grant sets on the folder. Freed with LocalFree.
-PACL with_app_packages_read(PACL acl);
-// Whether `acl` allows all application packages anything, inherited by the
-// folder's files and subfolders.
+// Whether `acl` (may be null) has an entry of its own, not inherited, that
+// allows all application packages anything.
 bool allows_app_packages(PACL acl);
+// `acl` without such entries, every other entry kept in order; freed with
+// LocalFree. Null when `acl` is null or the copy cannot be made.
+PACL without_app_packages(PACL acl);
+// Takes such entries off `folder`'s DACL; the files in it, which inherited
+// them, lose them with it. True when none is left.
+bool revoke_app_packages(const std::filesystem::path& folder);
 
 }  // namespace sorla::learned_file

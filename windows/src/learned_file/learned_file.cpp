@@ -9,12 +9,15 @@
 #include "learned_file/app_access.h"
 #include "learned_file/file_io.h"
 #include "learned_file/learned_path.h"
+#include "learned_file/sandbox_storage.h"
 
 namespace sorla::learned_file {
 namespace {
 
 // Process-wide, so two saves in one process never share a temporary file.
 std::atomic<std::uint32_t> g_partial_sequence{0};
+// Whether this process has looked for an earlier version's grant yet.
+std::atomic<bool> g_grant_checked{false};
 
 class HeldLock final : public LearnedStorage::Lock {
  public:
@@ -41,8 +44,6 @@ std::unique_ptr<LearnedStorage::Lock> FileStorage::lock() {
 std::optional<std::string> FileStorage::write_then_move(std::string_view bytes) {
   partial_ = partial_path(target_, GetCurrentProcessId(), g_partial_sequence.fetch_add(1));
   if (write_whole_file(*partial_, bytes) && move_replacing(*partial_, target_)) {
-    // Store apps read the same picks; their loss if this fails, not the save's.
-    grant_app_packages_read(target_.parent_path());
     return std::nullopt;
   }
   remove_file(*partial_);
@@ -56,17 +57,28 @@ std::optional<std::string> FileStorage::move_aside() {
 }
 
 void load_learned(LearnedFile& file, Engine& engine) {
+  if (in_app_container()) {
+    SandboxStorage storage;
+    sorla::load_learned(storage, engine);
+    return;
+  }
   const auto path = learned_path();
   if (!path) return;
+  // Once a process: the entry an earlier version gave Store apps goes, even
+  // for a user who never picks again.
+  if (!g_grant_checked.exchange(true)) revoke_app_packages(path->parent_path());
   FileStorage storage(*path, file.lock_wait);
   sorla::load_learned(storage, engine);
 }
 
 SaveOutcome save_learned(LearnedFile& file, Engine& engine) {
   if (!needs_save(engine)) return {};
+  if (in_app_container()) {
+    SandboxStorage storage;
+    return sorla::save_learned(storage, engine);
+  }
   const auto target = learned_path();
-  // In a Store app the user's file is read-only: picks stay in memory.
-  if (!target || in_app_container()) return {SaveOutcome::Result::NoPlace, std::nullopt, {}};
+  if (!target) return {SaveOutcome::Result::NoPlace, std::nullopt, {}};
   FileStorage storage(*target, file.lock_wait);
   return sorla::save_learned(storage, engine);
 }

@@ -45,9 +45,8 @@ struct LearnedFile {
 // leaves them as they are.
 void load_learned(LearnedFile& file, Engine& engine);
 
-// save_learned of sorla/learned_sync.h on the user's file; NoPlace without
-// APPDATA, and inside a Store app's sandbox, where the user's file is never
-// written.
+// save_learned of sorla/learned_sync.h on the user's file (NoPlace without
+// APPDATA), or inside a Store app's sandbox on the process's own picks.
 SaveOutcome save_learned(LearnedFile& file, Engine& engine);
 
 }  // namespace sorla::learned_file

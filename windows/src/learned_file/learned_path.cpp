@@ -1,13 +1,8 @@
 #include "learned_file/learned_path.h"
 
 #include <windows.h>
-// Windows headers must come first.
-#include <shlobj.h>
 
 #include <string>
-
-#include "guids.h"
-#include "learned_file/app_access.h"
 
 namespace sorla::learned_file {
 namespace {
@@ -22,17 +17,6 @@ std::optional<std::wstring> environment_variable(const wchar_t* name) {
   return value;
 }
 
-// The user's own roaming folder. In a Store app %APPDATA% names the
-// package's folder instead; the known folder is still the user's.
-std::optional<std::wstring> roaming_folder() {
-  PWSTR path = nullptr;
-  const HRESULT hr = SHGetKnownFolderPath(ids::kRoamingAppData, 0, nullptr, &path);
-  std::optional<std::wstring> result;
-  if (SUCCEEDED(hr) && path != nullptr) result = std::wstring(path);
-  CoTaskMemFree(path);
-  return result;
-}
-
 }  // namespace
 
 std::optional<std::filesystem::path> learned_path(const std::optional<std::wstring>& appdata) {
@@ -41,7 +25,6 @@ std::optional<std::filesystem::path> learned_path(const std::optional<std::wstri
 }
 
 std::optional<std::filesystem::path> learned_path() {
-  if (in_app_container()) return learned_path(roaming_folder());
   return learned_path(environment_variable(L"APPDATA"));
 }
 

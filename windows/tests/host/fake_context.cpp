@@ -445,7 +445,13 @@ HRESULT FakeContext::TrackProperties(const GUID**, ULONG, const GUID**, ULONG,
   return E_NOTIMPL;
 }
 HRESULT FakeContext::EnumProperties(IEnumTfProperties**) { return E_NOTIMPL; }
-HRESULT FakeContext::GetDocumentMgr(ITfDocumentMgr**) { return E_NOTIMPL; }
+HRESULT FakeContext::GetDocumentMgr(ITfDocumentMgr** document) {
+  if (document == nullptr) return E_INVALIDARG;
+  *document = document_mgr_;
+  if (document_mgr_ == nullptr) return E_FAIL;
+  document_mgr_->AddRef();
+  return S_OK;
+}
 HRESULT FakeContext::CreateRangeBackup(TfEditCookie, ITfRange*, ITfRangeBackup**) {
   return E_NOTIMPL;
 }
@@ -476,6 +482,7 @@ HRESULT FakeContext::InsertEmbeddedAtSelection(TfEditCookie, DWORD, IDataObject*
 
 HRESULT FakeContext::StartComposition(TfEditCookie ec, ITfRange* range, ITfCompositionSink* sink,
                                       ITfComposition** composition) {
+  if (no_compositions_) return E_NOINTERFACE;
   if (!can_write(ec)) return TF_E_NOLOCK;
   FakeRange* own = own_range(range);
   if (own == nullptr || composition == nullptr) return E_INVALIDARG;

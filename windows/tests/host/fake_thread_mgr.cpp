@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cstdio>
 
 #include "host/fake_tsf.h"
 
@@ -122,6 +123,7 @@ HRESULT FakeThreadMgr::BeginUIElement(ITfUIElement* element, BOOL* show, DWORD* 
   if (ui_stub_) return E_NOTIMPL;
   if (element == nullptr || show == nullptr || id == nullptr) return E_INVALIDARG;
   ui_element_ = ComPtr<ITfUIElement>::retain(element);
+  ui_calls_.push_back("begin");
   *show = show_ui_ ? TRUE : FALSE;
   *id = ++ui_element_id_;
   return S_OK;
@@ -129,13 +131,20 @@ HRESULT FakeThreadMgr::BeginUIElement(ITfUIElement* element, BOOL* show, DWORD* 
 
 HRESULT FakeThreadMgr::UpdateUIElement(DWORD id) {
   if (!ui_element_ || id != ui_element_id_) return E_INVALIDARG;
-  ++ui_updates_;
+  // As an application drawing the list reads what changed.
+  DWORD flags = 0;
+  if (const auto list = ui_element_.query<ITfCandidateListUIElement>())
+    list->GetUpdatedFlags(&flags);
+  char text[32];
+  std::snprintf(text, sizeof text, "update %lx", static_cast<unsigned long>(flags));
+  ui_calls_.push_back(text);
   return S_OK;
 }
 
 HRESULT FakeThreadMgr::EndUIElement(DWORD id) {
   if (!ui_element_ || id != ui_element_id_) return E_INVALIDARG;
   ui_element_.reset();
+  ui_calls_.push_back("end");
   return S_OK;
 }
 

@@ -238,6 +238,10 @@ class FakeContext final : public com::Object<ITfContext, ITfInsertAtSelection,
   // The rectangle GetTextExt reports for text at position 0; every later
   // character moves it 10 pixels right. An empty one reports no extent.
   void set_text_extent(RECT rect) { extent_ = rect; }
+  // The document manager GetDocumentMgr answers (not owned: it owns us).
+  void set_document_mgr(ITfDocumentMgr* document) { document_mgr_ = document; }
+  // Wine composes nothing: text goes in at the selection only.
+  void set_no_compositions(bool none) { no_compositions_ = none; }
   // Wine reports every edit with no edit record.
   void set_null_edit_records(bool null_records) { null_records_ = null_records; }
   // The user moved the selection; the text-edit sinks hear of it.
@@ -305,11 +309,16 @@ class FakeContext final : public com::Object<ITfContext, ITfInsertAtSelection,
   bool keyboard_disabled_ = false;
   bool read_only_ = false;
   HWND view_window_ = nullptr;
+  ITfDocumentMgr* document_mgr_ = nullptr;
+  bool no_compositions_ = false;
 };
 
 class FakeDocumentMgr final : public com::Object<ITfDocumentMgr> {
  public:
-  explicit FakeDocumentMgr(ComPtr<FakeContext> top) : top_(std::move(top)) {}
+  explicit FakeDocumentMgr(ComPtr<FakeContext> top) : top_(std::move(top)) {
+    top_->set_document_mgr(this);
+  }
+  ~FakeDocumentMgr() override { top_->set_document_mgr(nullptr); }
 
   HRESULT STDMETHODCALLTYPE CreateContext(TfClientId, DWORD, IUnknown*, ITfContext**,
                                           TfEditCookie*) override;
@@ -432,7 +441,9 @@ class FakeThreadMgr final : public com::Object<ITfThreadMgrEx, ITfKeystrokeMgr, 
   void set_active_flags(DWORD flags) { active_flags_ = flags; }
   // The element begun and not yet ended, if any.
   ITfUIElement* ui_element() const { return ui_element_.get(); }
-  int ui_updates() const { return ui_updates_; }
+  // The element calls in order: "begin", "update <flags the application
+  // read from the element at the update, in hex>", "end".
+  const std::vector<std::string>& ui_calls() const { return ui_calls_; }
   // Key events through the advised sink, as TSF routes them: the test call
   // first, the real one only for a key the test call claimed. True when eaten.
   bool key_down(WPARAM key, LPARAM info = 1);
@@ -467,7 +478,7 @@ class FakeThreadMgr final : public com::Object<ITfThreadMgrEx, ITfKeystrokeMgr, 
   DWORD active_flags_ = 0;
   ComPtr<ITfUIElement> ui_element_;
   DWORD ui_element_id_ = 0;
-  int ui_updates_ = 0;
+  std::vector<std::string> ui_calls_;
 };
 
 }  // namespace sorla::host

@@ -48,6 +48,7 @@ class Host {
   FakeThreadMgr& thread_mgr() { return *thread_mgr_.get(); }
   FakeContext& doc(int which = 1) { return which == 1 ? docs_[0]->context() : docs_[1]->context(); }
   void focus(int which);
+  ITfDocumentMgr* document_mgr(int which = 1) { return docs_[which == 1 ? 0 : 1].get(); }
   tsf::TextService& service() { return *service_.get(); }
 
   // What the user sees.

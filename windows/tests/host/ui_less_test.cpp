@@ -61,6 +61,91 @@ TEST(UiLess, AnApplicationReadsTheListAndChoosesAWord) {
   EXPECT_EQ(host.composition(), std::nullopt);
 }
 
+ComPtr<ITfCandidateListUIElement> list_of(Host& host) {
+  ComPtr<ITfCandidateListUIElement> list;
+  if (ITfUIElement* element = host.thread_mgr().ui_element()) {
+    element->QueryInterface(__uuidof(ITfCandidateListUIElement), list.put_void());
+  }
+  return list;
+}
+
+// An application that draws the list hears of it at once, with every part
+// marked changed, then only what changes; the list names its document.
+TEST(UiLess, TheFirstUpdateComesAtOnceWithEveryPart) {
+  Host host;
+  host.thread_mgr().set_show_ui(false);
+  ASSERT_EQ(host.activate(), S_OK);
+  host.type("s");
+  const auto& calls = host.thread_mgr().ui_calls();
+  ASSERT_EQ(calls, (std::vector<std::string>{"begin", "update 3f"}));
+  host.type("ab");
+  ASSERT_GE(calls.size(), 3u);
+  for (std::size_t i = 2; i < calls.size(); ++i) {
+    EXPECT_EQ(calls[i].rfind("update ", 0), 0u) << calls[i];
+    EXPECT_EQ(std::stoul(calls[i].substr(7), nullptr, 16) & TF_CLUIE_DOCUMENTMGR, 0u);
+  }
+  host.tap(VK_DOWN);  // the highlight moves: the selection alone changed
+  EXPECT_EQ(calls.back(), "update 4");
+
+  const auto list = list_of(host);
+  ASSERT_TRUE(list);
+  ComPtr<ITfDocumentMgr> document;
+  ASSERT_EQ(list->GetDocumentMgr(document.put()), S_OK);
+  EXPECT_EQ(document.get(), host.document_mgr(1));
+}
+
+// Show(FALSE) takes our window away at once, and it stays away while the
+// row changes; Show(TRUE) brings it back.
+TEST(UiLess, ShowHidesAndShowsOurWindow) {
+  Host host;
+  ASSERT_EQ(host.activate(), S_OK);
+  host.type("sab");
+  ASSERT_TRUE(host.candidates_visible());
+  const auto list = list_of(host);
+  ASSERT_TRUE(list);
+  EXPECT_EQ(list->Show(FALSE), S_OK);
+  EXPECT_FALSE(host.candidates_visible());
+  host.type("a");
+  EXPECT_FALSE(host.candidates_visible());
+  BOOL shown = TRUE;
+  EXPECT_EQ(list->IsShown(&shown), S_OK);
+  EXPECT_FALSE(shown);
+  EXPECT_EQ(list->Show(TRUE), S_OK);
+  EXPECT_TRUE(host.candidates_visible());
+}
+
+// Under Wine nothing is ever composed: a word that ends with no composition
+// open (here by a focus change) still ends the element.
+TEST(UiLess, AWordEndedWithoutACompositionEndsTheElement) {
+  Host host;
+  host.thread_mgr().set_show_ui(false);
+  host.doc().set_no_compositions(true);
+  ASSERT_EQ(host.activate(), S_OK);
+  host.type("sab");
+  ASSERT_EQ(host.composition(), std::nullopt);
+  ASSERT_NE(host.thread_mgr().ui_element(), nullptr);
+  host.focus(2);
+  EXPECT_EQ(host.thread_mgr().ui_element(), nullptr);
+  EXPECT_EQ(host.thread_mgr().ui_calls().back(), "end");
+}
+
+// TSF reports compositions started with our sink; one that is not the word
+// in progress leaves the word alone.
+TEST(UiLess, OnlyTheCurrentCompositionEndsTheWord) {
+  Host host;
+  ASSERT_EQ(host.activate(), S_OK);
+  host.type("sab");
+  ASSERT_EQ(host.composition(), "sab");
+  const auto other = com::make_object<FakeComposition>(&host.doc(2), std::make_shared<Span>(),
+                                                       ComPtr<ITfCompositionSink>());
+  EXPECT_EQ(host.service().OnCompositionTerminated(0, other.get()), S_OK);
+  EXPECT_EQ(host.composition(), "sab");
+  EXPECT_TRUE(host.candidates_visible());
+  host.doc().app_end_compositions();
+  EXPECT_EQ(host.composition(), std::nullopt);
+  EXPECT_FALSE(host.candidates_visible());
+}
+
 TEST(UiLess, WithWinesStubManagerTheWindowShowsAsBefore) {
   Host host;
   host.thread_mgr().set_ui_stub(true);

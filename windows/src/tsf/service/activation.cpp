@@ -114,7 +114,8 @@ HRESULT TextService::Activate(ITfThreadMgr* thread_mgr_in, TfClientId client_id)
     if (const auto items = thread_mgr.query<ITfLangBarItemMgr>()) items->AddItem(button.get());
     auto element = com::make_object<ui::CandidateList>(ui::CandidateActions{
         [self](std::size_t i) { self->on_element_select(i); },
-        [self] { self->on_element_end(true); }, [self] { self->on_element_end(false); }});
+        [self] { self->on_element_end(true); }, [self] { self->on_element_end(false); },
+        [self](bool shown) { self->on_element_shown(shown); }});
 
     {
       auto state = state_.borrow();
@@ -140,10 +141,9 @@ HRESULT TextService::Deactivate() {
     // The element holds the service: dropped here, ended if still begun.
     const ComPtr<ITfUIElementMgr> elements = std::move(ui->ui_elements);
     const ComPtr<ui::CandidateList> element = std::move(ui->element);
-    const DWORD element_id = std::exchange(ui->element_id, kNoCookie);
     const ComPtr<ITfThreadMgr> langbar_owner = ui->thread_mgr;
     ui.release();
-    if (elements && element_id != kNoCookie) elements->EndUIElement(element_id);
+    if (elements && element) element->end(*elements.get());
     take_down_ui(std::move(window), std::move(button), langbar_owner);
 
     // Dropped at the end, with the state free.
@@ -188,7 +188,12 @@ void TextService::finish_composition(edit::RequestMode mode) {
   if (state->typing) plan = state->typing->front_end.finish().plan;
   ComPtr<ITfComposition> composition = std::move(state->composition);
   state.release();
-  if (!composition) return;
+  // Nothing open (Wine has no compositions): the row and its UI element
+  // still end with the word.
+  if (!composition) {
+    refresh_ui();
+    return;
+  }
 
   ComPtr<ITfRange> range;
   ComPtr<ITfContext> context;

@@ -38,7 +38,6 @@ struct ServiceState {
   // The candidate list offered to applications that draw it themselves.
   com::ComPtr<ITfUIElementMgr> ui_elements;
   com::ComPtr<ui::CandidateList> element;
-  DWORD element_id = kNoCookie;  // while the element is begun
 
   com::ComPtr<ITfThreadMgr> thread_mgr;
   TfClientId client_id = 0;

@@ -80,7 +80,7 @@ void TextService::refresh_ui() {
   const std::optional<window::Rect> caret = state->caret;
   const ComPtr<ITfUIElementMgr> elements = state->ui_elements;
   const ComPtr<ui::CandidateList> element = state->element;
-  const DWORD element_id = state->element_id;
+  const ComPtr<ITfContext> context = state->key_context;
   const bool immersive = state->immersive;
   const HWND view_window = state->view_window;
   state.release();
@@ -92,21 +92,9 @@ void TextService::refresh_ui() {
   bool draw = true;
   if (elements && element) {
     if (wanted) {
-      element->set(view.candidates, view.selected);
-      if (element_id == kNoCookie) {
-        BOOL show = TRUE;
-        DWORD id = kNoCookie;
-        if (SUCCEEDED(elements->BeginUIElement(element.get(), &show, &id))) {
-          element->set_shown(show != FALSE);
-          state_.borrow()->element_id = id;
-        }
-      } else {
-        elements->UpdateUIElement(element_id);
-      }
-      draw = element->shown();
-    } else if (element_id != kNoCookie) {
-      state_.borrow()->element_id = kNoCookie;
-      elements->EndUIElement(element_id);
+      draw = element->offer(*elements.get(), view.candidates, view.selected, context);
+    } else {
+      element->end(*elements.get());
     }
   }
   if (!window) return;
@@ -125,6 +113,17 @@ void TextService::on_element_select(std::size_t index) {
   state->typing->front_end.select(index);
   state.release();
   refresh_ui();
+}
+
+// The application's Show(FALSE) hides our window at once; Show(TRUE) brings
+// it back where the row wants it.
+void TextService::on_element_shown(bool shown) {
+  if (shown) {
+    refresh_ui();
+    return;
+  }
+  const std::shared_ptr<window::CandidateWindow> window = state_.borrow()->window;
+  if (window) window->hide();
 }
 
 void TextService::on_element_end(bool finalize) {
@@ -181,15 +180,23 @@ void TextService::on_langbar_click() {
   deliver(std::move(answer.plan));
 }
 
+// Called for compositions started with our sink; only the one in progress
+// ends the word. An earlier one of ours (from another field, ended by the
+// application late) only loses its underline.
 HRESULT TextService::OnCompositionTerminated(TfEditCookie cookie, ITfComposition* composition) {
   return com::guarded([&] {
     auto state = state_.borrow();
-    // What the application kept of the composition stays in the document.
-    if (state->typing) state->typing->front_end.composition_ended();
-    ComPtr<ITfComposition> current = std::move(state->composition);
+    const bool current =
+        state->composition && com::same_object(state->composition.get(), composition);
+    ComPtr<ITfComposition> ended;
+    if (current) {
+      // What the application kept of the composition stays in the document.
+      if (state->typing) state->typing->front_end.composition_ended();
+      ended = std::move(state->composition);
+    }
     state.release();
-    current.reset();
-    refresh_ui();
+    ended.reset();
+    if (current) refresh_ui();
 
     if (composition == nullptr) return S_OK;
     ComPtr<ITfRange> range;

@@ -116,6 +116,7 @@ class TextService final
   // The application driving the candidate list element.
   void on_element_select(std::size_t index);
   void on_element_end(bool finalize);
+  void on_element_shown(bool shown);
   void watch(ITfContext* context);
   // Watches the focused document's top context and reads its field kind.
   void follow_focus(ITfDocumentMgr* focus);

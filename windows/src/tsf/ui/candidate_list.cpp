@@ -1,22 +1,75 @@
 #include "tsf/ui/candidate_list.h"
 
+#include <utility>
+
 #include "com/boundary.h"
 #include "guids.h"
 #include "text/wide.h"
 
 namespace sorla::ui {
 
+namespace {
+
+constexpr DWORD kEveryPart = TF_CLUIE_DOCUMENTMGR | TF_CLUIE_COUNT | TF_CLUIE_SELECTION |
+                             TF_CLUIE_STRING | TF_CLUIE_PAGEINDEX | TF_CLUIE_CURRENTPAGE;
+
+}  // namespace
+
 CandidateList::CandidateList(CandidateActions actions) : actions_(std::move(actions)) {}
 
-void CandidateList::set(const std::vector<std::string>& candidates, std::size_t selected) {
+void CandidateList::set(const std::vector<std::string>& candidates, std::size_t selected,
+                        com::ComPtr<ITfContext> context) {
   std::vector<std::wstring> wide;
   wide.reserve(candidates.size());
   for (const std::string& c : candidates) wide.push_back(to_wide(c));
-  updated_ = 0;
-  if (wide != candidates_) updated_ |= TF_CLUIE_COUNT | TF_CLUIE_STRING;
-  if (selected != selected_) updated_ |= TF_CLUIE_SELECTION;
+  if (wide != candidates_) pending_ |= TF_CLUIE_COUNT | TF_CLUIE_STRING;
+  if (selected != selected_) pending_ |= TF_CLUIE_SELECTION;
+  if (context.get() != context_.get()) pending_ |= TF_CLUIE_DOCUMENTMGR;
   candidates_ = std::move(wide);
   selected_ = selected;
+  context_ = std::move(context);
+}
+
+void CandidateList::update(ITfUIElementMgr& manager) {
+  updated_ = std::exchange(pending_, 0);
+  calling_ = true;
+  manager.UpdateUIElement(*id_);
+  calling_ = false;
+}
+
+bool CandidateList::offer(ITfUIElementMgr& manager, const std::vector<std::string>& candidates,
+                          std::size_t selected, com::ComPtr<ITfContext> context) {
+  set(candidates, selected, std::move(context));
+  // The application calls back from inside Begin or Update; the next offer
+  // sends what changed meanwhile.
+  if (calling_) return shown_;
+  if (id_) {
+    if (pending_ != 0) update(manager);
+    return shown_;
+  }
+  BOOL show = TRUE;
+  DWORD id = 0;
+  pending_ = kEveryPart;
+  calling_ = true;
+  const HRESULT hr = manager.BeginUIElement(this, &show, &id);
+  calling_ = false;
+  // Wine's manager is a stub: our window shows as it always did.
+  if (FAILED(hr)) return shown_;
+  id_ = id;
+  shown_ = show != FALSE;
+  if (!shown_) update(manager);
+  return shown_;
+}
+
+void CandidateList::end(ITfUIElementMgr& manager) {
+  if (!id_) return;
+  const DWORD id = *std::exchange(id_, std::nullopt);
+  context_.reset();
+  candidates_.clear();
+  selected_ = 0;
+  pending_ = 0;
+  shown_ = true;
+  manager.EndUIElement(id);
 }
 
 HRESULT CandidateList::GetDescription(BSTR* description) {
@@ -32,8 +85,11 @@ HRESULT CandidateList::GetGUID(GUID* guid) {
 }
 
 HRESULT CandidateList::Show(BOOL show) {
-  shown_ = show != FALSE;
-  return S_OK;
+  return com::guarded([&] {
+    const bool now = show != FALSE;
+    if (std::exchange(shown_, now) != now && actions_.show) actions_.show(now);
+    return S_OK;
+  });
 }
 
 HRESULT CandidateList::IsShown(BOOL* show) {
@@ -51,7 +107,8 @@ HRESULT CandidateList::GetUpdatedFlags(DWORD* flags) {
 HRESULT CandidateList::GetDocumentMgr(ITfDocumentMgr** document) {
   if (document == nullptr) return E_INVALIDARG;
   *document = nullptr;
-  return E_NOTIMPL;
+  if (!context_) return E_FAIL;
+  return context_->GetDocumentMgr(document);
 }
 
 HRESULT CandidateList::GetCount(UINT* count) {
