@@ -27,7 +27,8 @@ STDAPI DllRegisterServer() {
 }
 
 STDAPI DllUnregisterServer() {
-  return sorla::com::guarded([] { return sorla::dll::unregister_server(sorla::com::own_module()); });
+  return sorla::com::guarded(
+      [] { return sorla::dll::unregister_server(sorla::com::own_module()); });
 }
 
 // regsvr32 /n /i:<command>: the Sorla keyboard in a user's language list
