@@ -13,10 +13,11 @@
 
 #include "harness.h"
 #include "lexgen.h"
-#include "mapped_file.h"
 #include "reference/reference.h"
 #include "sorla/engine.h"
 #include "sorla/format.h"
+#include "sorla/index_file.h"
+#include "sorla/mapped_file.h"
 
 namespace sorla::bench {
 namespace {
@@ -110,8 +111,8 @@ std::string measure_mapped(const Lexicon& lex, const Engine& built,
              static_cast<std::streamsize>(index_bytes.size()));
 
   const auto open = [&] {
-    const auto data = cli::MappedFile::open(data_path);
-    const auto index = cli::MappedFile::open(index_path);
+    const auto data = MappedFile::open(data_path, kMaxWordDataFileBytes);
+    const auto index = MappedFile::open(index_path, kMaxIndexFileBytes);
     return std::get<Engine>(Engine::open_index(index->bytes(), data->bytes(), index));
   };
   std::vector<double> opens, firsts;

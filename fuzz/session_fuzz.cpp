@@ -1,9 +1,9 @@
-// Key scripts typed through a front end: the session's answers run as edit
-// plans on the model document, unclaimed keys typed by the editor.
-// Invariants: at most five candidates, a composition of letters, apostrophes
-// and hyphens only, an undo ring of at most 32, a take-back only ever of the
-// text a commit produced, and a key the session does not claim changes
-// nothing in it.
+// Key scripts typed through the front end: its answers run as edit plans on
+// the model document, unclaimed keys typed by the editor. Invariants: the
+// test call answers what the real call does, at most five candidates, a
+// composition of letters, apostrophes and hyphens only, an undo ring of at
+// most 32, a take-back only ever of the text a commit produced, and a key the
+// front end does not claim changes nothing in the typing.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -34,23 +34,30 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (keys == nullptr) return 0;
 
   sorla::Engine local = engine;
-  sorla::Session session(local);
+  sorla::FrontEnd front_end(local);
   sorla::TextDocument doc;
   std::vector<std::string> commits;
   for (const sorla::KeyEvent& key : *keys) {
-    const bool claimed = key.toggle || session.would_eat(key.vk, key.ch, key.mods);
-    const sorla::SessionView before = session.view();
-    const std::size_t undo_before = session.undo().size();
-    const sorla::SessionOutput out = sorla::press(session, doc, key);
+    sorla::FrontEnd tested = front_end;
+    const bool claimed = key.toggle || tested.test_key_down(key);
+    const sorla::SessionView before = front_end.view();
+    const std::size_t undo_before = front_end.session().undo().size();
+    const sorla::Answer answer = sorla::press(front_end, doc, key);
+    if (claimed != answer.eaten) std::abort();
     if (!claimed) {
-      if (out != sorla::SessionOutput{}) std::abort();
-      if (session.view() != before || session.undo().size() > undo_before) std::abort();
+      if (!answer.plan.empty()) std::abort();
+      if (front_end.view() != before || front_end.session().undo().size() > undo_before) {
+        std::abort();
+      }
     }
-    if (out.retract) {
-      if (commits.empty() || commits.back() != *out.retract) std::abort();
-      commits.pop_back();
+    for (const sorla::EditOp& op : answer.plan) {
+      if (op.kind == sorla::EditOp::Kind::TakeBack) {
+        if (commits.empty() || commits.back() != op.text) std::abort();
+        commits.pop_back();
+      }
+      if (op.kind == sorla::EditOp::Kind::Commit) commits.push_back(op.text);
     }
-    if (!out.commit.empty()) commits.push_back(out.commit);
+    const sorla::Session& session = front_end.session();
     const sorla::SessionView v = session.view();
     if (v.candidates.size() > 5) std::abort();
     if (!composition_ok(v.typed)) std::abort();

@@ -33,18 +33,17 @@ void draw(const Screen& screen) {
 
 struct Demo {
   Engine& engine;
-  Session session;
+  FrontEnd front_end;
   TextDocument doc;
   std::optional<PosixStorage> learned;
   std::string status;
 
-  Screen screen() const { return {session.view(), doc.text, status}; }
+  Screen screen() const { return {front_end.view(), doc.text, status}; }
 
   void save() {
     if (!learned) return;
     // The engine knows its unsaved picks; a failed save leaves them for the next.
-    bool dirty = false;
-    const SaveOutcome saved = save_learned(*learned, engine, dirty);
+    const SaveOutcome saved = save_learned(*learned, engine);
     if (saved.result == SaveOutcome::Result::Failed) {
       status = "Learned picks not saved: " + saved.error;
     } else if (saved.result == SaveOutcome::Result::Busy) {
@@ -54,9 +53,13 @@ struct Demo {
     }
   }
 
+  // A commit or a take-back is saved at once (when it changed the picks),
+  // so that another program typing meanwhile has it.
   void key(const KeyEvent& key) {
-    const SessionOutput out = press(session, doc, key);
-    if (!out.commit.empty() || out.retract) save();
+    const Answer answer = press(front_end, doc, key);
+    for (const EditOp& op : answer.plan) {
+      if (op.kind == EditOp::Kind::Commit || op.kind == EditOp::Kind::TakeBack) return save();
+    }
   }
 };
 
@@ -113,7 +116,7 @@ int run_try(const Arguments& args, Io io) {
   auto built = load_engine(parsed->value("--data") ? parsed->value("--data") : shipped_word_data());
   if (const auto* error = std::get_if<std::string>(&built)) return failure(io, "try", *error);
   Engine& engine = std::get<Engine>(built);
-  Demo demo{engine, Session(engine), {}, std::nullopt, {}};
+  Demo demo{engine, FrontEnd(engine), {}, std::nullopt, {}};
 
   if (!parsed->has("--no-learn")) {
     const auto path =

@@ -11,12 +11,20 @@
 namespace sorla::cli {
 namespace {
 
-void print_step(const KeyEvent& key, const SessionOutput& out, const SessionView& view,
-                const std::string& document, std::ostream& os) {
-  os << "{\"key\":" << json_string(key_label(key)) << ",\"commit\":" << json_string(out.commit);
-  if (out.retract) os << ",\"retract\":" << json_string(*out.retract);
-  os << ",\"eaten\":" << (out.eaten ? "true" : "false") << ",\"typed\":" << json_string(view.typed)
-     << ",\"candidates\":[";
+// What the key did, as the session's commit and take-back, and what it left.
+void print_step(const KeyEvent& key, const Answer& answer, const std::string& document,
+                std::ostream& os) {
+  std::string commit;
+  std::optional<std::string> retract;
+  for (const EditOp& op : answer.plan) {
+    if (op.kind == EditOp::Kind::Commit) commit += op.text;
+    if (op.kind == EditOp::Kind::TakeBack) retract = op.text;
+  }
+  const SessionView& view = answer.view;
+  os << "{\"key\":" << json_string(key_label(key)) << ",\"commit\":" << json_string(commit);
+  if (retract) os << ",\"retract\":" << json_string(*retract);
+  os << ",\"eaten\":" << (answer.eaten ? "true" : "false")
+     << ",\"typed\":" << json_string(view.typed) << ",\"candidates\":[";
   for (std::size_t i = 0; i < view.candidates.size(); ++i) {
     os << (i ? "," : "") << json_string(view.candidates[i]);
   }
@@ -56,19 +64,19 @@ int run_type(const Arguments& args, Io io) {
     }
   }
 
-  Session session(engine);
+  FrontEnd front_end(engine);
   TextDocument doc;
   const bool json = parsed->has("--json");
   for (const KeyEvent& key : keys) {
-    const SessionOutput out = press(session, doc, key);
-    if (json) print_step(key, out, session.view(), doc.visible(), io.out);
+    const Answer answer = press(front_end, doc, key);
+    if (json) print_step(key, answer, doc.visible(), io.out);
   }
   if (!json) io.out << doc.visible() << '\n';
   if (save) {
     // Merged onto the file as it is now: two runs at once keep both's picks.
+    // Written even when nothing was learned: --save makes the file.
     PosixStorage storage(*learned_path);
-    bool dirty = true;
-    const SaveOutcome saved = save_learned(storage, engine, dirty);
+    const SaveOutcome saved = save_learned(storage, engine, true);
     if (saved.result == SaveOutcome::Result::Busy) {
       return failure(io, "type", *learned_path + " is being saved by another program; try again");
     }

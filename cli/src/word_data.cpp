@@ -3,8 +3,8 @@
 #include <filesystem>
 
 #include "files.h"
-#include "mapped_file.h"
 #include "sorla/index_file.h"
+#include "sorla/mapped_file.h"
 
 namespace sorla::cli {
 
@@ -31,16 +31,13 @@ std::variant<Engine, std::string> load_engine(const std::optional<std::string>& 
   if (auto* error = std::get_if<FileError>(&read)) return error->message;
   const std::string& bytes = std::get<std::string>(read);
   // Its prebuilt index beside it, mapped, when it is sound and of this data.
-  if (const auto index = MappedFile::open(
-          std::filesystem::path(*data_file).replace_extension(kIndexExtension).string())) {
-    auto opened = Engine::open_index(
-        index->bytes(),
-        std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()), index);
-    if (auto* engine = std::get_if<Engine>(&opened)) return std::move(*engine);
-  }
-  auto built = Engine::from_bytes(std::string_view(bytes));
-  if (auto* error = std::get_if<ReadError>(&built)) return *data_file + ": " + error->message;
-  return std::move(std::get<Engine>(built));
+  const auto index = MappedFile::open(
+      std::filesystem::path(*data_file).replace_extension(kIndexExtension), kMaxIndexFileBytes);
+  OpenedWordData opened =
+      open_word_data(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()),
+                     index ? index->bytes() : std::span<const std::uint8_t>(), index);
+  if (opened.refused) return *data_file + ": " + opened.refused->message;
+  return std::move(opened.engine);
 }
 
 }  // namespace sorla::cli

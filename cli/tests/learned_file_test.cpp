@@ -57,11 +57,10 @@ TEST_F(LearnedFileTest, PicksRoundTripThroughTheFile) {
   Engine e = engine();
   PosixStorage storage((dir_ / "sub" / "learned.json").string());
   EXPECT_EQ(load_learned(storage, e).result, LoadOutcome::Result::Missing);
-  bool dirty = false;
-  EXPECT_EQ(save_learned(storage, e, dirty).result, SaveOutcome::Result::NotDirty);
+  EXPECT_EQ(save_learned(storage, e).result, SaveOutcome::Result::NotDirty);
   EXPECT_FALSE(fs::exists(dir_)) << "nothing learned, nothing written";
   e.learn("sabay", "\xE1\x9E\x9F", std::nullopt);
-  EXPECT_EQ(save_learned(storage, e, dirty).result, SaveOutcome::Result::Saved);
+  EXPECT_EQ(save_learned(storage, e).result, SaveOutcome::Result::Saved);
   EXPECT_EQ(slurp(storage.path()), e.export_learned());
 
   Engine again = engine();
@@ -82,8 +81,7 @@ TEST_F(LearnedFileTest, UnusableFileIsKeptAsideUnderAFreeName) {
   EXPECT_EQ(slurp(path), bad) << "loading never touches the file";
 
   e.learn("sabay", "\xE1\x9E\x9F", std::nullopt);
-  bool dirty = false;
-  const SaveOutcome saved = save_learned(storage, e, dirty);
+  const SaveOutcome saved = save_learned(storage, e);
   EXPECT_EQ(saved.set_aside, path + ".unreadable.1");
   EXPECT_EQ(slurp(path + ".unreadable.1"), bad);
   EXPECT_EQ(slurp(path + ".unreadable"), "older");

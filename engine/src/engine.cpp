@@ -138,17 +138,17 @@ std::optional<ImportError> Engine::import_learned(std::string_view bytes) {
 
 namespace sorla {
 
-Engine open_word_data(std::span<const std::uint8_t> word_data, std::span<const std::uint8_t> index,
-                      std::shared_ptr<const void> keep) {
-  if (!word_data.empty()) {
-    if (!index.empty()) {
-      auto opened = Engine::open_index(index, word_data, std::move(keep));
-      if (auto* engine = std::get_if<Engine>(&opened)) return std::move(*engine);
-    }
-    auto built = Engine::from_bytes(word_data);
-    if (auto* engine = std::get_if<Engine>(&built)) return std::move(*engine);
+OpenedWordData open_word_data(std::span<const std::uint8_t> word_data,
+                              std::span<const std::uint8_t> index,
+                              std::shared_ptr<const void> keep) {
+  if (!index.empty()) {
+    auto opened = Engine::open_index(index, word_data, std::move(keep));
+    if (auto* engine = std::get_if<Engine>(&opened)) return {std::move(*engine), std::nullopt};
   }
-  return std::move(std::get<Engine>(Engine::from_bytes(seed_words())));
+  auto built = Engine::from_bytes(word_data);
+  if (auto* engine = std::get_if<Engine>(&built)) return {std::move(*engine), std::nullopt};
+  return {std::move(std::get<Engine>(Engine::from_bytes(seed_words()))),
+          std::get<ReadError>(std::move(built))};
 }
 
 }  // namespace sorla

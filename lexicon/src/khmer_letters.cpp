@@ -10,8 +10,8 @@
 namespace sorla::lexicon {
 namespace {
 
-constexpr Series I = Series::first;
-constexpr Series II = Series::second;
+constexpr Series I = Series::First;
+constexpr Series II = Series::Second;
 
 // code, series, sonorant, onset, first of a cluster, final
 constexpr std::array<Consonant, 35> kConsonants{{
@@ -159,6 +159,6 @@ const Rhyme* find_rhyme(char32_t vowel, char32_t coda) {
   return it == kRhymes.end() ? nullptr : &*it;
 }
 
-const Inherent& inherent(Series series) { return series == Series::first ? kFirst : kSecond; }
+const Inherent& inherent(Series series) { return series == Series::First ? kFirst : kSecond; }
 
 }  // namespace sorla::lexicon

@@ -7,7 +7,7 @@
 
 namespace sorla::lexicon {
 
-enum class Series { first, second };
+enum class Series { First, Second };
 
 // Latin forms are listed most typical first, separated by spaces; "-" stands
 // for a silent letter.

@@ -84,7 +84,7 @@ Options onset_forms(const Syllable& s, bool word_start) {
 }
 
 std::string_view side(const Vowel& v, Series series) {
-  return series == Series::first ? v.first : v.second;
+  return series == Series::First ? v.first : v.second;
 }
 
 // Whether the last syllable's ិ or ុ is silent, as in Pali loans (ភូមិ
@@ -105,7 +105,7 @@ Options rhyme_forms(const std::vector<Syllable>& word, std::size_t i) {
   const char32_t vowel_key = s.independent ? 0xffffffff : s.vowel;
   if (coda) {
     if (const Rhyme* rhyme = find_rhyme(vowel_key, coda)) {
-      return forms(s.series == Series::first ? rhyme->first : rhyme->second);
+      return forms(s.series == Series::First ? rhyme->first : rhyme->second);
     }
   }
   Options nucleus;
@@ -124,7 +124,7 @@ Options rhyme_forms(const std::vector<Syllable>& word, std::size_t i) {
       nucleus = forms(s.minor ? in.presyllable : s.bantoc ? in.short_closed : in.closed);
     } else if (last) {
       nucleus = forms(in.open);
-    } else if (s.onset.size() > 1 && s.series == Series::first) {
+    } else if (s.onset.size() > 1 && s.series == Series::First) {
       nucleus = forms("o a");  // ស្រលាញ់ "srolanh"
     } else {
       nucleus = forms(in.presyllable);

@@ -77,15 +77,15 @@ bool is_nasal(char32_t c) {
 // leaves it to an obstruent below it (ម្ដាយ, ល្អ), a second-series obstruent
 // below a first-series one makes it second (ស្ពាន, ផ្ទះ), and ៉/៊ override.
 Series series_of(const std::vector<const Consonant*>& onset, int shift) {
-  if (shift == 1) return Series::first;
-  if (shift == 2) return Series::second;
-  if (onset.size() < 2) return onset.empty() ? Series::first : onset[0]->series;
+  if (shift == 1) return Series::First;
+  if (shift == 2) return Series::Second;
+  if (onset.size() < 2) return onset.empty() ? Series::First : onset[0]->series;
   const Consonant& top = *onset[0];
   const Consonant& below = *onset[1];
   if (below.sonorant) return top.series;
   if (top.sonorant) return below.series;
-  return top.series == Series::second || below.series == Series::second ? Series::second
-                                                                        : Series::first;
+  return top.series == Series::Second || below.series == Series::Second ? Series::Second
+                                                                        : Series::First;
 }
 
 Syllable make_syllable(const Cluster& c, std::vector<const Consonant*> onset) {

@@ -14,7 +14,7 @@ namespace sorla::lexicon {
 struct Syllable {
   std::vector<const Consonant*> onset;  // empty for an independent vowel
   char32_t independent = 0;             // the independent vowel, if that is the nucleus
-  Series series = Series::first;
+  Series series = Series::First;
   char32_t vowel = 0;  // 0: inherent; a dependent vowel; nasal(...) with nikahit
   const Consonant* coda = nullptr;
   bool reahmuk = false;  // final ះ

@@ -1,17 +1,9 @@
-// Keys as the text service reports them: virtual-key code, typed character
-// and modifiers, turned into session inputs.
-#include <optional>
+#include "keys.h"
 
 #include "chars.h"
-#include "sorla/session.h"
 
 namespace sorla {
 namespace {
-
-std::optional<char32_t> printable(std::optional<char32_t> ch) {
-  if (ch && is_printable(*ch)) return ch;
-  return std::nullopt;
-}
 
 bool is_arrow(std::uint32_t key) { return key >= vk::Left && key <= vk::Down; }
 
@@ -42,7 +34,13 @@ std::optional<SessionInput> named_input(std::uint32_t key, bool shift) {
   }
 }
 
-// The input a key stands for, or none when the key only ends the composition.
+}  // namespace
+
+std::optional<char32_t> printable(std::optional<char32_t> ch) {
+  if (ch && is_printable(*ch)) return ch;
+  return std::nullopt;
+}
+
 std::optional<SessionInput> key_input(std::uint32_t key, std::optional<char32_t> c,
                                       Modifiers mods) {
   if (mods.ctrl != mods.alt) return std::nullopt;
@@ -50,50 +48,6 @@ std::optional<SessionInput> key_input(std::uint32_t key, std::optional<char32_t>
   if (auto named = named_input(key, mods.shift)) return named;
   if (is_arrow(key)) return std::nullopt;
   return c;
-}
-
-bool is_modifier_or_lock(std::uint32_t key) {
-  switch (key) {
-    case vk::Shift:
-    case vk::Control:
-    case vk::Alt:
-    case vk::CapsLock:
-    case vk::LWin:
-    case vk::RWin:
-    case vk::NumLock:
-    case vk::ScrollLock:
-      return true;
-    default:
-      return key >= vk::LShift && key <= vk::RMenu;
-  }
-}
-
-}  // namespace
-
-SessionOutput Session::handle_key(std::uint32_t key, std::optional<char32_t> ch, Modifiers mods) {
-  if (!would_eat(key, ch, mods)) return {};
-  const std::optional<char32_t> c = printable(ch);
-  const std::optional<SessionInput> in = key_input(key, c, mods);
-  SessionOutput out = in ? apply(*in) : reset();
-  // A character that ends the word is written by the service itself, after
-  // the commit, so the two arrive in order.
-  if (c && !mods.ctrl && !mods.alt && !out.eaten) {
-    append_utf8(out.commit, *c);
-    out.eaten = true;
-  }
-  return out;
-}
-
-bool Session::would_eat(std::uint32_t key, std::optional<char32_t> ch, Modifiers mods) const {
-  // In English mode, and for keys that would only pass through, the
-  // application must see the real key: shortcuts, games and web pages
-  // listen to key-downs.
-  if (english_) return false;
-  if (!typed_.empty()) return !is_modifier_or_lock(key);
-  const std::optional<SessionInput> in = key_input(key, printable(ch), mods);
-  if (!in) return false;
-  if (*in == input::Backspace) return !undo_.empty();
-  return *in < 0x110000 && (is_ascii_letter(*in) || *in == U'.');
 }
 
 }  // namespace sorla

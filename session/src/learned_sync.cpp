@@ -22,17 +22,12 @@ LoadOutcome load_learned(LearnedStorage& storage, Engine& engine) {
   return {Result::Loaded, {}, std::nullopt};
 }
 
-bool needs_save(const Engine& engine, bool dirty) {
-  return dirty || !engine.learned().unsaved().empty();
-}
+bool needs_save(const Engine& engine) { return !engine.learned().unsaved().empty(); }
 
-SaveOutcome save_learned(LearnedStorage& storage, Engine& engine, bool& dirty) {
+SaveOutcome save_learned(LearnedStorage& storage, Engine& engine, bool force) {
   using Result = SaveOutcome::Result;
-  const bool was_dirty = needs_save(engine, dirty);
-  dirty = false;
-  if (!was_dirty) return {};
-  const auto fail = [&](Result result, std::string error) {
-    dirty = true;
+  if (!force && !needs_save(engine)) return {};
+  const auto fail = [](Result result, std::string error) {
     return SaveOutcome{result, std::nullopt, std::move(error)};
   };
 

@@ -156,8 +156,9 @@ SessionOutput Session::undo_last() {
 }
 
 SessionOutput Session::choose(std::size_t index) {
+  static_assert(Engine::kMaxSuggestions <= 9, "a candidate is chosen by its digit");
   if (typed_.empty() || index >= candidates_.size()) return {};
-  if (index >= 9) throw std::logic_error("at most 5 candidates");
+  if (index >= Engine::kMaxSuggestions) throw std::logic_error("at most 5 candidates");
   return apply(U'1' + static_cast<char32_t>(index));
 }
 

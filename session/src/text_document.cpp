@@ -55,16 +55,11 @@ bool TextDocument::type_key(const KeyEvent& key) {
   }
 }
 
-SessionOutput press(Session& session, TextDocument& doc, const KeyEvent& key) {
-  if (key.toggle) {
-    const SessionOutput out = session.apply(input::ToggleMode);
-    doc.apply(plan_output(out, session.typed(), doc.composition.has_value()));
-    return out;
-  }
-  const SessionOutput out = session.handle_key(key.vk, key.ch, key.mods);
-  doc.apply(plan_output(out, session.typed(), doc.composition.has_value()));
-  if (!out.eaten && doc.type_key(key)) session.selection_moved();
-  return out;
+Answer press(FrontEnd& front_end, TextDocument& doc, const KeyEvent& key) {
+  Answer answer = key.toggle ? front_end.toggle() : front_end.key_down(key);
+  doc.apply(answer.plan);
+  if (!answer.eaten && doc.type_key(key)) front_end.selection_moved();
+  return answer;
 }
 
 }  // namespace sorla

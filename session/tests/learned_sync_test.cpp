@@ -57,14 +57,13 @@ TEST(LearnedSync, TwoProcessesKeepEachOthersPicks) {
   Engine a = seed_engine(), b = seed_engine();
   EXPECT_EQ(load_learned(disk, a).result, LoadOutcome::Result::Missing);
   load_learned(disk, b);
-  bool dirty_a = false, dirty_b = false;
-  EXPECT_EQ(save_learned(disk, a, dirty_a).result, SaveOutcome::Result::NotDirty);
+  EXPECT_EQ(save_learned(disk, a).result, SaveOutcome::Result::NotDirty);
 
   a.learn("ban", kBan, std::nullopt);
   b.learn("ban", kBan, std::nullopt);
   b.learn("sok", kBan, std::nullopt);
-  EXPECT_EQ(save_learned(disk, a, dirty_a).result, SaveOutcome::Result::Saved);
-  EXPECT_EQ(save_learned(disk, b, dirty_b).result, SaveOutcome::Result::Saved);
+  EXPECT_EQ(save_learned(disk, a).result, SaveOutcome::Result::Saved);
+  EXPECT_EQ(save_learned(disk, b).result, SaveOutcome::Result::Saved);
   EXPECT_EQ(count_on(disk, "ban"), 2u);
   EXPECT_EQ(count_on(disk, "sok"), 1u);
   // Each continues from what the file holds, with nothing left unsaved.
@@ -73,7 +72,7 @@ TEST(LearnedSync, TwoProcessesKeepEachOthersPicks) {
 
   // A take-back is applied to the merged count.
   a.unlearn("ban", kBan, std::nullopt);
-  EXPECT_EQ(save_learned(disk, a, dirty_a).result, SaveOutcome::Result::Saved);
+  EXPECT_EQ(save_learned(disk, a).result, SaveOutcome::Result::Saved);
   EXPECT_EQ(count_on(disk, "ban"), 1u);
   Engine c = seed_engine();
   EXPECT_EQ(load_learned(disk, c).result, LoadOutcome::Result::Loaded);
@@ -89,8 +88,7 @@ TEST(LearnedSync, UnusableFilesAreSetAsideNotDestroyed) {
     const LoadOutcome loaded = load_learned(disk, engine);
     EXPECT_EQ(loaded.result, LoadOutcome::Result::Refused);
     engine.learn("ban", kBan, std::nullopt);
-    bool dirty = false;
-    const SaveOutcome saved = save_learned(disk, engine, dirty);
+    const SaveOutcome saved = save_learned(disk, engine);
     EXPECT_EQ(saved.result, SaveOutcome::Result::Saved);
     EXPECT_EQ(saved.set_aside, "aside-1");
     EXPECT_EQ(disk.aside, std::vector<std::string>{bad});
@@ -102,28 +100,26 @@ TEST(LearnedSync, ASaveThatCannotFinishKeepsThePicksForTheNext) {
   MemoryStorage disk;
   Engine engine = seed_engine();
   engine.learn("ban", kBan, std::nullopt);
-  bool dirty = false;
 
   disk.locked = true;  // another process is saving
-  EXPECT_EQ(save_learned(disk, engine, dirty).result, SaveOutcome::Result::Busy);
-  EXPECT_TRUE(dirty);
+  EXPECT_EQ(save_learned(disk, engine).result, SaveOutcome::Result::Busy);
   disk.locked = false;
 
   disk.file = {StoredFile::State::Unreadable, {}, "held open"};
-  const SaveOutcome unreadable = save_learned(disk, engine, dirty);
+  const SaveOutcome unreadable = save_learned(disk, engine);
   EXPECT_EQ(unreadable.result, SaveOutcome::Result::Failed);
   EXPECT_EQ(unreadable.error, "held open");
   EXPECT_TRUE(disk.aside.empty());  // it may be fine later: not set aside
 
   disk.file = {};
   disk.fail_write = true;
-  EXPECT_EQ(save_learned(disk, engine, dirty).result, SaveOutcome::Result::Failed);
+  EXPECT_EQ(save_learned(disk, engine).result, SaveOutcome::Result::Failed);
   EXPECT_FALSE(engine.learned().unsaved().empty());
   EXPECT_FALSE(disk.locked);  // let go on every path
 
   disk.fail_write = false;
-  EXPECT_EQ(save_learned(disk, engine, dirty).result, SaveOutcome::Result::Saved);
-  EXPECT_FALSE(dirty);
+  EXPECT_EQ(save_learned(disk, engine).result, SaveOutcome::Result::Saved);
+  EXPECT_TRUE(engine.learned().unsaved().empty());
   EXPECT_EQ(count_on(disk, "ban"), 1u);  // once, however many tries it took
 }
 

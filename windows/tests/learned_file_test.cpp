@@ -21,6 +21,7 @@ namespace sorla::learned_file {
 namespace {
 
 namespace fs = std::filesystem;
+using Result = SaveOutcome::Result;
 using sorla::testing::ScopedEnv;
 using sorla::testing::TempDir;
 
@@ -58,12 +59,9 @@ class LearnedFileTest : public ::testing::Test {
   fs::path target = folder / "learned.json";
   Engine engine = seed_engine();
   LearnedFile file;
-  bool dirty = false;
 
-  void learn_one(std::string_view typed = "ban") {
-    engine.learn(typed, "បាន", std::nullopt);
-    dirty = true;
-  }
+  void learn_one(std::string_view typed = "ban") { engine.learn(typed, "បាន", std::nullopt); }
+  bool unsaved() const { return !engine.learned().unsaved().empty(); }
   // The picks the file holds now.
   LearnedStore saved() {
     auto result = LearnedStore::import_json(read_file(target));
@@ -75,14 +73,12 @@ class LearnedFileTest : public ::testing::Test {
 
 TEST_F(LearnedFileTest, FirstDirtySaveCreatesFolderAndLeavesNoPartial) {
   load_learned(file, engine);  // nothing there yet
-  EXPECT_EQ(save_learned(file, dirty, &engine).result, SaveResult::NotDirty);
+  EXPECT_EQ(save_learned(file, engine).result, Result::NotDirty);
   EXPECT_FALSE(fs::exists(folder));
 
   learn_one();
-  const SaveOutcome saved = save_learned(file, dirty, &engine);
-  EXPECT_EQ(saved.result, SaveResult::Saved);
-  EXPECT_FALSE(dirty);
-  EXPECT_TRUE(engine.learned().unsaved().empty());
+  EXPECT_EQ(save_learned(file, engine).result, Result::Saved);
+  EXPECT_FALSE(unsaved());
   EXPECT_EQ(read_file(target), engine.export_learned());
   // Neither the temporary file nor the lock stays behind.
   EXPECT_EQ(names_in(folder), std::vector<std::string>{"learned.json"});
@@ -92,7 +88,7 @@ TEST_F(LearnedFileTest, FirstDirtySaveCreatesFolderAndLeavesNoPartial) {
   LearnedFile next_file;
   load_learned(next_file, next);
   EXPECT_EQ(next.learned(), engine.learned());
-  EXPECT_EQ(save_learned(next_file, dirty, &next).result, SaveResult::NotDirty);
+  EXPECT_EQ(save_learned(next_file, next).result, Result::NotDirty);
 }
 
 TEST_F(LearnedFileTest, UnimportableFileIsKeptAsideAndReplaced) {
@@ -103,7 +99,7 @@ TEST_F(LearnedFileTest, UnimportableFileIsKeptAsideAndReplaced) {
   EXPECT_EQ(engine.learned().size(), 0u);
 
   learn_one();
-  ASSERT_EQ(save_learned(file, dirty, &engine).result, SaveResult::Saved);
+  ASSERT_EQ(save_learned(file, engine).result, Result::Saved);
   const std::string bytes = read_file(target);
   EXPECT_EQ(bytes, engine.export_learned());
   EXPECT_NE(bytes.find(R"("version":1)"), std::string::npos);
@@ -111,7 +107,7 @@ TEST_F(LearnedFileTest, UnimportableFileIsKeptAsideAndReplaced) {
 
   // Kept once: the next save merges with our own file and leaves the copy.
   learn_one();
-  ASSERT_EQ(save_learned(file, dirty, &engine).result, SaveResult::Saved);
+  ASSERT_EQ(save_learned(file, engine).result, Result::Saved);
   EXPECT_EQ(read_file(unreadable_path(target)), kVersion2);
   EXPECT_EQ(engine.learned().entries().at({"ban", "បាន", std::nullopt}), 2u);
   EXPECT_EQ(names_in(folder),
@@ -120,7 +116,7 @@ TEST_F(LearnedFileTest, UnimportableFileIsKeptAsideAndReplaced) {
   // A file that turns bad after the load is kept aside by the save that finds it.
   write_file(target, "{\"format\":");
   learn_one();
-  ASSERT_EQ(save_learned(file, dirty, &engine).result, SaveResult::Saved);
+  ASSERT_EQ(save_learned(file, engine).result, Result::Saved);
   EXPECT_EQ(read_file(unreadable_path(target)), "{\"format\":");
   EXPECT_EQ(saved().entries().at({"ban", "បាន", std::nullopt}), 1u);
 }
@@ -133,7 +129,7 @@ TEST_F(LearnedFileTest, OversizedFileIsNotReadAndIsKept) {
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
     LARGE_INTEGER end;
-    end.QuadPart = static_cast<LONGLONG>(kMaxFileBytes + 1);
+    end.QuadPart = static_cast<LONGLONG>(kMaxLearnedFileBytes + 1);
     EXPECT_TRUE(SetFilePointerEx(h, end, nullptr, FILE_BEGIN));
     EXPECT_TRUE(SetEndOfFile(h));
     CloseHandle(h);
@@ -142,17 +138,16 @@ TEST_F(LearnedFileTest, OversizedFileIsNotReadAndIsKept) {
   load_learned(file, engine);  // not read: the picks stay
   EXPECT_EQ(engine.learned().size(), 1u);
 
-  ASSERT_EQ(save_learned(file, dirty, &engine).result, SaveResult::Saved);
-  EXPECT_EQ(fs::file_size(unreadable_path(target)), kMaxFileBytes + 1);
+  ASSERT_EQ(save_learned(file, engine).result, Result::Saved);
+  EXPECT_EQ(fs::file_size(unreadable_path(target)), kMaxLearnedFileBytes + 1);
   EXPECT_EQ(read_file(target), engine.export_learned());
 }
 
 TEST_F(LearnedFileTest, FailedFolderCreationKeepsPicksDirty) {
   write_file(folder, "a file where the folder belongs");
   learn_one();
-  EXPECT_NE(save_learned(file, dirty, &engine).result, SaveResult::Saved);
-  EXPECT_TRUE(dirty);
-  EXPECT_FALSE(engine.learned().unsaved().empty());
+  EXPECT_NE(save_learned(file, engine).result, Result::Saved);
+  EXPECT_TRUE(unsaved());
 }
 
 // A file that is there but cannot be read now is neither merged over nor
@@ -160,37 +155,38 @@ TEST_F(LearnedFileTest, FailedFolderCreationKeepsPicksDirty) {
 TEST_F(LearnedFileTest, FileThatCannotBeReadNowIsLeftAlone) {
   fs::create_directories(target);  // a folder where the file belongs
   learn_one();
-  EXPECT_EQ(save_learned(file, dirty, &engine).result, SaveResult::Failed);
-  EXPECT_TRUE(dirty);
+  EXPECT_EQ(save_learned(file, engine).result, Result::Failed);
+  EXPECT_TRUE(unsaved());
   EXPECT_EQ(names_in(folder), std::vector<std::string>{"learned.json"});
 
   fs::remove(target);
-  EXPECT_EQ(save_learned(file, dirty, &engine).result, SaveResult::Saved);
-  EXPECT_FALSE(dirty);
+  EXPECT_EQ(save_learned(file, engine).result, Result::Saved);
+  EXPECT_FALSE(unsaved());
   EXPECT_EQ(saved().entries().at({"ban", "បាន", std::nullopt}), 1u);
 }
 
 TEST_F(LearnedFileTest, FailedMoveKeepsPicksDirtyAndRemovesPartial) {
   learn_one();
-  ASSERT_EQ(save_learned(file, dirty, &engine).result, SaveResult::Saved);
+  ASSERT_EQ(save_learned(file, engine).result, Result::Saved);
   learn_one();
   {
     // Another program holds the file open without letting it be replaced.
     const HANDLE h = CreateFileW(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
-    const SaveOutcome failed = save_learned(file, dirty, &engine);
+    FileStorage storage(target, file.lock_wait);
+    const SaveOutcome failed = sorla::save_learned(storage, engine);
     CloseHandle(h);
-    EXPECT_EQ(failed.result, SaveResult::Failed);
-    EXPECT_TRUE(dirty);
-    ASSERT_TRUE(failed.partial);
-    EXPECT_FALSE(fs::exists(*failed.partial));
+    EXPECT_EQ(failed.result, Result::Failed);
+    EXPECT_TRUE(unsaved());
+    ASSERT_TRUE(storage.partial());
+    EXPECT_FALSE(fs::exists(*storage.partial()));
   }
   EXPECT_EQ(names_in(folder), std::vector<std::string>{"learned.json"});
   EXPECT_EQ(saved().entries().at({"ban", "បាន", std::nullopt}), 1u);
 
   // The failed save left the engine as it was: the pick goes out once.
-  EXPECT_EQ(save_learned(file, dirty, &engine).result, SaveResult::Saved);
+  EXPECT_EQ(save_learned(file, engine).result, Result::Saved);
   EXPECT_EQ(saved().entries().at({"ban", "បាន", std::nullopt}), 2u);
 }
 
@@ -203,11 +199,11 @@ TEST_F(LearnedFileTest, HeldLockKeepsPicksDirtyForTheNextSave) {
     const auto held = SaveLock::acquire(lock_path(target), std::chrono::milliseconds(0));
     ASSERT_TRUE(held);
     EXPECT_FALSE(SaveLock::acquire(lock_path(target), std::chrono::milliseconds(0)));
-    EXPECT_EQ(save_learned(file, dirty, &engine).result, SaveResult::Busy);
-    EXPECT_TRUE(dirty);
+    EXPECT_EQ(save_learned(file, engine).result, Result::Busy);
+    EXPECT_TRUE(unsaved());
     EXPECT_FALSE(fs::exists(target));
   }
-  EXPECT_EQ(save_learned(file, dirty, &engine).result, SaveResult::Saved);
+  EXPECT_EQ(save_learned(file, engine).result, Result::Saved);
   EXPECT_EQ(saved().entries().at({"ban", "បាន", std::nullopt}), 1u);
   EXPECT_EQ(names_in(folder), std::vector<std::string>{"learned.json"});
 }
@@ -216,7 +212,7 @@ TEST_F(LearnedFileTest, HeldLockKeepsPicksDirtyForTheNextSave) {
 // user's file; the picks made there serve every activation of that process.
 TEST_F(LearnedFileTest, StoreAppsKeepTheirPicksInTheProcess) {
   learn_one();
-  ASSERT_EQ(save_learned(file, dirty, &engine).result, SaveResult::Saved);
+  ASSERT_EQ(save_learned(file, engine).result, Result::Saved);
   const std::string before = read_file(target);
 
   set_app_container_query([] { return true; });
@@ -224,13 +220,12 @@ TEST_F(LearnedFileTest, StoreAppsKeepTheirPicksInTheProcess) {
   load_learned(file, sandboxed);
   EXPECT_TRUE(sandboxed.learned().entries().empty());
   sandboxed.learn("sok", "សុខ", std::nullopt);
-  bool sandbox_dirty = true;
-  const SaveResult saved = save_learned(file, sandbox_dirty, &sandboxed).result;
+  const Result saved = save_learned(file, sandboxed).result;
   Engine next_activation = seed_engine();
   load_learned(file, next_activation);
   set_app_container_query(nullptr);
 
-  EXPECT_EQ(saved, SaveResult::Saved);
+  EXPECT_EQ(saved, Result::Saved);
   EXPECT_EQ(read_file(target), before);
   EXPECT_EQ(names_in(folder), std::vector<std::string>{"learned.json"});
   EXPECT_EQ(next_activation.learned().entries().at({"sok", "សុខ", std::nullopt}), 1u);
@@ -278,10 +273,8 @@ TEST(LearnedFile, WithoutAppdataNothingIsReadOrWritten) {
   Engine engine = seed_engine();
   load_learned(file, engine);
   engine.learn("ban", "បាន", std::nullopt);
-  bool dirty = true;
-  EXPECT_EQ(save_learned(file, dirty, &engine).result, SaveResult::NoTarget);
+  EXPECT_EQ(save_learned(file, engine).result, Result::NoPlace);
   EXPECT_EQ(engine.learned().size(), 1u);
-  EXPECT_EQ(save_learned(file, dirty, nullptr).result, SaveResult::NotDirty);
 }
 
 TEST(LearnedPath, NamesBesideTheTarget) {
@@ -304,26 +297,22 @@ TEST(LearnedFileFreshProcess, SavesUseSequencedPartialNames) {
   const fs::path folder = appdata.path() / "Sorla";
   const std::string pid = std::to_string(GetCurrentProcessId());
   Engine engine = seed_engine();
-  LearnedFile file;
-  bool dirty = true;
+  FileStorage storage(folder / "learned.json", kLockWait);
+  // Each save made even with nothing new, as a force flag makes it.
+  const auto save = [&] { return sorla::save_learned(storage, engine, true).result; };
+  const auto partial = [&] { return storage.partial()->filename().string(); };
 
-  const SaveOutcome first = save_learned(file, dirty, &engine);
-  dirty = true;
-  const SaveOutcome second = save_learned(file, dirty, &engine);
-  ASSERT_EQ(first.result, SaveResult::Saved);
-  ASSERT_EQ(second.result, SaveResult::Saved);
-  EXPECT_EQ(first.partial->filename().string(), "learned." + pid + ".0.partial");
-  EXPECT_EQ(second.partial->filename().string(), "learned." + pid + ".1.partial");
+  ASSERT_EQ(save(), Result::Saved);
+  EXPECT_EQ(partial(), "learned." + pid + ".0.partial");
+  ASSERT_EQ(save(), Result::Saved);
+  EXPECT_EQ(partial(), "learned." + pid + ".1.partial");
 
-  // A write that fails (the temporary name is taken by a folder) keeps the
-  // picks dirty; the next save takes the next name and succeeds.
+  // A write that fails (the temporary name is taken by a folder) takes its
+  // number; the next save takes the next name and succeeds.
   fs::create_directories(folder / ("learned." + pid + ".2.partial"));
-  dirty = true;
-  EXPECT_EQ(save_learned(file, dirty, &engine).result, SaveResult::Failed);
-  EXPECT_TRUE(dirty);
-  const SaveOutcome fourth = save_learned(file, dirty, &engine);
-  EXPECT_EQ(fourth.result, SaveResult::Saved);
-  EXPECT_EQ(fourth.partial->filename().string(), "learned." + pid + ".3.partial");
+  EXPECT_EQ(save(), Result::Failed);
+  EXPECT_EQ(save(), Result::Saved);
+  EXPECT_EQ(partial(), "learned." + pid + ".3.partial");
 }
 
 }  // namespace

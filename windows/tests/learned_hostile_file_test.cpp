@@ -49,8 +49,7 @@ class HostileFileTest : public ::testing::Test {
     load_learned(file, engine);
     const std::size_t loaded = engine.learned().size();
     engine.learn("sok", kWord, std::nullopt);
-    bool dirty = true;
-    EXPECT_EQ(save_learned(file, dirty, &engine).result, SaveResult::Saved);
+    EXPECT_EQ(save_learned(file, engine).result, SaveOutcome::Result::Saved);
     return loaded;
   }
 
@@ -60,7 +59,7 @@ class HostileFileTest : public ::testing::Test {
     put(bytes);
     EXPECT_EQ(load_then_save(), 0u);
     EXPECT_EQ(fs::file_size(unreadable_path(target)), bytes.size());
-    const FileContents now = read_whole_file(target, kMaxFileBytes);
+    const StoredFile now = read_whole_file(target, kMaxLearnedFileBytes);
     EXPECT_EQ(now.bytes, engine.export_learned());
     EXPECT_EQ(engine.learned().size(), 1u);
   }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "com/module.h"
 #include "com/object.h"
 #include "dll/registry.h"
 #include "guids.h"
@@ -84,9 +85,9 @@ TEST(Registration, KeyPaths) {
 
 TEST(Registry, LastErrorNeverReadsAsSuccess) {
   SetLastError(ERROR_SUCCESS);
-  EXPECT_EQ(hresult_from_last_error(), E_FAIL);
+  EXPECT_EQ(com::hresult_from_last_error(), E_FAIL);
   SetLastError(ERROR_INSUFFICIENT_BUFFER);
-  EXPECT_EQ(hresult_from_last_error(), HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER));
+  EXPECT_EQ(com::hresult_from_last_error(), HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER));
 }
 
 TEST(Registry, DeletingAMissingTreeIsNoFailure) {

@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "sorla/format.h"
+#include "sorla/index_file.h"
 #include "test_support.h"
 
 namespace sorla::word_data {
@@ -111,7 +112,7 @@ TEST(WordDataFile, FallsBackToTheSeedListWhenTheFileIsNotSound) {
     HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
     LARGE_INTEGER size;
-    size.QuadPart = static_cast<LONGLONG>(kMaxFileBytes) + 1;
+    size.QuadPart = static_cast<LONGLONG>(kMaxWordDataFileBytes) + 1;
     EXPECT_TRUE(SetFilePointerEx(h, size, nullptr, FILE_BEGIN) && SetEndOfFile(h));
     CloseHandle(h);
     EXPECT_TRUE(types_seed_list(load_engine(folder.path()))) << "too large";

@@ -90,12 +90,20 @@ ReadResult read_word_data(std::span<const std::uint8_t> bytes);
 // The built-in seed word list, compiled into every binary.
 std::span<const std::uint8_t> seed_words();
 
-// The engine a front end types with: opened in place on `index` when that is
-// a sound index of `word_data` (its memory kept alive by `keep`), else built
-// from `word_data`, else the built-in seed list (no word data, or word data
-// its reader refuses).
-Engine open_word_data(std::span<const std::uint8_t> word_data,
-                      std::span<const std::uint8_t> index = {},
-                      std::shared_ptr<const void> keep = nullptr);
+// The engine a front end types with, and why it is not the word data's
+// when it is not.
+struct OpenedWordData {
+  Engine engine;
+  // The reader's message for word data it refused; the engine then types
+  // with the built-in seed list.
+  std::optional<ReadError> refused;
+};
+
+// Opened in place on `index` when that is a sound index of `word_data` (its
+// memory kept alive by `keep`), else built from `word_data`, else, when its
+// reader refuses it, the built-in seed list.
+OpenedWordData open_word_data(std::span<const std::uint8_t> word_data,
+                              std::span<const std::uint8_t> index = {},
+                              std::shared_ptr<const void> keep = nullptr);
 
 }  // namespace sorla

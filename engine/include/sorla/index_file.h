@@ -18,6 +18,11 @@ namespace sorla {
 // The file name of the index beside its word data: words.srla -> words.sidx.
 inline constexpr char kIndexExtension[] = ".sidx";
 
+// Far above any lexicon we ship (a few MB, its index some tens of MB): a
+// larger file is not ours and is not mapped.
+inline constexpr std::uint64_t kMaxWordDataFileBytes = std::uint64_t{64} << 20;
+inline constexpr std::uint64_t kMaxIndexFileBytes = std::uint64_t{512} << 20;
+
 // Where in memory an index must start for its arrays to be read in place.
 inline constexpr std::uint64_t kIndexAlignment = 8;
 

@@ -22,6 +22,7 @@ struct KeyEvent {
   std::uint32_t vk = 0;
   std::optional<char32_t> ch;
   Modifiers mods;
+  bool repeat = false;  // auto-repeat: the key was down already
   bool operator==(const KeyEvent&) const = default;
 };
 

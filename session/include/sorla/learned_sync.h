@@ -59,24 +59,26 @@ struct LoadOutcome {
 LoadOutcome load_learned(LearnedStorage& storage, Engine& engine);
 
 struct SaveOutcome {
-  // Busy: another save held the lock for the whole wait.
-  enum class Result { NotDirty, Saved, Busy, Failed };
+  // Busy: another save held the lock for the whole wait. NoPlace: there is
+  // nowhere this user's picks may be written (the platform's answer).
+  enum class Result { NotDirty, Saved, Busy, Failed, NoPlace };
   Result result = Result::NotDirty;
   std::optional<std::string> set_aside;  // where an unusable file went
   std::string error;                     // for Failed
 };
 
-// Whether a save has anything to write: `dirty` set, or picks the engine
-// counted or took back since it loaded or last saved.
-bool needs_save(const Engine& engine, bool dirty);
+// Whether the engine has picks to save: ones it counted or took back since
+// it loaded or last saved. The engine is the one record of them.
+bool needs_save(const Engine& engine);
 
-// Saves when `dirty` is set or the engine has unsaved picks, clearing `dirty`
-// first. Under the lock it reads the file, applies what this engine learned
-// and took back since it loaded or last saved, writes the result and then
-// continues from it, other processes' picks included. A file that cannot be
-// imported (a newer version's, a damaged one) is kept aside, not destroyed,
-// and the merge starts from no picks. When the save cannot finish, `dirty` is
-// set again and the engine is left as it was, so its picks go out next time.
-SaveOutcome save_learned(LearnedStorage& storage, Engine& engine, bool& dirty);
+// Saves when the engine has unsaved picks, or always with `force` (a file
+// written even when nothing was learned). Under the lock it reads the file,
+// applies what this engine learned and took back since it loaded or last
+// saved, writes the result and then continues from it, other processes'
+// picks included. A file that cannot be imported (a newer version's, a
+// damaged one) is kept aside, not destroyed, and the merge starts from no
+// picks. When the save cannot finish the engine is left as it was, so its
+// picks go out next time.
+SaveOutcome save_learned(LearnedStorage& storage, Engine& engine, bool force = false);
 
 }  // namespace sorla

@@ -1,6 +1,7 @@
-// The typing session: turns keys into typed letters, candidate choice,
-// commits, Khmer punctuation, mode switches and undo. Platform-free: the text
-// service feeds it keys and applies what it returns to the document.
+// The typing session: turns inputs into typed letters, candidate choice,
+// commits, Khmer punctuation, mode switches and undo. Platform-free: the
+// front end (sorla/front_end.h) feeds it the keys it claims and turns what it
+// returns into edits of the document.
 #pragma once
 
 #include <cstdint>
@@ -93,15 +94,9 @@ class Session {
   // The engine must outlive the session; the session learns into it.
   explicit Session(Engine& engine);
 
-  // Applies one input; handle_key, choose and reset all act through it.
+  // Applies one input; choose and reset act through it too. Which keys stand
+  // for which inputs is the front end's (sorla/front_end.h).
   SessionOutput apply(SessionInput in);
-  // `key` is a Windows virtual-key code, `ch` the character it types, if any.
-  // A key the session does not claim changes nothing here: the front end
-  // lets it through and reports the application's edit as selection_moved.
-  SessionOutput handle_key(std::uint32_t key, std::optional<char32_t> ch, Modifiers mods);
-  // Whether the front end should claim the key, asked before handle_key:
-  // only when the session will act on it.
-  bool would_eat(std::uint32_t key, std::optional<char32_t> ch, Modifiers mods) const;
   // A click on candidate `index` in the candidate window.
   SessionOutput choose(std::size_t index);
   // Moves the highlight to candidate `index`, as arrows do; none that is

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "sorla/edit_plan.h"
+#include "sorla/front_end.h"
 #include "sorla/key_script.h"
-#include "sorla/session.h"
 
 namespace sorla {
 
@@ -25,10 +25,9 @@ struct TextDocument {
   std::string visible() const { return text + composition.value_or(std::string()); }
 };
 
-// One key press through a front end: a claimed key's answer becomes the
-// document's edit plan; a key the session leaves alone (or passes on after
-// its edit) reaches the editor, whose change the session hears of as a moved
-// selection.
-SessionOutput press(Session& session, TextDocument& doc, const KeyEvent& key);
+// One key press through the front end: the document runs the
+// plan it answers, and a key it does not eat reaches the editor, whose change
+// the front end hears of as a moved selection.
+Answer press(FrontEnd& front_end, TextDocument& doc, const KeyEvent& key);
 
 }  // namespace sorla

@@ -2,15 +2,14 @@
 #include <windows.h>
 
 #include "com/boundary.h"
+#include "com/module.h"
 #include "com/object_count.h"
 #include "dll/class_factory.h"
-#include "dll/module.h"
 #include "dll/registration.h"
 #include "dll/user_keyboard.h"
 #include "tsf/window/candidate_window.h"
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
-  if (reason == DLL_PROCESS_ATTACH) sorla::dll::set_module(instance);
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
   // Unloaded by FreeLibrary (not process exit): take the candidate window's
   // class with us so a later load can register it again.
   if (reason == DLL_PROCESS_DETACH && reserved == nullptr) sorla::window::unregister_window_class();
@@ -24,11 +23,12 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, LPVOID* out) {
 }
 
 STDAPI DllRegisterServer() {
-  return sorla::com::guarded([] { return sorla::dll::register_server(sorla::dll::module()); });
+  return sorla::com::guarded([] { return sorla::dll::register_server(sorla::com::own_module()); });
 }
 
 STDAPI DllUnregisterServer() {
-  return sorla::com::guarded([] { return sorla::dll::unregister_server(sorla::dll::module()); });
+  return sorla::com::guarded(
+      [] { return sorla::dll::unregister_server(sorla::com::own_module()); });
 }
 
 // regsvr32 /n /i:<command>: the Sorla keyboard in a user's language list
@@ -37,6 +37,6 @@ STDAPI DllInstall(BOOL install, PCWSTR command) {
   return sorla::com::guarded([&] {
     if (command == nullptr) return E_INVALIDARG;
     return sorla::dll::dll_install(install != FALSE, command,
-                                   sorla::dll::windows_user_system(sorla::dll::module()));
+                                   sorla::dll::windows_user_system(sorla::com::own_module()));
   });
 }

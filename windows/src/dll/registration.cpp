@@ -3,7 +3,7 @@
 #include <cwctype>
 
 #include "com/com_ptr.h"
-#include "dll/module.h"
+#include "com/module.h"
 #include "dll/registry.h"
 #include "guids.h"
 
@@ -158,7 +158,7 @@ HRESULT register_server(HMODULE module) {
   return run_registration({
       .com_class =
           [&] {
-            const HRESULT hr = module_path(module, path);
+            const HRESULT hr = com::module_path(module, path);
             return FAILED(hr) ? hr : write_com_class(path);
           },
       .profile =
@@ -174,7 +174,7 @@ HRESULT register_server(HMODULE module) {
 
 HRESULT unregister_server(HMODULE module) {
   std::wstring path;
-  const bool known = SUCCEEDED(module_path(module, path));
+  const bool known = SUCCEEDED(com::module_path(module, path));
   return run_unregistration({
       .other_bitness_registered = [&] { return known && other_bitness_serves(path); },
       .categories = unregister_categories,

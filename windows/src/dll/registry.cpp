@@ -40,11 +40,6 @@ std::wstring guid_string(const GUID& guid) {
   return text;
 }
 
-HRESULT hresult_from_last_error() {
-  const DWORD error = GetLastError();
-  return error == ERROR_SUCCESS ? E_FAIL : HRESULT_FROM_WIN32(error);
-}
-
 HRESULT set_string_value(const std::wstring& subkey, const std::wstring& name,
                          std::wstring_view data, REGSAM view) {
   RegKey key;

@@ -13,10 +13,6 @@ namespace sorla::dll {
 // "{8-4-4-4-12}" in upper-case hexadecimal.
 std::wstring guid_string(const GUID& guid);
 
-// The HRESULT for the calling thread's last error, never a success: an API
-// that failed without setting an error still fails.
-HRESULT hresult_from_last_error();
-
 // Creates or opens `subkey`, sets one REG_SZ value (the default value when
 // `name` is empty) and closes it. `view` as for read_string_value.
 HRESULT set_string_value(const std::wstring& subkey, const std::wstring& name,

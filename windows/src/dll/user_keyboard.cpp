@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "dll/module.h"
+#include "com/module.h"
 #include "dll/registry.h"
 #include "guids.h"
 
@@ -118,7 +118,7 @@ UserSystem windows_user_system(HMODULE module) {
   }
   system.set_signin_step = write_signin_step;
   system.remove_signin_step = [] { return delete_tree(signin_step_key(), KEY_WOW64_64KEY); };
-  if (FAILED(module_path(module, system.dll_path))) system.dll_path.clear();
+  if (FAILED(com::module_path(module, system.dll_path))) system.dll_path.clear();
   system.regsvr32 = system_folder() + L"\\regsvr32.exe";
   return system;
 }

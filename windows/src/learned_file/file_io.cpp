@@ -5,6 +5,8 @@
 #include <system_error>
 #include <utility>
 
+#include "sorla/win32_handle.h"
+
 namespace sorla::learned_file {
 namespace {
 
@@ -13,37 +15,37 @@ constexpr int kMoveAttempts = 6;  // about 30 ms of waiting in all
 
 }  // namespace
 
-FileContents read_whole_file(const std::filesystem::path& path, std::uint64_t limit) {
+StoredFile read_whole_file(const std::filesystem::path& path, std::uint64_t limit) {
+  using State = StoredFile::State;
+  const StoredFile unreadable{State::Unreadable, {}, "cannot read the learned file"};
   // Sharing delete lets another process replace the file while we read it.
-  FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  Win32Handle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.valid()) {
     const DWORD error = GetLastError();
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return {};
-    return {ReadState::Unreadable, {}};
+    return unreadable;
   }
   LARGE_INTEGER size{};
-  if (!GetFileSizeEx(file.get(), &size) || size.QuadPart < 0) return {ReadState::Unreadable, {}};
-  if (static_cast<std::uint64_t>(size.QuadPart) > limit) return {ReadState::TooLarge, {}};
+  if (!GetFileSizeEx(file.get(), &size) || size.QuadPart < 0) return unreadable;
+  if (static_cast<std::uint64_t>(size.QuadPart) > limit) return {State::TooLarge, {}, {}};
   std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
   std::size_t done = 0;
   while (done < bytes.size()) {
     const std::size_t left = bytes.size() - done;
     const DWORD want = left < kChunk ? static_cast<DWORD>(left) : kChunk;
     DWORD got = 0;
-    if (!ReadFile(file.get(), bytes.data() + done, want, &got, nullptr)) {
-      return {ReadState::Unreadable, {}};
-    }
+    if (!ReadFile(file.get(), bytes.data() + done, want, &got, nullptr)) return unreadable;
     if (got == 0) break;  // the file shrank while we read it
     done += got;
   }
   bytes.resize(done);
-  return {ReadState::Read, std::move(bytes)};
+  return {State::Read, std::move(bytes), {}};
 }
 
 bool write_whole_file(const std::filesystem::path& path, std::string_view bytes) {
-  FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  Win32Handle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.valid()) return false;
   std::size_t done = 0;
   while (done < bytes.size()) {

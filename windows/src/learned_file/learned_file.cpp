@@ -27,33 +27,12 @@ class HeldLock final : public LearnedStorage::Lock {
   SaveLock lock_;
 };
 
-SaveResult result_of(const sorla::SaveOutcome& outcome) {
-  using Core = sorla::SaveOutcome::Result;
-  return outcome.result == Core::Saved    ? SaveResult::Saved
-         : outcome.result == Core::Busy   ? SaveResult::Busy
-         : outcome.result == Core::Failed ? SaveResult::Failed
-                                          : SaveResult::NotDirty;
-}
-
 }  // namespace
 
 FileStorage::FileStorage(std::filesystem::path target, std::chrono::milliseconds lock_wait)
     : target_(std::move(target)), lock_wait_(lock_wait) {}
 
-StoredFile FileStorage::read(std::uint64_t limit) {
-  FileContents contents = read_whole_file(target_, limit);
-  switch (contents.state) {
-    case ReadState::Missing:
-      return {};
-    case ReadState::Unreadable:
-      return {StoredFile::State::Unreadable, {}, "cannot read the learned file"};
-    case ReadState::TooLarge:
-      return {StoredFile::State::TooLarge, {}, {}};
-    case ReadState::Read:
-      break;
-  }
-  return {StoredFile::State::Read, std::move(contents.bytes), {}};
-}
+StoredFile FileStorage::read(std::uint64_t limit) { return read_whole_file(target_, limit); }
 
 std::unique_ptr<LearnedStorage::Lock> FileStorage::lock() {
   if (!create_folders(target_.parent_path())) return nullptr;
@@ -92,20 +71,16 @@ void load_learned(LearnedFile& file, Engine& engine) {
   sorla::load_learned(storage, engine);
 }
 
-SaveOutcome save_learned(LearnedFile& file, bool& dirty, Engine* engine) {
-  if (!(engine != nullptr ? needs_save(*engine, dirty) : dirty)) return {};
-  if (engine != nullptr && in_app_container()) {
+SaveOutcome save_learned(LearnedFile& file, Engine& engine) {
+  if (!needs_save(engine)) return {};
+  if (in_app_container()) {
     SandboxStorage storage;
-    return {result_of(sorla::save_learned(storage, *engine, dirty)), std::nullopt};
+    return sorla::save_learned(storage, engine);
   }
   const auto target = learned_path();
-  if (engine == nullptr || !target) {
-    dirty = false;
-    return {SaveResult::NoTarget, std::nullopt};
-  }
+  if (!target) return {SaveOutcome::Result::NoPlace, std::nullopt, {}};
   FileStorage storage(*target, file.lock_wait);
-  const sorla::SaveOutcome outcome = sorla::save_learned(storage, *engine, dirty);
-  return {result_of(outcome), storage.partial()};
+  return sorla::save_learned(storage, engine);
 }
 
 }  // namespace sorla::learned_file

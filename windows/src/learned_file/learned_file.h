@@ -13,8 +13,6 @@
 
 namespace sorla::learned_file {
 
-inline constexpr std::uint64_t kMaxFileBytes = kMaxLearnedFileBytes;
-
 // learned.json in a folder of its own: reads share delete so that other
 // processes can replace the file meanwhile; writes go through a flushed
 // learned.<pid>.<n>.partial; the lock is learned.json.lock.
@@ -37,14 +35,6 @@ class FileStorage final : public LearnedStorage {
   std::optional<std::filesystem::path> partial_;
 };
 
-// NoTarget: APPDATA is not set, so there is nowhere to save.
-enum class SaveResult { NotDirty, NoTarget, Saved, Busy, Failed };
-
-struct SaveOutcome {
-  SaveResult result = SaveResult::NotDirty;
-  std::optional<std::filesystem::path> partial;
-};
-
 // One per activation of the text service.
 struct LearnedFile {
   // How long a save waits for another process's save to finish.
@@ -55,8 +45,8 @@ struct LearnedFile {
 // leaves them as they are.
 void load_learned(LearnedFile& file, Engine& engine);
 
-// save_learned of sorla/learned_sync.h on the user's file. Without an
-// engine nothing is saved.
-SaveOutcome save_learned(LearnedFile& file, bool& dirty, Engine* engine);
+// save_learned of sorla/learned_sync.h on the user's file (NoPlace without
+// APPDATA), or inside a Store app's sandbox on the process's own picks.
+SaveOutcome save_learned(LearnedFile& file, Engine& engine);
 
 }  // namespace sorla::learned_file

@@ -5,7 +5,6 @@
 // every application then shares one copy of the tables.
 #pragma once
 
-#include <cstdint>
 #include <filesystem>
 
 #include "sorla/engine.h"
@@ -14,15 +13,11 @@ namespace sorla::word_data {
 
 inline constexpr wchar_t kFileName[] = L"words.srla";
 inline constexpr wchar_t kIndexFileName[] = L"words.sidx";
-// Far above any lexicon we ship (a few MB, its index some tens of MB); a
-// larger file is not ours.
-inline constexpr std::uint64_t kMaxFileBytes = std::uint64_t{64} << 20;
-inline constexpr std::uint64_t kMaxIndexBytes = std::uint64_t{512} << 20;
 
 // The engine for a DLL in `folder`: opened on the word data's index, else
 // built from the word data, else from the seed list when that file is
-// missing, too large, unreadable or refused by the reader. Nothing of a bad
-// file reaches the user.
+// missing, empty, too large, unreadable or refused by the reader. Nothing of
+// a bad file reaches the user.
 Engine load_engine(const std::filesystem::path& folder);
 
 // The folder of this DLL (of the program, in tests that link the code in).

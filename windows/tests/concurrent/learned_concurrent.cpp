@@ -83,13 +83,14 @@ int run_writer(int w, int picks) {
   auto engine = std::make_unique<Engine>(seed_engine());
   LearnedFile file;
   load_learned(file, *engine);
-  bool dirty = false;
   int commits = 0, saves = 0, busy = 0, failed = 0;
   const auto save = [&] {
-    const SaveResult result = save_learned(file, dirty, engine.get()).result;
-    busy += result == SaveResult::Busy;
-    failed += result == SaveResult::Failed;
-    if (result != SaveResult::Saved) return false;
+    using Result = SaveOutcome::Result;
+    const Result result = save_learned(file, *engine).result;
+    busy += result == Result::Busy;
+    failed += result == Result::Failed;
+    if (result == Result::NotDirty) return true;  // nothing left to write
+    if (result != Result::Saved) return false;
     // Now and then the application closes and another one opens.
     if (++saves % kReactivateEvery == 0) {
       engine = std::make_unique<Engine>(seed_engine());
@@ -99,14 +100,10 @@ int run_writer(int w, int picks) {
   };
   for (const Op& op : schedule(w, picks)) {
     apply(*engine, op);
-    dirty = true;
     if (!op.undo && ++commits % kSaveEvery == 0) save();
   }
   bool done = false;
-  for (int i = 0; i < kFinalSaveTries && !done; ++i) {
-    dirty = true;
-    done = save();
-  }
+  for (int i = 0; i < kFinalSaveTries && !done; ++i) done = save();
   std::printf("writer %d: %d saves, %d busy, %d failed%s\n", w, saves, busy, failed,
               done ? "" : ", FINAL SAVE FAILED");
   return done ? 0 : 1;
@@ -118,13 +115,13 @@ int run_reader() {
   long reads = 0, missing = 0, unreadable = 0, refused = 0;
   bool seen = false;
   while (!fs::exists(stop)) {
-    const FileContents contents = read_whole_file(target, kMaxFileBytes);
+    const StoredFile contents = read_whole_file(target, kMaxLearnedFileBytes);
     ++reads;
     switch (contents.state) {
-      case ReadState::Missing:
+      case StoredFile::State::Missing:
         missing += seen;  // only before the first save is there no file
         break;
-      case ReadState::Read:
+      case StoredFile::State::Read:
         seen = true;
         refused += std::holds_alternative<ImportError>(LearnedStore::import_json(contents.bytes));
         break;
@@ -197,7 +194,7 @@ int run_driver(int writers, int picks) {
   for (int w = 0; w < writers; ++w) {
     for (const Op& op : schedule(w, picks)) apply(expected, op);
   }
-  const FileContents final_file = read_whole_file(*learned_path(), kMaxFileBytes);
+  const StoredFile final_file = read_whole_file(*learned_path(), kMaxLearnedFileBytes);
   const auto saved = LearnedStore::import_json(final_file.bytes);
   const bool exact = std::holds_alternative<LearnedStore>(saved) &&
                      std::get<LearnedStore>(saved) == expected.learned();

@@ -389,6 +389,7 @@ HRESULT FakeContext::EnumViews(IEnumTfContextViews**) { return E_NOTIMPL; }
 HRESULT FakeContext::GetStatus(TF_STATUS* status) {
   if (status == nullptr) return E_INVALIDARG;
   *status = {};
+  if (read_only_) status->dwDynamicFlags = TF_SD_READONLY;
   return S_OK;
 }
 

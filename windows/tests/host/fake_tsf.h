@@ -259,6 +259,7 @@ class FakeContext final : public com::Object<ITfContext, ITfInsertAtSelection,
     scopes_ = std::move(scopes);
   }
   void set_keyboard_disabled(bool disabled) { keyboard_disabled_ = disabled; }
+  void set_read_only(bool read_only) { read_only_ = read_only; }
   // The window the active view reports.
   void set_view_window(HWND window) { view_window_ = window; }
   HWND view_window() const { return view_window_; }
@@ -306,6 +307,7 @@ class FakeContext final : public com::Object<ITfContext, ITfInsertAtSelection,
   mutable int fail_countdown_ = 0;
   std::optional<std::vector<InputScope>> scopes_;
   bool keyboard_disabled_ = false;
+  bool read_only_ = false;
   HWND view_window_ = nullptr;
   ITfDocumentMgr* document_mgr_ = nullptr;
   bool no_compositions_ = false;

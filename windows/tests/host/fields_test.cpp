@@ -1,6 +1,6 @@
 // Fields that are not for Khmer text: passwords and PINs stay private,
 // numbers and addresses get their keys untouched, and a keyboard the
-// application disabled is left alone.
+// application disabled or a read-only document is left alone.
 #include <gtest/gtest.h>
 
 #include "host/host.h"
@@ -59,6 +59,9 @@ TEST_F(Fields, NumberFieldsAndDisabledKeyboardsGetTheirKeys) {
   host.doc(1).set_keyboard_disabled(true);
   type_everything(host);
   host.doc(1).set_keyboard_disabled(false);
+  host.doc(1).set_read_only(true);
+  type_everything(host);
+  host.doc(1).set_read_only(false);
   host.type("sab");
   EXPECT_EQ(host.composition(1), "sab");
 }

@@ -112,14 +112,18 @@ TEST_F(Typing, ATakeBackChecksTheTextBeforeTheCaret) {
   EXPECT_EQ(host.text(), std::string("x").append(kSabay, 3));
 }
 
-TEST_F(Typing, CtrlShortcutEndsTheWordAndReachesTheApplication) {
+// Not even claimed: a key the test call claims and the real call lets go
+// may never reach an application (one served through IMM32 gets it as
+// VK_PROCESSKEY). The letters stay as they are.
+TEST_F(Typing, CtrlShortcutReachesTheApplicationAndTheLettersStay) {
   host.type("sabay");
   host.hold(VK_CONTROL);
   EXPECT_FALSE(host.tap('S'));
+  EXPECT_FALSE(host.thread_mgr().last_answers().first);
   host.let_go(VK_CONTROL);
-  EXPECT_EQ(host.text(), "sabay");
-  EXPECT_EQ(host.composition(), std::nullopt);
-  EXPECT_FALSE(host.candidates_visible());
+  EXPECT_EQ(host.composition(), "sabay");
+  host.type(" ");
+  EXPECT_EQ(host.text(), kSabay);
 }
 
 TEST_F(Typing, CapsLockAndShiftDecideTheCase) {

@@ -87,21 +87,21 @@ TEST(WindowHitTest, CellsAndFlagButNotGapsOrSeparator) {
   const std::vector<CellWidths> widths{{7, 30}, {7, 41}, {8, 25}};
   const Layout layout = lay_out(1.0, widths, 20, 10);
   using T = Click::Target;
-  EXPECT_EQ(hit_test(layout, {150, 15}), (Click{T::candidate, 2}));
-  EXPECT_EQ(hit_test(layout, {3, 3}), (Click{T::candidate, 0}));
+  EXPECT_EQ(hit_test(layout, {150, 15}), (Click{T::Candidate, 2}));
+  EXPECT_EQ(hit_test(layout, {3, 3}), (Click{T::Candidate, 0}));
   // Right and bottom edges are outside.
-  EXPECT_EQ(hit_test(layout, {62, 26}), (Click{T::candidate, 0}));
+  EXPECT_EQ(hit_test(layout, {62, 26}), (Click{T::Candidate, 0}));
   EXPECT_EQ(hit_test(layout, {30, 27}), std::nullopt);
   // The 2-pixel gap between the first two cells.
   EXPECT_EQ(hit_test(layout, {63, 15}), std::nullopt);
   EXPECT_EQ(hit_test(layout, {64, 15}), std::nullopt);
-  EXPECT_EQ(hit_test(layout, {65, 15}), (Click{T::candidate, 1}));
+  EXPECT_EQ(hit_test(layout, {65, 15}), (Click{T::Candidate, 1}));
   // The separator, and the margin around the row.
   EXPECT_EQ(hit_test(layout, {196, 15}), std::nullopt);
   EXPECT_EQ(hit_test(layout, {1, 15}), std::nullopt);
   EXPECT_EQ(hit_test(layout, {100, 1}), std::nullopt);
-  EXPECT_EQ(hit_test(layout, {197, 15}), (Click{T::flag, 0}));
-  EXPECT_EQ(hit_test(layout, {218, 26}), (Click{T::flag, 0}));
+  EXPECT_EQ(hit_test(layout, {197, 15}), (Click{T::Flag, 0}));
+  EXPECT_EQ(hit_test(layout, {218, 26}), (Click{T::Flag, 0}));
   EXPECT_EQ(hit_test(layout, {219, 15}), std::nullopt);
 }
 

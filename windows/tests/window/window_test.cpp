@@ -279,7 +279,7 @@ TEST_F(CandidateWindowShown, ClicksReportCellsAndFlagOnly) {
   click(middle(layout.flag));
   click({layout.cells[0].rect.left, layout.cells[0].rect.top});
   using T = Click::Target;
-  EXPECT_EQ(clicks_, (std::vector<Click>{{T::candidate, 2}, {T::flag, 0}, {T::candidate, 0}}));
+  EXPECT_EQ(clicks_, (std::vector<Click>{{T::Candidate, 2}, {T::Flag, 0}, {T::Candidate, 0}}));
 
   // A handler may hide the window; later clicks are then ignored.
   clicks_.clear();
@@ -291,7 +291,7 @@ TEST_F(CandidateWindowShown, ClicksReportCellsAndFlagOnly) {
   click(middle(again.cells[1].rect));
   EXPECT_FALSE(window_.visible());
   click(middle(again.cells[1].rect));
-  EXPECT_EQ(clicks_, (std::vector<Click>{{T::candidate, 1}}));
+  EXPECT_EQ(clicks_, (std::vector<Click>{{T::Candidate, 1}}));
 }
 
 // Samples the painted window against the theme's colours.

@@ -1,6 +1,5 @@
 #include "com/boundary.h"
 #include "tsf/edit/sessions.h"
-#include "tsf/service/text_service.h"
 
 namespace sorla::edit {
 
@@ -8,49 +7,54 @@ using com::ComPtr;
 
 namespace {
 
-constexpr DWORD kSyncReadWrite = TF_ES_SYNC | TF_ES_READWRITE;
-constexpr DWORD kReadWrite = TF_ES_READWRITE;
-constexpr DWORD kAsyncRead = TF_ES_ASYNC | TF_ES_READ;
-
-HRESULT request(tsf::TextService& service, ITfContext* context, ITfEditSession* session,
+// Synchronous first: when the application is busy inside a lock of its own
+// (TF_E_SYNCHRONOUS), the same access is asked for again and TSF runs the
+// session later.
+HRESULT request(EditHost& host, ITfContext* context, ITfEditSession* session, DWORD access,
                 RequestMode mode) {
-  const TfClientId client = service.client_id();
+  const TfClientId client = host.client_id();
   HRESULT result = S_OK;
-  if (mode == RequestMode::sync_first) {
-    const HRESULT hr = context->RequestEditSession(client, session, kSyncReadWrite, &result);
+  if (mode == RequestMode::SyncFirst) {
+    const HRESULT hr = context->RequestEditSession(client, session, TF_ES_SYNC | access, &result);
     if (hr != TF_E_SYNCHRONOUS && result != TF_E_SYNCHRONOUS) return FAILED(hr) ? hr : result;
-    // The application is busy (inside a lock of its own): let TSF run it later.
     result = S_OK;
   }
-  const HRESULT hr = context->RequestEditSession(client, session, kReadWrite, &result);
+  const HRESULT hr = context->RequestEditSession(client, session, access, &result);
   return FAILED(hr) ? hr : result;
 }
 
+ComPtr<EditHost> keep(EditHost& host) { return ComPtr<EditHost>::retain(&host); }
+
 }  // namespace
 
-HRESULT request_output(tsf::TextService& service, ITfContext* context, EditPlan plan) {
+HRESULT request_output(EditHost& host, ITfContext* context, EditPlan plan) {
+  if (context == nullptr) return E_POINTER;
+  const auto session = com::make_object<OutputSession>(
+      keep(host), ComPtr<ITfContext>::retain(context), std::move(plan));
+  return request(host, context, session.get(), TF_ES_READWRITE, RequestMode::SyncFirst);
+}
+
+HRESULT request_end(EditHost& host, ITfContext* context, ComPtr<ITfComposition> composition,
+                    EditPlan plan, RequestMode mode) {
+  if (context == nullptr) return E_POINTER;
+  const auto session = com::make_object<EndSession>(keep(host), ComPtr<ITfContext>::retain(context),
+                                                    std::move(composition), std::move(plan));
+  return request(host, context, session.get(), TF_ES_READWRITE, mode);
+}
+
+void request_caret_lookup(EditHost& host, ITfContext* context) {
+  if (context == nullptr) return;
+  const auto session =
+      com::make_object<CaretSession>(keep(host), ComPtr<ITfContext>::retain(context));
+  HRESULT result = S_OK;
+  context->RequestEditSession(host.client_id(), session.get(), TF_ES_ASYNC | TF_ES_READ, &result);
+}
+
+HRESULT request_field_read(EditHost& host, ITfContext* context) {
   if (context == nullptr) return E_POINTER;
   const auto session =
-      com::make_object<OutputSession>(ComPtr<tsf::TextService>::retain(&service),
-                                      ComPtr<ITfContext>::retain(context), std::move(plan));
-  return request(service, context, session.get(), RequestMode::sync_first);
-}
-
-HRESULT request_end(tsf::TextService& service, ITfContext* context,
-                    ComPtr<ITfComposition> composition, EditPlan plan, RequestMode mode) {
-  if (context == nullptr) return E_POINTER;
-  const auto session = com::make_object<EndSession>(ComPtr<tsf::TextService>::retain(&service),
-                                                    ComPtr<ITfContext>::retain(context),
-                                                    std::move(composition), std::move(plan));
-  return request(service, context, session.get(), mode);
-}
-
-void request_caret_lookup(tsf::TextService& service, ITfContext* context) {
-  if (context == nullptr) return;
-  const auto session = com::make_object<CaretSession>(ComPtr<tsf::TextService>::retain(&service),
-                                                      ComPtr<ITfContext>::retain(context));
-  HRESULT result = S_OK;
-  context->RequestEditSession(service.client_id(), session.get(), kAsyncRead, &result);
+      com::make_object<FieldSession>(keep(host), ComPtr<ITfContext>::retain(context));
+  return request(host, context, session.get(), TF_ES_READ, RequestMode::SyncFirst);
 }
 
 }  // namespace sorla::edit

@@ -1,71 +1,83 @@
-// The edit sessions through which the text service writes to a document,
-// one per purpose: OutputSession runs the plan of a key or click,
+// The edit sessions through which the text service reads and writes a
+// document, one per purpose: OutputSession runs the plan of a key or click,
 // EndSession ends a composition the service has let go (focus change,
-// deactivation), CaretSession looks up where the composition is on screen.
-// TSF runs them, at once or later, with a cookie that grants the access they
-// asked for.
+// deactivation), CaretSession looks up where the composition is on screen,
+// FieldSession reads the field's input scopes. TSF runs them, at once or
+// later, with a cookie that grants the access they asked for.
 #pragma once
+
+#include <utility>
 
 #include "com/object.h"
 #include "sorla/edit_plan.h"
+#include "tsf/edit/edit_host.h"
 #include "tsf_decls.h"
-
-namespace sorla::tsf {
-class TextService;
-}
 
 namespace sorla::edit {
 
-class OutputSession final : public com::Object<ITfEditSession> {
+// What every session holds: its host, kept alive while TSF holds the
+// session, and the context it reads or edits.
+class ContextSession : public com::Object<ITfEditSession> {
  public:
-  OutputSession(com::ComPtr<tsf::TextService> service, com::ComPtr<ITfContext> context,
-                EditPlan plan);
-  ~OutputSession() override;
+  ContextSession(com::ComPtr<EditHost> host, com::ComPtr<ITfContext> context)
+      : host_(std::move(host)), context_(std::move(context)) {}
+
+ protected:
+  com::ComPtr<EditHost> host_;
+  com::ComPtr<ITfContext> context_;
+};
+
+class OutputSession final : public ContextSession {
+ public:
+  OutputSession(com::ComPtr<EditHost> host, com::ComPtr<ITfContext> context, EditPlan plan)
+      : ContextSession(std::move(host), std::move(context)), plan_(std::move(plan)) {}
   HRESULT STDMETHODCALLTYPE DoEditSession(TfEditCookie ec) override;
 
  private:
-  com::ComPtr<tsf::TextService> service_;
-  com::ComPtr<ITfContext> context_;
   EditPlan plan_;
 };
 
-class EndSession final : public com::Object<ITfEditSession> {
+class EndSession final : public ContextSession {
  public:
-  EndSession(com::ComPtr<tsf::TextService> service, com::ComPtr<ITfContext> context,
-             com::ComPtr<ITfComposition> composition, EditPlan plan);
-  ~EndSession() override;
+  EndSession(com::ComPtr<EditHost> host, com::ComPtr<ITfContext> context,
+             com::ComPtr<ITfComposition> composition, EditPlan plan)
+      : ContextSession(std::move(host), std::move(context)),
+        composition_(std::move(composition)),
+        plan_(std::move(plan)) {}
   HRESULT STDMETHODCALLTYPE DoEditSession(TfEditCookie ec) override;
 
  private:
-  com::ComPtr<tsf::TextService> service_;
-  com::ComPtr<ITfContext> context_;
   com::ComPtr<ITfComposition> composition_;
   EditPlan plan_;
 };
 
-class CaretSession final : public com::Object<ITfEditSession> {
+class CaretSession final : public ContextSession {
  public:
-  CaretSession(com::ComPtr<tsf::TextService> service, com::ComPtr<ITfContext> context);
-  ~CaretSession() override;
+  using ContextSession::ContextSession;
   HRESULT STDMETHODCALLTYPE DoEditSession(TfEditCookie ec) override;
+};
 
- private:
-  com::ComPtr<tsf::TextService> service_;
-  com::ComPtr<ITfContext> context_;
+class FieldSession final : public ContextSession {
+ public:
+  using ContextSession::ContextSession;
+  HRESULT STDMETHODCALLTYPE DoEditSession(TfEditCookie ec) override;
 };
 
 enum class RequestMode {
-  sync_first,     // run now if TSF can, else let it run later
-  async_allowed,  // whenever TSF grants the lock
+  SyncFirst,     // run now if TSF can, else let it run later
+  AsyncAllowed,  // whenever TSF grants the lock
 };
 
-// Asks TSF to run `plan` on the service's composition in `context`. A
-// refused synchronous request is made again as an asynchronous one.
-HRESULT request_output(tsf::TextService& service, ITfContext* context, EditPlan plan);
-// Asks TSF to end `composition`, which the service no longer holds, by `plan`.
-HRESULT request_end(tsf::TextService& service, ITfContext* context,
-                    com::ComPtr<ITfComposition> composition, EditPlan plan, RequestMode mode);
+// Asks TSF to run `plan` on the host's composition in `context`, now if TSF
+// can, else later.
+HRESULT request_output(EditHost& host, ITfContext* context, EditPlan plan);
+// Asks TSF to end `composition`, which the host no longer holds, by `plan`.
+HRESULT request_end(EditHost& host, ITfContext* context, com::ComPtr<ITfComposition> composition,
+                    EditPlan plan, RequestMode mode);
 // Asks TSF to look up the composition's screen position later.
-void request_caret_lookup(tsf::TextService& service, ITfContext* context);
+void request_caret_lookup(EditHost& host, ITfContext* context);
+// Asks TSF to read the field's input scopes, now if it can, else later; the
+// host hears the field's kind when the read runs.
+HRESULT request_field_read(EditHost& host, ITfContext* context);
 
 }  // namespace sorla::edit

@@ -5,7 +5,6 @@
 #include "guids.h"
 #include "settings/settings.h"
 #include "tsf/edit/sessions.h"
-#include "tsf/service/field.h"
 #include "tsf/service/text_service.h"
 #include "word_data/word_data_file.h"
 
@@ -57,7 +56,7 @@ HRESULT TextService::Activate(ITfThreadMgr* thread_mgr_in, TfClientId client_id)
     auto typing = std::make_unique<Typing>(word_data::load_engine(word_data::dll_folder()));
     learned_file::LearnedFile learned;
     learned_file::load_learned(learned, typing->engine);
-    const bool shift_switches_english = settings::read_shift_switches_english();
+    typing->front_end.set_shift_switches_english(settings::read_shift_switches_english());
 
     // An activation over an active one ends that one first: TSF takes each
     // sink once, and the old window and button hold the service.
@@ -70,8 +69,6 @@ HRESULT TextService::Activate(ITfThreadMgr* thread_mgr_in, TfClientId client_id)
       old_typing = std::exchange(state->typing, std::move(typing));
       state->client_id = client_id;
       state->learned_file = std::move(learned);
-      state->learned_dirty = false;
-      state->shift_switches_english = shift_switches_english;
     }
 
     HRESULT hr = E_NOINTERFACE;
@@ -134,9 +131,9 @@ HRESULT TextService::Activate(ITfThreadMgr* thread_mgr_in, TfClientId client_id)
 
 HRESULT TextService::Deactivate() {
   return com::guarded([&] {
-    finish_composition(edit::RequestMode::sync_first);
+    finish_composition(edit::RequestMode::SyncFirst);
     watch(nullptr);
-    save_learned_if_dirty();
+    save_learned();
 
     auto ui = state_.borrow();
     auto window = std::move(ui->window);
@@ -178,17 +175,17 @@ HRESULT TextService::Deactivate() {
 
 HRESULT TextService::OnSetFocus(ITfDocumentMgr* focus, ITfDocumentMgr*) {
   return com::guarded([&] {
-    finish_composition(edit::RequestMode::async_allowed);
+    finish_composition(edit::RequestMode::AsyncAllowed);
     follow_focus(focus);
-    save_learned_if_dirty();
+    save_learned();
     return S_OK;
   });
 }
 
 void TextService::finish_composition(edit::RequestMode mode) {
   auto state = state_.borrow();
-  SessionOutput output;
-  if (state->typing) output = state->typing->session.reset();
+  EditPlan plan;
+  if (state->typing) plan = state->typing->front_end.finish().plan;
   ComPtr<ITfComposition> composition = std::move(state->composition);
   state.release();
   // Nothing open (Wine has no compositions): the row and its UI element
@@ -202,7 +199,7 @@ void TextService::finish_composition(edit::RequestMode mode) {
   ComPtr<ITfContext> context;
   if (SUCCEEDED(composition->GetRange(range.put())) && range &&
       SUCCEEDED(range->GetContext(context.put())) && context) {
-    edit::request_end(*this, context.get(), composition, plan_finish(output.commit), mode);
+    edit::request_end(*this, context.get(), composition, std::move(plan), mode);
   }
   refresh_ui();
 }
@@ -210,7 +207,11 @@ void TextService::finish_composition(edit::RequestMode mode) {
 void TextService::follow_focus(ITfDocumentMgr* focus) {
   const ComPtr<ITfContext> top = top_context(focus);
   watch(top.get());
-  request_field_read(*this, top.get());
+  // Until the scopes are read the field may be a password box: it gets its
+  // keys untouched. A read TSF grants at once leaves no gap; when no read
+  // will run, nothing tells this field from an ordinary one.
+  field_read(top ? FieldKind::Private : FieldKind::Text);
+  if (top && FAILED(edit::request_field_read(*this, top.get()))) field_read(FieldKind::Text);
 }
 
 void TextService::watch(ITfContext* context) {
@@ -232,10 +233,9 @@ void TextService::watch(ITfContext* context) {
   again->watch_cookie = cookie;
 }
 
-void TextService::save_learned_if_dirty() {
+void TextService::save_learned() {
   auto state = state_.borrow();
-  learned_file::save_learned(state->learned_file, state->learned_dirty,
-                             state->typing ? &state->typing->engine : nullptr);
+  if (state->typing) learned_file::save_learned(state->learned_file, state->typing->engine);
 }
 
 }  // namespace sorla::tsf

@@ -1,15 +1,35 @@
 #include "tsf/service/keys.h"
 
-#include <windows.h>
+#include "com/com_ptr.h"
+#include "guids.h"
 
 namespace sorla::tsf {
 namespace {
 
+using com::ComPtr;
+
 bool down(int vk) { return (GetKeyState(vk) & 0x8000) != 0; }
 bool toggled(int vk) { return (GetKeyState(vk) & 1) != 0; }
 
-}  // namespace
+bool compartment_set(ITfCompartmentMgr* compartments, REFGUID id) {
+  ComPtr<ITfCompartment> compartment;
+  if (FAILED(compartments->GetCompartment(id, compartment.put())) || !compartment) return false;
+  VARIANT value;
+  VariantInit(&value);
+  if (FAILED(compartment->GetValue(&value))) return false;
+  const bool set = value.vt == VT_I4 && value.lVal != 0;
+  VariantClear(&value);
+  return set;
+}
 
+bool keyboard_off(ITfContext* context) {
+  const auto compartments = ComPtr<ITfContext>::retain(context).query<ITfCompartmentMgr>();
+  if (!compartments) return false;
+  return compartment_set(compartments.get(), ids::kCompartmentKeyboardDisabled) ||
+         compartment_set(compartments.get(), ids::kCompartmentEmptyContext);
+}
+
+// The thread's key state as GetKeyState sees it now.
 KeyState sample_key_state() {
   KeyState state;
   state.mods.shift = down(VK_SHIFT);
@@ -17,6 +37,23 @@ KeyState sample_key_state() {
   state.mods.alt = down(VK_MENU);
   state.caps_lock = toggled(VK_CAPITAL);
   return state;
+}
+
+}  // namespace
+
+KeyDown read_key_down(ITfContext* context, WPARAM wparam, LPARAM info) {
+  const auto vk = static_cast<std::uint32_t>(wparam & 0xFFFF);
+  const KeyState state = sample_key_state();
+  KeyDown result{{false, vk, key_character(vk, state), state.mods}, {}};
+  // Bit 30 of lParam: the key was down already.
+  result.key.repeat = (info & (1 << 30)) != 0;
+  result.target.document = context != nullptr;
+  if (context == nullptr) return result;
+  TF_STATUS status{};
+  result.target.read_only =
+      SUCCEEDED(context->GetStatus(&status)) && (status.dwDynamicFlags & TF_SD_READONLY) != 0;
+  result.target.keyboard_off = keyboard_off(context);
+  return result;
 }
 
 }  // namespace sorla::tsf

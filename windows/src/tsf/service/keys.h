@@ -1,18 +1,25 @@
-// The Windows side of key events: the thread's modifier state and the
-// auto-repeat bit. What keys mean lives in sorla/keyboard.h.
+// The Windows side of key events: what the key is (its code, the thread's
+// modifier state, the auto-repeat bit) and where it goes (the context's
+// document and whether it takes keys). What keys mean is the front end's
+// (sorla/front_end.h).
 #pragma once
 
 #include <cstdint>
 
-#include "sorla/keyboard.h"
+#include "sorla/front_end.h"
+#include "tsf_decls.h"
 
 namespace sorla::tsf {
 
-// The thread's key state as GetKeyState sees it now.
-KeyState sample_key_state();
-
-// Whether a key-down event is an auto-repeat (bit 30 of its lParam: the
-// key was already down).
-inline bool is_repeat(std::int64_t info) { return (info & (1 << 30)) != 0; }
+// A key going down as the key sink gets it: the key of wParam and lParam,
+// with the key state sampled now, and where it goes. No document without a
+// context; read-only when the context's status says so (TF_SD_READONLY);
+// turned off when the application set GUID_COMPARTMENT_KEYBOARD_DISABLED or
+// GUID_COMPARTMENT_EMPTYCONTEXT on it.
+struct KeyDown {
+  KeyEvent key;
+  KeyTarget target;
+};
+KeyDown read_key_down(ITfContext* context, WPARAM wparam, LPARAM info);
 
 }  // namespace sorla::tsf

@@ -7,24 +7,22 @@
 #include "com/com_ptr.h"
 #include "learned_file/learned_file.h"
 #include "sorla/engine.h"
-#include "sorla/field_kind.h"
-#include "sorla/session.h"
+#include "sorla/front_end.h"
 #include "tsf/langbar/langbar_button.h"
-#include "tsf/service/keys.h"
 #include "tsf/ui/candidate_list.h"
 #include "tsf/window/candidate_window.h"
 #include "tsf_decls.h"
 
 namespace sorla::tsf {
 
-// The typing session and the engine it calls, made and dropped together.
+// The front end and the engine it types with, made and dropped together.
 struct Typing {
-  explicit Typing(Engine built) : engine(std::move(built)), session(engine) {}
+  explicit Typing(Engine built) : engine(std::move(built)), front_end(engine) {}
   Typing(const Typing&) = delete;
   Typing& operator=(const Typing&) = delete;
 
   Engine engine;
-  Session session;
+  FrontEnd front_end;  // the session, the Shift tap, the field kind
 };
 
 inline constexpr DWORD kNoCookie = 0xFFFFFFFF;
@@ -32,10 +30,6 @@ inline constexpr DWORD kNoCookie = 0xFFFFFFFF;
 struct ServiceState {
   std::unique_ptr<Typing> typing;  // absent while inactive
   learned_file::LearnedFile learned_file;
-  bool learned_dirty = false;
-
-  ShiftTap shift_tap;
-  bool shift_switches_english = true;
   std::optional<TfGuidAtom> display_atom;
 
   // Shared so that a handler can show or destroy it after releasing the state.
@@ -53,7 +47,6 @@ struct ServiceState {
   com::ComPtr<ITfSource> watched;  // the focused context, for OnEndEdit
   DWORD watch_cookie = kNoCookie;
   com::ComPtr<ITfContext> key_context;  // of the latest key event
-  FieldKind field = FieldKind::Text;    // of the focused context
   std::optional<window::Rect> caret;    // of the composition, in screen pixels
   HWND view_window = nullptr;           // of the composition's context
   bool immersive = false;               // a Store app's thread

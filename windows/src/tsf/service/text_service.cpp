@@ -25,35 +25,56 @@ void TextService::set_url_opener(std::function<void(const std::string&)> open) {
   open_url_ = std::move(open);
 }
 
-ComPtr<ITfComposition> TextService::composition() { return state_.borrow()->composition; }
+TfClientId TextService::client_id() { return state_.borrow()->client_id; }
 
-void TextService::set_composition(ComPtr<ITfComposition> composition) {
+edit::EditStart TextService::begin_edit() {
   auto state = state_.borrow();
+  state->own_edit = true;
+  return {state->composition, state->display_atom, this};
+}
+
+void TextService::edit_done(ITfContext* context, ComPtr<ITfComposition> composition,
+                            std::optional<window::Rect> caret) {
+  // A Store app keeps a pop-up above itself only when it owns it: the
+  // window of the composition's context.
+  const bool immersive = composition && state_.borrow()->immersive;
+  const HWND view_window = immersive ? edit::view_window(context) : nullptr;
+  auto state = state_.borrow();
+  if (!composition) {
+    state->caret.reset();
+  } else if (caret) {
+    state->caret = caret;
+  }
+  if (immersive) state->view_window = view_window;
+  if (state->typing) state->typing->front_end.set_composing(static_cast<bool>(composition));
   std::swap(state->composition, composition);
   state.release();
   // The one replaced is released here, with the state free.
+  composition.reset();
+  refresh_ui();
 }
 
-void TextService::set_caret(std::optional<window::Rect> caret) { state_.borrow()->caret = caret; }
-
-void TextService::note_view_window(ITfContext* context) {
-  if (!state_.borrow()->immersive) return;
-  const HWND window = edit::view_window(context);
-  state_.borrow()->view_window = window;
+void TextService::composition_finished() {
+  state_.borrow()->caret.reset();
+  refresh_ui();
 }
 
-void TextService::set_own_edit() { state_.borrow()->own_edit = true; }
+ComPtr<ITfComposition> TextService::composition() { return state_.borrow()->composition; }
 
-void TextService::set_field(FieldKind kind) { state_.borrow()->field = kind; }
+void TextService::caret_found(std::optional<window::Rect> caret) {
+  if (caret) state_.borrow()->caret = caret;
+  refresh_ui();
+}
 
-TfClientId TextService::client_id() { return state_.borrow()->client_id; }
-
-std::optional<TfGuidAtom> TextService::display_atom() { return state_.borrow()->display_atom; }
+void TextService::field_read(FieldKind kind) {
+  auto state = state_.borrow();
+  if (state->typing) state->typing->front_end.set_field(kind);
+}
 
 void TextService::refresh_ui() {
   auto state = state_.borrow();
   if (!state->typing) return;
-  const SessionView view = state->typing->session.view();
+  const SessionView view = state->typing->front_end.view();
   const ComPtr<langbar::LangBarButton> button = state->button;
   const std::shared_ptr<window::CandidateWindow> window = state->window;
   const std::optional<window::Rect> caret = state->caret;
@@ -89,7 +110,7 @@ void TextService::refresh_ui() {
 void TextService::on_element_select(std::size_t index) {
   auto state = state_.borrow();
   if (!state->typing) return;
-  state->typing->session.select(index);
+  state->typing->front_end.select(index);
   state.release();
   refresh_ui();
 }
@@ -108,40 +129,39 @@ void TextService::on_element_shown(bool shown) {
 void TextService::on_element_end(bool finalize) {
   auto state = state_.borrow();
   if (!state->typing) return;
-  Session& session = state->typing->session;
-  const SessionOutput output =
-      finalize ? session.choose(session.selected()) : session.apply(input::Escape);
+  FrontEnd& front_end = state->typing->front_end;
+  Answer answer =
+      finalize ? front_end.choose(front_end.view().selected) : front_end.apply(input::Escape);
   state.release();
-  deliver(output);
+  deliver(std::move(answer.plan));
 }
 
-void TextService::deliver(const SessionOutput& output) {
-  auto state = state_.borrow();
-  if (!output.commit.empty()) state->learned_dirty = true;
-  EditPlan plan;
-  if (state->typing) {
-    plan =
-        plan_output(output, state->typing->session.typed(), static_cast<bool>(state->composition));
+void TextService::run(ITfContext* context, EditPlan plan) {
+  // A failed request is dropped: the document catches up with the next edit.
+  if (context != nullptr && !plan.empty() &&
+      SUCCEEDED(edit::request_output(*this, context, std::move(plan)))) {
+    return;
   }
-  const ComPtr<ITfContext> context = state->key_context;
-  state.release();
-
-  if (context && !plan.empty()) edit::request_output(*this, context.get(), std::move(plan));
   refresh_ui();
+}
+
+void TextService::deliver(EditPlan plan) {
+  const ComPtr<ITfContext> context = state_.borrow()->key_context;
+  run(context.get(), std::move(plan));
 }
 
 void TextService::on_candidate_click(const window::Click& click) {
   auto state = state_.borrow();
   if (!state->typing) return;
   Typing& typing = *state->typing;
-  if (click.target == window::Click::Target::candidate) {
-    const SessionOutput output = typing.session.choose(click.index);
+  if (click.target == window::Click::Target::Candidate) {
+    Answer answer = typing.front_end.choose(click.index);
     state.release();
-    deliver(output);
+    deliver(std::move(answer.plan));
     return;
   }
   const auto url =
-      report::report_url(report::report_base(), typing.session.view(), report::kAppVersion,
+      report::report_url(report::report_base(), typing.front_end.view(), report::kAppVersion,
                          report::data_value(typing.engine.data_name()));
   state.release();
   if (!url) return;
@@ -155,9 +175,9 @@ void TextService::on_candidate_click(const window::Click& click) {
 void TextService::on_langbar_click() {
   auto state = state_.borrow();
   if (!state->typing) return;
-  const SessionOutput output = state->typing->session.apply(input::ToggleMode);
+  Answer answer = state->typing->front_end.toggle();
   state.release();
-  deliver(output);
+  deliver(std::move(answer.plan));
 }
 
 // Called for compositions started with our sink; only the one in progress
@@ -171,7 +191,7 @@ HRESULT TextService::OnCompositionTerminated(TfEditCookie cookie, ITfComposition
     ComPtr<ITfComposition> ended;
     if (current) {
       // What the application kept of the composition stays in the document.
-      if (state->typing) state->typing->session.reset();
+      if (state->typing) state->typing->front_end.composition_ended();
       ended = std::move(state->composition);
     }
     state.release();
@@ -207,7 +227,7 @@ HRESULT TextService::OnEndEdit(ITfContext*, TfEditCookie, ITfEditRecord* record)
     BOOL changed = FALSE;
     if (FAILED(record->GetSelectionStatus(&changed)) || !changed) return S_OK;
     auto again = state_.borrow();
-    if (again->typing) again->typing->session.selection_moved();
+    if (again->typing) again->typing->front_end.selection_moved();
     return S_OK;
   });
 }

@@ -11,7 +11,8 @@
 #include <string>
 
 #include "com/object.h"
-#include "sorla/session.h"
+#include "sorla/front_end.h"
+#include "tsf/edit/edit_host.h"
 #include "tsf/service/state.h"
 #include "tsf/service/state_cell.h"
 #include "tsf/window/layout.h"
@@ -36,10 +37,15 @@ namespace sorla::tsf {
 
 class TextService final
     : public com::Object<ITfTextInputProcessorEx, ITfKeyEventSink, ITfThreadMgrEventSink,
-                         ITfCompositionSink, ITfDisplayAttributeProvider, ITfTextEditSink> {
+                         ITfCompositionSink, ITfDisplayAttributeProvider, ITfTextEditSink>,
+      public edit::EditHost {
  public:
   TextService();
   ~TextService() override;
+
+  // IUnknown, for COM and the edit sessions alike.
+  ULONG STDMETHODCALLTYPE AddRef() override { return Object::AddRef(); }
+  ULONG STDMETHODCALLTYPE Release() override { return Object::Release(); }
 
   // ITfTextInputProcessor / ITfTextInputProcessorEx
   HRESULT STDMETHODCALLTYPE Activate(ITfThreadMgr* thread_mgr, TfClientId client_id) override;
@@ -79,24 +85,16 @@ class TextService final
   HRESULT STDMETHODCALLTYPE OnEndEdit(ITfContext* context, TfEditCookie cookie,
                                       ITfEditRecord* record) override;
 
-  // What the edit sessions read and write; each a short borrow.
-  com::ComPtr<ITfComposition> composition();
-  void set_composition(com::ComPtr<ITfComposition> composition);
-  void set_caret(std::optional<window::Rect> caret);
-  // Notes the window of the composition's context, which a Store app's
-  // pop-up needs as its owner; nothing elsewhere.
-  void note_view_window(ITfContext* context);
-  void set_own_edit();
-  // What the focused field wants; only a Text field gets Khmer typing.
-  void set_field(FieldKind kind);
-  TfClientId client_id();
-  std::optional<TfGuidAtom> display_atom();
-
-  // Brings the language-bar button and the candidate window up to date.
-  void refresh_ui();
-  // Applies an output that did not come from OnKeyDown through the context
-  // of the latest key event.
-  void deliver(const SessionOutput& output);
+  // edit::EditHost: what the edit sessions read and hand back; each a short
+  // borrow.
+  TfClientId client_id() override;
+  edit::EditStart begin_edit() override;
+  void edit_done(ITfContext* context, com::ComPtr<ITfComposition> composition,
+                 std::optional<window::Rect> caret) override;
+  void composition_finished() override;
+  com::ComPtr<ITfComposition> composition() override;
+  void caret_found(std::optional<window::Rect> caret) override;
+  void field_read(FieldKind kind) override;
 
   // For tests: the millisecond clock of the Shift-tap rule and what opens
   // the report page.
@@ -104,9 +102,15 @@ class TextService final
   void set_url_opener(std::function<void(const std::string&)> open);
 
  private:
-  using Borrow = StateCell<ServiceState>::Borrow;
-
   std::uint64_t now_ms() const;
+  // Brings the language-bar button and the candidate window up to date.
+  void refresh_ui();
+  // Runs an answer's plan in `context`: the edit refreshes the UI once it
+  // has run; without one the UI is refreshed now.
+  void run(ITfContext* context, EditPlan plan);
+  // Runs the plan of an answer that did not come from OnKeyDown (a click, a
+  // Shift tap) in the context of the latest key event.
+  void deliver(EditPlan plan);
   void on_candidate_click(const window::Click& click);
   void on_langbar_click();
   // The application driving the candidate list element.
@@ -116,10 +120,10 @@ class TextService final
   void watch(ITfContext* context);
   // Watches the focused document's top context and reads its field kind.
   void follow_focus(ITfDocumentMgr* focus);
-  // Takes the composition out and ends it with the reset() commit text.
+  // Takes the composition out and ends it with the letters as typed.
   void finish_composition(edit::RequestMode mode);
-  void save_learned_if_dirty();
-  bool is_tap(Borrow& state, std::uint32_t vk, bool take);
+  // Saves the picks the engine has not saved yet.
+  void save_learned();
 
   StateCell<ServiceState> state_;
   std::function<std::uint64_t()> clock_;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "com/boundary.h"
+#include "com/module.h"
 #include "settings/settings.h"
 #include "text/wide.h"
 #include "tsf/window/font_set.h"
@@ -105,7 +106,7 @@ bool CandidateWindow::create(ClickHandler on_click) {
   destroy();
   if (!ensure_window_class(window_procedure)) return false;
   hwnd_ = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kClassName, nullptr,
-                          WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, own_module(), nullptr);
+                          WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, com::own_module(), nullptr);
   if (!hwnd_) return false;
   const DWORD round = kRoundCorners;
   own_border_ = FAILED(DwmSetWindowAttribute(hwnd_, kCornerPreference, &round, sizeof round));

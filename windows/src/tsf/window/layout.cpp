@@ -79,9 +79,9 @@ int highlight_corner(double s) { return scaled(kCorner, s); }
 
 std::optional<Click> hit_test(const Layout& layout, Point p) {
   for (std::size_t i = 0; i < layout.cells.size(); ++i) {
-    if (layout.cells[i].rect.contains(p)) return Click{Click::Target::candidate, i};
+    if (layout.cells[i].rect.contains(p)) return Click{Click::Target::Candidate, i};
   }
-  if (layout.flag.contains(p)) return Click{Click::Target::flag, 0};
+  if (layout.flag.contains(p)) return Click{Click::Target::Flag, 0};
   return std::nullopt;
 }
 

@@ -77,8 +77,8 @@ int highlight_corner(double s);
 
 // What a click on the window picked.
 struct Click {
-  enum class Target { candidate, flag };
-  Target target = Target::candidate;
+  enum class Target { Candidate, Flag };
+  Target target = Target::Candidate;
   std::size_t index = 0;  // the candidate's index (0-based); 0 for the flag
   bool operator==(const Click&) const = default;
 };

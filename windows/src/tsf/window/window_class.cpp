@@ -2,6 +2,7 @@
 
 #include <mutex>
 
+#include "com/module.h"
 #include "tsf/window/candidate_window.h"
 
 namespace sorla::window {
@@ -13,14 +14,6 @@ bool g_registered = false;
 
 }  // namespace
 
-HINSTANCE own_module() noexcept {
-  HMODULE module = nullptr;
-  GetModuleHandleExW(
-      GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-      reinterpret_cast<LPCWSTR>(&own_module), &module);
-  return module;
-}
-
 bool ensure_window_class(WNDPROC procedure) {
   const std::lock_guard lock(g_class_mutex);
   if (g_registered) return true;
@@ -28,7 +21,7 @@ bool ensure_window_class(WNDPROC procedure) {
   wc.cbSize = sizeof wc;
   wc.style = CS_DROPSHADOW;
   wc.lpfnWndProc = procedure;
-  wc.hInstance = own_module();
+  wc.hInstance = com::own_module();
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   wc.lpszClassName = kClassName;
   g_registered = RegisterClassExW(&wc) != 0;
@@ -38,7 +31,7 @@ bool ensure_window_class(WNDPROC procedure) {
 void unregister_window_class() noexcept {
   const std::lock_guard lock(g_class_mutex);
   if (!g_registered) return;
-  UnregisterClassW(kClassName, own_module());
+  UnregisterClassW(kClassName, com::own_module());
   g_registered = false;
 }
 

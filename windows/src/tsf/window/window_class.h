@@ -8,7 +8,5 @@ namespace sorla::window {
 
 // Registers the class if it is not yet; false when that fails.
 bool ensure_window_class(WNDPROC procedure);
-// The module that holds this code (the DLL, or a test program).
-HINSTANCE own_module() noexcept;
 
 }  // namespace sorla::window
