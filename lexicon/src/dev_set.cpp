@@ -25,15 +25,6 @@ void for_each_line(std::string_view text, Each each) {
   }
 }
 
-std::string same_look_form(std::string_view text) {
-  static const std::string da = "\u17D2\u178A", ta = "\u17D2\u178F";
-  std::string out(text);
-  for (auto at = out.find(da); at != std::string::npos; at = out.find(da, at)) {
-    out.replace(at, da.size(), ta);
-  }
-  return out;
-}
-
 }  // namespace
 
 std::uint32_t fnv1a32(std::string_view bytes) {
@@ -67,8 +58,15 @@ std::vector<DevSentence> read_dev_sentences(std::string_view text) {
   return out;
 }
 
-bool looks_same(std::string_view a, std::string_view b) {
-  return same_look_form(a) == same_look_form(b);
+std::string look_form(std::string_view text) {
+  static const std::string da = "\u17D2\u178A", ta = "\u17D2\u178F";
+  std::string out(text);
+  for (auto at = out.find(da); at != std::string::npos; at = out.find(da, at)) {
+    out.replace(at, da.size(), ta);
+  }
+  return out;
 }
+
+bool looks_same(std::string_view a, std::string_view b) { return look_form(a) == look_form(b); }
 
 }  // namespace sorla::lexicon

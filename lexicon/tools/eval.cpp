@@ -9,6 +9,7 @@
 //   lexicon_eval SEED.txt WORDS(.txt|.srla) DEV.tsv SENTENCES.tsv
 #include <algorithm>
 #include <cstdio>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -156,11 +157,22 @@ int main(int argc, char** argv) try {
   type_all(engine, seed_full_typings, false).print("shipped data, every seed spelling typed");
 
   // 4. Everyday words outside the seed list, typed alone.
+  // Words missing from the data are counted: they show gaps in the word list,
+  // not in the ranking.
   const auto dev = sorla::lexicon::read_dev_words(sorla::lexicon::read_file(argv[3]));
+  std::set<std::string> known;
+  for (const auto& entry : shipped.entries) known.insert(sorla::lexicon::look_form(entry.word));
   for (const Half half : {Half::Tuning, Half::HeldOut}) {
     std::vector<DevTyping> part;
     std::copy_if(dev.begin(), dev.end(), std::back_inserter(part),
                  [&](const DevTyping& t) { return t.half == half; });
+    std::set<std::string> words, missing;
+    for (const DevTyping& t : part) {
+      words.insert(t.khmer);
+      if (!known.count(sorla::lexicon::look_form(t.khmer))) missing.insert(t.khmer);
+    }
+    std::printf("development words, %s: %zu words, %zu of them not in the data\n", name_of(half),
+                words.size(), missing.size());
     if (half == Half::Tuning) std::printf("development set, tuning half, typings not first:\n");
     type_all(engine, part, half == Half::Tuning)
         .print((std::string("development words, ") + name_of(half)).c_str());
