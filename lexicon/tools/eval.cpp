@@ -181,6 +181,7 @@ int main(int argc, char** argv) try {
   // 5. Chat sentences typed word by word, each word committed with Space.
   const auto sentences = sorla::lexicon::read_dev_sentences(sorla::lexicon::read_file(argv[4]));
   Engine typing_engine = engine;
+  std::printf("development sentences, tuning half, not typed exactly:\n");
   for (const Half half : {Half::Tuning, Half::HeldOut}) {
     std::size_t exact = 0, total = 0;
     for (const auto& sentence : sentences) {
