@@ -183,10 +183,12 @@ lexicon:
 	$(BUILD) build/lexicon -j$(JOBS) --target sorla lexicon_icu_words lexicon_count lexicon_build
 	lexicon/make-lexicon
 
-# How well chat spellings find their words with the shipped data.
+# How well chat spellings find their words with the shipped data: the seed list,
+# and the dev set's words and sentences, tuning half and held-out half apart.
 eval-lexicon: setup build/native/Makefile
 	$(BUILD) build/native -j$(JOBS) --target lexicon_eval
-	build/native/lexicon/lexicon_eval data/seed_words.txt data/lexicon/words.srla lexicon/eval/dev.tsv
+	build/native/lexicon/lexicon_eval data/seed_words.txt data/lexicon/words.srla lexicon/eval/dev.tsv \
+	  lexicon/eval/sentences.tsv
 
 clean:
 	@for tree in x64 x86; do \
