@@ -35,6 +35,10 @@ const CoreCalls* listening() {
   return calls && calls->clients_are_listening() ? calls : nullptr;
 }
 
+void raise(const CoreCalls& calls, IRawElementProviderSimple* provider, EVENTID event) {
+  if (provider) calls.raise_automation_event(provider, event);
+}
+
 }  // namespace
 
 CandidateTree::CandidateTree(Private, HWND hwnd) : hwnd_(hwnd), list_(kNothingShown) {}
@@ -44,17 +48,12 @@ std::shared_ptr<CandidateTree> CandidateTree::create(HWND hwnd) {
 }
 
 LRESULT CandidateTree::answer(WPARAM wparam, LPARAM lparam) {
-  const com::ComPtr<ListProvider> list = root();
-  const CoreCalls* calls = list ? core_calls() : nullptr;
-  if (!calls) return 0;
+  const auto now = view();
+  const auto list = root();
+  const CoreCalls* calls = now && list ? core_calls() : nullptr;
   // Passed on unfiltered, as UiaReturnRawElementProvider's page asks, so
   // that UI Automation can serve Active Accessibility clients too.
-  HWND hwnd;
-  {
-    const std::lock_guard lock(mutex_);
-    hwnd = hwnd_;
-  }
-  return calls->return_raw_element_provider(hwnd, wparam, lparam, list.get());
+  return calls ? calls->return_raw_element_provider(now->hwnd, wparam, lparam, list.get()) : 0;
 }
 
 void CandidateTree::show(ShownList list) {
@@ -76,8 +75,11 @@ void CandidateTree::show(ShownList list) {
     list_ = std::make_shared<const ShownList>(std::move(list));
   }
   disconnect_all(gone);
-  if (opened) raise_on_root(UIA_MenuOpenedEventId);
-  if (opened || changed) raise_on_selected(generation, selected);
+  if (!opened && !changed) return;
+  const CoreCalls* calls = listening();
+  if (!calls) return;
+  if (opened) raise(*calls, root().get(), UIA_MenuOpenedEventId);
+  raise(*calls, item(generation, selected).get(), UIA_SelectionItem_ElementSelectedEventId);
 }
 
 void CandidateTree::hide() {
@@ -90,26 +92,32 @@ void CandidateTree::hide() {
     list_ = kNothingShown;
   }
   disconnect_all(gone);
-  raise_on_root(UIA_MenuClosedEventId);
+  if (const CoreCalls* calls = listening()) raise(*calls, root().get(), UIA_MenuClosedEventId);
 }
 
 void CandidateTree::disconnect() {
   hide();
+  // While the providers still answer, so that UI Automation can match them
+  // to what it holds.
   HWND hwnd;
   com::ComPtr<ListProvider> list;
-  std::vector<com::ComPtr<ItemProvider>> gone;
+  std::vector<com::ComPtr<ItemProvider>> items;
   {
     const std::lock_guard lock(mutex_);
-    hwnd = std::exchange(hwnd_, nullptr);
-    list = std::exchange(root_, nullptr);
-    gone = std::exchange(items_, {});
+    hwnd = hwnd_;
+    list = root_;
+    items = items_;
   }
-  const CoreCalls* calls = loaded_core_calls();
-  if (!hwnd || !calls) return;
-  // What UiaReturnRawElementProvider's page asks of a window that goes.
-  calls->return_raw_element_provider(hwnd, 0, 0, nullptr);
-  disconnect_all(gone);
-  if (list && calls->disconnect_provider) calls->disconnect_provider(list.get());
+  if (const CoreCalls* calls = hwnd ? loaded_core_calls() : nullptr) {
+    // What UiaReturnRawElementProvider's page asks of a window that goes.
+    calls->return_raw_element_provider(hwnd, 0, 0, nullptr);
+    disconnect_all(items);
+    if (list && calls->disconnect_provider) calls->disconnect_provider(list.get());
+  }
+  const std::lock_guard lock(mutex_);
+  hwnd_ = nullptr;
+  list = std::exchange(root_, nullptr);
+  items = std::exchange(items_, {});
 }
 
 std::optional<CandidateTree::View> CandidateTree::view() const {
@@ -132,20 +140,6 @@ com::ComPtr<ItemProvider> CandidateTree::item(std::uint32_t generation, std::siz
   auto& slot = items_[index];
   if (!slot) slot = com::make_object<ItemProvider>(weak_from_this(), generation, index);
   return slot;
-}
-
-void CandidateTree::raise_on_root(EVENTID event) {
-  const CoreCalls* calls = listening();
-  if (!calls) return;
-  if (const auto list = root()) calls->raise_automation_event(list.get(), event);
-}
-
-void CandidateTree::raise_on_selected(std::uint32_t generation, std::size_t index) {
-  const CoreCalls* calls = listening();
-  if (!calls) return;
-  if (const auto selected = item(generation, index)) {
-    calls->raise_automation_event(selected.get(), UIA_SelectionItem_ElementSelectedEventId);
-  }
 }
 
 }  // namespace sorla::uia

@@ -57,10 +57,6 @@ class CandidateTree : public std::enable_shared_from_this<CandidateTree> {
   com::ComPtr<ItemProvider> item(std::uint32_t generation, std::size_t index);
 
  private:
-  // Raises `event` on the list or on its selected item when clients listen.
-  void raise_on_root(EVENTID event);
-  void raise_on_selected(std::uint32_t generation, std::size_t index);
-
   mutable std::mutex mutex_;
   HWND hwnd_;
   std::shared_ptr<const ShownList> list_;

@@ -34,6 +34,8 @@ HRESULT ListProvider::GetPropertyValue(PROPERTYID property, VARIANT* out) {
   return com::guarded([&]() -> HRESULT {
     if (!out) return E_INVALIDARG;
     VariantInit(out);
+    const auto tree = tree_.lock();
+    if (!tree || !tree->view()) return UIA_E_ELEMENTNOTAVAILABLE;
     if (property == UIA_ControlTypePropertyId) put_int(out, UIA_ListControlTypeId);
     if (property == UIA_AutomationIdPropertyId) return put_string(out, kAutomationId);
     return S_OK;
