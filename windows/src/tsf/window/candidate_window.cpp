@@ -102,6 +102,18 @@ LRESULT CALLBACK window_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM
   }
 }
 
+// The copy of the row that screen readers read.
+uia::ShownList shown_list(const PaintData& data) {
+  uia::ShownList shown;
+  shown.selected = data.selected;
+  for (std::size_t i = 0; i < data.candidates.size(); ++i) {
+    const Rect& cell = data.layout.cells[i].rect;
+    shown.items.push_back({uia::item_name(i, data.candidates[i]),
+                           RECT{cell.left, cell.top, cell.right, cell.bottom}});
+  }
+  return shown;
+}
+
 Rect work_area_near(HMONITOR monitor) {
   MONITORINFO info{};
   info.cbSize = sizeof info;
@@ -163,13 +175,7 @@ void CandidateWindow::show(std::span<const std::string> candidates, std::size_t 
     flag_width = measure(dc.get(), fonts_->flag(), kFlag).cx;
   }
   data.layout = lay_out(s, widths, sample_height, flag_width);
-  uia::ShownList shown;
-  shown.selected = selected;
-  for (std::size_t i = 0; i < data.candidates.size(); ++i) {
-    const Rect& cell = data.layout.cells[i].rect;
-    shown.items.push_back({uia::item_name(i, data.candidates[i]),
-                           RECT{cell.left, cell.top, cell.right, cell.bottom}});
-  }
+  uia::ShownList shown = shown_list(data);
   data.colors = settings::read_theme_colors();
   if (!own_border_) {
     const COLORREF border = to_colorref(data.colors.border);
