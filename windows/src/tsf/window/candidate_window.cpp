@@ -12,6 +12,7 @@
 #include "com/module.h"
 #include "settings/settings.h"
 #include "text/wide.h"
+#include "tsf/uia/candidate_tree.h"
 #include "tsf/window/font_set.h"
 #include "tsf/window/gdi.h"
 #include "tsf/window/paint.h"
@@ -34,6 +35,8 @@ constexpr wchar_t kFlag[] = L"\u2691";
 // and whom to tell about clicks here, not through the window.
 thread_local std::optional<PaintData> t_paint;
 thread_local ClickHandler t_on_click;
+// What screen readers read of the window, and the providers they were given.
+thread_local std::shared_ptr<uia::CandidateTree> t_tree;
 
 SIZE measure(HDC dc, HFONT font, const std::wstring& text) {
   gdi::Select font_in(dc, font);
@@ -70,6 +73,23 @@ LRESULT CALLBACK window_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM
       return 0;
     case WM_MOUSEACTIVATE:
       return MA_NOACTIVATE;
+    case WM_GETOBJECT: {
+      // A failed answer leaves the request to DefWindowProc.
+      LRESULT answer = 0;
+      com::guarded([&] {
+        if (t_tree) answer = t_tree->answer(wparam, lparam);
+        return S_OK;
+      });
+      if (answer) return answer;
+      return DefWindowProcW(hwnd, message, wparam, lparam);
+    }
+    case WM_DESTROY:
+      // Before the DLL can unload, UI Automation must let go of our providers.
+      com::guarded([&] {
+        if (t_tree) std::exchange(t_tree, nullptr)->disconnect();
+        return S_OK;
+      });
+      return 0;
     case WM_LBUTTONDOWN:
       // A failing handler loses this click, nothing else.
       com::guarded([&] {
@@ -80,6 +100,18 @@ LRESULT CALLBACK window_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM
     default:
       return DefWindowProcW(hwnd, message, wparam, lparam);
   }
+}
+
+// The copy of the row that screen readers read.
+uia::ShownList shown_list(const PaintData& data) {
+  uia::ShownList shown;
+  shown.selected = data.selected;
+  for (std::size_t i = 0; i < data.candidates.size(); ++i) {
+    const Rect& cell = data.layout.cells[i].rect;
+    shown.items.push_back({uia::item_name(i, data.candidates[i]),
+                           RECT{cell.left, cell.top, cell.right, cell.bottom}});
+  }
+  return shown;
 }
 
 Rect work_area_near(HMONITOR monitor) {
@@ -111,6 +143,7 @@ bool CandidateWindow::create(ClickHandler on_click) {
   const DWORD round = kRoundCorners;
   own_border_ = FAILED(DwmSetWindowAttribute(hwnd_, kCornerPreference, &round, sizeof round));
   t_on_click = std::move(on_click);
+  t_tree = uia::CandidateTree::create(hwnd_);
   return true;
 }
 
@@ -142,6 +175,7 @@ void CandidateWindow::show(std::span<const std::string> candidates, std::size_t 
     flag_width = measure(dc.get(), fonts_->flag(), kFlag).cx;
   }
   data.layout = lay_out(s, widths, sample_height, flag_width);
+  uia::ShownList shown = shown_list(data);
   data.colors = settings::read_theme_colors();
   if (!own_border_) {
     const COLORREF border = to_colorref(data.colors.border);
@@ -154,6 +188,7 @@ void CandidateWindow::show(std::span<const std::string> candidates, std::size_t 
   const bool was_visible = IsWindowVisible(hwnd_) != FALSE;
   SetWindowPos(hwnd_, HWND_TOPMOST, at.x, at.y, width, height, SWP_NOACTIVATE | SWP_SHOWWINDOW);
   InvalidateRect(hwnd_, nullptr, FALSE);
+  if (t_tree) t_tree->show(std::move(shown));
   NotifyWinEvent(was_visible ? EVENT_OBJECT_IME_CHANGE : EVENT_OBJECT_IME_SHOW, hwnd_, OBJID_CLIENT,
                  CHILDID_SELF);
 }
@@ -172,13 +207,14 @@ void CandidateWindow::hide() {
     ShowWindow(hwnd_, SW_HIDE);
     NotifyWinEvent(EVENT_OBJECT_IME_HIDE, hwnd_, OBJID_CLIENT, CHILDID_SELF);
   }
+  if (t_tree) t_tree->hide();
   t_paint.reset();
 }
 
 void CandidateWindow::destroy() {
   fonts_.reset();
   if (!hwnd_) return;
-  DestroyWindow(std::exchange(hwnd_, nullptr));
+  DestroyWindow(std::exchange(hwnd_, nullptr));  // disconnects the tree
   t_paint.reset();
   t_on_click = nullptr;
 }

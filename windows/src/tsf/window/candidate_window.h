@@ -2,7 +2,8 @@
 // typed, with a flag to report a missing word. It never takes the focus and
 // reports clicks through the handler given at creation. Showing, changing
 // and hiding it raise the IME window events that screen readers and the
-// shell's light dismiss listen for.
+// shell's light dismiss listen for, and screen readers read the candidates
+// through its UI Automation tree (tsf/uia).
 #pragma once
 
 #include <windows.h>

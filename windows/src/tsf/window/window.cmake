@@ -1,4 +1,5 @@
-# The candidate window and the language-bar icon drawing, with their tests.
+# The candidate window with its UI Automation tree, and the language-bar icon
+# drawing, with their tests.
 # Included from windows/CMakeLists.txt after sorla_win_base is defined.
 set(window_dir ${CMAKE_CURRENT_LIST_DIR})
 set(window_tests_dir ${PROJECT_SOURCE_DIR}/windows/tests/window)
@@ -9,7 +10,12 @@ add_library(sorla_candidate_ui STATIC
   ${window_dir}/layout.cpp
   ${window_dir}/paint.cpp
   ${window_dir}/window_class.cpp
-  ${window_dir}/../langbar/icon.cpp)
+  ${window_dir}/../langbar/icon.cpp
+  ${window_dir}/../uia/candidate_tree.cpp
+  ${window_dir}/../uia/core_calls.cpp
+  ${window_dir}/../uia/item_provider.cpp
+  ${window_dir}/../uia/list_provider.cpp
+  ${window_dir}/../uia/values.cpp)
 target_link_libraries(sorla_candidate_ui
   PUBLIC sorla_win_base user32 gdi32 dwmapi shcore
   PRIVATE sorla_warnings)
