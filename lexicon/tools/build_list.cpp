@@ -11,6 +11,7 @@
 #include <iostream>
 #include <iterator>
 #include <map>
+#include <optional>
 #include <set>
 #include <sstream>
 #include <string>
@@ -18,7 +19,9 @@
 #include <vector>
 
 #include "read_file.h"
+#include "sorla/lexicon/look_alike.h"
 #include "sorla/lexicon/romanize.h"
+#include "sorla/normalize.h"
 #include "sorla/seed_text.h"
 
 namespace {
@@ -29,6 +32,7 @@ constexpr double kInterfaceOnlyWeight = 0.25;
 // Pairs seen fewer times than this are chance neighbours.
 constexpr std::uint64_t kMinPairCount = 3;
 constexpr std::size_t kMaxPairs = 5000;
+constexpr std::size_t kSpellingsPerWord = 4;
 
 std::vector<std::string> split(const std::string& line, char sep) {
   std::vector<std::string> out;
@@ -65,6 +69,27 @@ Counts read_counts(const std::string& text) {
   return counts;
 }
 
+// A word written two ways (្ដ read "d", ្ត read "t") is typed both ways: the
+// spellings of each form in turn, best first, as many as each form has.
+std::vector<std::string> spellings_of_all(const std::string& word,
+                                          const std::vector<std::string>& others) {
+  std::vector<std::vector<std::string>> each{sorla::lexicon::romanize(word)};
+  for (const std::string& other : others) each.push_back(sorla::lexicon::romanize(other));
+  const std::size_t limit = kSpellingsPerWord * std::min<std::size_t>(each.size(), 2);
+  std::vector<std::string> out;
+  std::set<std::string> keys;
+  for (std::size_t rank = 0; out.size() < limit; ++rank) {
+    bool any = false;
+    for (const auto& list : each) {
+      if (rank >= list.size() || out.size() == limit) continue;
+      any = true;
+      if (keys.insert(sorla::fold(list[rank])).second) out.push_back(list[rank]);
+    }
+    if (!any) break;
+  }
+  return out;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) try {
@@ -81,18 +106,33 @@ int main(int argc, char** argv) try {
   const Counts counts = read_counts(sorla::lexicon::read_file(argv[3]));
 
   std::set<std::string> known;
-  for (const auto& entry : seed.entries) known.insert(entry.word);
-  std::vector<std::string> frequent, unseen;
+  std::vector<std::string> seed_words;
+  for (const auto& entry : seed.entries) {
+    known.insert(entry.word);
+    seed_words.push_back(entry.word);
+  }
+  // Words that look alike, or differ by an obsolete letter, become one.
+  std::vector<sorla::lexicon::CountedWord> dictionary;
   {
     std::stringstream in(sorla::lexicon::read_file(argv[2]));
     std::string word;
     while (std::getline(in, word)) {
-      if (word.empty() || known.count(word)) continue;
-      (counts.score.count(word) ? frequent : unseen).push_back(word);
+      if (word.empty()) continue;
+      const auto count = counts.score.find(word);
+      dictionary.push_back(
+          {word, count == counts.score.end() ? std::nullopt : std::optional(count->second), {}});
     }
   }
+  std::map<std::string, double> score;
+  std::map<std::string, std::vector<std::string>> merged;
+  std::vector<std::string> frequent, unseen;
+  for (auto& w : sorla::lexicon::one_word_per_look(seed_words, std::move(dictionary))) {
+    if (w.score) score[w.word] = *w.score;
+    if (!w.merged.empty()) merged[w.word] = std::move(w.merged);
+    (w.score ? frequent : unseen).push_back(std::move(w.word));
+  }
   std::sort(frequent.begin(), frequent.end(), [&](const std::string& a, const std::string& b) {
-    const double sa = counts.score.at(a), sb = counts.score.at(b);
+    const double sa = score.at(a), sb = score.at(b);
     return sa != sb ? sa > sb : a < b;
   });
   std::sort(unseen.begin(), unseen.end(), [](const std::string& a, const std::string& b) {
@@ -115,7 +155,9 @@ int main(int argc, char** argv) try {
   std::set<std::string> listed = known;
   for (const auto* group : {&frequent, &unseen}) {
     for (const std::string& word : *group) {
-      const auto spellings = sorla::lexicon::romanize(word);
+      const auto found = merged.find(word);
+      const auto spellings = found == merged.end() ? sorla::lexicon::romanize(word)
+                                                   : spellings_of_all(word, found->second);
       if (spellings.empty()) continue;
       listed.insert(word);
       out << word << '\t';
@@ -129,8 +171,21 @@ int main(int argc, char** argv) try {
     out << "pair\t" << seed.entries[pair.first].word << ' ' << seed.entries[pair.second].word
         << '\n';
   }
-  std::vector<std::pair<std::pair<std::string, std::string>, std::uint64_t>> pairs;
+  // Pairs counted under a dropped spelling count for the word kept.
+  std::map<std::string, std::string> kept_for;
+  for (const auto& [word, others] : merged) {
+    for (const std::string& other : others) kept_for[other] = word;
+  }
+  auto kept = [&](const std::string& word) {
+    const auto found = kept_for.find(word);
+    return found == kept_for.end() ? word : found->second;
+  };
+  std::map<std::pair<std::string, std::string>, std::uint64_t> pair_counts;
   for (const auto& [words, n] : counts.pairs) {
+    pair_counts[{kept(words.first), kept(words.second)}] += n;
+  }
+  std::vector<std::pair<std::pair<std::string, std::string>, std::uint64_t>> pairs;
+  for (const auto& [words, n] : pair_counts) {
     if (n >= kMinPairCount && listed.count(words.first) && listed.count(words.second)) {
       pairs.emplace_back(words, n);
     }
