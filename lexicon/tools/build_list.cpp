@@ -1,10 +1,12 @@
 // Writes the shipped word list in the seed-text format: the seed words first
-// with their own spellings, then the dictionary's words most frequent first
-// (words the corpus never shows after them, shortest first), each with the
-// romanizer's spellings, then the seed's pairs and the corpus's most frequent
-// pairs. Same inputs, same bytes: every tie is broken by byte order.
+// with their own spellings, then the names and loanwords and the reported
+// words the dictionary lacks, then the dictionary's words most frequent
+// first (words the corpus never shows after them, shortest first), each with
+// the romanizer's spellings and any reported ones; then the seed's pairs, the
+// reported ones and the corpus's most frequent pairs. Same inputs, same
+// bytes: every tie is broken by byte order.
 //
-//   lexicon_build SEED.txt DICTIONARY.txt COUNTS.tsv OUT.txt
+//   lexicon_build SEED.txt NAMES.txt REPORTED.txt DICTIONARY.txt COUNTS.tsv OUT.txt
 #include <algorithm>
 #include <cstdint>
 #include <fstream>
@@ -14,12 +16,14 @@
 #include <optional>
 #include <set>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
 #include "read_file.h"
 #include "sorla/lexicon/look_alike.h"
+#include "sorla/lexicon/reported.h"
 #include "sorla/lexicon/romanize.h"
 #include "sorla/normalize.h"
 #include "sorla/seed_text.h"
@@ -90,31 +94,60 @@ std::vector<std::string> spellings_of_all(const std::string& word,
   return out;
 }
 
+using sorla::lexicon::Entry;
+
+void add_spelling(Entry& entry, const std::string& spelling) {
+  const std::string key = sorla::fold(spelling);
+  for (const std::string& s : entry.spellings) {
+    if (sorla::fold(s) == key) return;
+  }
+  entry.spellings.push_back(spelling);
+}
+
+sorla::WordList read_seed_text(const char* path) {
+  auto result = sorla::parse_seed_text(sorla::lexicon::read_file(path), "");
+  if (const auto* error = std::get_if<sorla::ReadError>(&result)) {
+    throw std::runtime_error(std::string(path) + ": " + error->message);
+  }
+  return std::move(std::get<sorla::WordList>(result));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) try {
-  if (argc != 5) {
-    std::cerr << "usage: lexicon_build SEED.txt DICTIONARY.txt COUNTS.tsv OUT.txt\n";
+  if (argc != 7) {
+    std::cerr << "usage: lexicon_build SEED.txt NAMES.txt REPORTED.txt DICTIONARY.txt COUNTS.tsv "
+                 "OUT.txt\n";
     return 2;
   }
-  const auto seed_result = sorla::parse_seed_text(sorla::lexicon::read_file(argv[1]), "");
-  if (const auto* error = std::get_if<sorla::ReadError>(&seed_result)) {
-    std::cerr << "lexicon_build: " << argv[1] << ": " << error->message << '\n';
-    return 1;
-  }
-  const sorla::WordList& seed = std::get<sorla::WordList>(seed_result);
-  const Counts counts = read_counts(sorla::lexicon::read_file(argv[3]));
+  const sorla::WordList seed = read_seed_text(argv[1]);
+  const sorla::WordList names = read_seed_text(argv[2]);
+  const Counts counts = read_counts(sorla::lexicon::read_file(argv[5]));
 
-  std::set<std::string> known;
-  std::vector<std::string> seed_words;
-  for (const auto& entry : seed.entries) {
-    known.insert(entry.word);
-    seed_words.push_back(entry.word);
+  // The seed words, then the names and loanwords: names come before every
+  // dictionary word, so that no split into common words outranks a name
+  // typed whole, and after the seed words. Names carry their conventional
+  // spellings only (the romanizer's cost a point on the tuning half); a name
+  // the seed has keeps the seed's place and gains the name's spellings.
+  std::vector<Entry> entries;
+  std::map<std::string, std::size_t> at_key;
+  for (const auto& e : seed.entries) {
+    at_key.emplace(sorla::lexicon::modern_key(e.word), entries.size());
+    entries.push_back({e.word, e.spellings});
   }
+  for (const auto& e : names.entries) {
+    const auto [it, inserted] = at_key.emplace(sorla::lexicon::modern_key(e.word), entries.size());
+    if (inserted) entries.push_back({e.word, {}});
+    Entry& entry = entries[it->second];
+    for (const std::string& s : e.spellings) add_spelling(entry, s);
+  }
+  std::vector<std::string> reserved;
+  for (const Entry& e : entries) reserved.push_back(e.word);
+
   // Words that look alike, or differ by an obsolete letter, become one.
   std::vector<sorla::lexicon::CountedWord> dictionary;
   {
-    std::stringstream in(sorla::lexicon::read_file(argv[2]));
+    std::stringstream in(sorla::lexicon::read_file(argv[4]));
     std::string word;
     while (std::getline(in, word)) {
       if (word.empty()) continue;
@@ -126,7 +159,7 @@ int main(int argc, char** argv) try {
   std::map<std::string, double> score;
   std::map<std::string, std::vector<std::string>> merged;
   std::vector<std::string> frequent, unseen;
-  for (auto& w : sorla::lexicon::one_word_per_look(seed_words, std::move(dictionary))) {
+  for (auto& w : sorla::lexicon::one_word_per_look(reserved, std::move(dictionary))) {
     if (w.score) score[w.word] = *w.score;
     if (!w.merged.empty()) merged[w.word] = std::move(w.merged);
     (w.score ? frequent : unseen).push_back(std::move(w.word));
@@ -139,68 +172,67 @@ int main(int argc, char** argv) try {
     const auto la = char_count(a), lb = char_count(b);
     return la != lb ? la < lb : a < b;
   });
+  const std::size_t band_end = entries.size();
+  for (const auto* group : {&frequent, &unseen}) {
+    for (const std::string& word : *group) {
+      const auto found = merged.find(word);
+      auto spellings = found == merged.end() ? sorla::lexicon::romanize(word)
+                                             : spellings_of_all(word, found->second);
+      if (!spellings.empty()) entries.push_back({word, std::move(spellings)});
+    }
+  }
+
+  // Reported words: their spellings join the word; words the list lacks
+  // join the names' band, users having asked for them.
+  auto feedback = sorla::lexicon::apply_reports(sorla::lexicon::read_file(argv[3]), entries);
+  entries.insert(entries.begin() + static_cast<std::ptrdiff_t>(band_end),
+                 std::make_move_iterator(feedback.added.begin()),
+                 std::make_move_iterator(feedback.added.end()));
 
   std::ostringstream out;
   out << "# Sorla word list: one Khmer word per line, most common first.\n"
          "# Each word line: the Khmer word, a tab, then its chat spellings separated by spaces.\n"
-         "# Built by `make lexicon` from ICU's Khmer dictionary and Debian's Khmer\n"
-         "# translations (see SOURCES.md); do not edit by hand.\n";
-  for (const auto& entry : seed.entries) {
-    out << entry.word << '\t';
-    for (std::size_t i = 0; i < entry.spellings.size(); ++i) {
-      out << (i ? " " : "") << entry.spellings[i];
-    }
+         "# Built by `make lexicon` from the seed list, the names and loanwords, reported\n"
+         "# words, ICU's Khmer dictionary and Debian's Khmer translations (see SOURCES.md);\n"
+         "# do not edit by hand.\n";
+  std::map<std::string, std::string> listed;  // modern key -> the word listed
+  for (const Entry& e : entries) {
+    listed.emplace(sorla::lexicon::modern_key(e.word), e.word);
+    out << e.word << '\t';
+    for (std::size_t i = 0; i < e.spellings.size(); ++i) out << (i ? " " : "") << e.spellings[i];
     out << '\n';
-  }
-  std::set<std::string> listed = known;
-  for (const auto* group : {&frequent, &unseen}) {
-    for (const std::string& word : *group) {
-      const auto found = merged.find(word);
-      const auto spellings = found == merged.end() ? sorla::lexicon::romanize(word)
-                                                   : spellings_of_all(word, found->second);
-      if (spellings.empty()) continue;
-      listed.insert(word);
-      out << word << '\t';
-      for (std::size_t i = 0; i < spellings.size(); ++i) out << (i ? " " : "") << spellings[i];
-      out << '\n';
-    }
   }
 
   out << "# Word pairs people type together: pair, a tab, the first and the second word.\n";
-  for (const auto& pair : seed.pairs) {
-    out << "pair\t" << seed.entries[pair.first].word << ' ' << seed.entries[pair.second].word
-        << '\n';
-  }
-  // Pairs counted under a dropped spelling count for the word kept.
-  std::map<std::string, std::string> kept_for;
-  for (const auto& [word, others] : merged) {
-    for (const std::string& other : others) kept_for[other] = word;
-  }
-  auto kept = [&](const std::string& word) {
-    const auto found = kept_for.find(word);
-    return found == kept_for.end() ? word : found->second;
+  // A pair written twice counts twice.
+  auto write_pair = [&](const std::string& a, const std::string& b) {
+    out << "pair\t" << a << ' ' << b << '\n';
   };
+  for (const auto& pair : seed.pairs) {
+    write_pair(seed.entries[pair.first].word, seed.entries[pair.second].word);
+  }
+  for (const auto& [a, b] : feedback.pairs) write_pair(a, b);
+  // Pairs counted under a spelling dropped for a look-alike count for the
+  // word listed.
   std::map<std::pair<std::string, std::string>, std::uint64_t> pair_counts;
   for (const auto& [words, n] : counts.pairs) {
-    pair_counts[{kept(words.first), kept(words.second)}] += n;
+    const auto a = listed.find(sorla::lexicon::modern_key(words.first));
+    const auto b = listed.find(sorla::lexicon::modern_key(words.second));
+    if (a != listed.end() && b != listed.end()) pair_counts[{a->second, b->second}] += n;
   }
   std::vector<std::pair<std::pair<std::string, std::string>, std::uint64_t>> pairs;
   for (const auto& [words, n] : pair_counts) {
-    if (n >= kMinPairCount && listed.count(words.first) && listed.count(words.second)) {
-      pairs.emplace_back(words, n);
-    }
+    if (n >= kMinPairCount) pairs.emplace_back(words, n);
   }
   std::stable_sort(pairs.begin(), pairs.end(),
                    [](const auto& a, const auto& b) { return a.second > b.second; });
   if (pairs.size() > kMaxPairs) pairs.resize(kMaxPairs);
-  for (const auto& [words, n] : pairs) {
-    out << "pair\t" << words.first << ' ' << words.second << '\n';
-  }
+  for (const auto& [words, n] : pairs) write_pair(words.first, words.second);
 
-  std::ofstream file(argv[4], std::ios::binary);
+  std::ofstream file(argv[6], std::ios::binary);
   file << out.str();
   if (!file.flush()) {
-    std::cerr << "lexicon_build: cannot write " << argv[4] << '\n';
+    std::cerr << "lexicon_build: cannot write " << argv[6] << '\n';
     return 1;
   }
   return 0;
