@@ -2,6 +2,8 @@
 
 #include <sstream>
 
+#include "sorla/lexicon/look_alike.h"
+
 namespace sorla::lexicon {
 namespace {
 
@@ -58,14 +60,7 @@ std::vector<DevSentence> read_dev_sentences(std::string_view text) {
   return out;
 }
 
-std::string look_form(std::string_view text) {
-  static const std::string da = "\u17D2\u178A", ta = "\u17D2\u178F";
-  std::string out(text);
-  for (auto at = out.find(da); at != std::string::npos; at = out.find(da, at)) {
-    out.replace(at, da.size(), ta);
-  }
-  return out;
-}
+std::string look_form(std::string_view text) { return look_key(text); }
 
 bool looks_same(std::string_view a, std::string_view b) { return look_form(a) == look_form(b); }
 

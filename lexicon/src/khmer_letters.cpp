@@ -1,4 +1,5 @@
-// The romanizer's tables. Alternatives that the matcher's fold makes equal
+// The romanizer's tables. Letters that sound alike are spelt alike (ឞ and ឝ
+// as ស, ឍ as ធ). Alternatives that the matcher's fold makes equal
 // (kh/k, ch/j, ph/p, th/t, nh/ny, w/v) are not listed: they would buy the
 // matcher nothing. Where chat drops an aspirate's h in clusters (ផ្លូវ "plov",
 // ធ្វើ "tver"), the cluster form says so.
@@ -28,7 +29,7 @@ constexpr std::array<Consonant, 35> kConsonants{{
     {0x178a, I, false, "d", "d", "t"},              // ដ
     {0x178b, I, false, "th", "th", "t"},            // ឋ
     {0x178c, II, false, "d", "d", "t"},             // ឌ
-    {0x178d, II, false, "th", "th", "t"},           // ឍ
+    {0x178d, II, false, "th", "t", "t"},            // ឍ: as ធ
     {0x178e, I, true, "n", "n", "n"},               // ណ
     {0x178f, I, false, "t", "t", "t"},              // ត
     {0x1790, I, false, "th", "th", "t"},            // ថ
@@ -44,8 +45,8 @@ constexpr std::array<Consonant, 35> kConsonants{{
     {0x179a, II, true, "r", "r", "r -"},            // រ: often silent at the end
     {0x179b, II, true, "l", "l", "l"},              // ល
     {0x179c, II, true, "v", "v", "v"},              // វ
-    {0x179d, I, false, "s", "s", "s"},              // ឝ
-    {0x179e, I, false, "s", "s", "s"},              // ឞ
+    {0x179d, I, false, "s", "s", "s h"},            // ឝ: as ស
+    {0x179e, I, false, "s", "s", "s h"},            // ឞ: as ស
     {0x179f, I, false, "s", "s", "s h"},            // ស: ណាស់ "nas", "nah"
     {0x17a0, I, false, "h", "h", "h -"},            // ហ
     {0x17a1, I, true, "l", "l", "l"},               // ឡ

@@ -154,4 +154,26 @@ std::vector<std::string> romanize(std::string_view khmer, std::size_t limit) {
   return out;
 }
 
+std::string short_form(std::string_view khmer) {
+  const auto word = syllables(khmer);
+  if (!word || word->size() != 1) return {};
+  const auto spellings = romanize(khmer, 1);
+  if (spellings.empty()) return {};
+  std::string out;
+  const std::string& s = spellings[0];
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    if (s.compare(i, 2, "ng") == 0) {
+      out += 'g';
+      ++i;
+    } else if (s.compare(i, 2, "ch") == 0) {
+      out += 'j';
+      i += s.compare(i, 3, "chh") == 0 ? 2 : 1;
+    } else if (std::string_view("aeiou").find(s[i]) == std::string_view::npos) {
+      out += s[i];
+    }
+  }
+  // A lone letter is no short form.
+  return out.size() >= 2 && out != s ? out : std::string();
+}
+
 }  // namespace sorla::lexicon

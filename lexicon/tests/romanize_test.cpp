@@ -65,6 +65,20 @@ TEST(Romanize, ChatHabits) {
   EXPECT_EQ(r("ឥឡូវ")[0], "ilov");
 }
 
+// Letters that sound alike are spelt alike; frequent one-syllable words have
+// the vowel-less short forms chat uses.
+TEST(Romanize, SameSoundsAndShortForms) {
+  EXPECT_EQ(r("ភាឞា"), r("ភាសា"));
+  EXPECT_EQ(r("ឍាស"), r("ធាស"));
+  EXPECT_EQ(short_form("មក"), "mk");
+  EXPECT_EQ(short_form("ដឹង"), "dg");
+  EXPECT_EQ(short_form("ចង់"), "jg");
+  EXPECT_EQ(short_form("ទៅ"), "tv");
+  EXPECT_EQ(short_form("អា"), "");  // a lone vowel is no short form
+  EXPECT_EQ(short_form("ម្ដាយ"), "mdy");
+  EXPECT_EQ(short_form("សប្បាយ"), "");  // two syllables
+}
+
 TEST(Romanize, SpellingsAreFewAndFoldDistinct) {
   for (const char* word : {"ខ្ញុំ", "ធ្វើការ", "ប្រទេសកម្ពុជា", "សួស្តី"}) {
     const auto spellings = romanize(word);

@@ -1,24 +1,32 @@
 // Writes the shipped word list in the seed-text format: the seed words first
-// with their own spellings, then the dictionary's words most frequent first
-// (words the corpus never shows after them, shortest first), each with the
-// romanizer's spellings, then the seed's pairs and the corpus's most frequent
-// pairs. Same inputs, same bytes: every tie is broken by byte order.
+// with their own spellings, then the names and loanwords and the reported
+// words the dictionary lacks, then the dictionary's words most frequent
+// first by corpus counts and the web word list (words neither shows after
+// them, shortest first), each with
+// the romanizer's spellings and any reported ones; then the seed's pairs, the
+// reported ones and the corpus's most frequent pairs. Same inputs, same
+// bytes: every tie is broken by byte order.
 //
-//   lexicon_build SEED.txt DICTIONARY.txt COUNTS.tsv OUT.txt
+//   lexicon_build SEED.txt NAMES.txt REPORTED.txt DICTIONARY.txt COUNTS.tsv WEB.txt OUT.txt
 #include <algorithm>
 #include <cstdint>
 #include <fstream>
 #include <iostream>
 #include <iterator>
 #include <map>
+#include <optional>
 #include <set>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
 #include "read_file.h"
+#include "sorla/lexicon/look_alike.h"
+#include "sorla/lexicon/reported.h"
 #include "sorla/lexicon/romanize.h"
+#include "sorla/normalize.h"
 #include "sorla/seed_text.h"
 
 namespace {
@@ -29,6 +37,20 @@ constexpr double kInterfaceOnlyWeight = 0.25;
 // Pairs seen fewer times than this are chance neighbours.
 constexpr std::uint64_t kMinPairCount = 3;
 constexpr std::size_t kMaxPairs = 5000;
+// Measured on the tuning half: 5, 6 and 8 spellings put 1.2, 1.6 and 2.0
+// points more words first, but grow the prebuilt index from 24.6 MB to
+// 28.9, 32.7 and 39.1 MB, past what the text service may map.
+constexpr std::size_t kSpellingsPerWord = 4;
+// What one entry of the web word list a word makes up counts for, beside
+// corpus counts (a word at the corpus's 1000th place counts 64). Measured on
+// the tuning half: being on the list at all lifts words typed first from
+// 59.5% to 64.2%; a weight of 0.25, 0.5, 1 and 4 gives 65.4, 65.8, 65.8 and
+// 65.4% (top five 89.9, 89.5, 89.1, 89.9%; sentences lost at 4). Its pairs
+// changed nothing beside the corpus's 5000 (tried at 1 and 3 an entry).
+constexpr double kWebWeight = 0.5;
+// The most frequent dictionary words that get a short form too (100 and 300
+// measured alike on the tuning half, 1000 lost a sentence).
+constexpr std::size_t kShortForms = 300;
 
 std::vector<std::string> split(const std::string& line, char sep) {
   std::vector<std::string> out;
@@ -65,87 +87,228 @@ Counts read_counts(const std::string& text) {
   return counts;
 }
 
+// A word written two ways (្ដ read "d", ្ត read "t") is typed both ways: the
+// spellings of each form in turn, best first, as many as each form has.
+std::vector<std::string> spellings_of_all(const std::string& word,
+                                          const std::vector<std::string>& others) {
+  std::vector<std::vector<std::string>> each{sorla::lexicon::romanize(word, kSpellingsPerWord)};
+  for (const std::string& other : others) {
+    each.push_back(sorla::lexicon::romanize(other, kSpellingsPerWord));
+  }
+  const std::size_t limit = kSpellingsPerWord * std::min<std::size_t>(each.size(), 2);
+  std::vector<std::string> out;
+  std::set<std::string> keys;
+  for (std::size_t rank = 0; out.size() < limit; ++rank) {
+    bool any = false;
+    for (const auto& list : each) {
+      if (rank >= list.size() || out.size() == limit) continue;
+      any = true;
+      if (keys.insert(sorla::fold(list[rank])).second) out.push_back(list[rank]);
+    }
+    if (!any) break;
+  }
+  return out;
+}
+
+using sorla::lexicon::Entry;
+
+void add_spelling(Entry& entry, const std::string& spelling) {
+  const std::string key = sorla::fold(spelling);
+  for (const std::string& s : entry.spellings) {
+    if (sorla::fold(s) == key) return;
+  }
+  entry.spellings.push_back(spelling);
+}
+
+struct Web {
+  std::map<std::string, double> uses;  // entries a word makes up (alone or with others)
+};
+
+// Each entry of the web word list (one a line; words and runs of words
+// written together) cut into the fewest listed words; an entry that does not
+// cut that way tells nothing.
+Web read_web_words(const std::string& text,
+                   const std::unordered_map<std::string, std::string>& listed_form) {
+  constexpr std::size_t kLongestWord = 24;  // characters
+  Web web;
+  std::stringstream in(text);
+  for (std::string entry; std::getline(in, entry);) {
+    std::vector<std::size_t> at;  // byte offset of each character, then the end
+    for (std::size_t i = 0; i < entry.size(); ++i) {
+      if ((static_cast<unsigned char>(entry[i]) & 0xc0) != 0x80) at.push_back(i);
+    }
+    at.push_back(entry.size());
+    const std::size_t n = at.size() - 1;
+    if (n == 0) continue;
+    std::vector<std::size_t> parts(n + 1, SIZE_MAX), from(n + 1, 0);
+    std::vector<const std::string*> word(n + 1, nullptr);
+    parts[0] = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+      if (parts[i] == SIZE_MAX) continue;
+      for (std::size_t j = i + 1; j <= n && j - i <= kLongestWord; ++j) {
+        const auto found = listed_form.find(entry.substr(at[i], at[j] - at[i]));
+        if (found == listed_form.end() || parts[i] + 1 >= parts[j]) continue;
+        parts[j] = parts[i] + 1;
+        from[j] = i;
+        word[j] = &found->second;
+      }
+    }
+    if (parts[n] == SIZE_MAX) continue;
+    std::vector<const std::string*> cut;
+    for (std::size_t j = n; j > 0; j = from[j]) cut.push_back(word[j]);
+    std::reverse(cut.begin(), cut.end());
+    for (const std::string* part : cut) web.uses[*part] += 1;
+  }
+  return web;
+}
+
+sorla::WordList read_seed_text(const char* path) {
+  auto result = sorla::parse_seed_text(sorla::lexicon::read_file(path), "");
+  if (const auto* error = std::get_if<sorla::ReadError>(&result)) {
+    throw std::runtime_error(std::string(path) + ": " + error->message);
+  }
+  return std::move(std::get<sorla::WordList>(result));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) try {
-  if (argc != 5) {
-    std::cerr << "usage: lexicon_build SEED.txt DICTIONARY.txt COUNTS.tsv OUT.txt\n";
+  if (argc != 8) {
+    std::cerr << "usage: lexicon_build SEED.txt NAMES.txt REPORTED.txt DICTIONARY.txt COUNTS.tsv "
+                 "WEB.txt OUT.txt\n";
     return 2;
   }
-  const auto seed_result = sorla::parse_seed_text(sorla::lexicon::read_file(argv[1]), "");
-  if (const auto* error = std::get_if<sorla::ReadError>(&seed_result)) {
-    std::cerr << "lexicon_build: " << argv[1] << ": " << error->message << '\n';
-    return 1;
-  }
-  const sorla::WordList& seed = std::get<sorla::WordList>(seed_result);
-  const Counts counts = read_counts(sorla::lexicon::read_file(argv[3]));
+  const sorla::WordList seed = read_seed_text(argv[1]);
+  const sorla::WordList names = read_seed_text(argv[2]);
+  const Counts counts = read_counts(sorla::lexicon::read_file(argv[5]));
 
-  std::set<std::string> known;
-  for (const auto& entry : seed.entries) known.insert(entry.word);
-  std::vector<std::string> frequent, unseen;
+  // The seed words, then the names and loanwords: names come before every
+  // dictionary word, so that no split into common words outranks a name
+  // typed whole, and after the seed words. Names carry their conventional
+  // spellings only (the romanizer's cost a point on the tuning half); a name
+  // the seed has keeps the seed's place and gains the name's spellings.
+  std::vector<Entry> entries;
+  std::map<std::string, std::size_t> at_key;
+  for (const auto& e : seed.entries) {
+    at_key.emplace(sorla::lexicon::modern_key(e.word), entries.size());
+    entries.push_back({e.word, e.spellings});
+  }
+  for (const auto& e : names.entries) {
+    const auto [it, inserted] = at_key.emplace(sorla::lexicon::modern_key(e.word), entries.size());
+    if (inserted) entries.push_back({e.word, {}});
+    Entry& entry = entries[it->second];
+    for (const std::string& s : e.spellings) add_spelling(entry, s);
+  }
+  std::vector<std::string> reserved;
+  for (const Entry& e : entries) reserved.push_back(e.word);
+
+  // Words that look alike, or differ by an obsolete letter, become one.
+  std::vector<sorla::lexicon::CountedWord> dictionary;
   {
-    std::stringstream in(sorla::lexicon::read_file(argv[2]));
+    std::stringstream in(sorla::lexicon::read_file(argv[4]));
     std::string word;
     while (std::getline(in, word)) {
-      if (word.empty() || known.count(word)) continue;
-      (counts.score.count(word) ? frequent : unseen).push_back(word);
+      if (word.empty()) continue;
+      const auto count = counts.score.find(word);
+      dictionary.push_back(
+          {word, count == counts.score.end() ? std::nullopt : std::optional(count->second), {}});
     }
   }
+  auto kept = sorla::lexicon::one_word_per_look(reserved, std::move(dictionary));
+  // Web text's word list (tesseract's Khmer words): each entry read as
+  // listed words counts for each of them.
+  std::unordered_map<std::string, std::string> listed_form;  // any spelling -> word listed
+  for (const std::string& word : reserved) listed_form.emplace(word, word);
+  for (const auto& w : kept) {
+    listed_form.emplace(w.word, w.word);
+    for (const std::string& other : w.merged) listed_form.emplace(other, w.word);
+  }
+  const Web web = read_web_words(sorla::lexicon::read_file(argv[6]), listed_form);
+
+  std::map<std::string, double> score;
+  std::map<std::string, std::vector<std::string>> merged;
+  std::vector<std::string> frequent, unseen;
+  for (auto& w : kept) {
+    const auto found = web.uses.find(w.word);
+    const double uses = found == web.uses.end() ? 0 : found->second;
+    if (w.score || uses > 0) score[w.word] = w.score.value_or(0) + kWebWeight * uses;
+    if (!w.merged.empty()) merged[w.word] = std::move(w.merged);
+    (score.count(w.word) ? frequent : unseen).push_back(std::move(w.word));
+  }
   std::sort(frequent.begin(), frequent.end(), [&](const std::string& a, const std::string& b) {
-    const double sa = counts.score.at(a), sb = counts.score.at(b);
+    const double sa = score.at(a), sb = score.at(b);
     return sa != sb ? sa > sb : a < b;
   });
   std::sort(unseen.begin(), unseen.end(), [](const std::string& a, const std::string& b) {
     const auto la = char_count(a), lb = char_count(b);
     return la != lb ? la < lb : a < b;
   });
+  const std::size_t band_end = entries.size();
+  for (const auto* group : {&frequent, &unseen}) {
+    for (const std::string& word : *group) {
+      const auto found = merged.find(word);
+      auto spellings = found == merged.end() ? sorla::lexicon::romanize(word, kSpellingsPerWord)
+                                             : spellings_of_all(word, found->second);
+      if (spellings.empty()) continue;
+      Entry entry{word, std::move(spellings)};
+      if (entries.size() - band_end < kShortForms) {
+        if (auto s = sorla::lexicon::short_form(word); !s.empty()) add_spelling(entry, s);
+      }
+      entries.push_back(std::move(entry));
+    }
+  }
+
+  // Reported words: their spellings join the word; words the list lacks
+  // join the names' band, users having asked for them.
+  auto feedback = sorla::lexicon::apply_reports(sorla::lexicon::read_file(argv[3]), entries);
+  entries.insert(entries.begin() + static_cast<std::ptrdiff_t>(band_end),
+                 std::make_move_iterator(feedback.added.begin()),
+                 std::make_move_iterator(feedback.added.end()));
 
   std::ostringstream out;
   out << "# Sorla word list: one Khmer word per line, most common first.\n"
          "# Each word line: the Khmer word, a tab, then its chat spellings separated by spaces.\n"
-         "# Built by `make lexicon` from ICU's Khmer dictionary and Debian's Khmer\n"
-         "# translations (see SOURCES.md); do not edit by hand.\n";
-  for (const auto& entry : seed.entries) {
-    out << entry.word << '\t';
-    for (std::size_t i = 0; i < entry.spellings.size(); ++i) {
-      out << (i ? " " : "") << entry.spellings[i];
-    }
+         "# Built by `make lexicon` from the seed list, the names and loanwords, reported\n"
+         "# words, ICU's Khmer dictionary and Debian's Khmer translations (see SOURCES.md);\n"
+         "# do not edit by hand.\n";
+  std::map<std::string, std::string> listed;  // modern key -> the word listed
+  for (const Entry& e : entries) {
+    listed.emplace(sorla::lexicon::modern_key(e.word), e.word);
+    out << e.word << '\t';
+    for (std::size_t i = 0; i < e.spellings.size(); ++i) out << (i ? " " : "") << e.spellings[i];
     out << '\n';
-  }
-  std::set<std::string> listed = known;
-  for (const auto* group : {&frequent, &unseen}) {
-    for (const std::string& word : *group) {
-      const auto spellings = sorla::lexicon::romanize(word);
-      if (spellings.empty()) continue;
-      listed.insert(word);
-      out << word << '\t';
-      for (std::size_t i = 0; i < spellings.size(); ++i) out << (i ? " " : "") << spellings[i];
-      out << '\n';
-    }
   }
 
   out << "# Word pairs people type together: pair, a tab, the first and the second word.\n";
+  // A pair written twice counts twice.
+  auto write_pair = [&](const std::string& a, const std::string& b) {
+    out << "pair\t" << a << ' ' << b << '\n';
+  };
   for (const auto& pair : seed.pairs) {
-    out << "pair\t" << seed.entries[pair.first].word << ' ' << seed.entries[pair.second].word
-        << '\n';
+    write_pair(seed.entries[pair.first].word, seed.entries[pair.second].word);
+  }
+  for (const auto& [a, b] : feedback.pairs) write_pair(a, b);
+  // Pairs counted under a spelling dropped for a look-alike count for the
+  // word listed.
+  std::map<std::pair<std::string, std::string>, std::uint64_t> pair_counts;
+  for (const auto& [words, n] : counts.pairs) {
+    const auto a = listed.find(sorla::lexicon::modern_key(words.first));
+    const auto b = listed.find(sorla::lexicon::modern_key(words.second));
+    if (a != listed.end() && b != listed.end()) pair_counts[{a->second, b->second}] += n;
   }
   std::vector<std::pair<std::pair<std::string, std::string>, std::uint64_t>> pairs;
-  for (const auto& [words, n] : counts.pairs) {
-    if (n >= kMinPairCount && listed.count(words.first) && listed.count(words.second)) {
-      pairs.emplace_back(words, n);
-    }
+  for (const auto& [words, n] : pair_counts) {
+    if (n >= kMinPairCount) pairs.emplace_back(words, n);
   }
   std::stable_sort(pairs.begin(), pairs.end(),
                    [](const auto& a, const auto& b) { return a.second > b.second; });
   if (pairs.size() > kMaxPairs) pairs.resize(kMaxPairs);
-  for (const auto& [words, n] : pairs) {
-    out << "pair\t" << words.first << ' ' << words.second << '\n';
-  }
+  for (const auto& [words, n] : pairs) write_pair(words.first, words.second);
 
-  std::ofstream file(argv[4], std::ios::binary);
+  std::ofstream file(argv[7], std::ios::binary);
   file << out.str();
   if (!file.flush()) {
-    std::cerr << "lexicon_build: cannot write " << argv[4] << '\n';
+    std::cerr << "lexicon_build: cannot write " << argv[7] << '\n';
     return 1;
   }
   return 0;

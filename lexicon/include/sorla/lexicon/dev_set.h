@@ -35,8 +35,8 @@ std::vector<DevTyping> read_dev_words(std::string_view text);
 // "Khmer TAB Latin words separated by spaces" lines.
 std::vector<DevSentence> read_dev_sentences(std::string_view text);
 
-// One form for texts that look the same on screen: ្ត and ្ដ draw alike and
-// both spellings of a word are in use.
+// One form for texts that look the same on screen (see look_alike.h): ្ត and
+// ្ដ draw alike and both spellings of a word are in use.
 std::string look_form(std::string_view text);
 bool looks_same(std::string_view a, std::string_view b);
 

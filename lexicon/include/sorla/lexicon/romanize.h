@@ -14,4 +14,9 @@ namespace sorla::lexicon {
 // Khmer letter (digits, signs, other scripts).
 std::vector<std::string> romanize(std::string_view khmer, std::size_t limit = 4);
 
+// The vowel-less short form chat writers use for a frequent one-syllable
+// word ("mk" for មក, "dg" for ដឹង, "jg" for ចង់): its first spelling's
+// consonants, ng written g and ch written j. Empty for longer words.
+std::string short_form(std::string_view khmer);
+
 }  // namespace sorla::lexicon
