@@ -211,7 +211,7 @@ void TextService::follow_focus(ITfDocumentMgr* focus) {
   const ComPtr<ITfContext> top = top_context(focus);
   watch(top.get());
   if (top) {
-    read_field(top.get());
+    read_field(top.get(), edit::RequestMode::SyncFirst);
     return;
   }
   auto state = state_.borrow();
@@ -223,14 +223,14 @@ void TextService::follow_focus(ITfDocumentMgr* focus) {
 // Until the scopes are read the field may be a password box: it gets its
 // keys untouched. A read TSF grants at once leaves no gap; when no read will
 // run, nothing tells this field from an ordinary one.
-void TextService::read_field(ITfContext* context) {
+void TextService::read_field(ITfContext* context, edit::RequestMode mode) {
   {
     auto state = state_.borrow();
     state->field_context = ComPtr<ITfContext>::retain(context);
     state->field_read_asked = now_ms();
     if (state->typing) state->typing->front_end.set_field(FieldKind::Private);
   }
-  if (FAILED(edit::request_field_read(*this, context))) field_read(context, FieldKind::Text);
+  if (FAILED(edit::request_field_read(*this, context, mode))) field_read(context, FieldKind::Text);
 }
 
 // A key event is where TSF allows a synchronous read (an application busy

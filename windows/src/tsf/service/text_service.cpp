@@ -229,8 +229,11 @@ HRESULT TextService::OnEndEdit(ITfContext* context, TfEditCookie, ITfEditRecord*
     // Wine passes no edit record at all; that is no selection move.
     if (own || record == nullptr) return S_OK;
     // The application gave the field other scopes (a search box turned into
-    // a password box): they are read again, as at a focus change.
-    if (focused && edit::scopes_changed(record)) read_field(context);
+    // a password box): they are read again, as at a focus change, once the
+    // lock of this notice is let go.
+    if (focused && edit::scopes_changed(record)) {
+      read_field(context, edit::RequestMode::AsyncAllowed);
+    }
     BOOL changed = FALSE;
     if (FAILED(record->GetSelectionStatus(&changed)) || !changed) return S_OK;
     auto again = state_.borrow();

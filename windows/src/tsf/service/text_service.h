@@ -122,7 +122,7 @@ class TextService final
   void follow_focus(ITfDocumentMgr* focus);
   // Reads the kind of the field of `context`, the focused one; until the
   // read is heard the field is taken for a private one.
-  void read_field(ITfContext* context);
+  void read_field(ITfContext* context, edit::RequestMode mode);
   // At a key event: a scope read still unheard is tried again, and one
   // unheard for too long is given up.
   void settle_field();
