@@ -33,6 +33,10 @@ constexpr int kPlain[] = {
     67,                      // IS_FORMULA_NUMBER
 };
 
+// A browser's private window marks its fields so: what is typed there must
+// leave no trace, yet an address bar in it stays an address bar.
+constexpr int kPrivateWindow = 61;  // IS_PRIVATE
+
 template <std::size_t N>
 bool among(const int (&list)[N], int scope) {
   return std::find(std::begin(list), std::end(list), scope) != std::end(list);
@@ -44,11 +48,14 @@ FieldKind field_kind(std::span<const int> scopes) {
   if (std::any_of(scopes.begin(), scopes.end(), [](int s) { return among(kPrivate, s); })) {
     return FieldKind::Private;
   }
-  if (!scopes.empty() &&
-      std::all_of(scopes.begin(), scopes.end(), [](int s) { return among(kPlain, s); })) {
+  const auto marked = [](int s) { return s == kPrivateWindow; };
+  const bool no_learn = std::any_of(scopes.begin(), scopes.end(), marked);
+  const bool any_other = !std::all_of(scopes.begin(), scopes.end(), marked);
+  if (any_other && std::all_of(scopes.begin(), scopes.end(),
+                               [&](int s) { return marked(s) || among(kPlain, s); })) {
     return FieldKind::Plain;
   }
-  return FieldKind::Text;
+  return no_learn ? FieldKind::NoLearn : FieldKind::Text;
 }
 
 }  // namespace sorla

@@ -17,7 +17,8 @@ FrontEnd::FrontEnd(Engine& engine) : session_(engine) {}
 std::optional<SessionInput> FrontEnd::claimed(const KeyEvent& key, const KeyTarget& target) const {
   // Nowhere to write, or a field that is not for Khmer text: the
   // application gets its keys as they are.
-  if (!target.document || target.read_only || target.keyboard_off || field_ != FieldKind::Text) {
+  const bool khmer_field = field_ == FieldKind::Text || field_ == FieldKind::NoLearn;
+  if (!target.document || target.read_only || target.keyboard_off || !khmer_field) {
     return std::nullopt;
   }
   const std::optional<SessionInput> in = key_input(key.vk, printable(key.ch), key.mods);
@@ -31,6 +32,11 @@ bool FrontEnd::claims(SessionInput in) const {
   if (!session_.typed().empty()) return true;
   if (in == input::Backspace) return !session_.undo().empty();
   return in < 0x110000 && (is_ascii_letter(in) || in == U'.');
+}
+
+void FrontEnd::set_field(FieldKind kind) {
+  field_ = kind;
+  session_.set_learning(kind != FieldKind::NoLearn);
 }
 
 bool FrontEnd::test_key_down(const KeyEvent& key, const KeyTarget& target, std::uint64_t now_ms) {

@@ -117,9 +117,14 @@ SessionOutput Session::commit_candidate(std::size_t index) {
   std::string picked = candidates_[index];
   std::string typed = std::exchange(typed_, {});
   std::optional<std::string> old_previous = std::exchange(previous_, picked);
-  engine_->learn(typed, picked, old_previous);
   candidates_.clear();
   selected_ = 0;
+  if (!learning_) {
+    // Undone, it has nothing to take back.
+    push_undo(UndoEntry{picked, std::nullopt});
+    return SessionOutput{std::move(picked), std::nullopt, true};
+  }
+  engine_->learn(typed, picked, old_previous);
   push_undo(UndoEntry{picked, PickRecord{std::move(typed), picked, std::move(old_previous)}});
   return SessionOutput{std::move(picked), std::nullopt, true};
 }

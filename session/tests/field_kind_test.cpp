@@ -20,5 +20,15 @@ TEST(FieldKind, PasswordsWinNumbersNeedAllScopes) {
   EXPECT_EQ(kind({7}), FieldKind::Text);         // a person's name
 }
 
+// A private window's fields learn nothing; its address bar and its password
+// boxes are what they would be anywhere.
+TEST(FieldKind, PrivateWindowsLearnNothing) {
+  EXPECT_EQ(kind({61}), FieldKind::NoLearn);         // IS_PRIVATE alone
+  EXPECT_EQ(kind({57, 61}), FieldKind::NoLearn);     // with IS_TEXT
+  EXPECT_EQ(kind({1, 61}), FieldKind::Plain);        // IS_URL: the address bar
+  EXPECT_EQ(kind({61, 31}), FieldKind::Private);     // a password
+  EXPECT_EQ(kind({61, 1, 58}), FieldKind::NoLearn);  // an address or chat
+}
+
 }  // namespace
 }  // namespace sorla

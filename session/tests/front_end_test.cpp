@@ -78,6 +78,7 @@ TEST(FrontEndKeys, TheTestCallAnswersWhatTheRealCallDoes) {
       {"English", typed("ban {toggle}"), {}},
       {"plain field", field(FieldKind::Plain, "ban sab"), {}},
       {"private field", field(FieldKind::Private, "ban sab"), {}},
+      {"private window's field", field(FieldKind::NoLearn, "ban sab"), {}, true},
       {"no document", typed("ban sab"), {false, false, false}},
       {"read-only document", typed("ban sab"), {true, true, false}},
       {"keyboard turned off", typed("ban sab"), {true, false, true}},
@@ -150,6 +151,19 @@ TEST_F(FrontEndTyping, CapitalLettersComposeAndSpaceLearns) {
 
 // Keys the session gives a meaning of their own, and the characters that
 // end a word and follow it (AltGr's among them).
+// A private window's field types as any other and leaves no pick behind;
+// Backspace still takes a word back.
+TEST_F(FrontEndTyping, PrivateWindowsTypeButLearnNothing) {
+  front_end_.set_field(FieldKind::NoLearn);
+  EXPECT_EQ(type("ban sabay "), "បានសប្បាយ");
+  EXPECT_EQ(type("{bksp}"), "បាន");
+  EXPECT_EQ(learned_count("ban") + learned_count("sabay"), 0u);
+  EXPECT_TRUE(engine_.learned().unsaved().empty());
+  front_end_.set_field(FieldKind::Text);
+  type("ban ");
+  EXPECT_EQ(learned_count("ban"), 1u);
+}
+
 TEST_F(FrontEndTyping, NamedKeysAndCharactersEndingAWord) {
   type("sabay{right}{shift+tab}");
   EXPECT_EQ(front_end_.view().selected, 1u);

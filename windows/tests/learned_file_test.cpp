@@ -13,6 +13,7 @@
 
 #include "learned_file/app_access.h"
 #include "learned_file/learned_path.h"
+#include "learned_file/sandbox_storage.h"
 #include "learned_file/save_lock.h"
 #include "sorla/engine.h"
 #include "test_support.h"
@@ -199,6 +200,7 @@ TEST_F(LearnedFileTest, HeldLockKeepsPicksDirtyForTheNextSave) {
     const auto held = SaveLock::acquire(lock_path(target), std::chrono::milliseconds(0));
     ASSERT_TRUE(held);
     EXPECT_FALSE(SaveLock::acquire(lock_path(target), std::chrono::milliseconds(0)));
+    EXPECT_EQ(save_learned(file, engine, SaveMoment::FocusChange).result, Result::Busy);
     EXPECT_EQ(save_learned(file, engine).result, Result::Busy);
     EXPECT_TRUE(unsaved());
     EXPECT_FALSE(fs::exists(target));
@@ -215,6 +217,7 @@ TEST_F(LearnedFileTest, StoreAppsKeepTheirPicksInTheProcess) {
   ASSERT_EQ(save_learned(file, engine).result, Result::Saved);
   const std::string before = read_file(target);
 
+  forget_process_picks();
   set_app_container_query([] { return true; });
   Engine sandboxed = seed_engine();
   load_learned(file, sandboxed);
@@ -230,6 +233,40 @@ TEST_F(LearnedFileTest, StoreAppsKeepTheirPicksInTheProcess) {
   EXPECT_EQ(names_in(folder), std::vector<std::string>{"learned.json"});
   EXPECT_EQ(next_activation.learned().entries().at({"sok", "សុខ", std::nullopt}), 1u);
   EXPECT_EQ(next_activation.learned().entries().count({"ban", "បាន", std::nullopt}), 0u);
+}
+
+// A packaged application's writes to AppData would land in a private copy:
+// it starts from the user's picks and writes nothing, keeping its own picks
+// in the process. An AppContainer wins over package identity.
+TEST_F(LearnedFileTest, PackagedAppsReadTheUserFileAndWriteNone) {
+  EXPECT_EQ(pick_store(false, false), PickStore::UserFile);
+  EXPECT_EQ(pick_store(false, true), PickStore::ProcessFromFile);
+  EXPECT_EQ(pick_store(true, true), PickStore::Process);
+  EXPECT_EQ(pick_store(true, false), PickStore::Process);
+  EXPECT_FALSE(has_package_identity());  // Wine's answer, as a desktop process's
+
+  learn_one();
+  ASSERT_EQ(save_learned(file, engine).result, Result::Saved);
+  const std::string before = read_file(target);
+
+  forget_process_picks();
+  set_package_identity_query([] { return true; });
+  Engine packaged = seed_engine();
+  load_learned(file, packaged);
+  const std::size_t loaded = packaged.learned().entries().count({"ban", "បាន", std::nullopt});
+  packaged.learn("sok", "សុខ", std::nullopt);
+  const Result saved = save_learned(file, packaged, SaveMoment::FocusChange).result;
+  Engine next_activation = seed_engine();
+  load_learned(file, next_activation);
+  set_package_identity_query(nullptr);
+  forget_process_picks();
+
+  EXPECT_EQ(loaded, 1u);
+  EXPECT_EQ(saved, Result::Saved);
+  EXPECT_EQ(read_file(target), before);
+  EXPECT_EQ(names_in(folder), std::vector<std::string>{"learned.json"});
+  EXPECT_EQ(next_activation.learned().entries().at({"sok", "សុខ", std::nullopt}), 1u);
+  EXPECT_EQ(next_activation.learned().entries().at({"ban", "បាន", std::nullopt}), 1u);
 }
 
 // Earlier versions let all application packages read the folder; the entry

@@ -74,8 +74,9 @@ class FrontEnd {
   // The document or its selection changed by something other than a plan.
   void selection_moved() { session_.selection_moved(); }
 
-  // What the focused field asks for; only a Text field gets Khmer typing.
-  void set_field(FieldKind kind) { field_ = kind; }
+  // What the focused field asks for; Text and NoLearn fields get Khmer
+  // typing, and a NoLearn one learns none of its picks.
+  void set_field(FieldKind kind);
   FieldKind field() const { return field_; }
   // The user's setting: whether a Shift tap switches modes.
   void set_shift_switches_english(bool on) { shift_switches_english_ = on; }

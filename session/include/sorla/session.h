@@ -115,6 +115,9 @@ class Session {
   const std::deque<UndoEntry>& undo() const { return undo_; }
   bool english() const { return english_; }
   Engine& engine() { return *engine_; }
+  // Whether picks are learned; off, a pick commits as usual and leaves no
+  // trace in the engine.
+  void set_learning(bool on) { learning_ = on; }
 
  private:
   SessionOutput apply_char(char32_t c);
@@ -134,6 +137,7 @@ class Session {
   std::optional<std::string> previous_;
   std::deque<UndoEntry> undo_;
   bool english_ = false;
+  bool learning_ = true;
 };
 
 }  // namespace sorla

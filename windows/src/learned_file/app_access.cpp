@@ -25,6 +25,21 @@ bool token_is_app_container() {
 
 bool (*g_app_container)() = token_is_app_container;
 
+// Looked up, not imported: Windows 7 has no package identity and no export.
+bool process_has_package() {
+  using Query = LONG(WINAPI*)(UINT32*, PWSTR);
+  const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+  const auto query = kernel == nullptr ? nullptr
+                                       : reinterpret_cast<Query>(reinterpret_cast<void*>(
+                                             GetProcAddress(kernel, "GetCurrentPackageFullName")));
+  if (query == nullptr) return false;
+  UINT32 length = 0;
+  // With no room for the name, a packaged process hears that it needs more.
+  return query(&length, nullptr) == ERROR_INSUFFICIENT_BUFFER;
+}
+
+bool (*g_package_identity)() = process_has_package;
+
 LocalPtr all_app_packages() {
   PSID sid = nullptr;
   if (!ConvertStringSidToSidW(L"S-1-15-2-1", &sid)) return nullptr;
@@ -63,6 +78,19 @@ bool in_app_container() { return g_app_container(); }
 void set_app_container_query(bool (*query)()) {
   g_app_container = query != nullptr ? query : token_is_app_container;
 }
+
+bool has_package_identity() { return g_package_identity(); }
+
+void set_package_identity_query(bool (*query)()) {
+  g_package_identity = query != nullptr ? query : process_has_package;
+}
+
+PickStore pick_store(bool app_container, bool package_identity) {
+  if (app_container) return PickStore::Process;
+  return package_identity ? PickStore::ProcessFromFile : PickStore::UserFile;
+}
+
+PickStore pick_store() { return pick_store(in_app_container(), has_package_identity()); }
 
 bool allows_app_packages(PACL acl) {
   const LocalPtr sid = all_app_packages();

@@ -57,12 +57,14 @@ std::optional<std::string> FileStorage::move_aside() {
 }
 
 void load_learned(LearnedFile& file, Engine& engine) {
-  if (in_app_container()) {
+  const PickStore store = pick_store();
+  const auto path = store == PickStore::Process ? std::nullopt : learned_path();
+  if (store != PickStore::UserFile) {
+    if (path) seed_process_picks(read_whole_file(*path, kMaxLearnedFileBytes));
     SandboxStorage storage;
     sorla::load_learned(storage, engine);
     return;
   }
-  const auto path = learned_path();
   if (!path) return;
   // Once a process: the entry an earlier version gave Store apps goes, even
   // for a user who never picks again.
@@ -71,15 +73,16 @@ void load_learned(LearnedFile& file, Engine& engine) {
   sorla::load_learned(storage, engine);
 }
 
-SaveOutcome save_learned(LearnedFile& file, Engine& engine) {
+SaveOutcome save_learned(LearnedFile& file, Engine& engine, SaveMoment moment) {
   if (!needs_save(engine)) return {};
-  if (in_app_container()) {
+  if (pick_store() != PickStore::UserFile) {
     SandboxStorage storage;
     return sorla::save_learned(storage, engine);
   }
   const auto target = learned_path();
   if (!target) return {SaveOutcome::Result::NoPlace, std::nullopt, {}};
-  FileStorage storage(*target, file.lock_wait);
+  FileStorage storage(*target,
+                      moment == SaveMoment::FocusChange ? file.focus_lock_wait : file.lock_wait);
   return sorla::save_learned(storage, engine);
 }
 

@@ -37,16 +37,22 @@ class FileStorage final : public LearnedStorage {
 
 // One per activation of the text service.
 struct LearnedFile {
-  // How long a save waits for another process's save to finish.
+  // How long a save waits for another process's save to finish, at
+  // deactivation and on a focus change.
   std::chrono::milliseconds lock_wait = kLockWait;
+  std::chrono::milliseconds focus_lock_wait = kFocusLockWait;
 };
+
+enum class SaveMoment { FocusChange, Deactivation };
 
 // Replaces the engine's picks with the file's; a missing or unusable file
 // leaves them as they are.
 void load_learned(LearnedFile& file, Engine& engine);
 
 // save_learned of sorla/learned_sync.h on the user's file (NoPlace without
-// APPDATA), or inside a Store app's sandbox on the process's own picks.
-SaveOutcome save_learned(LearnedFile& file, Engine& engine);
+// APPDATA), or in a Store app or packaged application on the process's own
+// picks. Busy when another process held the lock for the moment's wait.
+SaveOutcome save_learned(LearnedFile& file, Engine& engine,
+                         SaveMoment moment = SaveMoment::Deactivation);
 
 }  // namespace sorla::learned_file

@@ -3,6 +3,9 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <variant>
+
+#include "sorla/learn.h"
 
 namespace sorla::learned_file {
 namespace {
@@ -39,7 +42,21 @@ std::optional<std::string> SandboxStorage::write_then_move(std::string_view byte
   return std::nullopt;
 }
 
-// What this process wrote can always be imported: nothing to set aside.
+// What this process holds can always be imported: nothing to set aside.
 std::optional<std::string> SandboxStorage::move_aside() { return std::nullopt; }
+
+void seed_process_picks(const StoredFile& file) {
+  if (file.state != StoredFile::State::Read ||
+      !std::holds_alternative<LearnedStore>(LearnedStore::import_json(file.bytes))) {
+    return;
+  }
+  const std::lock_guard<std::mutex> guard(g_bytes_mutex);
+  if (!g_bytes) g_bytes = file.bytes;
+}
+
+void forget_process_picks() {
+  const std::lock_guard<std::mutex> guard(g_bytes_mutex);
+  g_bytes.reset();
+}
 
 }  // namespace sorla::learned_file

@@ -26,12 +26,13 @@ std::optional<SaveLock> SaveLock::acquire(const std::filesystem::path& path,
     if (h != INVALID_HANDLE_VALUE) return SaveLock(h);
     const DWORD error = GetLastError();
     const ULONGLONG waited = GetTickCount64() - start;
-    if (error == ERROR_ACCESS_DENIED) {
-      if (waited >= std::min(wait_ms, kDeniedWaitMs)) return std::nullopt;
-    } else if (error != ERROR_SHARING_VIOLATION || waited >= wait_ms) {
+    const ULONGLONG limit =
+        error == ERROR_ACCESS_DENIED ? std::min(wait_ms, kDeniedWaitMs) : wait_ms;
+    if ((error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) || waited >= limit) {
       return std::nullopt;
     }
-    Sleep(pause);
+    // No pause runs past the end of the wait.
+    Sleep(static_cast<DWORD>(std::min<ULONGLONG>(pause, limit - waited)));
     pause = std::min(pause * 2, kLongestPauseMs);
   }
 }

@@ -11,8 +11,13 @@
 namespace sorla::learned_file {
 
 // How long a save waits for another process's save to finish before it
-// gives up and leaves its picks for the next save.
-inline constexpr std::chrono::milliseconds kLockWait{2000};
+// gives up and leaves its picks for the next save. Either way the save runs
+// on the application's UI thread: at deactivation, the last chance for the
+// picks, a bounded wait; on a focus change one try and no sleep (a Sleep(1)
+// may last a whole 15.6 ms timer tick), since the next focus change or the
+// deactivation tries again and nothing is lost.
+inline constexpr std::chrono::milliseconds kLockWait{500};
+inline constexpr std::chrono::milliseconds kFocusLockWait{0};
 
 // Held while a save reads, merges and replaces learned.json. The file is
 // opened without sharing and deleted when closed, so a process that dies

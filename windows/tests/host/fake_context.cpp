@@ -187,8 +187,32 @@ HRESULT FakeEditRecord::GetSelectionStatus(BOOL* changed) {
   *changed = selection_changed_ ? TRUE : FALSE;
   return S_OK;
 }
-HRESULT FakeEditRecord::GetTextAndPropertyUpdates(DWORD, const GUID**, ULONG, IEnumTfRanges**) {
-  return E_NOTIMPL;
+HRESULT FakeEditRecord::GetTextAndPropertyUpdates(DWORD flags, const GUID** properties, ULONG count,
+                                                  IEnumTfRanges** out) {
+  if (out == nullptr || (count > 0 && properties == nullptr)) return E_INVALIDARG;
+  // Text changes are not recorded here: only a question about the scopes alone is answered.
+  if ((flags & TF_GTP_INCL_TEXT) != 0) return E_NOTIMPL;
+  bool asked = false;
+  for (ULONG i = 0; i < count; ++i) asked |= IsEqualGUID(*properties[i], ids::kPropInputScope);
+  *out = com::make_object<FakeRangeEnum>(asked ? scopes_over_ : nullptr).detach();
+  return S_OK;
+}
+
+HRESULT FakeRangeEnum::Next(ULONG count, ITfRange** ranges, ULONG* fetched) {
+  if (ranges == nullptr) return E_INVALIDARG;
+  if (fetched) *fetched = 0;
+  if (count == 0) return S_OK;
+  if (!range_ || given_) return S_FALSE;
+  given_ = true;
+  range_->AddRef();
+  ranges[0] = range_.get();
+  if (fetched) *fetched = 1;
+  return count == 1 ? S_OK : S_FALSE;
+}
+
+HRESULT FakeRangeEnum::Reset() {
+  given_ = false;
+  return S_OK;
 }
 
 // ---- FakeContext ----
@@ -263,19 +287,30 @@ void FakeContext::run_queued() {
   }
 }
 
-void FakeContext::notify_end_edit(bool selection_changed) {
+void FakeContext::notify_end_edit(bool selection_changed, bool scopes_changed) {
   // A copy: a sink may unadvise while it is told.
   const auto sinks = edit_sinks_;
+  ComPtr<ITfRange> whole;
+  if (scopes_changed) {
+    whole = ComPtr<ITfRange>::adopt(
+        com::make_object<FakeRange>(this, document_.track({0, 0})).detach());
+  }
   cookie_ = next_cookie_++;
   for (const auto& [cookie, sink] : sinks) {
     ComPtr<ITfEditRecord> record;
     if (!null_records_) {
       record = ComPtr<ITfEditRecord>::adopt(
-          com::make_object<FakeEditRecord>(selection_changed).detach());
+          com::make_object<FakeEditRecord>(selection_changed, scopes_changed ? whole : nullptr)
+              .detach());
     }
     sink->OnEndEdit(this, cookie_, record.get());
   }
   cookie_ = 0;
+}
+
+void FakeContext::app_change_input_scopes(std::vector<InputScope> scopes) {
+  scopes_ = std::move(scopes);
+  notify_end_edit(false, true);
 }
 
 void FakeContext::app_select(LONG start, LONG end) {

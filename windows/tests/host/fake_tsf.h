@@ -159,15 +159,33 @@ class FakeCompartment final : public com::Object<ITfCompartment> {
   LONG value_;
 };
 
+// The ranges an edit record reports: none, or one standing for the change.
+class FakeRangeEnum final : public com::Object<IEnumTfRanges> {
+ public:
+  explicit FakeRangeEnum(ComPtr<ITfRange> range) : range_(std::move(range)) {}
+  HRESULT STDMETHODCALLTYPE Clone(IEnumTfRanges**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE Next(ULONG count, ITfRange** ranges, ULONG* fetched) override;
+  HRESULT STDMETHODCALLTYPE Reset() override;
+  HRESULT STDMETHODCALLTYPE Skip(ULONG) override { return E_NOTIMPL; }
+
+ private:
+  ComPtr<ITfRange> range_;
+  bool given_ = false;
+};
+
 class FakeEditRecord final : public com::Object<ITfEditRecord> {
  public:
-  explicit FakeEditRecord(bool selection_changed) : selection_changed_(selection_changed) {}
+  // `scopes_over`: the whole document, when the edit changed the field's
+  // input scopes.
+  FakeEditRecord(bool selection_changed, ComPtr<ITfRange> scopes_over)
+      : selection_changed_(selection_changed), scopes_over_(std::move(scopes_over)) {}
   HRESULT STDMETHODCALLTYPE GetSelectionStatus(BOOL* changed) override;
-  HRESULT STDMETHODCALLTYPE GetTextAndPropertyUpdates(DWORD, const GUID**, ULONG,
-                                                      IEnumTfRanges**) override;
+  HRESULT STDMETHODCALLTYPE GetTextAndPropertyUpdates(DWORD flags, const GUID** properties,
+                                                      ULONG count, IEnumTfRanges** out) override;
 
  private:
   bool selection_changed_;
+  ComPtr<ITfRange> scopes_over_;
 };
 
 // A context over one Document. It runs edit sessions now or queues them,
@@ -258,6 +276,9 @@ class FakeContext final : public com::Object<ITfContext, ITfInsertAtSelection,
   void set_input_scopes(std::optional<std::vector<InputScope>> scopes) {
     scopes_ = std::move(scopes);
   }
+  // The application gives the focused field other scopes, and tells the
+  // text-edit sinks (as TSF does after ITextStoreACPSink::OnAttrsChange).
+  void app_change_input_scopes(std::vector<InputScope> scopes);
   void set_keyboard_disabled(bool disabled) { keyboard_disabled_ = disabled; }
   void set_read_only(bool read_only) { read_only_ = read_only; }
   // The window the active view reports.
@@ -286,7 +307,7 @@ class FakeContext final : public com::Object<ITfContext, ITfInsertAtSelection,
   };
 
   HRESULT run(ITfEditSession* session, bool write);
-  void notify_end_edit(bool selection_changed);
+  void notify_end_edit(bool selection_changed, bool scopes_changed = false);
   FakeRange* own_range(ITfRange* range) const;
 
   TfClientId expected_client_;

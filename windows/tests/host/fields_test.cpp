@@ -79,5 +79,69 @@ TEST_F(Fields, UntilTheScopesAreReadNoKeyIsClaimed) {
   EXPECT_EQ(host.composition(2), "k");
 }
 
+// A read answered after the focus moved on belongs to the field it was made
+// for: it neither makes a password field ordinary nor leaves a text field
+// private.
+TEST_F(Fields, ALateReadChangesOnlyItsOwnField) {
+  host.doc(2).set_input_scopes(std::vector<InputScope>{IS_PASSWORD});
+  host.focus(2);
+  host.doc(1).set_refuse_sync(true);
+  host.focus(1);  // its read waits in the queue
+  host.focus(2);
+  host.doc(1).set_refuse_sync(false);
+  host.doc(1).run_queued();  // "ordinary text", for field 1
+  type_everything(host);
+
+  host.doc(2).set_refuse_sync(true);
+  host.focus(2);
+  host.focus(1);
+  host.doc(2).set_refuse_sync(false);
+  host.doc(2).run_queued();  // "password", for field 2
+  host.type("sab");
+  EXPECT_EQ(host.composition(1), "sab");
+}
+
+// An application that turns a field into a password box and back: the
+// scopes are read again each time.
+TEST_F(Fields, ScopesChangedByTheApplicationAreReadAgain) {
+  host.doc(1).app_change_input_scopes({IS_PASSWORD});
+  host.pump();
+  type_everything(host);
+  host.doc(1).app_change_input_scopes({IS_PRIVATE});
+  host.pump();
+  host.type("sab");
+  EXPECT_EQ(host.composition(1), "sab");
+}
+
+// A read TSF never runs: each key tries it again, and after a while the
+// field is taken for ordinary text rather than kept private for ever.
+TEST_F(Fields, AFieldNeverReadIsNotPrivateForEver) {
+  host.doc(2).set_refuse_sync(true);
+  host.focus(2);
+  EXPECT_FALSE(host.tap('K'));
+  host.advance_ms(tsf::kFieldReadPatienceMs);
+  EXPECT_TRUE(host.tap('K'));
+  host.doc(2).set_refuse_sync(false);
+  host.pump();
+  EXPECT_EQ(host.composition(2), "k");
+}
+
+// A private window's field types as usual and learns nothing, its address
+// bar is left to the application.
+TEST_F(Fields, PrivateWindowsTypeButLearnNothing) {
+  const std::string learned = host.learned_file();
+  host.doc(2).set_input_scopes(std::vector<InputScope>{IS_URL, IS_PRIVATE});
+  host.focus(2);
+  type_everything(host);
+  host.doc(1).set_input_scopes(std::vector<InputScope>{IS_PRIVATE});
+  host.focus(1);
+  const std::string word = host.text(1);  // typed and learned before
+  host.type("sabay ");
+  EXPECT_EQ(host.text(1), word + word);
+  host.focus(2);
+  host.deactivate();
+  EXPECT_EQ(host.learned_file(), learned);
+}
+
 }  // namespace
 }  // namespace sorla::host

@@ -40,8 +40,9 @@ class EditHost {
   // Where the composition's text is on screen, when a look-up found it; the
   // UI follows.
   virtual void caret_found(std::optional<window::Rect> caret) = 0;
-  // The focused field's kind, from its input scopes.
-  virtual void field_read(FieldKind kind) = 0;
+  // The kind of `context`'s field, from its input scopes. A late read from a
+  // context that no longer has the focus changes nothing.
+  virtual void field_read(ITfContext* context, FieldKind kind) = 0;
 
  protected:
   ~EditHost() = default;

@@ -44,9 +44,24 @@ std::vector<int> scopes_of(ITfContext* context, TfEditCookie ec) {
 
 }  // namespace
 
+// An application that changes a field's scopes reports it as a change of the
+// input-scope attribute (ITextStoreACPSink::OnAttrsChange), which TSF hands
+// the text-edit sinks in the edit record.
+bool scopes_changed(ITfEditRecord* record) {
+  if (record == nullptr) return false;
+  const GUID* scope = &ids::kPropInputScope;
+  ComPtr<IEnumTfRanges> ranges;
+  if (FAILED(record->GetTextAndPropertyUpdates(0, &scope, 1, ranges.put())) || !ranges) {
+    return false;
+  }
+  ComPtr<ITfRange> range;
+  ULONG fetched = 0;
+  return ranges->Next(1, range.put(), &fetched) == S_OK && fetched == 1;
+}
+
 HRESULT FieldSession::DoEditSession(TfEditCookie ec) {
   return com::guarded([&] {
-    host_->field_read(field_kind(scopes_of(context_.get(), ec)));
+    host_->field_read(context_.get(), field_kind(scopes_of(context_.get(), ec)));
     return S_OK;
   });
 }

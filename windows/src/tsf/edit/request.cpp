@@ -14,8 +14,9 @@ HRESULT request(EditHost& host, ITfContext* context, ITfEditSession* session, DW
                 RequestMode mode) {
   const TfClientId client = host.client_id();
   HRESULT result = S_OK;
-  if (mode == RequestMode::SyncFirst) {
+  if (mode != RequestMode::AsyncAllowed) {
     const HRESULT hr = context->RequestEditSession(client, session, TF_ES_SYNC | access, &result);
+    if (mode == RequestMode::SyncOnly) return FAILED(hr) ? hr : result;
     if (hr != TF_E_SYNCHRONOUS && result != TF_E_SYNCHRONOUS) return FAILED(hr) ? hr : result;
     result = S_OK;
   }
@@ -50,11 +51,11 @@ void request_caret_lookup(EditHost& host, ITfContext* context) {
   context->RequestEditSession(host.client_id(), session.get(), TF_ES_ASYNC | TF_ES_READ, &result);
 }
 
-HRESULT request_field_read(EditHost& host, ITfContext* context) {
+HRESULT request_field_read(EditHost& host, ITfContext* context, RequestMode mode) {
   if (context == nullptr) return E_POINTER;
   const auto session =
       com::make_object<FieldSession>(keep(host), ComPtr<ITfContext>::retain(context));
-  return request(host, context, session.get(), TF_ES_READ, RequestMode::SyncFirst);
+  return request(host, context, session.get(), TF_ES_READ, mode);
 }
 
 }  // namespace sorla::edit

@@ -66,6 +66,7 @@ class FieldSession final : public ContextSession {
 enum class RequestMode {
   SyncFirst,     // run now if TSF can, else let it run later
   AsyncAllowed,  // whenever TSF grants the lock
+  SyncOnly,      // run now or not at all
 };
 
 // Asks TSF to run `plan` on the host's composition in `context`, now if TSF
@@ -76,8 +77,11 @@ HRESULT request_end(EditHost& host, ITfContext* context, com::ComPtr<ITfComposit
                     EditPlan plan, RequestMode mode);
 // Asks TSF to look up the composition's screen position later.
 void request_caret_lookup(EditHost& host, ITfContext* context);
-// Asks TSF to read the field's input scopes, now if it can, else later; the
-// host hears the field's kind when the read runs.
-HRESULT request_field_read(EditHost& host, ITfContext* context);
+// Asks TSF to read the field's input scopes, now if it can, else later (or
+// never, SyncOnly); the host hears the field's kind when the read runs.
+HRESULT request_field_read(EditHost& host, ITfContext* context,
+                           RequestMode mode = RequestMode::SyncFirst);
+// Whether an edit record reports a change of the field's input scopes.
+bool scopes_changed(ITfEditRecord* record);
 
 }  // namespace sorla::edit

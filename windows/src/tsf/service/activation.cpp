@@ -133,7 +133,7 @@ HRESULT TextService::Deactivate() {
   return com::guarded([&] {
     finish_composition(edit::RequestMode::SyncFirst);
     watch(nullptr);
-    save_learned();
+    save_learned(learned_file::SaveMoment::Deactivation);
 
     auto ui = state_.borrow();
     auto window = std::move(ui->window);
@@ -150,11 +150,14 @@ HRESULT TextService::Deactivate() {
     std::unique_ptr<Typing> typing;
     ComPtr<ITfComposition> composition;
     ComPtr<ITfContext> key_context;
+    ComPtr<ITfContext> field_context;
     ComPtr<ITfThreadMgr> thread_mgr;
     auto state = state_.borrow();
     typing = std::move(state->typing);
     composition = std::move(state->composition);
     key_context = std::move(state->key_context);
+    field_context = std::move(state->field_context);
+    state->field_read_asked.reset();
     state->caret.reset();
     thread_mgr = std::move(state->thread_mgr);
     const DWORD cookie = std::exchange(state->thread_mgr_cookie, kNoCookie);
@@ -177,7 +180,7 @@ HRESULT TextService::OnSetFocus(ITfDocumentMgr* focus, ITfDocumentMgr*) {
   return com::guarded([&] {
     finish_composition(edit::RequestMode::AsyncAllowed);
     follow_focus(focus);
-    save_learned();
+    save_learned(learned_file::SaveMoment::FocusChange);
     return S_OK;
   });
 }
@@ -207,11 +210,41 @@ void TextService::finish_composition(edit::RequestMode mode) {
 void TextService::follow_focus(ITfDocumentMgr* focus) {
   const ComPtr<ITfContext> top = top_context(focus);
   watch(top.get());
-  // Until the scopes are read the field may be a password box: it gets its
-  // keys untouched. A read TSF grants at once leaves no gap; when no read
-  // will run, nothing tells this field from an ordinary one.
-  field_read(top ? FieldKind::Private : FieldKind::Text);
-  if (top && FAILED(edit::request_field_read(*this, top.get()))) field_read(FieldKind::Text);
+  if (top) {
+    read_field(top.get(), edit::RequestMode::SyncFirst);
+    return;
+  }
+  auto state = state_.borrow();
+  state->field_context.reset();
+  state->field_read_asked.reset();
+  if (state->typing) state->typing->front_end.set_field(FieldKind::Text);
+}
+
+// Until the scopes are read the field may be a password box: it gets its
+// keys untouched. A read TSF grants at once leaves no gap; when no read will
+// run, nothing tells this field from an ordinary one.
+void TextService::read_field(ITfContext* context, edit::RequestMode mode) {
+  {
+    auto state = state_.borrow();
+    state->field_context = ComPtr<ITfContext>::retain(context);
+    state->field_read_asked = now_ms();
+    if (state->typing) state->typing->front_end.set_field(FieldKind::Private);
+  }
+  if (FAILED(edit::request_field_read(*this, context, mode))) field_read(context, FieldKind::Text);
+}
+
+// A key event is where TSF allows a synchronous read (an application busy
+// with a lock of its own may have queued the first one). A read that never
+// runs must not keep the field private for ever: past kFieldReadPatienceMs
+// it is ordinary text; should the read still come, its answer is taken.
+void TextService::settle_field() {
+  auto state = state_.borrow();
+  if (!state->field_read_asked || !state->field_context) return;
+  const ComPtr<ITfContext> context = state->field_context;
+  const bool overdue = now_ms() - *state->field_read_asked >= kFieldReadPatienceMs;
+  state.release();
+  edit::request_field_read(*this, context.get(), edit::RequestMode::SyncOnly);
+  if (overdue && state_.borrow()->field_read_asked) field_read(context.get(), FieldKind::Text);
 }
 
 void TextService::watch(ITfContext* context) {
@@ -233,9 +266,9 @@ void TextService::watch(ITfContext* context) {
   again->watch_cookie = cookie;
 }
 
-void TextService::save_learned() {
+void TextService::save_learned(learned_file::SaveMoment moment) {
   auto state = state_.borrow();
-  if (state->typing) learned_file::save_learned(state->learned_file, state->typing->engine);
+  if (state->typing) learned_file::save_learned(state->learned_file, state->typing->engine, moment);
 }
 
 }  // namespace sorla::tsf

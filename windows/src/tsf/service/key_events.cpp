@@ -35,6 +35,7 @@ HRESULT TextService::OnSetFocus(BOOL foreground) {
 HRESULT TextService::OnTestKeyDown(ITfContext* context, WPARAM wparam, LPARAM info, BOOL* eaten) {
   answer(eaten, false);
   return com::guarded([&] {
+    settle_field();
     const KeyDown down = read_key_down(context, wparam, info);
     auto state = state_.borrow();
     if (!state->typing) return S_OK;
@@ -46,6 +47,7 @@ HRESULT TextService::OnTestKeyDown(ITfContext* context, WPARAM wparam, LPARAM in
 HRESULT TextService::OnKeyDown(ITfContext* context, WPARAM wparam, LPARAM info, BOOL* eaten) {
   answer(eaten, false);
   return com::guarded([&] {
+    settle_field();
     const KeyDown down = read_key_down(context, wparam, info);
     ComPtr<ITfContext> previous;  // released after the state is
     auto state = state_.borrow();

@@ -1,6 +1,7 @@
 // Everything a TextService knows, kept in its single-owner cell.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 
@@ -26,6 +27,8 @@ struct Typing {
 };
 
 inline constexpr DWORD kNoCookie = 0xFFFFFFFF;
+// How long a field whose scopes were never read stays private.
+inline constexpr std::uint64_t kFieldReadPatienceMs = 2000;
 
 struct ServiceState {
   std::unique_ptr<Typing> typing;  // absent while inactive
@@ -47,9 +50,13 @@ struct ServiceState {
   com::ComPtr<ITfSource> watched;  // the focused context, for OnEndEdit
   DWORD watch_cookie = kNoCookie;
   com::ComPtr<ITfContext> key_context;  // of the latest key event
-  std::optional<window::Rect> caret;    // of the composition, in screen pixels
-  HWND view_window = nullptr;           // of the composition's context
-  bool immersive = false;               // a Store app's thread
+  // The focused context whose field kind the front end holds, and when (by
+  // the service's clock) its scope read was asked for, until it is heard.
+  com::ComPtr<ITfContext> field_context;
+  std::optional<std::uint64_t> field_read_asked;
+  std::optional<window::Rect> caret;  // of the composition, in screen pixels
+  HWND view_window = nullptr;         // of the composition's context
+  bool immersive = false;             // a Store app's thread
   bool own_edit = false;
 };
 

@@ -66,8 +66,10 @@ void TextService::caret_found(std::optional<window::Rect> caret) {
   refresh_ui();
 }
 
-void TextService::field_read(FieldKind kind) {
+void TextService::field_read(ITfContext* context, FieldKind kind) {
   auto state = state_.borrow();
+  if (!state->field_context || !com::same_object(state->field_context.get(), context)) return;
+  state->field_read_asked.reset();
   if (state->typing) state->typing->front_end.set_field(kind);
 }
 
@@ -217,13 +219,21 @@ HRESULT TextService::GetDisplayAttributeInfo(REFGUID guid, ITfDisplayAttributeIn
   return edit::display_attribute_info(&guid, out);
 }
 
-HRESULT TextService::OnEndEdit(ITfContext*, TfEditCookie, ITfEditRecord* record) {
+HRESULT TextService::OnEndEdit(ITfContext* context, TfEditCookie, ITfEditRecord* record) {
   return com::guarded([&] {
     auto state = state_.borrow();
     const bool own = std::exchange(state->own_edit, false);
+    const bool focused =
+        state->field_context && com::same_object(state->field_context.get(), context);
     state.release();
     // Wine passes no edit record at all; that is no selection move.
     if (own || record == nullptr) return S_OK;
+    // The application gave the field other scopes (a search box turned into
+    // a password box): they are read again, as at a focus change, once the
+    // lock of this notice is let go.
+    if (focused && edit::scopes_changed(record)) {
+      read_field(context, edit::RequestMode::AsyncAllowed);
+    }
     BOOL changed = FALSE;
     if (FAILED(record->GetSelectionStatus(&changed)) || !changed) return S_OK;
     auto again = state_.borrow();

@@ -94,7 +94,7 @@ class TextService final
   void composition_finished() override;
   com::ComPtr<ITfComposition> composition() override;
   void caret_found(std::optional<window::Rect> caret) override;
-  void field_read(FieldKind kind) override;
+  void field_read(ITfContext* context, FieldKind kind) override;
 
   // For tests: the millisecond clock of the Shift-tap rule and what opens
   // the report page.
@@ -120,10 +120,17 @@ class TextService final
   void watch(ITfContext* context);
   // Watches the focused document's top context and reads its field kind.
   void follow_focus(ITfDocumentMgr* focus);
+  // Reads the kind of the field of `context`, the focused one; until the
+  // read is heard the field is taken for a private one.
+  void read_field(ITfContext* context, edit::RequestMode mode);
+  // At a key event: a scope read still unheard is tried again, and one
+  // unheard for too long is given up.
+  void settle_field();
   // Takes the composition out and ends it with the letters as typed.
   void finish_composition(edit::RequestMode mode);
-  // Saves the picks the engine has not saved yet.
-  void save_learned();
+  // Saves the picks the engine has not saved yet; one that finds another
+  // process saving leaves them for the next chance.
+  void save_learned(learned_file::SaveMoment moment);
 
   StateCell<ServiceState> state_;
   std::function<std::uint64_t()> clock_;
