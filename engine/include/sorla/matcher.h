@@ -160,6 +160,7 @@ class Matcher {
   std::vector<std::uint8_t> folded_;  // the spelling being inserted
   void add_pending(const MatcherEntry& entry, std::span<const std::uint8_t> codes);
   void reopen();
+  class Layout;  // lays the pending spellings out as the tree (matcher_build.cpp)
 
   // Laid out: nodes numbered level by level, the children of a node in
   // character order, so a node's children and its entries are consecutive
