@@ -62,6 +62,12 @@ class Ranker {
   struct SpanKeyHash {
     std::size_t operator()(const SpanKey& k) const;
   };
+  // The phases of one call (rank.cpp).
+  struct Call;
+  std::size_t keep_from_last_call(const Call& call);
+  void extend_from(std::size_t start, Call& call);
+  std::vector<RankedSequence> read_back(const Call& call) const;
+
   const std::vector<SpanWord>& span_words(const Matcher& matcher, std::size_t start,
                                           std::string_view letters, bool completion, float max_cost,
                                           SearchStats* stats);
