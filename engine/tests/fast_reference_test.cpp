@@ -56,7 +56,7 @@ std::string show(const std::vector<Match>& list) {
 struct Pair {
   Engine fast;
   Engine mapped;
-  reference::Engine slow;
+  reference::PlainEngine slow;
 };
 
 Pair build(const std::vector<std::uint8_t>& bytes) {
@@ -64,7 +64,7 @@ Pair build(const std::vector<std::uint8_t>& bytes) {
   const auto index = std::make_shared<std::vector<std::uint8_t>>(fast.index_bytes(bytes));
   Engine mapped = std::get<Engine>(Engine::open_index(*index, bytes, index));
   Pair p{std::move(fast), std::move(mapped),
-         std::get<reference::Engine>(reference::Engine::from_bytes(bytes))};
+         std::get<reference::PlainEngine>(reference::PlainEngine::from_bytes(bytes))};
   p.slow.remember_finds();
   return p;
 }
@@ -104,7 +104,7 @@ void compare_typing(Pair& p, const std::vector<lexgen::TypingCase>& cases, std::
 
 // What the ranking keeps of a span, the reference way: every match within
 // the threshold, filtered by the span's cost limit, best scores first.
-std::string reference_span(const reference::Engine& e, const std::string& span, float max_cost,
+std::string reference_span(const reference::PlainEngine& e, const std::string& span, float max_cost,
                            bool completion) {
   std::vector<SpanWord> kept;
   for (const Match& m : e.find(span, match_threshold(), completion)) {

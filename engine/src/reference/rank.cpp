@@ -24,11 +24,6 @@ struct LatticeNode {
   float score = 0;
 };
 
-struct SpanWord {
-  std::uint64_t word;
-  float score;
-};
-
 bool higher_score(float a, float b) { return total_less(b, a); }
 
 bool is_pair(const PairSet& pairs, std::optional<std::uint64_t> first, std::uint64_t second) {
