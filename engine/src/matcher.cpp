@@ -5,24 +5,21 @@
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <cmath>
 #include <limits>
 #include <unordered_map>
 
 #include "matcher_codes.h"
+#include "scoring.h"
 #include "sorla/float_order.h"
 #include "sorla/normalize.h"
-#include "sorla/rank.h"
 #include "sorla/text.h"
 
 namespace sorla {
 
-float match_threshold() { return std::bit_cast<float>(std::uint32_t{0x40333334}); }
+float match_threshold() { return kMatchThreshold; }
 
 namespace {
 
-constexpr float kCompletion = 0.3f;
-constexpr float kExactBonus = 0.6f;
 constexpr float kInf = std::numeric_limits<float>::infinity();
 constexpr std::uint32_t kNone = std::numeric_limits<std::uint32_t>::max();
 
@@ -210,15 +207,15 @@ class BestWords {
   bool hopeless(std::uint32_t min_word, float lower) const {
     if (limit_ == 0) return true;
     if (items_.size() < limit_) return false;
-    const float bound = (-4.0f) * lower + m_.word_term(min_word);
+    const float bound = span_score(lower, m_.word_term(min_word));
     return total_less(bound, items_.back().score);
   }
 
   void offer(std::uint64_t word, float cost, bool exact) {
     if (limit_ == 0 || !(cost <= threshold_)) return;
-    const float adjusted = exact ? cost - kExactBonus : cost;
+    const float adjusted = adjusted_cost(cost, exact);
     if (!(max_cost_ >= adjusted)) return;
-    const Item item{word, cost, exact, (-4.0f) * adjusted + m_.word_term(word)};
+    const Item item{word, cost, exact, span_score(adjusted, m_.word_term(word))};
     // An item that would not make the list cannot be a better reading of a
     // word on it either: a better reading scores at least as high.
     if (items_.size() == limit_ && !before(item, items_.back())) return;
@@ -294,7 +291,7 @@ float exchange_cost(char32_t t, char32_t c) {
 
 float Matcher::word_term(std::uint64_t word) const {
   if (word < word_terms_.size()) return word_terms_[word];
-  return (-0.6f) * ln(static_cast<float>(word + 2));
+  return sorla::word_term(word);
 }
 
 std::size_t Matcher::depth_of(std::uint32_t node) const {
@@ -417,8 +414,8 @@ void Matcher::collect(const Column& column, std::size_t typed_chars, std::string
   std::size_t d = typed_chars;
   while (at < column.size() || !carried.empty()) {
     if (carried.empty()) d = depth_of(column[at].node);
-    const float step = kCompletion * static_cast<float>(d);
-    const float next_step = kCompletion * static_cast<float>(d + 1);
+    const float step = kCompletionCost * static_cast<float>(d);
+    const float next_step = kCompletionCost * static_cast<float>(d + 1);
     const std::uint32_t level_end = level_begin_[d + 1];
     below.clear();
     ChildStream inherited(child_begin_, child_codes_, carried, 0, carried.size(), ct.nothing, kInf);

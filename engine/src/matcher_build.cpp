@@ -4,9 +4,9 @@
 #include <limits>
 
 #include "matcher_codes.h"
+#include "scoring.h"
 #include "sorla/matcher.h"
 #include "sorla/normalize.h"
-#include "sorla/rank.h"
 #include "sorla/text.h"
 
 namespace sorla {
@@ -83,7 +83,7 @@ void Matcher::insert(std::uint64_t word, std::string_view spelling) {
   if (word < kTermTable && word_terms_.size() <= word) {
     word_terms_.edit([&](std::vector<float>& terms) {
       while (terms.size() <= word) {
-        terms.push_back((-0.6f) * ln(static_cast<float>(terms.size() + 2)));
+        terms.push_back(sorla::word_term(terms.size()));
       }
     });
   }

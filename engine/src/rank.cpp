@@ -2,27 +2,16 @@
 
 #include <algorithm>
 #include <bit>
-#include <cmath>
 #include <limits>
 
+#include "scoring.h"
 #include "sorla/float_order.h"
 #include "sorla/normalize.h"
 
 namespace sorla {
 
-float ln(float x) { return static_cast<float>(std::log(static_cast<double>(x))); }
-
-float literal_penalty(std::size_t word_count) {
-  return (0.6f * ln(static_cast<float>(word_count + 2)) + 8.8f) + 1.0f;
-}
-
 namespace {
 
-constexpr std::size_t kMaxSpan = 24;   // letters in one span
-constexpr std::size_t kBeam = 8;       // nodes kept per position
-constexpr std::size_t kSpanWords = 8;  // words kept per span
-constexpr std::size_t kMaxGaps = 2;    // piece gaps one span may cross
-constexpr float kMaxSpanCost = 2.2f;   // the cost limit of the longest spans
 // Span results kept between calls; dropped wholesale at a call's start when
 // there are more.
 constexpr std::size_t kSpanCache = 4096;
@@ -225,7 +214,6 @@ void Ranker::extend_from(std::size_t i, Call& call) {
   if (parents.empty()) return;
   const std::vector<bool>& boundary = call.typed.boundary;
   const std::size_t n = call.n, first = call.first, lo = call.lo;
-  const float start_penalty = boundary[i] ? 0.0f : 1.5f;
   std::size_t inner = 0;
   const std::size_t last = std::min(n, i + kMaxSpan);
   for (std::size_t j = i + 1; j <= last; ++j) {
@@ -233,14 +221,13 @@ void Ranker::extend_from(std::size_t i, Call& call) {
     if (inner > kMaxGaps) break;
     if (j < first) continue;
     const bool whole = boundary[i] && boundary[j];
-    const float max_cost =
-        whole ? kMaxSpanCost : std::min(0.35f * static_cast<float>(j - i) + 0.3f, kMaxSpanCost);
+    const float max_cost = span_cost_limit(whole, j - i);
     const std::vector<SpanWord>& scored =
         span_words(call.matcher, i, std::string_view(call.typed.all).substr(i, j - i),
                    call.allow_completion && j == n, max_cost, call.stats);
     call.kept[(i - lo) * kMaxSpan + (j - i - 1)] = &scored;
 
-    const float cut = static_cast<float>(inner) + start_penalty;
+    const float cut = cut_cost(inner, boundary[i]);
     std::vector<Node>& list = lists_[j];
     for (std::size_t pi = 0; pi < parents.size(); ++pi) {
       const Node& p = parents[pi];
@@ -254,9 +241,9 @@ void Ranker::extend_from(std::size_t i, Call& call) {
           }
         }
         const float bonus =
-            p.last_word != kNoWord && is_pair(call.pairs, p.last_word, sw.word) ? 2.5f : 0.0f;
+            p.last_word != kNoWord && is_pair(call.pairs, p.last_word, sw.word) ? kPairBonus : 0.0f;
         Node node;
-        node.score = ((sw.score + p.score) + bonus) - cut;
+        node.score = extended_score(p.score, sw.score, bonus, cut);
         node.parent_pos = static_cast<std::uint32_t>(i);
         node.parent_idx = static_cast<std::uint32_t>(pi);
         node.start = static_cast<std::uint32_t>(i);

@@ -23,13 +23,6 @@ struct RankedSequence {
   float score = 0;
 };
 
-// Natural logarithm, the same float on every target: computed in double and
-// rounded once.
-float ln(float x);
-
-// What a span pays for being passed through unrecognised, for N words.
-float literal_penalty(std::size_t word_count);
-
 // The lattice search with memory: it keeps the previous call's lattice and
 // span results, and a call whose typed letters share a beginning with the
 // last one's reuses every position that the new letters cannot change. The

@@ -2,17 +2,12 @@
 #include <bit>
 
 #include "reference/reference.h"
+#include "scoring.h"
 #include "sorla/format.h"
 #include "sorla/seed_text.h"
 #include "sorla/text.h"
 
 namespace sorla::reference {
-namespace {
-
-constexpr std::size_t kSequenceLimit = 20;
-
-}  // namespace
-
 std::variant<PlainEngine, ReadError> PlainEngine::from_bytes(std::span<const std::uint8_t> bytes,
                                                              Kind kind) {
   ReadResult read = read_word_data(bytes);

@@ -62,6 +62,10 @@ class BruteMatcher {
 
 using FindFn = std::function<std::vector<Match>(std::string_view, float, bool)>;
 
+// What the ranking keeps of a span's matches: those within `max_cost` once
+// exact readings are adjusted, scored, best first (stable), at most eight.
+std::vector<SpanWord> score_span(const std::vector<Match>& matches, float max_cost);
+
 std::vector<RankedSequence> rank_sequences(std::size_t word_count, const FindFn& find,
                                            const PairSet& pairs,
                                            const std::vector<std::string>& pieces,
