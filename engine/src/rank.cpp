@@ -139,6 +139,14 @@ struct Ranker::Call {
   // that word twice.
   std::vector<const std::vector<SpanWord>*> kept = {};
   std::uint64_t made = 0;  // lattice nodes
+
+  // Whether `word` was kept in this call for the span [start, end).
+  bool kept_for(std::size_t start, std::size_t end, std::uint64_t word) const {
+    if (start < lo || end - start > kMaxSpan) return false;
+    const std::vector<SpanWord>* words = kept[(start - lo) * kMaxSpan + (end - start - 1)];
+    return words && std::any_of(words->begin(), words->end(),
+                                [&](const SpanWord& w) { return w.word == word; });
+  }
 };
 
 std::vector<RankedSequence> Ranker::rank(std::size_t word_count, const Matcher& matcher,
@@ -232,14 +240,8 @@ void Ranker::extend_from(std::size_t i, Call& call) {
     for (std::size_t pi = 0; pi < parents.size(); ++pi) {
       const Node& p = parents[pi];
       for (const SpanWord& sw : scored) {
-        if (!boundary[i] && p.word == sw.word && p.start >= lo && j - p.start <= kMaxSpan) {
-          const std::vector<SpanWord>* whole_span =
-              call.kept[(p.start - lo) * kMaxSpan + (j - p.start - 1)];
-          if (whole_span && std::any_of(whole_span->begin(), whole_span->end(),
-                                        [&](const SpanWord& w) { return w.word == sw.word; })) {
-            continue;
-          }
-        }
+        // The same word again, where one span reads as it whole.
+        if (!boundary[i] && p.word == sw.word && call.kept_for(p.start, j, sw.word)) continue;
         const float bonus =
             p.last_word != kNoWord && is_pair(call.pairs, p.last_word, sw.word) ? kPairBonus : 0.0f;
         Node node;
