@@ -252,11 +252,11 @@ int run(const std::string& out_path) {
     // of the same keystrokes, and the brute-force one at the largest size.
     const std::size_t sample = lex.baseline ? lex.baseline : lex.name == "seed" ? 200 : 10;
     const std::size_t stride = std::max<std::size_t>(1, kr.keys.size() / sample);
-    auto ref = std::get<reference::Engine>(reference::Engine::from_bytes(lex.bytes));
-    std::optional<reference::Engine> brute;
+    auto ref = std::get<reference::PlainEngine>(reference::PlainEngine::from_bytes(lex.bytes));
+    std::optional<reference::PlainEngine> brute;
     if (lex.baseline) {
-      brute = std::get<reference::Engine>(
-          reference::Engine::from_bytes(lex.bytes, reference::Engine::Kind::Brute));
+      brute = std::get<reference::PlainEngine>(
+          reference::PlainEngine::from_bytes(lex.bytes, reference::PlainEngine::Kind::Brute));
     }
     double fast_sum = 0, ref_sum = 0, brute_sum = 0;
     for (std::size_t at = 0, taken = 0; at < kr.keys.size() && taken < sample;

@@ -2,14 +2,13 @@
 
 #include <algorithm>
 
+#include "scoring.h"
 #include "sorla/format.h"
 #include "sorla/seed_text.h"
 #include "sorla/text.h"
 
 namespace sorla {
 namespace {
-
-constexpr std::size_t kSequenceLimit = 20;
 
 std::string_view as_text(std::span<const std::uint8_t> bytes) {
   return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};

@@ -1,44 +1,27 @@
+// Searching the matcher's laid-out tree: the weighted edit distance one
+// typed character at a time, column by column, and the readings it gives.
 #include "sorla/matcher.h"
 
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <cmath>
 #include <limits>
 #include <unordered_map>
 
+#include "matcher_codes.h"
+#include "scoring.h"
 #include "sorla/float_order.h"
 #include "sorla/normalize.h"
-#include "sorla/rank.h"
 #include "sorla/text.h"
 
 namespace sorla {
 
-namespace {
-// Completion costs are sums and differences of multiples of 0.3 up to the
-// longest spelling: columns keep this much beyond a threshold, so that a
-// node whose rounding still lands within it is never left out.
-float margin_for(std::uint64_t max_len) { return 1e-4f + 1e-6f * static_cast<float>(max_len); }
-}  // namespace
-
-float match_threshold() { return std::bit_cast<float>(std::uint32_t{0x40333334}); }
+float match_threshold() { return kMatchThreshold; }
 
 namespace {
 
-constexpr float kCompletion = 0.3f;
-constexpr float kExactBonus = 0.6f;
 constexpr float kInf = std::numeric_limits<float>::infinity();
-// Words below this index get their ranking term tabled at insert.
-constexpr std::uint64_t kTermTable = std::uint64_t{1} << 22;
 constexpr std::uint32_t kNone = std::numeric_limits<std::uint32_t>::max();
-// Word indexes from here on count as this one when bounding a search.
-constexpr std::uint32_t kMinWordCap = std::numeric_limits<std::uint32_t>::max();
-
-// Frees a vector's room; assigning {} would keep it.
-template <typename T>
-void release(std::vector<T>& v) {
-  std::vector<T>().swap(v);
-}
 
 bool is_vowel(char32_t c) {
   return c == 'a' || c == 'e' || c == 'i' || c == 'o' || c == 'u' || c == 'y';
@@ -55,15 +38,6 @@ bool similar(char32_t a, char32_t b) {
     }
   }
   return false;
-}
-
-char32_t char_of_code(std::size_t code) {
-  return code < 26 ? static_cast<char32_t>('a' + code) : code == 26 ? U'\u00F1' : U'\u014B';
-}
-
-// A folded character as its code.
-std::uint8_t code_of(char32_t c) {
-  return static_cast<std::uint8_t>(c < 0x80 ? c - 'a' : c == U'\u00F1' ? 26 : 27);
 }
 
 // What a character adds to a cost, as a table by character code and as the
@@ -233,15 +207,15 @@ class BestWords {
   bool hopeless(std::uint32_t min_word, float lower) const {
     if (limit_ == 0) return true;
     if (items_.size() < limit_) return false;
-    const float bound = (-4.0f) * lower + m_.word_term(min_word);
+    const float bound = span_score(lower, m_.word_term(min_word));
     return total_less(bound, items_.back().score);
   }
 
   void offer(std::uint64_t word, float cost, bool exact) {
     if (limit_ == 0 || !(cost <= threshold_)) return;
-    const float adjusted = exact ? cost - kExactBonus : cost;
+    const float adjusted = adjusted_cost(cost, exact);
     if (!(max_cost_ >= adjusted)) return;
-    const Item item{word, cost, exact, (-4.0f) * adjusted + m_.word_term(word)};
+    const Item item{word, cost, exact, span_score(adjusted, m_.word_term(word))};
     // An item that would not make the list cannot be a better reading of a
     // word on it either: a better reading scores at least as high.
     if (items_.size() == limit_ && !before(item, items_.back())) return;
@@ -300,14 +274,6 @@ const Column& typed_column(const Matcher& m, std::span<const std::uint8_t> codes
 
 }  // namespace
 
-void fold_codes(std::string_view text, std::vector<std::uint8_t>& out) {
-  // Folding never makes a text longer.
-  out.resize(text.size());
-  std::size_t n = 0;
-  fold_each(text, [&](char32_t c) { out[n++] = code_of(c); });
-  out.resize(n);
-}
-
 bool match_before(const Match& a, const Match& b) {
   if (total_less(a.cost, b.cost)) return true;
   if (total_less(b.cost, a.cost)) return false;
@@ -323,262 +289,9 @@ float exchange_cost(char32_t t, char32_t c) {
   return 1.5f;
 }
 
-Matcher::Matcher() = default;
-
 float Matcher::word_term(std::uint64_t word) const {
   if (word < word_terms_.size()) return word_terms_[word];
-  return (-0.6f) * ln(static_cast<float>(word + 2));
-}
-
-std::size_t Matcher::node_count() const {
-  if (compacted_) return code_.size();
-  Matcher laid_out = *this;
-  laid_out.compact();
-  return laid_out.code_.size();
-}
-
-void Matcher::add_pending(const MatcherEntry& entry, std::span<const std::uint8_t> codes) {
-  Pending p{};
-  p.word = entry.word;
-  p.letters = entry.letters;
-  p.length = static_cast<std::uint32_t>(codes.size());
-  p.tail = static_cast<std::uint32_t>(pending_tail_.size());
-  const std::size_t head = std::min(codes.size(), Pending::kHead);
-  std::copy(codes.begin(), codes.begin() + head, p.head);
-  pending_tail_.insert(pending_tail_.end(), codes.begin() + head, codes.end());
-  pending_.push_back(p);
-}
-
-void Matcher::insert(std::uint64_t word, std::string_view spelling) {
-  if (compacted_) reopen();
-  // Stored spellings are mostly plain letters already: then they are their
-  // own letters, kept and folded as they are.
-  std::string owned;
-  std::string_view plain = spelling;
-  if (!is_plain_letters(spelling)) {
-    owned = letters(spelling);
-    plain = owned;
-  }
-  folded_.resize(plain.size());
-  std::size_t length = 0;
-  fold_letters_each(plain, [&](char32_t c) { folded_[length++] = code_of(c); });
-  if (length == 0) return;
-  max_len_ = std::max<std::uint64_t>(max_len_, length);
-  const MatcherEntry entry{word, static_cast<std::uint32_t>(letters_pool_.size())};
-  add_pending(entry, std::span<const std::uint8_t>(folded_.data(), length));
-  letters_pool_.edit([&](std::vector<char>& pool) {
-    pool.insert(pool.end(), plain.begin(), plain.end());
-    pool.push_back('\0');
-  });
-  if (word < kTermTable && word_terms_.size() <= word) {
-    word_terms_.edit([&](std::vector<float>& terms) {
-      while (terms.size() <= word) {
-        terms.push_back((-0.6f) * ln(static_cast<float>(terms.size() + 2)));
-      }
-    });
-  }
-}
-
-// Turns the laid-out tree back into pending spellings, one per entry.
-void Matcher::reopen() {
-  const std::size_t count = code_.size();
-  std::vector<std::uint8_t> paths;
-  std::vector<std::uint32_t> path(count, 0);  // where each node's path starts
-  std::vector<std::uint32_t> depth(count, 0);
-  for (std::uint32_t v = 0; v < count; ++v) {
-    for (std::uint32_t c = child_begin_[v]; c < child_begin_[v + 1]; ++c) {
-      path[c] = static_cast<std::uint32_t>(paths.size());
-      depth[c] = depth[v] + 1;
-      for (std::uint32_t k = 0; k < depth[v]; ++k) {
-        const std::uint8_t code = paths[path[v] + k];
-        paths.push_back(code);
-      }
-      paths.push_back(code_[c]);
-    }
-    for (std::uint32_t e = entry_begin_[v]; e < entry_begin_[v + 1]; ++e) {
-      add_pending(entries_[e], std::span<const std::uint8_t>(paths).subspan(path[v], depth[v]));
-    }
-  }
-  code_ = {};
-  child_begin_ = {};
-  entry_begin_ = {};
-  min_word_ = {};
-  child_codes_ = {};
-  level_begin_ = {};
-  entries_ = {};
-  compacted_ = false;
-}
-
-// Level by level, like a radix sort: the spellings under a node are split by
-// their next character into the node's children, in character order, and
-// those that end there become its entries. Every level's nodes are numbered
-// in their parents' order, so a node's children are one consecutive range.
-void Matcher::compact() {
-  if (compacted_) return;
-  struct Range {
-    std::uint32_t begin, end;  // into `order`
-  };
-  const auto count = static_cast<std::uint32_t>(pending_.size());
-  std::vector<Pending>& order = pending_;
-  std::vector<Range> level{Range{0, count}}, next;
-  std::vector<std::uint8_t> code;
-  std::vector<std::uint32_t> child_begin, entry_begin, level_begin, child_codes, min_word;
-  std::vector<MatcherEntry> entries;
-  // Room for the most nodes the spellings can make, so nothing is copied
-  // while growing; what is left over is given back below.
-  std::size_t most = 1;
-  for (const Pending& p : pending_) most += p.length;
-  code.reserve(most);
-  code.push_back(0);
-  child_begin.reserve(most + 1);
-  entry_begin.reserve(most + 1);
-  entries.reserve(count);
-  level.reserve(count);
-  next.reserve(count);
-  level_begin.assign(1, 0);
-  std::uint32_t level_first = 0;
-  for (std::uint32_t d = 0; !level.empty(); ++d) {
-    next.clear();
-    for (const Range r : level) {
-      entry_begin.push_back(static_cast<std::uint32_t>(entries.size()));
-      child_begin.push_back(level_first + static_cast<std::uint32_t>(level.size() + next.size()));
-      // Key 0: the spelling ends here; key 1 + c: its next character is c.
-      auto key = [&](const Pending& p) -> std::uint32_t {
-        if (p.length == d) return 0;
-        return 1 + (d < Pending::kHead ? p.head[d] : pending_tail_[p.tail + d - Pending::kHead]);
-      };
-      const std::uint32_t size = r.end - r.begin;
-      if (size == 1) {
-        // One spelling (most nodes deep down): it ends here or goes on.
-        const std::uint32_t k = key(order[r.begin]);
-        if (k == 0) {
-          entries.push_back(order[r.begin].entry());
-        } else {
-          next.push_back(r);
-          code.push_back(static_cast<std::uint8_t>(k - 1));
-        }
-        continue;
-      }
-      if (size <= 16) {
-        // Few spellings (most nodes): sort them by key in place, then read
-        // off the runs.
-        std::uint32_t keys[16];
-        for (std::uint32_t i = 0; i < size; ++i) {
-          const Pending s = order[r.begin + i];
-          const std::uint32_t k = key(s);
-          std::uint32_t j = i;
-          for (; j > 0 && keys[j - 1] > k; --j) {
-            keys[j] = keys[j - 1];
-            order[r.begin + j] = order[r.begin + j - 1];
-          }
-          keys[j] = k;
-          order[r.begin + j] = s;
-        }
-        for (std::uint32_t i = 0; i < size;) {
-          std::uint32_t j = i + 1;
-          while (j < size && keys[j] == keys[i]) ++j;
-          if (keys[i] == 0) {
-            for (std::uint32_t e = i; e < j; ++e) entries.push_back(order[r.begin + e].entry());
-          } else {
-            next.push_back(Range{r.begin + i, r.begin + j});
-            code.push_back(static_cast<std::uint8_t>(keys[i] - 1));
-          }
-          i = j;
-        }
-        continue;
-      }
-      std::uint32_t counts[kCodes + 2] = {};
-      for (std::uint32_t i = r.begin; i < r.end; ++i) ++counts[key(order[i]) + 1];
-      for (std::size_t k = 1; k < kCodes + 2; ++k) counts[k] += counts[k - 1];
-      // In place, each spelling swapped straight into its bucket.
-      std::uint32_t at[kCodes + 1];
-      for (std::size_t k = 0; k <= kCodes; ++k) at[k] = r.begin + counts[k];
-      for (std::size_t k = 0; k <= kCodes; ++k) {
-        const std::uint32_t bucket_end = r.begin + counts[k + 1];
-        for (; at[k] < bucket_end; ++at[k]) {
-          for (std::uint32_t kx = key(order[at[k]]); kx != k; kx = key(order[at[k]])) {
-            std::swap(order[at[k]], order[at[kx]++]);
-          }
-        }
-      }
-      for (std::uint32_t i = r.begin; i < r.begin + counts[1]; ++i) {
-        entries.push_back(order[i].entry());
-      }
-      for (std::size_t k = 1; k <= kCodes; ++k) {
-        if (counts[k + 1] == counts[k]) continue;
-        next.push_back(Range{r.begin + counts[k], r.begin + counts[k + 1]});
-        code.push_back(static_cast<std::uint8_t>(k - 1));
-      }
-    }
-    level_first += static_cast<std::uint32_t>(level.size());
-    level_begin.push_back(level_first);
-    level.swap(next);
-  }
-  const auto nodes = static_cast<std::uint32_t>(code.size());
-  child_begin.push_back(nodes);
-  entry_begin.push_back(static_cast<std::uint32_t>(entries.size()));
-  // Two ends, so that the level after the deepest one is an empty range.
-  level_begin.push_back(nodes);
-
-  child_codes.assign(nodes, 0);
-  min_word.assign(nodes, kMinWordCap);
-  // Children come after their parents.
-  for (std::uint32_t v = nodes; v-- > 0;) {
-    std::uint32_t least = kMinWordCap;
-    for (std::uint32_t e = entry_begin[v]; e < entry_begin[v + 1]; ++e) {
-      least = static_cast<std::uint32_t>(std::min<std::uint64_t>(least, entries[e].word));
-    }
-    std::uint32_t codes = 0;
-    for (std::uint32_t c = child_begin[v]; c < child_begin[v + 1]; ++c) {
-      least = std::min(least, min_word[c]);
-      codes |= std::uint32_t{1} << code[c];
-    }
-    min_word[v] = least;
-    child_codes[v] = codes;
-  }
-  release(pending_);
-  release(pending_tail_);
-  release(folded_);
-  letters_pool_.edit([](std::vector<char>& pool) { pool.shrink_to_fit(); });
-  word_terms_.edit([](std::vector<float>& terms) { terms.shrink_to_fit(); });
-  entries.shrink_to_fit();
-  code.shrink_to_fit();
-  child_begin.shrink_to_fit();
-  entry_begin.shrink_to_fit();
-  code_ = Flat(std::move(code));
-  child_begin_ = Flat(std::move(child_begin));
-  entry_begin_ = Flat(std::move(entry_begin));
-  entries_ = Flat(std::move(entries));
-  level_begin_ = Flat(std::move(level_begin));
-  child_codes_ = Flat(std::move(child_codes));
-  min_word_ = Flat(std::move(min_word));
-  margin_ = margin_for(max_len_);
-  compacted_ = true;
-}
-
-Matcher::Stored Matcher::stored() const {
-  return Stored{code_.span(),        child_begin_.span(),
-                entry_begin_.span(), child_codes_.span(),
-                min_word_.span(),    level_begin_.span(),
-                entries_.span(),     letters_pool_.span(),
-                word_terms_.span(),  max_len_};
-}
-
-Matcher Matcher::view_of(const Stored& s) {
-  Matcher m;
-  m.code_ = Flat<std::uint8_t>::view_of(s.code);
-  m.child_begin_ = Flat<std::uint32_t>::view_of(s.child_begin);
-  m.entry_begin_ = Flat<std::uint32_t>::view_of(s.entry_begin);
-  m.child_codes_ = Flat<std::uint32_t>::view_of(s.child_codes);
-  m.min_word_ = Flat<std::uint32_t>::view_of(s.min_word);
-  m.level_begin_ = Flat<std::uint32_t>::view_of(s.level_begin);
-  m.entries_ = Flat<MatcherEntry>::view_of(s.entries);
-  m.letters_pool_ = Flat<char>::view_of(s.letters_pool);
-  m.word_terms_ = Flat<float>::view_of(s.word_terms);
-  m.max_len_ = s.max_len;
-  m.margin_ = margin_for(s.max_len);
-  m.compacted_ = true;
-  return m;
+  return sorla::word_term(word);
 }
 
 std::size_t Matcher::depth_of(std::uint32_t node) const {
@@ -701,8 +414,8 @@ void Matcher::collect(const Column& column, std::size_t typed_chars, std::string
   std::size_t d = typed_chars;
   while (at < column.size() || !carried.empty()) {
     if (carried.empty()) d = depth_of(column[at].node);
-    const float step = kCompletion * static_cast<float>(d);
-    const float next_step = kCompletion * static_cast<float>(d + 1);
+    const float step = kCompletionCost * static_cast<float>(d);
+    const float next_step = kCompletionCost * static_cast<float>(d + 1);
     const std::uint32_t level_end = level_begin_[d + 1];
     below.clear();
     ChildStream inherited(child_begin_, child_codes_, carried, 0, carried.size(), ct.nothing, kInf);

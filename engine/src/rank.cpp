@@ -2,27 +2,16 @@
 
 #include <algorithm>
 #include <bit>
-#include <cmath>
 #include <limits>
 
+#include "scoring.h"
 #include "sorla/float_order.h"
 #include "sorla/normalize.h"
 
 namespace sorla {
 
-float ln(float x) { return static_cast<float>(std::log(static_cast<double>(x))); }
-
-float literal_penalty(std::size_t word_count) {
-  return (0.6f * ln(static_cast<float>(word_count + 2)) + 8.8f) + 1.0f;
-}
-
 namespace {
 
-constexpr std::size_t kMaxSpan = 24;   // letters in one span
-constexpr std::size_t kBeam = 8;       // nodes kept per position
-constexpr std::size_t kSpanWords = 8;  // words kept per span
-constexpr std::size_t kMaxGaps = 2;    // piece gaps one span may cross
-constexpr float kMaxSpanCost = 2.2f;   // the cost limit of the longest spans
 // Span results kept between calls; dropped wholesale at a call's start when
 // there are more.
 constexpr std::size_t kSpanCache = 4096;
@@ -65,6 +54,34 @@ void prune(std::vector<Node>& list, std::size_t cap) {
   list.resize(kept);
 }
 
+// The letters of all pieces run together, with the places where a typed
+// piece begins marked as boundaries.
+struct TypedLetters {
+  std::string all;
+  std::vector<std::uint32_t> piece_at;            // piece ordinal per letter position
+  std::vector<const std::string*> letter_pieces;  // the pieces that hold letters
+  std::vector<bool> boundary;                     // all.size() + 1 of them when not empty
+};
+
+TypedLetters lay_out(const std::vector<std::string>& pieces) {
+  TypedLetters t;
+  for (const std::string& piece : pieces) {
+    const std::string l = letters(piece);
+    if (l.empty()) continue;
+    t.boundary.resize(t.all.size() + 1, false);
+    t.boundary[t.all.size()] = true;
+    t.piece_at.insert(t.piece_at.end(), l.size(),
+                      static_cast<std::uint32_t>(t.letter_pieces.size()));
+    t.letter_pieces.push_back(&piece);
+    t.all += l;
+  }
+  if (!t.all.empty()) {
+    t.boundary.resize(t.all.size() + 1, false);
+    t.boundary[t.all.size()] = true;
+  }
+  return t;
+}
+
 }  // namespace
 
 std::size_t Ranker::SpanKeyHash::operator()(const SpanKey& k) const {
@@ -102,28 +119,45 @@ const std::vector<SpanWord>& Ranker::span_words(const Matcher& matcher, std::siz
       .first->second;
 }
 
+// One call: its typed letters, its settings, and what extending from each
+// start shares.
+struct Ranker::Call {
+  const Matcher& matcher;
+  const PairSet& pairs;
+  SearchStats* stats;
+  std::size_t word_count;
+  std::uint64_t previous;  // kNoWord when absent
+  bool allow_completion;
+  std::size_t limit;
+  TypedLetters typed;
+  std::size_t n = 0;      // letters
+  std::size_t first = 0;  // the first list made anew
+  std::size_t lo = 0;     // the first start whose spans can reach it
+  float lit_penalty = 0;
+  // Words kept for each span (start - lo, length - 1) made in this call, so
+  // that one stretch of letters that reads as a word is not also read as
+  // that word twice.
+  std::vector<const std::vector<SpanWord>*> kept = {};
+  std::uint64_t made = 0;  // lattice nodes
+
+  // Whether `word` was kept in this call for the span [start, end).
+  bool kept_for(std::size_t start, std::size_t end, std::uint64_t word) const {
+    if (start < lo || end - start > kMaxSpan) return false;
+    const std::vector<SpanWord>* words = kept[(start - lo) * kMaxSpan + (end - start - 1)];
+    return words && std::any_of(words->begin(), words->end(),
+                                [&](const SpanWord& w) { return w.word == word; });
+  }
+};
+
 std::vector<RankedSequence> Ranker::rank(std::size_t word_count, const Matcher& matcher,
                                          const PairSet& pairs,
                                          const std::vector<std::string>& pieces,
                                          std::optional<std::uint64_t> previous,
                                          bool allow_completion, std::size_t limit,
                                          SearchStats* stats) {
-  // The letters of all pieces run together, with the places where a typed
-  // piece begins marked as boundaries.
-  std::string all;
-  std::vector<std::uint32_t> piece_at;  // piece ordinal per letter position
-  std::vector<const std::string*> letter_pieces;
-  std::vector<bool> boundary;
-  for (const std::string& piece : pieces) {
-    const std::string l = letters(piece);
-    if (l.empty()) continue;
-    boundary.resize(all.size() + 1, false);
-    boundary[all.size()] = true;
-    piece_at.insert(piece_at.end(), l.size(), static_cast<std::uint32_t>(letter_pieces.size()));
-    letter_pieces.push_back(&piece);
-    all += l;
-  }
-  const std::size_t n = all.size();
+  const std::uint64_t prev = previous.value_or(kNoWord);
+  Call call{matcher, pairs, stats, word_count, prev, allow_completion, limit, lay_out(pieces)};
+  const std::size_t n = call.n = call.typed.all.size();
   if (n == 0) {
     // Typing starts anew: nothing of the old state is worth keeping.
     letters_.clear();
@@ -132,18 +166,38 @@ std::vector<RankedSequence> Ranker::rank(std::size_t word_count, const Matcher& 
     starts_.clear();
     return {};
   }
-  boundary.resize(n + 1, false);
-  boundary[n] = true;
+  const std::size_t keep = keep_from_last_call(call);
+  call.first = std::max<std::size_t>(keep, 1);
+  call.lo = call.first > kMaxSpan ? call.first - kMaxSpan : 0;
+  call.lit_penalty = literal_penalty(word_count);
+  call.kept.assign((n - call.lo) * kMaxSpan, nullptr);
 
-  // A position's final list depends only on the letters before it, the
-  // boundaries up to it and on not being the end: those before the first
-  // change are kept from the last call.
-  const std::uint64_t prev = previous ? *previous : kNoWord;
+  for (std::size_t i = call.lo; i < n; ++i) extend_from(i, call);
+  if (stats) stats->lattice_nodes += call.made;
+  // Columns from starts that no span can use any more hold a lot of room.
+  for (std::size_t i = 0; i < std::min(call.lo, starts_.size()); ++i) starts_[i] = MatchColumns();
+
+  letters_ = call.typed.all;
+  boundary_ = call.typed.boundary;
+  previous_ = call.previous;
+  word_count_ = word_count;
+  allow_completion_ = allow_completion;
+  limit_ = limit;
+  return read_back(call);
+}
+
+// A position's final list depends only on the letters before it, the
+// boundaries up to it and on not being the end: those before the first
+// change are kept from the last call, the others cleared. Returns how many
+// are kept.
+std::size_t Ranker::keep_from_last_call(const Call& call) {
+  const std::string& all = call.typed.all;
+  const std::size_t n = call.n;
   std::size_t keep = 0;
-  if (!lists_.empty() && prev == previous_ && word_count == word_count_ &&
-      allow_completion == allow_completion_ && limit == limit_) {
+  if (!lists_.empty() && call.previous == previous_ && call.word_count == word_count_ &&
+      call.allow_completion == allow_completion_ && call.limit == limit_) {
     const std::size_t upto = std::min(letters_.size(), n);
-    while (keep < upto && boundary[keep] == boundary_[keep] &&
+    while (keep < upto && call.typed.boundary[keep] == boundary_[keep] &&
            (keep == 0 || all[keep - 1] == letters_[keep - 1])) {
       ++keep;
     }
@@ -153,102 +207,86 @@ std::vector<RankedSequence> Ranker::rank(std::size_t word_count, const Matcher& 
   for (std::size_t p = keep; p <= n; ++p) lists_[p].clear();
   if (keep == 0) {
     Node root;
-    root.last_word = prev;
+    root.last_word = call.previous;
     root.word = kNoWord;
     lists_[0].push_back(root);
   }
-  const std::size_t first = std::max<std::size_t>(keep, 1);  // first list made anew
-  const std::size_t lo = first > kMaxSpan ? first - kMaxSpan : 0;
+  return keep;
+}
 
-  const float lit_penalty = literal_penalty(word_count);
-  // Words kept for each span (start - lo, length - 1) made in this call, so
-  // that one stretch of letters that reads as a word is not also read as
-  // that word twice.
-  std::vector<const std::vector<SpanWord>*> kept((n - lo) * kMaxSpan, nullptr);
-  std::uint64_t made = 0;
+// Every span from `i` extends every node of list i, as a word the span
+// reads as or, for one whole typed piece, as that piece passed through; then
+// the lists it added to are pruned.
+void Ranker::extend_from(std::size_t i, Call& call) {
+  const std::vector<Node>& parents = lists_[i];
+  if (parents.empty()) return;
+  const std::vector<bool>& boundary = call.typed.boundary;
+  const std::size_t n = call.n, first = call.first, lo = call.lo;
+  std::size_t inner = 0;
+  const std::size_t last = std::min(n, i + kMaxSpan);
+  for (std::size_t j = i + 1; j <= last; ++j) {
+    if (j - 1 > i && boundary[j - 1]) ++inner;
+    if (inner > kMaxGaps) break;
+    if (j < first) continue;
+    const bool whole = boundary[i] && boundary[j];
+    const float max_cost = span_cost_limit(whole, j - i);
+    const std::vector<SpanWord>& scored =
+        span_words(call.matcher, i, std::string_view(call.typed.all).substr(i, j - i),
+                   call.allow_completion && j == n, max_cost, call.stats);
+    call.kept[(i - lo) * kMaxSpan + (j - i - 1)] = &scored;
 
-  for (std::size_t i = lo; i < n; ++i) {
-    const std::vector<Node>& parents = lists_[i];
-    if (parents.empty()) continue;
-    const float start_penalty = boundary[i] ? 0.0f : 1.5f;
-    std::size_t inner = 0;
-    const std::size_t last = std::min(n, i + kMaxSpan);
-    for (std::size_t j = i + 1; j <= last; ++j) {
-      if (j - 1 > i && boundary[j - 1]) ++inner;
-      if (inner > kMaxGaps) break;
-      if (j < first) continue;
-      const bool whole = boundary[i] && boundary[j];
-      const float max_cost =
-          whole ? kMaxSpanCost : std::min(0.35f * static_cast<float>(j - i) + 0.3f, kMaxSpanCost);
-      const std::vector<SpanWord>& scored =
-          span_words(matcher, i, std::string_view(all).substr(i, j - i), allow_completion && j == n,
-                     max_cost, stats);
-      kept[(i - lo) * kMaxSpan + (j - i - 1)] = &scored;
-
-      const float cut = static_cast<float>(inner) + start_penalty;
-      std::vector<Node>& list = lists_[j];
-      for (std::size_t pi = 0; pi < parents.size(); ++pi) {
-        const Node& p = parents[pi];
-        for (const SpanWord& sw : scored) {
-          if (!boundary[i] && p.word == sw.word && p.start >= lo && j - p.start <= kMaxSpan) {
-            const std::vector<SpanWord>* whole_span =
-                kept[(p.start - lo) * kMaxSpan + (j - p.start - 1)];
-            if (whole_span && std::any_of(whole_span->begin(), whole_span->end(),
-                                          [&](const SpanWord& w) { return w.word == sw.word; })) {
-              continue;
-            }
-          }
-          const float bonus =
-              p.last_word != kNoWord && is_pair(pairs, p.last_word, sw.word) ? 2.5f : 0.0f;
-          Node node;
-          node.score = ((sw.score + p.score) + bonus) - cut;
-          node.parent_pos = static_cast<std::uint32_t>(i);
-          node.parent_idx = static_cast<std::uint32_t>(pi);
-          node.start = static_cast<std::uint32_t>(i);
-          node.last_word = sw.word;
-          node.word = sw.word;
-          list.push_back(node);
-          ++made;
-        }
-      }
-      if (whole && inner == 0) {
-        for (std::size_t pi = 0; pi < parents.size(); ++pi) {
-          Node node;
-          node.score = parents[pi].score - lit_penalty;
-          node.parent_pos = static_cast<std::uint32_t>(i);
-          node.parent_idx = static_cast<std::uint32_t>(pi);
-          node.start = static_cast<std::uint32_t>(i);
-          node.literal = piece_at[i];
-          node.last_word = kNoWord;
-          node.word = kNoWord;
-          list.push_back(node);
-          ++made;
-        }
+    const float cut = cut_cost(inner, boundary[i]);
+    std::vector<Node>& list = lists_[j];
+    for (std::size_t pi = 0; pi < parents.size(); ++pi) {
+      const Node& p = parents[pi];
+      for (const SpanWord& sw : scored) {
+        // The same word again, where one span reads as it whole.
+        if (!boundary[i] && p.word == sw.word && call.kept_for(p.start, j, sw.word)) continue;
+        const float bonus =
+            p.last_word != kNoWord && is_pair(call.pairs, p.last_word, sw.word) ? kPairBonus : 0.0f;
+        Node node;
+        node.score = extended_score(p.score, sw.score, bonus, cut);
+        node.parent_pos = static_cast<std::uint32_t>(i);
+        node.parent_idx = static_cast<std::uint32_t>(pi);
+        node.start = static_cast<std::uint32_t>(i);
+        node.last_word = sw.word;
+        node.word = sw.word;
+        list.push_back(node);
+        ++call.made;
       }
     }
-
-    // Keep the best node per (position, last word); a literal-ended node has
-    // no last word, so at most one of those survives per position. Only the
-    // lists this start added to can have changed.
-    for (std::size_t p = std::max(i + 1, first); p <= last; ++p) {
-      prune(lists_[p], p == n ? std::max(kBeam, limit) : kBeam);
+    if (whole && inner == 0) {
+      for (std::size_t pi = 0; pi < parents.size(); ++pi) {
+        Node node;
+        node.score = parents[pi].score - call.lit_penalty;
+        node.parent_pos = static_cast<std::uint32_t>(i);
+        node.parent_idx = static_cast<std::uint32_t>(pi);
+        node.start = static_cast<std::uint32_t>(i);
+        node.literal = call.typed.piece_at[i];
+        node.last_word = kNoWord;
+        node.word = kNoWord;
+        list.push_back(node);
+        ++call.made;
+      }
     }
   }
-  if (stats) stats->lattice_nodes += made;
-  // Columns from starts that no span can use any more hold a lot of room.
-  for (std::size_t i = 0; i < std::min(lo, starts_.size()); ++i) starts_[i] = MatchColumns();
 
-  letters_ = all;
-  boundary_ = boundary;
-  previous_ = prev;
-  word_count_ = word_count;
-  allow_completion_ = allow_completion;
-  limit_ = limit;
+  // Keep the best node per (position, last word); a literal-ended node has
+  // no last word, so at most one of those survives per position. Only the
+  // lists this start added to can have changed.
+  for (std::size_t p = std::max(i + 1, first); p <= last; ++p) {
+    prune(lists_[p], p == n ? std::max(kBeam, call.limit) : kBeam);
+  }
+}
 
+// The best `limit` sequences of the final list, each read back from its
+// last node along the parents.
+std::vector<RankedSequence> Ranker::read_back(const Call& call) const {
+  const std::size_t n = call.n;
   const std::vector<Node>& final_list = lists_[n];  // pruned: sorted best first
   std::vector<RankedSequence> out;
-  out.reserve(std::min(final_list.size(), limit));
-  for (std::size_t at = 0; at < final_list.size() && at < limit; ++at) {
+  out.reserve(std::min(final_list.size(), call.limit));
+  for (std::size_t at = 0; at < final_list.size() && at < call.limit; ++at) {
     RankedSequence seq;
     seq.score = final_list[at].score;
     std::size_t pos = n;
@@ -258,7 +296,7 @@ std::vector<RankedSequence> Ranker::rank(std::size_t word_count, const Matcher& 
       if (node.word != kNoWord) {
         seq.pieces.emplace_back(std::in_place_index<0>, node.word);
       } else {
-        seq.pieces.emplace_back(std::in_place_index<1>, *letter_pieces[node.literal]);
+        seq.pieces.emplace_back(std::in_place_index<1>, *call.typed.letter_pieces[node.literal]);
       }
       pos = node.parent_pos;
       idx = node.parent_idx;

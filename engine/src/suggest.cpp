@@ -6,6 +6,7 @@
 #include <unordered_set>
 #include <variant>
 
+#include "scoring.h"
 #include "sorla/float_order.h"
 #include "sorla/text.h"
 
@@ -54,7 +55,7 @@ std::vector<Suggestion> assemble_suggestions(const std::vector<RankedSequence>& 
     });
     if (!all_words) continue;
     if (!(seq.score > all_literal)) continue;
-    if (seq.pieces.size() > piece_count && !(seq.score >= top + (-3.0f))) continue;
+    if (seq.pieces.size() > piece_count && !(seq.score >= top + kSplitWindow)) continue;
     std::string text;
     for (const Piece& p : seq.pieces) text += words[std::get<std::uint64_t>(p)];
     if (!emitted.insert(text).second) continue;
@@ -64,8 +65,7 @@ std::vector<Suggestion> assemble_suggestions(const std::vector<RankedSequence>& 
   if (!rows.empty()) {
     const float base = std::isfinite(top) ? top : 0.0f;
     for (const LearnedTally& row : rows) {
-      const float boost = (row.after_previous != 0 ? 2.0f : 0.0f) +
-                          (0.5f * ln(static_cast<float>(row.total)) + 6.0f);
+      const float boost = learned_boost(row.total, row.after_previous != 0);
       auto it = std::find_if(out.begin(), out.end(),
                              [&](const Suggestion& s) { return s.text == row.picked; });
       if (it != out.end()) {

@@ -4,6 +4,7 @@
 
 #include <bit>
 
+#include "scoring.h"
 #include "sorla/format.h"
 #include "sorla/seed_text.h"
 

@@ -12,6 +12,7 @@
 
 #include "lexgen.h"
 #include "reference/reference.h"
+#include "scoring.h"
 #include "sorla/engine.h"
 #include "sorla/float_order.h"
 #include "sorla/format.h"
@@ -56,7 +57,7 @@ std::string show(const std::vector<Match>& list) {
 struct Pair {
   Engine fast;
   Engine mapped;
-  reference::Engine slow;
+  reference::PlainEngine slow;
 };
 
 Pair build(const std::vector<std::uint8_t>& bytes) {
@@ -64,7 +65,7 @@ Pair build(const std::vector<std::uint8_t>& bytes) {
   const auto index = std::make_shared<std::vector<std::uint8_t>>(fast.index_bytes(bytes));
   Engine mapped = std::get<Engine>(Engine::open_index(*index, bytes, index));
   Pair p{std::move(fast), std::move(mapped),
-         std::get<reference::Engine>(reference::Engine::from_bytes(bytes))};
+         std::get<reference::PlainEngine>(reference::PlainEngine::from_bytes(bytes))};
   p.slow.remember_finds();
   return p;
 }
@@ -104,21 +105,11 @@ void compare_typing(Pair& p, const std::vector<lexgen::TypingCase>& cases, std::
 
 // What the ranking keeps of a span, the reference way: every match within
 // the threshold, filtered by the span's cost limit, best scores first.
-std::string reference_span(const reference::Engine& e, const std::string& span, float max_cost,
+std::string reference_span(const reference::PlainEngine& e, const std::string& span, float max_cost,
                            bool completion) {
-  std::vector<SpanWord> kept;
-  for (const Match& m : e.find(span, match_threshold(), completion)) {
-    const float adjusted = m.exact ? m.cost - 0.6f : m.cost;
-    if (!(max_cost >= adjusted)) continue;
-    kept.push_back(
-        SpanWord{m.word, (-4.0f) * adjusted + (-0.6f) * ln(static_cast<float>(m.word + 2))});
-  }
-  std::stable_sort(kept.begin(), kept.end(), [](const SpanWord& a, const SpanWord& b) {
-    return total_less(b.score, a.score);
-  });
-  if (kept.size() > 8) kept.resize(8);
   std::string out;
-  for (const SpanWord& w : kept) {
+  for (const SpanWord& w :
+       reference::score_span(e.find(span, match_threshold(), completion), max_cost)) {
     out +=
         std::to_string(w.word) + "@" + std::to_string(std::bit_cast<std::uint32_t>(w.score)) + " ";
   }

@@ -5,6 +5,7 @@
 #include <bit>
 #include <cstdio>
 
+#include "scoring.h"
 #include "sorla/engine.h"
 
 namespace sorla {

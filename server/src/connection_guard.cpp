@@ -30,14 +30,14 @@ ConnectionGuard::~ConnectionGuard() {
 void ConnectionGuard::opened(const void* connection, int fd) {
   const auto now = Clock::now();
   const std::lock_guard hold(lock_);
-  entries_[connection] = Entry{fd, Phase::waiting, now};
+  entries_[connection] = Entry{fd, Phase::Waiting, now};
   ++live_;
   make_room(now);
 }
 
-void ConnectionGuard::reading(const void* connection) { set(connection, Phase::reading); }
-void ConnectionGuard::working(const void* connection) { set(connection, Phase::working); }
-void ConnectionGuard::waiting(const void* connection) { set(connection, Phase::waiting); }
+void ConnectionGuard::reading(const void* connection) { set(connection, Phase::Reading); }
+void ConnectionGuard::working(const void* connection) { set(connection, Phase::Working); }
+void ConnectionGuard::waiting(const void* connection) { set(connection, Phase::Waiting); }
 
 void ConnectionGuard::set(const void* connection, Phase phase) {
   const auto now = Clock::now();
@@ -69,8 +69,8 @@ void ConnectionGuard::sweep(Clock::time_point now) {
   const std::lock_guard hold(lock_);
   for (auto& [connection, entry] : entries_) {
     const auto waited = now - entry.since;
-    if ((entry.phase == Phase::waiting && waited > limits_.header_deadline) ||
-        (entry.phase == Phase::reading && waited > limits_.request_deadline)) {
+    if ((entry.phase == Phase::Waiting && waited > limits_.header_deadline) ||
+        (entry.phase == Phase::Reading && waited > limits_.request_deadline)) {
       cut(entry);
     }
   }
@@ -83,7 +83,7 @@ void ConnectionGuard::make_room(Clock::time_point now) {
   if (live_ * 8 <= limits_.connections * 7) return;
   std::vector<Entry*> idle;
   for (auto& [connection, entry] : entries_) {
-    if (!entry.cut && entry.phase == Phase::waiting && entry.since < now) idle.push_back(&entry);
+    if (!entry.cut && entry.phase == Phase::Waiting && entry.since < now) idle.push_back(&entry);
   }
   const std::size_t goal = limits_.connections * 3 / 4;
   const std::size_t go = std::min(idle.size(), live_ > goal ? live_ - goal : 0);

@@ -48,7 +48,7 @@ class ConnectionGuard {
   std::size_t open() const;
 
  private:
-  enum class Phase { waiting, reading, working };
+  enum class Phase { Waiting, Reading, Working };
   struct Entry {
     int fd;
     Phase phase;

@@ -31,7 +31,7 @@ struct Exchange {
   std::string raw_path;  // as sent, for the log
   std::string method;
   const Route* route = nullptr;
-  enum class Phase { head, body, handler, answered } phase = Phase::head;
+  enum class Phase { Head, Body, Handler, Answered } phase = Phase::Head;
   Request request;
   std::string body;
   Response response;
@@ -178,10 +178,10 @@ MHD_Result HttpServer::Impl::on_access(MHD_Connection* c, const char* url, const
   auto* ex = static_cast<Exchange*>(*context);
   if (ex == nullptr) *context = ex = new Exchange(url);
   switch (ex->phase) {
-    case Exchange::Phase::head:
+    case Exchange::Phase::Head:
       ex->method = method;
       return on_head(c, *ex, url);
-    case Exchange::Phase::body:
+    case Exchange::Phase::Body:
       if (*upload_size > 0) {
         // The head's length was checked: never more than the form's limit.
         ex->body.append(upload, *upload_size);
@@ -189,9 +189,9 @@ MHD_Result HttpServer::Impl::on_access(MHD_Connection* c, const char* url, const
         return MHD_YES;
       }
       return on_body_done(c, *ex);
-    case Exchange::Phase::handler:  // resumed: the answer is ready
+    case Exchange::Phase::Handler:  // resumed: the answer is ready
       return answer(c, *ex, ex->response, false);
-    case Exchange::Phase::answered:
+    case Exchange::Phase::Answered:
       break;
   }
   return MHD_YES;
@@ -200,7 +200,7 @@ MHD_Result HttpServer::Impl::on_access(MHD_Connection* c, const char* url, const
 MHD_Result HttpServer::Impl::on_head(MHD_Connection* c, Exchange& ex, const char* url) {
   guard.reading(c);
   ++answering;
-  ex.phase = Exchange::Phase::body;
+  ex.phase = Exchange::Phase::Body;
   ex.request.method = ex.method == "HEAD" ? "GET" : ex.method;
   ex.request.path = url;
   ex.request.headers = fields_of(c, MHD_HEADER_KIND);
@@ -240,15 +240,15 @@ MHD_Result HttpServer::Impl::on_body_done(MHD_Connection* c, Exchange& ex) {
     }
   }
   const Route& route = *ex.route;
-  if (route.lane == Lane::at_once) return answer(c, ex, run(route, ex.request), false);
+  if (route.lane == Lane::AtOnce) return answer(c, ex, run(route, ex.request), false);
   // The network thread goes on with other connections while a worker
   // runs the handler; the library calls on_access again once it resumes.
   const std::lock_guard hold(posting);
   if (stopping) return refuse(c, ex, kShuttingDown);
-  ex.phase = Exchange::Phase::handler;
+  ex.phase = Exchange::Phase::Handler;
   guard.working(c);
   MHD_suspend_connection(c);
-  (route.lane == Lane::health ? health : workers).post([c, &ex, &route] {
+  (route.lane == Lane::Health ? health : workers).post([c, &ex, &route] {
     ex.response = run(route, ex.request);
     MHD_resume_connection(c);
   });
@@ -257,7 +257,7 @@ MHD_Result HttpServer::Impl::on_body_done(MHD_Connection* c, Exchange& ex) {
 
 MHD_Result HttpServer::Impl::answer(MHD_Connection* c, Exchange& ex, const Response& response,
                                     bool close) {
-  ex.phase = Exchange::Phase::answered;
+  ex.phase = Exchange::Phase::Answered;
   ex.status = response.status;
   guard.working(c);
   MHD_Response* out = MHD_create_response_from_buffer(
@@ -291,7 +291,7 @@ void HttpServer::Impl::on_completed(MHD_Connection* c, Exchange* ex,
     outcome = std::string("- (") + termination(code) + ")";
   }
   log(log_line(ex->method, ex->raw_path.substr(0, ex->raw_path.find('?')), outcome));
-  if (ex->phase != Exchange::Phase::head) --answering;
+  if (ex->phase != Exchange::Phase::Head) --answering;
   delete ex;
   guard.waiting(c);
 }

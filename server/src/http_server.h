@@ -56,11 +56,11 @@ struct Response {
 // Where a route's handler runs: on the network thread (it never waits), on
 // the workers (it may wait on the database), or on a thread of its own
 // (the health check, which must not queue behind the workers).
-enum class Lane { at_once, workers, health };
+enum class Lane { AtOnce, Workers, Health };
 
 struct Route {
   std::string method, path;
-  Lane lane = Lane::at_once;
+  Lane lane = Lane::AtOnce;
   std::function<Response(const Request&)> handler;
   // Whether the body is a form to read (application/x-www-form-urlencoded).
   bool form = false;

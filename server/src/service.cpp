@@ -85,7 +85,7 @@ Response post_report(Store& store, RateLimiter& limiter, const FormTokens& token
     return failure->busy ? error(503, "The service is busy; please try again.")
                          : error(500, "The report could not be stored; please try again.");
   }
-  if (std::get<Store::Added>(added) == Store::Added::token_used) {
+  if (std::get<Store::Added>(added) == Store::Added::TokenUsed) {
     return error(409, "This report was sent already. Thank you!");
   }
   return page(200, thanks_page());
@@ -100,20 +100,20 @@ void add_routes(HttpServer& server, Store& store, ServiceOptions options) {
   const bool behind_proxy = options.behind_proxy;
   server.set_error_page([](const Refusal& r) { return error(r.status, r.message); });
 
-  server.add(route("GET", "/healthz", Lane::health, [&store](const Request&) {
+  server.add(route("GET", "/healthz", Lane::Health, [&store](const Request&) {
     if (const auto failure = store.check(Clock::now() + kHealthDeadline)) {
       return Response{503, kText, "the store does not answer: " + failure->message + "\n", {}};
     }
     return Response{200, kText, "ok\n", {}};
   }));
 
-  server.add(route("GET", "/report", Lane::at_once, [tokens](const Request& req) {
+  server.add(route("GET", "/report", Lane::AtOnce, [tokens](const Request& req) {
     const ReportKeys keys = keys_of(req);
     if (const auto message = check_keys(keys)) return error(400, *message);
     return page(200, report_page(keys, tokens->make(keys.typed, std::time(nullptr))));
   }));
 
-  Route post = route("POST", "/report", Lane::workers,
+  Route post = route("POST", "/report", Lane::Workers,
                      [&store, limiter, tokens, behind_proxy](const Request& req) {
                        return post_report(store, *limiter, *tokens, behind_proxy, req);
                      });
@@ -127,13 +127,13 @@ void add_routes(HttpServer& server, Store& store, ServiceOptions options) {
   };
   server.add(std::move(post));
 
-  server.add(route("GET", "/admin/reports", Lane::workers, [&store, admin](const Request& req) {
+  server.add(route("GET", "/admin/reports", Lane::Workers, [&store, admin](const Request& req) {
     if (auto refused = not_admitted(req, admin)) return *refused;
     auto rows = store.by_typed(req.deadline);
     if (const auto* failure = std::get_if<StoreError>(&rows)) return store_failed(*failure);
     return page(200, admin_page(std::get<std::vector<Store::TypedSummary>>(rows)));
   }));
-  server.add(route("GET", "/admin/export.txt", Lane::workers, [&store, admin](const Request& req) {
+  server.add(route("GET", "/admin/export.txt", Lane::Workers, [&store, admin](const Request& req) {
     if (auto refused = not_admitted(req, admin)) return *refused;
     auto words = store.meant_words(req.deadline);
     if (const auto* failure = std::get_if<StoreError>(&words)) return store_failed(*failure);

@@ -162,7 +162,7 @@ std::variant<Store::Added, StoreError> Store::add(const Report& r, std::string_v
                   " ON CONFLICT (token) DO NOTHING RETURNING id",
                   values);
   if (auto* error = std::get_if<StoreError>(&got)) return std::move(*error);
-  return std::get<std::vector<Row>>(got).empty() ? Added::token_used : Added::stored;
+  return std::get<std::vector<Row>>(got).empty() ? Added::TokenUsed : Added::Stored;
 }
 
 std::optional<StoreError> Store::check(Clock::time_point deadline) {

@@ -46,7 +46,7 @@ class Store {
   Store(Key, std::vector<std::unique_ptr<Database>> writers,
         std::vector<std::unique_ptr<Database>> readers);
 
-  enum class Added { stored, token_used };
+  enum class Added { Stored, TokenUsed };
   // Stores one checked report under its form token, unless a report already
   // came with that token.
   std::variant<Added, StoreError> add(const Report& report, std::string_view token,

@@ -31,7 +31,7 @@ TEST_P(StoreOn, ReopeningKeepsReportsAndANewerSchemaIsRefused) {
     auto& store = *std::get<std::unique_ptr<Store>>(opened);
     EXPECT_EQ(store.count(), open);
     EXPECT_EQ(std::get<Store::Added>(store.add(report, "token" + std::to_string(open))),
-              Store::Added::stored);
+              Store::Added::Stored);
   }
   auto db = std::move(std::get<std::unique_ptr<Database>>(connect(url)));
   ASSERT_TRUE(db->run("INSERT INTO schema_version (version) VALUES (99)"));

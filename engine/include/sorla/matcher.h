@@ -14,8 +14,7 @@
 
 namespace sorla {
 
-// The cost limit of every search: the float with bits 0x40333334. Note that
-// the literal 2.8f is one ulp below it, and 1.2 + 1.2 + 0.4 lands exactly here.
+// The cost limit of every search: the float just above 2.8.
 float match_threshold();
 
 struct Match {
@@ -88,11 +87,10 @@ class Matcher {
   std::vector<Match> find(std::string_view typed, float threshold, bool allow_completion) const;
 
   // What the ranking keeps of a span: the words whose best reading has an
-  // adjusted cost (exact readings 0.6 less) within `max_cost`, scored
-  // -4 * adjusted - 0.6 * ln(word + 2), best `limit` of them, ties in
-  // (cost, word) order. The same as filtering and sorting find() with the
-  // threshold `max_cost`, but completions that cannot reach the best
-  // `limit` are not walked.
+  // adjusted cost within `max_cost`, by their span score, best `limit` of
+  // them, ties in (cost, word) order. The same as filtering and sorting
+  // find() with the threshold `max_cost`, but completions that cannot reach
+  // the best `limit` are not walked.
   std::vector<SpanWord> best_words(std::string_view typed_letters, float max_cost,
                                    bool allow_completion, std::size_t limit,
                                    SearchStats* stats) const;
@@ -117,7 +115,7 @@ class Matcher {
   std::size_t node_count() const;
   std::uint64_t max_len() const { return max_len_; }
 
-  // -0.6 * ln(word + 2) as the ranking computes it; tabled for known words.
+  // The scoring model's word term, tabled for known words.
   float word_term(std::uint64_t word) const;
 
   // The laid-out tree as stored in an index file, and a matcher that reads
@@ -160,6 +158,7 @@ class Matcher {
   std::vector<std::uint8_t> folded_;  // the spelling being inserted
   void add_pending(const MatcherEntry& entry, std::span<const std::uint8_t> codes);
   void reopen();
+  class Layout;  // lays the pending spellings out as the tree (matcher_build.cpp)
 
   // Laid out: nodes numbered level by level, the children of a node in
   // character order, so a node's children and its entries are consecutive

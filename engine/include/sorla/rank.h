@@ -23,13 +23,6 @@ struct RankedSequence {
   float score = 0;
 };
 
-// Natural logarithm, the same float on every target: computed in double and
-// rounded once.
-float ln(float x);
-
-// What a span pays for being passed through unrecognised, for N words.
-float literal_penalty(std::size_t word_count);
-
 // The lattice search with memory: it keeps the previous call's lattice and
 // span results, and a call whose typed letters share a beginning with the
 // last one's reuses every position that the new letters cannot change. The
@@ -62,6 +55,12 @@ class Ranker {
   struct SpanKeyHash {
     std::size_t operator()(const SpanKey& k) const;
   };
+  // The phases of one call (rank.cpp).
+  struct Call;
+  std::size_t keep_from_last_call(const Call& call);
+  void extend_from(std::size_t start, Call& call);
+  std::vector<RankedSequence> read_back(const Call& call) const;
+
   const std::vector<SpanWord>& span_words(const Matcher& matcher, std::size_t start,
                                           std::string_view letters, bool completion, float max_cost,
                                           SearchStats* stats);

@@ -2,24 +2,20 @@
 #include <bit>
 
 #include "reference/reference.h"
+#include "scoring.h"
 #include "sorla/format.h"
 #include "sorla/seed_text.h"
 #include "sorla/text.h"
 
 namespace sorla::reference {
-namespace {
-
-constexpr std::size_t kSequenceLimit = 20;
-
-}  // namespace
-
-std::variant<Engine, ReadError> Engine::from_bytes(std::span<const std::uint8_t> bytes, Kind kind) {
+std::variant<PlainEngine, ReadError> PlainEngine::from_bytes(std::span<const std::uint8_t> bytes,
+                                                             Kind kind) {
   ReadResult read = read_word_data(bytes);
   if (auto* error = std::get_if<ReadError>(&read)) return std::move(*error);
-  return Engine(std::get<WordList>(read), kind);
+  return PlainEngine(std::get<WordList>(read), kind);
 }
 
-Engine::Engine(const WordList& list, Kind kind) : kind_(kind) {
+PlainEngine::PlainEngine(const WordList& list, Kind kind) : kind_(kind) {
   for (std::size_t i = 0; i < list.entries.size(); ++i) {
     const WordEntry& entry = list.entries[i];
     for (const std::string& spelling : entry.spellings) {
@@ -35,8 +31,8 @@ Engine::Engine(const WordList& list, Kind kind) : kind_(kind) {
   for (const PairEntry& pair : list.pairs) pairs_.insert({pair.first, pair.second});
 }
 
-std::vector<Match> Engine::find(std::string_view typed, float threshold,
-                                bool allow_completion) const {
+std::vector<Match> PlainEngine::find(std::string_view typed, float threshold,
+                                     bool allow_completion) const {
   if (!remember_) {
     return kind_ == Kind::Trie ? trie_.find(typed, threshold, allow_completion)
                                : brute_.find(typed, threshold, allow_completion);
@@ -53,16 +49,17 @@ std::vector<Match> Engine::find(std::string_view typed, float threshold,
   return found;
 }
 
-std::optional<std::uint64_t> Engine::word_at_end(std::string_view text) const {
+std::optional<std::uint64_t> PlainEngine::word_at_end(std::string_view text) const {
   return word_ids_.ending(words_, text);
 }
 
-std::optional<std::string> Engine::previous_text(const std::optional<std::string>& previous) const {
+std::optional<std::string> PlainEngine::previous_text(
+    const std::optional<std::string>& previous) const {
   return word_ids_.previous_key(words_, previous);
 }
 
-std::vector<Suggestion> Engine::suggest(std::string_view typed,
-                                        const std::optional<std::string>& previous) const {
+std::vector<Suggestion> PlainEngine::suggest(std::string_view typed,
+                                             const std::optional<std::string>& previous) const {
   if (!acceptable_typing(typed)) return {};
   const std::optional<std::uint64_t> previous_word =
       previous ? word_at_end(*previous) : std::nullopt;
@@ -77,12 +74,12 @@ std::vector<Suggestion> Engine::suggest(std::string_view typed,
                               learned_.tally(typed, previous_text(previous)));
 }
 
-void Engine::learn(std::string_view typed, std::string_view picked,
-                   const std::optional<std::string>& previous) {
+void PlainEngine::learn(std::string_view typed, std::string_view picked,
+                        const std::optional<std::string>& previous) {
   learned_.record(typed, picked, previous_text(previous));
 }
 
-std::optional<ImportError> Engine::import_learned(std::string_view bytes) {
+std::optional<ImportError> PlainEngine::import_learned(std::string_view bytes) {
   auto result = LearnedStore::import_json(bytes);
   if (auto* error = std::get_if<ImportError>(&result)) return *error;
   learned_ = std::move(std::get<LearnedStore>(result));

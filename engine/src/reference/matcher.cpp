@@ -3,14 +3,13 @@
 #include <unordered_map>
 
 #include "reference/reference.h"
+#include "scoring.h"
 #include "sorla/float_order.h"
 #include "sorla/normalize.h"
 #include "sorla/text.h"
 
 namespace sorla::reference {
 namespace {
-
-constexpr float kCompletion = 0.3f;
 
 // The cost tables are the product's own (sorla::skip_cost, exchange_cost):
 // this engine checks the search, not the tables.
@@ -98,8 +97,8 @@ class Search {
     const std::size_t n = cols_ - 1;
     const float full = row[n];
     const float depth = static_cast<float>(d);
-    if (completion_ && d >= n) carry = std::min(carry, full - kCompletion * depth);
-    const float tail = carry + kCompletion * depth;
+    if (completion_ && d >= n) carry = std::min(carry, full - kCompletionCost * depth);
+    const float tail = carry + kCompletionCost * depth;
     const float node_cost = std::min(full, tail);
     if (node_cost <= threshold_) {
       for (const TrieEntry& e : node.entries) {
@@ -187,8 +186,8 @@ std::vector<Match> BruteMatcher::find(std::string_view typed, float threshold,
     float tail = carry;
     for (std::size_t d = 0;; ++d) {
       const float depth = static_cast<float>(d);
-      if (allow_completion && d >= n) carry = std::min(carry, row[n] - kCompletion * depth);
-      tail = carry + kCompletion * depth;
+      if (allow_completion && d >= n) carry = std::min(carry, row[n] - kCompletionCost * depth);
+      tail = carry + kCompletionCost * depth;
       if (d == s.folded.size()) break;
       next_row(row.data(), next.data(), t, s.folded[d]);
       row.swap(next);

@@ -2,6 +2,7 @@
 #include <limits>
 
 #include "reference/reference.h"
+#include "scoring.h"
 #include "sorla/float_order.h"
 #include "sorla/normalize.h"
 
@@ -9,10 +10,6 @@ namespace sorla::reference {
 
 namespace {
 
-constexpr std::size_t kMaxSpan = 24;   // letters in one span
-constexpr std::size_t kBeam = 8;       // nodes kept per position
-constexpr std::size_t kSpanWords = 8;  // words kept per span
-constexpr std::size_t kMaxGaps = 2;    // piece gaps one span may cross
 constexpr std::size_t kNone = std::numeric_limits<std::size_t>::max();
 
 struct LatticeNode {
@@ -24,11 +21,6 @@ struct LatticeNode {
   float score = 0;
 };
 
-struct SpanWord {
-  std::uint64_t word;
-  float score;
-};
-
 bool higher_score(float a, float b) { return total_less(b, a); }
 
 bool is_pair(const PairSet& pairs, std::optional<std::uint64_t> first, std::uint64_t second) {
@@ -37,6 +29,20 @@ bool is_pair(const PairSet& pairs, std::optional<std::uint64_t> first, std::uint
 }
 
 }  // namespace
+
+std::vector<SpanWord> score_span(const std::vector<Match>& matches, float max_cost) {
+  std::vector<SpanWord> scored;
+  for (const Match& m : matches) {
+    const float adjusted = adjusted_cost(m.cost, m.exact);
+    if (!(max_cost >= adjusted)) continue;
+    scored.push_back(SpanWord{m.word, span_score(adjusted, word_term(m.word))});
+  }
+  std::stable_sort(scored.begin(), scored.end(), [](const SpanWord& a, const SpanWord& b) {
+    return higher_score(a.score, b.score);
+  });
+  if (scored.size() > kSpanWords) scored.resize(kSpanWords);
+  return scored;
+}
 
 std::vector<RankedSequence> rank_sequences(std::size_t word_count, const FindFn& find,
                                            const PairSet& pairs,
@@ -63,7 +69,7 @@ std::vector<RankedSequence> rank_sequences(std::size_t word_count, const FindFn&
   boundary.resize(n + 1, false);
   boundary[n] = true;
 
-  const float threshold = match_threshold();
+  const float threshold = kMatchThreshold;
   const float lit_penalty = literal_penalty(word_count);
   std::vector<LatticeNode> nodes;
   nodes.push_back(LatticeNode{previous, kNone, 0, std::nullopt, kNone, 0.0f});
@@ -72,37 +78,24 @@ std::vector<RankedSequence> rank_sequences(std::size_t word_count, const FindFn&
   // Words kept for each span (start, length - 1), remembered so that one
   // stretch of letters that reads as a word is not also read as that word twice.
   std::vector<std::vector<std::uint64_t>> span_words(n * kMaxSpan);
-  std::vector<SpanWord> scored;
 
   for (std::size_t i = 0; i < n; ++i) {
     if (lists[i].empty()) continue;
     const std::vector<std::size_t> parents = lists[i];
-    const float start_penalty = boundary[i] ? 0.0f : 1.5f;
     std::size_t inner = 0;
     for (std::size_t j = i + 1; j <= std::min(n, i + kMaxSpan); ++j) {
       if (j - 1 > i && boundary[j - 1]) ++inner;
       if (inner > kMaxGaps) break;
       const bool whole = boundary[i] && boundary[j];
-      const float max_cost =
-          whole ? 2.2f : std::min(0.35f * static_cast<float>(j - i) + 0.3f, 2.2f);
+      const float max_cost = span_cost_limit(whole, j - i);
 
       const std::vector<Match> matches =
           find(std::string_view(all).substr(i, j - i), threshold, allow_completion && j == n);
-      scored.clear();
-      for (const Match& m : matches) {
-        const float adjusted = m.exact ? m.cost - 0.6f : m.cost;
-        if (!(max_cost >= adjusted)) continue;
-        scored.push_back(
-            SpanWord{m.word, (-4.0f) * adjusted + (-0.6f) * ln(static_cast<float>(m.word + 2))});
-      }
-      std::stable_sort(scored.begin(), scored.end(), [](const SpanWord& a, const SpanWord& b) {
-        return higher_score(a.score, b.score);
-      });
-      if (scored.size() > kSpanWords) scored.resize(kSpanWords);
+      const std::vector<SpanWord> scored = score_span(matches, max_cost);
       std::vector<std::uint64_t>& kept = span_words[i * kMaxSpan + (j - i - 1)];
       for (const SpanWord& sw : scored) kept.push_back(sw.word);
 
-      const float cut = static_cast<float>(inner) + start_penalty;
+      const float cut = cut_cost(inner, boundary[i]);
       for (std::size_t parent : parents) {
         const LatticeNode p = nodes[parent];
         for (const SpanWord& sw : scored) {
@@ -116,9 +109,9 @@ std::vector<RankedSequence> rank_sequences(std::size_t word_count, const FindFn&
               }
             }
           }
-          const float bonus = is_pair(pairs, p.last_word, sw.word) ? 2.5f : 0.0f;
+          const float bonus = is_pair(pairs, p.last_word, sw.word) ? kPairBonus : 0.0f;
           nodes.push_back(LatticeNode{sw.word, parent, i, sw.word, kNone,
-                                      ((sw.score + p.score) + bonus) - cut});
+                                      extended_score(p.score, sw.score, bonus, cut)});
           lists[j].push_back(nodes.size() - 1);
         }
       }

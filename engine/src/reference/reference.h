@@ -62,6 +62,10 @@ class BruteMatcher {
 
 using FindFn = std::function<std::vector<Match>(std::string_view, float, bool)>;
 
+// What the ranking keeps of a span's matches: those within `max_cost` once
+// exact readings are adjusted, scored, best first (stable), at most eight.
+std::vector<SpanWord> score_span(const std::vector<Match>& matches, float max_cost);
+
 std::vector<RankedSequence> rank_sequences(std::size_t word_count, const FindFn& find,
                                            const PairSet& pairs,
                                            const std::vector<std::string>& pieces,
@@ -69,12 +73,12 @@ std::vector<RankedSequence> rank_sequences(std::size_t word_count, const FindFn&
                                            bool allow_completion, std::size_t limit);
 
 // The engine's suggest, learn and import with either matcher.
-class Engine {
+class PlainEngine {
  public:
   enum class Kind { Trie, Brute };
 
-  static std::variant<Engine, ReadError> from_bytes(std::span<const std::uint8_t> bytes,
-                                                    Kind kind = Kind::Trie);
+  static std::variant<PlainEngine, ReadError> from_bytes(std::span<const std::uint8_t> bytes,
+                                                         Kind kind = Kind::Trie);
 
   std::vector<Suggestion> suggest(std::string_view typed,
                                   const std::optional<std::string>& previous) const;
@@ -88,7 +92,7 @@ class Engine {
   void remember_finds() { remember_ = true; }
 
  private:
-  Engine(const WordList& list, Kind kind);
+  PlainEngine(const WordList& list, Kind kind);
   std::optional<std::string> previous_text(const std::optional<std::string>& previous) const;
 
   Kind kind_;

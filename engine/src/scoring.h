@@ -1,0 +1,96 @@
+// The scoring model on one page: every formula and constant that ranks
+// spellings, word sequences and learned picks. Scores are single-precision
+// floats, higher is better; each formula keeps its order of operations, for
+// the results are compared bit for bit.
+#pragma once
+
+#include <algorithm>
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+
+namespace sorla {
+
+// Natural logarithm, the same float on every target: computed in double and
+// rounded once.
+float ln(float x);
+
+// The cost limit of every search: the float with bits 0x40333334. The
+// literal 2.8f is one ulp below it, and 1.2 + 1.2 + 0.4 lands exactly here.
+inline constexpr float kMatchThreshold = std::bit_cast<float>(std::uint32_t{0x40333334});
+// What completing a spelling costs per character beyond the typed text.
+inline constexpr float kCompletionCost = 0.3f;
+
+// How common a word is, by its index (lower is more common).
+inline constexpr float kWordTermWeight = -0.6f;
+inline float word_term(std::uint64_t word) {
+  return kWordTermWeight * ln(static_cast<float>(word + 2));
+}
+
+// A reading whose letters are exactly the typed ones counts this much less
+// cost.
+inline constexpr float kExactBonus = 0.6f;
+inline float adjusted_cost(float cost, bool exact) { return exact ? cost - kExactBonus : cost; }
+
+// A word's score for one span, from its adjusted cost and its word term.
+inline constexpr float kCostWeight = -4.0f;
+inline float span_score(float adjusted, float term) { return kCostWeight * adjusted + term; }
+
+// The adjusted cost a span allows: the most for whole typed pieces, less
+// for short spans cut inside one.
+inline constexpr float kMaxSpanCost = 2.2f;
+inline constexpr float kSpanCostPerLetter = 0.35f;
+inline constexpr float kSpanCostBase = 0.3f;
+inline float span_cost_limit(bool whole, std::size_t length) {
+  return whole ? kMaxSpanCost
+               : std::min(kSpanCostPerLetter * static_cast<float>(length) + kSpanCostBase,
+                          kMaxSpanCost);
+}
+
+// Two words listed as a pair, in that order.
+inline constexpr float kPairBonus = 2.5f;
+// A word that starts inside a typed piece.
+inline constexpr float kStartPenalty = 1.5f;
+// What a span pays for where it is cut: one for each gap between typed
+// pieces it runs across, and the start penalty.
+inline float cut_cost(std::size_t inner_gaps, bool starts_piece) {
+  return static_cast<float>(inner_gaps) + (starts_piece ? 0.0f : kStartPenalty);
+}
+// A sequence extended by one word.
+inline float extended_score(float parent, float span, float bonus, float cut) {
+  return ((span + parent) + bonus) - cut;
+}
+
+// What a span pays for being passed through unrecognised, among N words.
+inline constexpr float kLiteralWordWeight = 0.6f;
+inline constexpr float kLiteralBase = 8.8f;
+inline constexpr float kLiteralExtra = 1.0f;
+inline float literal_penalty(std::size_t word_count) {
+  return (kLiteralWordWeight * ln(static_cast<float>(word_count + 2)) + kLiteralBase) +
+         kLiteralExtra;
+}
+
+// A suggestion with more words than typed pieces must score within this of
+// the best sequence.
+inline constexpr float kSplitWindow = -3.0f;
+
+// A learned pick: how often it was picked, and more after the same previous
+// word.
+inline constexpr float kAfterPreviousBoost = 2.0f;
+inline constexpr float kPickCountWeight = 0.5f;
+inline constexpr float kPickBase = 6.0f;
+inline float learned_boost(std::uint32_t total, bool after_previous) {
+  return (after_previous ? kAfterPreviousBoost : 0.0f) +
+         (kPickCountWeight * ln(static_cast<float>(total)) + kPickBase);
+}
+
+// The lattice's shape: letters in one span, gaps between typed pieces one
+// span may cross, words kept per span, nodes kept per position, and
+// sequences ranked for the suggestions.
+inline constexpr std::size_t kMaxSpan = 24;
+inline constexpr std::size_t kMaxGaps = 2;
+inline constexpr std::size_t kSpanWords = 8;
+inline constexpr std::size_t kBeam = 8;
+inline constexpr std::size_t kSequenceLimit = 20;
+
+}  // namespace sorla
