@@ -189,7 +189,7 @@ SessionOutput Session::choose(std::size_t index) {
 }
 
 void Session::select(std::size_t index) {
-  if (index < page_size()) selected_ = page_start() + index;
+  if (index < candidates_.size()) selected_ = index;
 }
 
 SessionOutput Session::reset() {

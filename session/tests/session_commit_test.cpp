@@ -193,6 +193,9 @@ TEST_F(SessionTest, PagesOfFive) {
   session.apply(input::Down);
   EXPECT_EQ(session.selected(), 6u);
   session.select(2);
+  EXPECT_EQ(session.view().page, 0u);
+  session.select(7);
+  EXPECT_EQ(session.view().page, 1u);
   EXPECT_EQ(session.view().selected, 2u);
   EXPECT_EQ(session.apply(static_cast<SessionInput>('1' + second.size())), kEatenNothing);
   EXPECT_EQ(session.apply('2'), committed(second[1]));

@@ -107,8 +107,9 @@ class Session {
   SessionOutput apply(SessionInput in);
   // A click on candidate `index` of the page shown.
   SessionOutput choose(std::size_t index);
-  // Moves the highlight to candidate `index` of the page shown, as arrows
-  // do; none that is not there changes nothing.
+  // Moves the highlight to candidate `index` of every page's (the page
+  // shown follows it), as an application drawing them does; none that is
+  // not there changes nothing.
   void select(std::size_t index);
   // Finishes the word being typed and forgets the typing history; keeps the mode.
   SessionOutput reset();
