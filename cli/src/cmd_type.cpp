@@ -28,7 +28,8 @@ void print_step(const KeyEvent& key, const Answer& answer, const std::string& do
   for (std::size_t i = 0; i < view.candidates.size(); ++i) {
     os << (i ? "," : "") << json_string(view.candidates[i]);
   }
-  os << "],\"selected\":" << view.selected << ",\"english\":" << (view.english ? "true" : "false")
+  os << "],\"selected\":" << view.selected << ",\"page\":" << view.page
+     << ",\"pages\":" << view.page_count << ",\"english\":" << (view.english ? "true" : "false")
      << ",\"document\":" << json_string(document) << "}\n";
 }
 

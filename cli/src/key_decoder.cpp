@@ -5,10 +5,11 @@
 namespace sorla::cli {
 namespace {
 
-// Windows virtual keys of editing and function keys; such keys end a word
+// Windows virtual keys of editing and function keys (Page Up and Page Down
+// are the session's, turning pages); such keys end a word
 // being typed and then go to the application.
-constexpr std::uint32_t kVkHome = 36, kVkEnd = 35, kVkInsert = 45, kVkDelete = 46, kVkPageUp = 33,
-                        kVkPageDown = 34, kVkF1 = 112, kVkOther = 0xFF;
+constexpr std::uint32_t kVkHome = 36, kVkEnd = 35, kVkInsert = 45, kVkDelete = 46, kVkF1 = 112,
+                        kVkOther = 0xFF;
 
 Decoded key(KeyEvent ev, std::size_t used) { return {TermAction::Key, std::move(ev), used}; }
 Decoded ignore(std::size_t used) { return {TermAction::Ignore, {}, used}; }
@@ -64,9 +65,9 @@ std::uint32_t tilde_vk(int code) {
     case 8:
       return kVkEnd;
     case 5:
-      return kVkPageUp;
+      return vk::Prior;
     case 6:
-      return kVkPageDown;
+      return vk::Next;
     default:
       return kVkOther;
   }

@@ -48,6 +48,10 @@ std::string candidate_row(const SessionView& view, std::string_view mark_on,
       row += item;
     }
   }
+  // Where the page shown lies, once there is more than one.
+  if (view.page_count > 1) {
+    row += "   " + std::to_string(view.page + 1) + "/" + std::to_string(view.page_count);
+  }
   return row;
 }
 
@@ -82,7 +86,8 @@ std::string render_screen(const Screen& s) {
   if (!s.status.empty()) out += s.status + "\r\n";
   out += kDim;
   out +=
-      "letters type   1-5 pick   Space/Enter/Tab commit   arrows move the highlight\r\n"
+      "letters type   1-5 pick   Space/Enter/Tab commit   arrows move the highlight   "
+      "PgDn/PgUp more\r\n"
       ". adds \xE1\x9F\x94   Esc keeps the letters   Backspace undoes   "
       "Ctrl+T Khmer/English   Ctrl+C quit";
   out += kPlain;

@@ -87,7 +87,14 @@ if(NOT twice EQUAL -1)
 endif()
 run(0 out type --json "khnhom.{bksp}")
 expect_contains("type --json undo" "${out}"
-  "{\"key\":\"{bksp}\",\"commit\":\"\",\"retract\":\"ខ្ញុំ។\",\"eaten\":true,\"typed\":\"\",\"candidates\":[],\"selected\":0,\"english\":false,\"document\":\"\"}")
+  "{\"key\":\"{bksp}\",\"commit\":\"\",\"retract\":\"ខ្ញុំ។\",\"eaten\":true,\"typed\":\"\",\"candidates\":[],\"selected\":0,\"page\":0,\"pages\":0,\"english\":false,\"document\":\"\"}")
+
+# Page Down shows the next five and stops at the last page; digits number the page shown.
+run(0 out type --json "ot{pgdn}{pgdn}")
+expect_contains("type --json pages" "${out}"
+  "\"key\":\"{pgdn}\",\"commit\":\"\",\"eaten\":true,\"typed\":\"ot\",\"candidates\":[\"ទិញ\",\"ធំ\",\"តូច\"],\"selected\":0,\"page\":1,\"pages\":2,")
+run(0 out type "ot{pgdn}2")
+expect_equal("type a word of the second page" "${out}" "ធំ\n")
 
 # 33 commits, then 32 undos take back the last 32; the 33rd Backspace reaches
 # the document and deletes one character of the first commit.

@@ -16,6 +16,9 @@ TEST(Render, CandidateRowMarksTheHighlight) {
   EXPECT_EQ(candidate_row(v), "1 A  [2 B]  3 C");
   EXPECT_EQ(candidate_row(v, "<", ">"), "1 A  <[2 B]>  3 C");
   EXPECT_EQ(candidate_row(SessionView{}), "");
+  v.page = 1;
+  v.page_count = 3;
+  EXPECT_EQ(candidate_row(v), "1 A  [2 B]  3 C   2/3");
 }
 
 TEST(Render, ScreenShowsDocumentTypedLettersCandidatesAndMode) {

@@ -102,7 +102,8 @@ std::optional<std::string> Engine::previous_text(const std::optional<std::string
 }
 
 std::vector<Suggestion> Engine::suggest(std::string_view typed,
-                                        const std::optional<std::string>& previous) const {
+                                        const std::optional<std::string>& previous,
+                                        std::size_t limit) const {
   if (!acceptable_typing(typed)) return {};
   const std::optional<std::uint64_t> previous_word =
       previous ? word_at_end(*previous) : std::nullopt;
@@ -111,7 +112,8 @@ std::vector<Suggestion> Engine::suggest(std::string_view typed,
       words_.size(), matcher_, pairs_, pieces, previous_word, true, kSequenceLimit, &stats_);
 
   return assemble_suggestions(ranked, pieces.size(), words_.size(), words_,
-                              learned_.tally(typed, previous_text(previous)));
+                              learned_.tally(typed, previous_text(previous)),
+                              std::min(limit, kMaxCandidates));
 }
 
 void Engine::learn(std::string_view typed, std::string_view picked,

@@ -42,7 +42,8 @@ std::vector<std::string> split_pieces(std::string_view typed) {
 std::vector<Suggestion> assemble_suggestions(const std::vector<RankedSequence>& ranked,
                                              std::size_t piece_count, std::size_t word_count,
                                              const WordTexts& words,
-                                             const std::vector<LearnedTally>& rows) {
+                                             const std::vector<LearnedTally>& rows,
+                                             std::size_t limit) {
   const float top = ranked.empty() ? -std::numeric_limits<float>::infinity() : ranked[0].score;
   // What passing every typed piece through would score; a piece without
   // letters counts too.
@@ -78,7 +79,7 @@ std::vector<Suggestion> assemble_suggestions(const std::vector<RankedSequence>& 
       return total_less(b.score, a.score);
     });
   }
-  if (out.size() > kMaxSuggestions) out.resize(kMaxSuggestions);
+  if (out.size() > limit) out.resize(limit);
   return out;
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 
 #include "scoring.h"
@@ -230,6 +231,33 @@ TEST(Engine, ImportKeepsStoreOnFailure) {
             (ImportError{ImportError::Kind::UnsupportedVersion, 2}));
   EXPECT_EQ(e.export_learned(), good);
   EXPECT_EQ(e.suggest("ot", std::nullopt)[0].text, "A");
+}
+
+TEST(Engine, FurtherPagesExtendTheFirstFive) {
+  Engine e = seed_engine();
+  const auto check = [&](const char* t) {
+    const auto first = e.suggest(t, kKhnhom);
+    const auto all = e.suggest(t, kKhnhom, Engine::kMaxCandidates);
+    ASSERT_LE(all.size(), Engine::kMaxCandidates) << t;
+    ASSERT_GE(all.size(), first.size()) << t;
+    EXPECT_EQ(std::vector(all.begin(), all.begin() + static_cast<long>(first.size())), first) << t;
+    std::vector<std::string> seen = texts(all);
+    std::sort(seen.begin(), seen.end());
+    EXPECT_EQ(std::adjacent_find(seen.begin(), seen.end()), seen.end()) << t;
+  };
+  for (const char* t : {"ot te", "khnhomchongtovsala", "a b c d", "t", "ot"}) check(t);
+  EXPECT_GT(e.suggest("ot te", std::nullopt, Engine::kMaxCandidates).size(), 5u);
+  // A pick from a further page is learned like one from the first, and
+  // the pages still extend the first five afterwards.
+  const auto all = e.suggest("ot te", kKhnhom, Engine::kMaxCandidates);
+  e.learn("ot te", all.back().text, kKhnhom);
+  const auto again = e.suggest("ot te", kKhnhom, Engine::kMaxCandidates);
+  const auto it = std::find_if(again.begin(), again.end(),
+                               [&](const Suggestion& s) { return s.text == all.back().text; });
+  ASSERT_NE(it, again.end());
+  EXPECT_EQ(bits(it->score), bits(all.back().score + learned_boost(1, true)));
+  EXPECT_LT(it - again.begin(), static_cast<long>(all.size()) - 1);
+  check("ot te");
 }
 
 TEST(Engine, SameArgumentsSameAnswer) {

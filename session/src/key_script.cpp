@@ -16,6 +16,7 @@ constexpr Named kNamed[] = {
     {"bksp", vk::Back, false},    {"tab", vk::Tab, false},    {"shift+tab", vk::Tab, true},
     {"enter", vk::Return, false}, {"esc", vk::Escape, false}, {"left", vk::Left, false},
     {"right", vk::Right, false},  {"up", vk::Up, false},      {"down", vk::Down, false},
+    {"pgdn", vk::Next, false},    {"pgup", vk::Prior, false},
 };
 
 constexpr std::string_view kCtrl = "ctrl+";

@@ -29,6 +29,10 @@ std::optional<SessionInput> named_input(std::uint32_t key, bool shift) {
       return shift ? std::nullopt : std::optional(input::Right);
     case vk::Down:
       return shift ? std::nullopt : std::optional(input::Down);
+    case vk::Next:
+      return shift ? std::nullopt : std::optional(input::PageDown);
+    case vk::Prior:
+      return shift ? std::nullopt : std::optional(input::PageUp);
     default:
       return std::nullopt;
   }

@@ -1,5 +1,6 @@
 #include "sorla/session.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <utility>
 
@@ -8,7 +9,8 @@
 namespace sorla {
 namespace {
 
-constexpr SessionInput kLastNamed = input::ToggleMode;
+constexpr SessionInput kLastNamed = input::PageUp;
+constexpr std::size_t kPage = Engine::kMaxSuggestions;
 
 SessionOutput eaten() { return SessionOutput{{}, std::nullopt, true}; }
 
@@ -51,8 +53,9 @@ SessionOutput Session::apply_char(char32_t c) {
   if (!composing) return let_through();
   if (c == U'0') return eaten();
   if (c >= U'1' && c <= U'9') {
+    // Digits number the candidates of the page shown.
     const std::size_t index = c - U'1';
-    if (index < candidates_.size()) return commit_candidate(index);
+    if (index < page_size()) return commit_candidate(page_start() + index);
     return eaten();
   }
   return commit_then_append(c);
@@ -73,14 +76,22 @@ SessionOutput Session::apply_named(SessionInput in) {
     }
     case input::Tab:
       return commit_candidate(selected_);
+    // The arrows move and wrap around within the page shown, as they did
+    // when there was only one; the page keys alone change pages.
     case input::Left:
     case input::Up:
-      if (count > 0) selected_ = (selected_ + count - 1) % count;
+      if (count > 0) {
+        selected_ = page_start() + (selected_ - page_start() + page_size() - 1) % page_size();
+      }
       return eaten();
     case input::Right:
     case input::Down:
-      if (count > 0) selected_ = (selected_ + 1) % count;
+      if (count > 0) selected_ = page_start() + (selected_ - page_start() + 1) % page_size();
       return eaten();
+    case input::PageDown:
+      return turn_page(true);
+    case input::PageUp:
+      return turn_page(false);
     case input::Escape:
       return raw_commit();
     case input::Backspace:
@@ -96,10 +107,25 @@ void Session::refresh() {
   selected_ = 0;
   candidates_.clear();
   if (typed_.empty()) return;
-  for (Suggestion& s : engine_->suggest(typed_, previous_)) {
-    if (candidates_.size() == Engine::kMaxSuggestions) break;
+  for (Suggestion& s : engine_->suggest(typed_, previous_, Engine::kMaxCandidates)) {
+    if (candidates_.size() == Engine::kMaxCandidates) break;
     candidates_.push_back(std::move(s.text));
   }
+}
+
+std::size_t Session::page_start() const { return selected_ / kPage * kPage; }
+
+std::size_t Session::page_size() const {
+  return std::min(kPage, candidates_.size() - page_start());
+}
+
+// The first candidate of the next or previous page; the first and the last
+// page stay where they are rather than wrap, so a held key stops at an end.
+SessionOutput Session::turn_page(bool forward) {
+  const std::size_t start = page_start();
+  if (forward && start + kPage < candidates_.size()) selected_ = start + kPage;
+  if (!forward && start > 0) selected_ = start - kPage;
+  return eaten();
 }
 
 SessionOutput Session::raw_commit() {
@@ -162,7 +188,7 @@ SessionOutput Session::undo_last() {
 
 SessionOutput Session::choose(std::size_t index) {
   static_assert(Engine::kMaxSuggestions <= 9, "a candidate is chosen by its digit");
-  if (typed_.empty() || index >= candidates_.size()) return {};
+  if (typed_.empty() || index >= page_size()) return {};
   if (index >= Engine::kMaxSuggestions) throw std::logic_error("at most 5 candidates");
   return apply(U'1' + static_cast<char32_t>(index));
 }
@@ -189,6 +215,15 @@ void Session::selection_moved() {
   if (typed_.empty()) reset();
 }
 
-SessionView Session::view() const { return SessionView{typed_, candidates_, selected_, english_}; }
+SessionView Session::view() const {
+  SessionView v{typed_, {}, 0, english_, 0, 0};
+  if (candidates_.empty()) return v;
+  const auto first = candidates_.begin() + static_cast<std::ptrdiff_t>(page_start());
+  v.candidates.assign(first, first + static_cast<std::ptrdiff_t>(page_size()));
+  v.selected = selected_ - page_start();
+  v.page = selected_ / kPage;
+  v.page_count = (candidates_.size() + kPage - 1) / kPage;
+  return v;
+}
 
 }  // namespace sorla

@@ -74,6 +74,7 @@ TEST(FrontEndKeys, TheTestCallAnswersWhatTheRealCallDoes) {
       {"idle", typed(""), {}, true},
       {"idle after a commit", typed("ban "), {}, true},
       {"composing with candidates", typed("sab"), {}, true},
+      {"composing on a further page", typed("ot{pgdn}"), {}, true},
       {"composing without candidates", typed("qqqqqxqqqq"), {}, true},
       {"English", typed("ban {toggle}"), {}},
       {"plain field", field(FieldKind::Plain, "ban sab"), {}},

@@ -73,9 +73,9 @@ TEST(KeyScript, CharactersAndNamedKeys) {
   EXPECT_TRUE(keys[6].toggle);
   EXPECT_TRUE(keys[7].mods.ctrl);
   EXPECT_EQ(keys[8].vk, vk::Space);
-  const auto all = parse_ok("{enter}{tab}{left}{right}{up}{down}{esc}");
-  const std::vector<std::uint32_t> vks{vk::Return, vk::Tab,  vk::Left,  vk::Right,
-                                       vk::Up,     vk::Down, vk::Escape};
+  const auto all = parse_ok("{enter}{tab}{left}{right}{up}{down}{esc}{pgdn}{pgup}");
+  const std::vector<std::uint32_t> vks{vk::Return, vk::Tab,    vk::Left, vk::Right, vk::Up,
+                                       vk::Down,   vk::Escape, vk::Next, vk::Prior};
   ASSERT_EQ(all.size(), vks.size());
   for (std::size_t i = 0; i < vks.size(); ++i) EXPECT_EQ(all[i].vk, vks[i]);
   EXPECT_TRUE(parse_ok("").empty());

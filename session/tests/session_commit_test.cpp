@@ -170,6 +170,47 @@ TEST_F(SessionTest, ArrowsWrapAroundTheCandidates) {
   }
 }
 
+// Five a page; the page keys stop at either end, the arrows wrap within the
+// page, digits number the page shown, and a pick from any page is learned.
+TEST_F(SessionTest, PagesOfFive) {
+  type("ot");
+  const std::vector<std::string> all = session.candidates();
+  ASSERT_GT(all.size(), 7u);
+  ASSERT_LE(all.size(), 10u);
+  const std::vector<std::string> second(all.begin() + 5, all.end());
+  EXPECT_EQ(session.view().candidates, std::vector(all.begin(), all.begin() + 5));
+  EXPECT_EQ(session.view().page_count, 2u);
+  EXPECT_EQ(session.apply(input::PageUp), kEatenNothing);
+  EXPECT_EQ(session.view().page, 0u);
+  for (int i = 0; i < 2; ++i) EXPECT_EQ(session.apply(input::PageDown), kEatenNothing);
+  SessionView v = session.view();
+  EXPECT_EQ(v.page, 1u);
+  EXPECT_EQ(v.candidates, second);
+  EXPECT_EQ(v.selected, 0u);
+  session.apply(input::Left);
+  EXPECT_EQ(session.selected(), all.size() - 1);
+  session.apply(input::Down);
+  session.apply(input::Down);
+  EXPECT_EQ(session.selected(), 6u);
+  session.select(2);
+  EXPECT_EQ(session.view().page, 0u);
+  session.select(7);
+  EXPECT_EQ(session.view().page, 1u);
+  EXPECT_EQ(session.view().selected, 2u);
+  EXPECT_EQ(session.apply(static_cast<SessionInput>('1' + second.size())), kEatenNothing);
+  EXPECT_EQ(session.apply('2'), committed(second[1]));
+  EXPECT_EQ(engine.learned(), learned_after({{"ot", second[1], std::nullopt}}));
+
+  // Space, Enter and Tab commit the highlighted one on a further page.
+  for (const SessionInput key : {input::Space, input::Enter, input::Tab}) {
+    type("ot");
+    session.apply(input::PageDown);
+    session.apply(input::Right);
+    const std::string highlighted = session.candidates()[6];
+    EXPECT_EQ(session.apply(key), committed(highlighted));
+  }
+}
+
 TEST_F(SessionTest, ApostropheAndHyphenBelongOnlyInsideAWord) {
   type("sabay");
   session.apply(input::Space);
@@ -295,8 +336,8 @@ TEST_F(SessionTest, SelectionMovedForgetsTheHistoryOnlyWhenIdle) {
 
 TEST_F(SessionTest, ValuesThatAreNoCharacterChangeNothing) {
   type("sab");
-  for (SessionInput in : {SessionInput{0xD800}, SessionInput{0xDFFF}, SessionInput{0x11000B},
-                          SessionInput{0xFFFFFFFF}}) {
+  for (SessionInput in : {SessionInput{0xD800}, SessionInput{0xDFFF},
+                          SessionInput{input::PageUp + 1}, SessionInput{0xFFFFFFFF}}) {
     EXPECT_EQ(session.apply(in), kLetThrough) << in;
     EXPECT_EQ(session.typed(), "sab");
   }

@@ -50,7 +50,8 @@ class SessionTest : public ::testing::Test {
   std::vector<std::string> suggested(std::string_view typed,
                                      const std::optional<std::string>& previous) const {
     std::vector<std::string> words;
-    for (const Suggestion& s : engine.suggest(typed, previous)) words.push_back(s.text);
+    for (const Suggestion& s : engine.suggest(typed, previous, Engine::kMaxCandidates))
+      words.push_back(s.text);
     return words;
   }
 

@@ -25,6 +25,7 @@ namespace sorla {
 class Engine {
  public:
   static constexpr std::size_t kMaxSuggestions = sorla::kMaxSuggestions;
+  static constexpr std::size_t kMaxCandidates = sorla::kMaxCandidates;
 
   // Seed text or binary word data; the reader's message on failure.
   static std::variant<Engine, ReadError> from_bytes(std::span<const std::uint8_t> bytes);
@@ -44,8 +45,11 @@ class Engine {
   bool mapped() const { return keep_ != nullptr; }
 
   std::optional<std::uint64_t> word_at_end(std::string_view text) const;
+  // The best `limit` texts for `typed`, at most kMaxCandidates: one search
+  // whatever the limit, so the first five are the same for every limit.
   std::vector<Suggestion> suggest(std::string_view typed,
-                                  const std::optional<std::string>& previous) const;
+                                  const std::optional<std::string>& previous,
+                                  std::size_t limit = kMaxSuggestions) const;
   void learn(std::string_view typed, std::string_view picked,
              const std::optional<std::string>& previous);
   void unlearn(std::string_view typed, std::string_view picked,

@@ -20,7 +20,9 @@ struct Suggestion {
   bool operator==(const Suggestion&) const = default;
 };
 
+// One page of candidates, and the most a search offers: four pages.
 inline constexpr std::size_t kMaxSuggestions = 5;
+inline constexpr std::size_t kMaxCandidates = 4 * kMaxSuggestions;
 
 // Typed text may hold letters, apostrophes, hyphens and white space only.
 bool acceptable_typing(std::string_view typed);
@@ -30,10 +32,12 @@ std::vector<std::string> split_pieces(std::string_view typed);
 
 // The ranked sequences (best first) of `piece_count` typed pieces made into
 // texts of `words`: all-word sequences that beat passing everything through,
-// each text once, boosted by the learned `rows`, at most kMaxSuggestions.
+// each text once, boosted by the learned `rows`, at most `limit`. The
+// order does not depend on `limit`: a longer list only adds to the end.
 std::vector<Suggestion> assemble_suggestions(const std::vector<RankedSequence>& ranked,
                                              std::size_t piece_count, std::size_t word_count,
                                              const WordTexts& words,
-                                             const std::vector<LearnedTally>& rows);
+                                             const std::vector<LearnedTally>& rows,
+                                             std::size_t limit = kMaxSuggestions);
 
 }  // namespace sorla

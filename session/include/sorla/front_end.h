@@ -60,7 +60,8 @@ class FrontEnd {
   Answer apply(SessionInput in);
   // A click on candidate `index`.
   Answer choose(std::size_t index);
-  // The highlight moved to candidate `index` by the application.
+  // The highlight moved to candidate `index` of every page's by the
+  // application.
   Answer select(std::size_t index);
   // The document loses the focus or the service stops: the letters go out
   // as typed and the composition ends; the typing history is forgotten.

@@ -1,6 +1,6 @@
 // One key press as a front end sees it, and the key-script notation that
 // tests, fuzzers and `sorla type` write keys in: characters stand for their
-// keys, braces name the others ({enter}, {bksp}, {ctrl+s}, {toggle}), "{{" is
+// keys, braces name the others ({enter}, {bksp}, {pgdn}, {ctrl+s}, {toggle}), "{{" is
 // a brace.
 #pragma once
 
@@ -28,7 +28,8 @@ struct KeyEvent {
 
 // The key press that types `c` (Space, Tab and line feed become their keys).
 KeyEvent key_for_char(char32_t c);
-// A named key without a character: Backspace, Tab, Enter, Escape, arrows.
+// A named key without a character: Backspace, Tab, Enter, Escape, arrows,
+// Page Down and Page Up.
 KeyEvent named_key(std::uint32_t vk, bool shift = false);
 // Ctrl held with the key that types `c` (the character is then none).
 KeyEvent ctrl_key(char32_t c);

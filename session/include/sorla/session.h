@@ -29,6 +29,8 @@ inline constexpr SessionInput Down = 0x110007;
 inline constexpr SessionInput Escape = 0x110008;
 inline constexpr SessionInput Backspace = 0x110009;
 inline constexpr SessionInput ToggleMode = 0x11000A;
+inline constexpr SessionInput PageDown = 0x11000B;
+inline constexpr SessionInput PageUp = 0x11000C;
 }  // namespace input
 
 // Windows virtual-key codes the session tells apart.
@@ -42,6 +44,8 @@ inline constexpr std::uint32_t Alt = 18;
 inline constexpr std::uint32_t CapsLock = 20;
 inline constexpr std::uint32_t Escape = 27;
 inline constexpr std::uint32_t Space = 32;
+inline constexpr std::uint32_t Prior = 33;  // Page Up
+inline constexpr std::uint32_t Next = 34;   // Page Down
 inline constexpr std::uint32_t Left = 37;
 inline constexpr std::uint32_t Up = 38;
 inline constexpr std::uint32_t Right = 39;
@@ -68,11 +72,15 @@ struct SessionOutput {
   bool operator==(const SessionOutput&) const = default;
 };
 
+// The page of candidates shown (at most five), the highlighted one's place
+// on it, and where that page lies among all of them.
 struct SessionView {
   std::string typed;
   std::vector<std::string> candidates;
   std::size_t selected = 0;
   bool english = false;
+  std::size_t page = 0;
+  std::size_t page_count = 0;  // 0 while there are no candidates
   bool operator==(const SessionView&) const = default;
 };
 
@@ -97,9 +105,10 @@ class Session {
   // Applies one input; choose and reset act through it too. Which keys stand
   // for which inputs is the front end's (sorla/front_end.h).
   SessionOutput apply(SessionInput in);
-  // A click on candidate `index` in the candidate window.
+  // A click on candidate `index` of the page shown.
   SessionOutput choose(std::size_t index);
-  // Moves the highlight to candidate `index`, as arrows do; none that is
+  // Moves the highlight to candidate `index` of every page's (the page
+  // shown follows it), as an application drawing them does; none that is
   // not there changes nothing.
   void select(std::size_t index);
   // Finishes the word being typed and forgets the typing history; keeps the mode.
@@ -109,6 +118,7 @@ class Session {
   SessionView view() const;
 
   const std::string& typed() const { return typed_; }
+  // Every page's candidates, and the highlighted one's place among them.
   const std::vector<std::string>& candidates() const { return candidates_; }
   std::size_t selected() const { return selected_; }
   const std::optional<std::string>& previous() const { return previous_; }
@@ -123,6 +133,9 @@ class Session {
   SessionOutput apply_char(char32_t c);
   SessionOutput apply_named(SessionInput in);
   void refresh();
+  std::size_t page_start() const;
+  std::size_t page_size() const;
+  SessionOutput turn_page(bool forward);
   SessionOutput raw_commit();
   SessionOutput commit_candidate(std::size_t index);
   SessionOutput commit_then_append(char32_t c);

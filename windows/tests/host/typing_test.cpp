@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "host/host.h"
+#include "tsf/window/candidate_window.h"
 
 namespace sorla::host {
 namespace {
@@ -26,6 +27,30 @@ TEST_F(Typing, LettersStartAMarkedCompositionAndShowCandidates) {
   EXPECT_TRUE(host.composition_marked());
   EXPECT_EQ(host.doc().selection().start, 5);
   EXPECT_TRUE(host.candidates_visible());
+}
+
+// Page Down and Page Up turn the window's pages, which then say where they
+// are; a word of the second page is chosen by its digit there.
+TEST_F(Typing, PageKeysTurnTheWindowsPages) {
+  host.type("sabay");
+  ASSERT_TRUE(host.candidates_visible());
+  EXPECT_EQ(window::CandidateWindow::shown_layout()->page, window::Rect{});  // one page
+  host.tap(VK_ESCAPE);
+  const std::string before = host.text();
+  host.type("ot");
+  const auto first = window::CandidateWindow::shown_layout();
+  ASSERT_TRUE(first);
+  EXPECT_TRUE(host.tap(VK_NEXT));
+  const auto second = window::CandidateWindow::shown_layout();
+  ASSERT_TRUE(second);
+  EXPECT_GT(second->page.width(), 0);
+  EXPECT_NE(second->cells.size(), first->cells.size());
+  EXPECT_TRUE(host.tap(VK_PRIOR));
+  EXPECT_EQ(window::CandidateWindow::shown_layout()->cells.size(), first->cells.size());
+  EXPECT_TRUE(host.tap(VK_NEXT));
+  host.type("1");
+  EXPECT_EQ(host.composition(), std::nullopt);
+  EXPECT_NE(host.text(), before);
 }
 
 TEST_F(Typing, SpaceCommitsTheFirstCandidate) {

@@ -146,6 +146,52 @@ TEST(UiLess, OnlyTheCurrentCompositionEndsTheWord) {
   EXPECT_FALSE(host.candidates_visible());
 }
 
+// The list holds every page, five a page; the page follows the highlight
+// whether a key or the application moves it.
+TEST(UiLess, TheListReportsPages) {
+  Host host;
+  host.thread_mgr().set_show_ui(false);
+  ASSERT_EQ(host.activate(), S_OK);
+  host.type("ot");
+  const auto list = list_of(host);
+  ASSERT_TRUE(list);
+  UINT count = 0, pages = 0, page = 9, selection = 9;
+  ASSERT_EQ(list->GetCount(&count), S_OK);
+  ASSERT_GT(count, 5u);
+  ASSERT_LE(count, 10u);
+  UINT starts[2] = {9, 9};
+  EXPECT_EQ(list->GetPageIndex(starts, 1, &pages), E_NOT_SUFFICIENT_BUFFER);
+  EXPECT_EQ(pages, 2u);
+  ASSERT_EQ(list->GetPageIndex(starts, 2, &pages), S_OK);
+  EXPECT_EQ(starts[0], 0u);
+  EXPECT_EQ(starts[1], 5u);
+  EXPECT_EQ(list->SetPageIndex(starts, 2), S_OK);
+  UINT other[2] = {0, 4};
+  EXPECT_EQ(list->SetPageIndex(other, 2), E_INVALIDARG);
+  EXPECT_EQ(list->GetCurrentPage(&page), S_OK);
+  EXPECT_EQ(page, 0u);
+
+  host.tap(VK_NEXT);  // the selection and the current page changed
+  EXPECT_EQ(host.thread_mgr().ui_calls().back(), "update 24");
+  EXPECT_EQ(list->GetCurrentPage(&page), S_OK);
+  EXPECT_EQ(page, 1u);
+  EXPECT_EQ(list->GetSelection(&selection), S_OK);
+  EXPECT_EQ(selection, 5u);
+
+  ComPtr<ITfCandidateListUIElementBehavior> behavior;
+  ASSERT_EQ(list->QueryInterface(__uuidof(ITfCandidateListUIElementBehavior), behavior.put_void()),
+            S_OK);
+  BSTR third = nullptr;
+  ASSERT_EQ(list->GetString(2, &third), S_OK);
+  const std::string word = text_of(third);
+  EXPECT_EQ(behavior->SetSelection(2), S_OK);
+  EXPECT_EQ(list->GetCurrentPage(&page), S_OK);
+  EXPECT_EQ(page, 0u);
+  EXPECT_EQ(behavior->Finalize(), S_OK);
+  host.pump();
+  EXPECT_EQ(host.text(), word);
+}
+
 TEST(UiLess, WithWinesStubManagerTheWindowShowsAsBefore) {
   Host host;
   host.thread_mgr().set_ui_stub(true);

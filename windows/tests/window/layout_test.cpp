@@ -43,6 +43,20 @@ TEST(WindowLayout, At96DpiCellsHaveNinePixelSidesAndTwoPixelGaps) {
   EXPECT_EQ(line.bottom, 23);
 }
 
+// The page label ("1/3") sits after the cells like one more cell without a
+// number, and a click on it picks nothing.
+TEST(WindowLayout, ThePageLabelComesBeforeTheSeparator) {
+  const std::vector<CellWidths> widths{{7, 30}, {7, 41}, {8, 25}};
+  const Layout layout = lay_out(1.0, widths, 20, 10, 20);
+  EXPECT_EQ(layout.cells[2], (Cell{{138, 3, 194, 27}, 147, 160}));
+  EXPECT_EQ(layout.page, (Rect{196, 3, 234, 27}));
+  EXPECT_EQ(layout.separator_x, 236);
+  EXPECT_EQ(layout.flag, (Rect{237, 3, 259, 27}));
+  EXPECT_EQ(layout.width, 262);
+  EXPECT_EQ(hit_test(layout, {200, 10}), std::nullopt);
+  EXPECT_EQ(lay_out(1.0, widths, 20, 10).page, Rect{});
+}
+
 TEST(WindowLayout, At144DpiEveryMetricIsScaledAndRounded) {
   const std::vector<CellWidths> widths{{10, 40}, {11, 50}};
   const Layout layout = lay_out(1.5, widths, 30, 15);

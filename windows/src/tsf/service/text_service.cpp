@@ -77,6 +77,10 @@ void TextService::refresh_ui() {
   auto state = state_.borrow();
   if (!state->typing) return;
   const SessionView view = state->typing->front_end.view();
+  // An application drawing the candidates gets every page; our window the
+  // page shown.
+  const std::vector<std::string> all = state->typing->front_end.session().candidates();
+  const std::size_t all_selected = state->typing->front_end.session().selected();
   const ComPtr<langbar::LangBarButton> button = state->button;
   const std::shared_ptr<window::CandidateWindow> window = state->window;
   const std::optional<window::Rect> caret = state->caret;
@@ -94,7 +98,7 @@ void TextService::refresh_ui() {
   bool draw = true;
   if (elements && element) {
     if (wanted) {
-      draw = element->offer(*elements.get(), view.candidates, view.selected, context);
+      draw = element->offer(*elements.get(), all, all_selected, context);
     } else {
       element->end(*elements.get());
     }
@@ -103,7 +107,7 @@ void TextService::refresh_ui() {
   // A Store app keeps a pop-up above itself only when it owns it.
   if (immersive) window->set_owner(view_window ? view_window : GetFocus());
   if (draw && caret && wanted) {
-    window->show(view.candidates, view.selected, *caret);
+    window->show(view.candidates, view.selected, *caret, view.page, view.page_count);
   } else {
     window->hide();
   }

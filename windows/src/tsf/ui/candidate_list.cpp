@@ -4,6 +4,7 @@
 
 #include "com/boundary.h"
 #include "guids.h"
+#include "sorla/engine.h"
 #include "text/wide.h"
 
 namespace sorla::ui {
@@ -12,6 +13,11 @@ namespace {
 
 constexpr DWORD kEveryPart = TF_CLUIE_DOCUMENTMGR | TF_CLUIE_COUNT | TF_CLUIE_SELECTION |
                              TF_CLUIE_STRING | TF_CLUIE_PAGEINDEX | TF_CLUIE_CURRENTPAGE;
+
+// Candidates a page, as the session pages them.
+constexpr std::size_t kPage = Engine::kMaxSuggestions;
+
+UINT page_count_of(std::size_t count) { return static_cast<UINT>((count + kPage - 1) / kPage); }
 
 }  // namespace
 
@@ -23,7 +29,11 @@ void CandidateList::set(const std::vector<std::string>& candidates, std::size_t 
   wide.reserve(candidates.size());
   for (const std::string& c : candidates) wide.push_back(to_wide(c));
   if (wide != candidates_) pending_ |= TF_CLUIE_COUNT | TF_CLUIE_STRING;
+  if (page_count_of(wide.size()) != page_count_of(candidates_.size())) {
+    pending_ |= TF_CLUIE_PAGEINDEX;
+  }
   if (selected != selected_) pending_ |= TF_CLUIE_SELECTION;
+  if (selected / kPage != selected_ / kPage) pending_ |= TF_CLUIE_CURRENTPAGE;
   if (context.get() != context_.get()) pending_ |= TF_CLUIE_DOCUMENTMGR;
   candidates_ = std::move(wide);
   selected_ = selected;
@@ -132,25 +142,32 @@ HRESULT CandidateList::GetString(UINT index, BSTR* text) {
   return *text ? S_OK : E_OUTOFMEMORY;
 }
 
-// One page that starts at the first candidate. Asked with no array first,
+// The first candidate of each page, five apart. Asked with no array first,
 // for the count alone, as SDL and others do.
 HRESULT CandidateList::GetPageIndex(UINT* index, UINT size, UINT* page_count) {
   if (page_count == nullptr) return E_INVALIDARG;
-  *page_count = 1;
+  const UINT pages = page_count_of(candidates_.size());
+  *page_count = pages;
   if (index == nullptr) return S_OK;
-  if (size < 1) return E_NOT_SUFFICIENT_BUFFER;
-  index[0] = 0;
+  if (size < pages) return E_NOT_SUFFICIENT_BUFFER;
+  for (UINT p = 0; p < pages; ++p) index[p] = static_cast<UINT>(p * kPage);
   return S_OK;
 }
 
+// The pages are the session's, five a page: an application may set them
+// only as they are.
 HRESULT CandidateList::SetPageIndex(UINT* index, UINT page_count) {
   if (index == nullptr && page_count > 0) return E_INVALIDARG;
-  return page_count <= 1 && (page_count == 0 || index[0] == 0) ? S_OK : E_INVALIDARG;
+  if (page_count != page_count_of(candidates_.size())) return E_INVALIDARG;
+  for (UINT p = 0; p < page_count; ++p) {
+    if (index[p] != p * kPage) return E_INVALIDARG;
+  }
+  return S_OK;
 }
 
 HRESULT CandidateList::GetCurrentPage(UINT* page) {
   if (page == nullptr) return E_INVALIDARG;
-  *page = 0;
+  *page = static_cast<UINT>(selected_ / kPage);
   return S_OK;
 }
 

@@ -1,7 +1,7 @@
 // The candidate row as a TSF UI element: applications that draw candidates
 // themselves (games, full-screen programs) read it and drive it through
 // ITfCandidateListUIElementBehavior instead of seeing our window. The list
-// is one page of at most five candidates.
+// holds every page's candidates, five a page, as our window pages them.
 //
 // The contract, from the "UILess Mode Overview" and the ITfUIElementMgr
 // pages: BeginUIElement before the row first shows, and the application
@@ -47,9 +47,10 @@ class CandidateList final : public com::Object<ITfCandidateListUIElementBehavior
  public:
   explicit CandidateList(CandidateActions actions);
 
-  // Offers the row, typed in `context`, to the application: begins the
-  // element the first time, updates it after. False when the application
-  // draws the row itself and our window must stay hidden.
+  // Offers every page's candidates and the highlighted one's place among
+  // them, typed in `context`, to the application: begins the element the
+  // first time, updates it after. False when the application draws the
+  // candidates itself and our window must stay hidden.
   bool offer(ITfUIElementMgr& manager, const std::vector<std::string>& candidates,
              std::size_t selected, com::ComPtr<ITfContext> context);
   // Ends the element if it is begun.

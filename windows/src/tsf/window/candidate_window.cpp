@@ -148,7 +148,7 @@ bool CandidateWindow::create(ClickHandler on_click) {
 }
 
 void CandidateWindow::show(std::span<const std::string> candidates, std::size_t selected,
-                           const Rect& caret) {
+                           const Rect& caret, std::size_t page, std::size_t page_count) {
   if (!hwnd_) return;
   const RECT caret_rect{caret.left, caret.top, caret.right, caret.bottom};
   const HMONITOR monitor = MonitorFromRect(&caret_rect, MONITOR_DEFAULTTONEAREST);
@@ -158,11 +158,12 @@ void CandidateWindow::show(std::span<const std::string> candidates, std::size_t 
 
   PaintData data;
   data.selected = selected;
+  if (page_count > 1) data.page = std::to_wstring(page + 1) + L"/" + std::to_wstring(page_count);
   data.scale = s;
   data.fonts = fonts_;
   data.own_border = own_border_;
   std::vector<CellWidths> widths;
-  int sample_height = 0, flag_width = 0;
+  int sample_height = 0, flag_width = 0, page_width = 0;
   {
     gdi::WindowDc dc(hwnd_);
     if (!dc) return;
@@ -173,8 +174,9 @@ void CandidateWindow::show(std::span<const std::string> candidates, std::size_t 
     }
     sample_height = measure(dc.get(), fonts_->candidate(), kSample).cy;
     flag_width = measure(dc.get(), fonts_->flag(), kFlag).cx;
+    if (!data.page.empty()) page_width = measure(dc.get(), fonts_->number(), data.page).cx;
   }
-  data.layout = lay_out(s, widths, sample_height, flag_width);
+  data.layout = lay_out(s, widths, sample_height, flag_width, page_width);
   uia::ShownList shown = shown_list(data);
   data.colors = settings::read_theme_colors();
   if (!own_border_) {

@@ -40,7 +40,10 @@ class CandidateWindow {
   bool create(ClickHandler on_click);
   // Shows the candidates (UTF-8) with `selected` highlighted just below the
   // caret rectangle (screen pixels), without activating the window.
-  void show(std::span<const std::string> candidates, std::size_t selected, const Rect& caret);
+  // With more than one page (`page_count`), "2/3" after the candidates says
+  // which page, from 0, they are.
+  void show(std::span<const std::string> candidates, std::size_t selected, const Rect& caret,
+            std::size_t page = 0, std::size_t page_count = 0);
   void hide();
   void destroy();
   // The window that owns the pop-up (none: no owner). Store apps need it

@@ -33,7 +33,8 @@ FontHeights font_heights(double s) {
   return {scaled(kCandidateFont, s), scaled(kNumberFont, s), scaled(kFlagFont, s)};
 }
 
-Layout lay_out(double s, std::span<const CellWidths> cells, int sample_height, int flag_width) {
+Layout lay_out(double s, std::span<const CellWidths> cells, int sample_height, int flag_width,
+               int page_width) {
   const int p = scaled(kPadding, s);
   const int row = sample_height + scaled(kRowExtra, s);
   const int side = scaled(kCellSide, s);
@@ -52,7 +53,11 @@ Layout lay_out(double s, std::span<const CellWidths> cells, int sample_height, i
     layout.cells.push_back(cell);
     x = cell.rect.right + gap;
   }
-  layout.separator_x = layout.cells.empty() ? p : layout.cells.back().rect.right + gap;
+  if (page_width > 0) {
+    layout.page = {x, p, x + page_width + 2 * side, p + row};
+    x = layout.page.right + gap;
+  }
+  layout.separator_x = x;
   layout.flag.left = layout.separator_x + std::max(scaled(1, s), 1);
   layout.flag.right = layout.flag.left + 2 * scaled(kFlagSide, s) + flag_width;
   layout.flag.top = p;

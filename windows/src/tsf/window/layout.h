@@ -53,6 +53,7 @@ struct Cell {
 
 struct Layout {
   std::vector<Cell> cells;
+  Rect page;  // where "1/3" stands after the cells; empty with one page
   int separator_x = 0;
   Rect flag;
   int width = 0, height = 0;
@@ -60,8 +61,10 @@ struct Layout {
 };
 
 // `sample_height` is the measured height of the sample word in the candidate
-// font, `flag_width` the measured width of the flag glyph.
-Layout lay_out(double s, std::span<const CellWidths> cells, int sample_height, int flag_width);
+// font, `flag_width` the measured width of the flag glyph, `page_width` that
+// of the page label ("1/3"; 0 for none).
+Layout lay_out(double s, std::span<const CellWidths> cells, int sample_height, int flag_width,
+               int page_width = 0);
 
 // The window's top-left corner for a caret rectangle: below the caret, or
 // above it when there is no room below, pulled inside the work area.

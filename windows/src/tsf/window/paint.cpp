@@ -73,6 +73,11 @@ void paint(HDC target, const PaintData& data) {
          to_colorref(c.border));
   }
   paint_cells(dc.get(), data);
+  if (!data.page.empty()) {
+    const Rect& page = data.layout.page;
+    draw_text(dc.get(), data.page, data.fonts->number(), to_colorref(c.dim_text),
+              {page.left, page.top, page.right, page.bottom}, kFlagText);
+  }
   const Rect& flag = data.layout.flag;
   draw_text(dc.get(), kFlag, data.fonts->flag(), to_colorref(c.dim_text),
             {flag.left, flag.top, flag.right, flag.bottom}, kFlagText);

@@ -18,6 +18,7 @@ struct PaintData {
   std::vector<std::wstring> candidates;
   Layout layout;
   std::size_t selected = 0;
+  std::wstring page;  // "1/3", or empty with one page
   settings::ThemeColors colors;
   double scale = 1;
   std::shared_ptr<const FontSet> fonts;
