@@ -203,7 +203,7 @@ TEST(Engine, LearnedPicksRankFirst) {
   EXPECT_EQ(only[0].score, 6.0f);
   // With a literal reading the pick sits on top of it.
   empty.learn("abc", "V", std::nullopt);
-  EXPECT_EQ(empty.suggest("a-bc", std::nullopt)[0].score, -literal_penalty(0) + 6.0f);
+  EXPECT_EQ(empty.suggest("a-bc", std::nullopt)[0].score, -literal_penalty(0, RankingParams{}) + 6.0f);
 }
 
 TEST(Engine, LearnUnlearnAndPreviousWordResolution) {

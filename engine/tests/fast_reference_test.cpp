@@ -109,7 +109,7 @@ std::string reference_span(const reference::PlainEngine& e, const std::string& s
                            bool completion) {
   std::string out;
   for (const SpanWord& w :
-       reference::score_span(e.find(span, match_threshold(), completion), max_cost)) {
+       reference::score_span(e.find(span, match_threshold(), completion), max_cost, e.params())) {
     out +=
         std::to_string(w.word) + "@" + std::to_string(std::bit_cast<std::uint32_t>(w.score)) + " ";
   }
