@@ -73,7 +73,7 @@ class Engine::Builder final : public WordDataSink {
 };
 
 std::variant<Engine, ReadError> Engine::from_bytes(std::span<const std::uint8_t> bytes,
-                                                  const RankingParams& params) {
+                                                   const RankingParams& params) {
   if (auto error = ranking_params_error(params)) return ReadError{std::move(*error)};
   Engine engine;
   engine.matcher_ = Matcher(params);
@@ -92,7 +92,7 @@ std::variant<Engine, ReadError> Engine::from_bytes(std::span<const std::uint8_t>
 }
 
 std::variant<Engine, ReadError> Engine::from_bytes(std::string_view bytes,
-                                                  const RankingParams& params) {
+                                                   const RankingParams& params) {
   return from_bytes(std::span<const std::uint8_t>(
                         reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()),
                     params);

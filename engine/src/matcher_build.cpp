@@ -20,8 +20,7 @@ namespace {
 // the margin is over ten times that for any completion cost, and for 0.3 or
 // less the same as it always was.
 float margin_for(std::uint64_t max_len, float completion_cost) {
-  return 1e-4f +
-         1e-6f * static_cast<float>(max_len) * std::max(1.0f, completion_cost / 0.3f);
+  return 1e-4f + 1e-6f * static_cast<float>(max_len) * std::max(1.0f, completion_cost / 0.3f);
 }
 
 // Words below this index get their ranking term tabled at insert.

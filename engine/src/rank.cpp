@@ -242,8 +242,9 @@ void Ranker::extend_from(std::size_t i, Call& call) {
       for (const SpanWord& sw : scored) {
         // The same word again, where one span reads as it whole.
         if (!boundary[i] && p.word == sw.word && call.kept_for(p.start, j, sw.word)) continue;
-        const float bonus = pair_bonus(
-            p.last_word != kNoWord && is_pair(call.pairs, p.last_word, sw.word), call.matcher.params());
+        const float bonus =
+            pair_bonus(p.last_word != kNoWord && is_pair(call.pairs, p.last_word, sw.word),
+                       call.matcher.params());
         Node node;
         node.score = extended_score(p.score, sw.score, bonus, cut);
         node.parent_pos = static_cast<std::uint32_t>(i);
