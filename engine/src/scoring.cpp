@@ -9,15 +9,8 @@ float ln(float x) { return static_cast<float>(std::log(static_cast<double>(x)));
 std::optional<std::string> ranking_params_error(const RankingParams& p) {
   // Far beyond any useful tuning; keeps every score of a sequence finite.
   constexpr float kLargest = 1000.0f;
-  const struct {
-    const char* name;
-    float value;
-  } numbers[] = {{"word term weight", p.word_term_weight}, {"exact bonus", p.exact_bonus},
-                 {"completion cost", p.completion_cost},   {"pair bonus", p.pair_bonus},
-                 {"start penalty", p.start_penalty},       {"gap cost", p.gap_cost},
-                 {"literal base", p.literal_base}};
-  for (const auto& n : numbers) {
-    if (!(std::fabs(n.value) <= kLargest)) {
+  for (const RankingNumber& n : kRankingNumbers) {
+    if (!(std::fabs(p.*n.field) <= kLargest)) {
       return std::string("the ranking's ") + n.name + " is not a number from -1000 to 1000";
     }
   }

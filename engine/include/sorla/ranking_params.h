@@ -2,6 +2,7 @@
 // formulas they enter are in the engine's scoring header.
 #pragma once
 
+#include <iterator>
 #include <optional>
 #include <string>
 
@@ -27,6 +28,23 @@ struct RankingParams {
 
   bool operator==(const RankingParams&) const = default;
 };
+
+// Each number with the name it is shown and refused by, in field order.
+struct RankingNumber {
+  const char* name;
+  float RankingParams::*field;
+};
+inline constexpr RankingNumber kRankingNumbers[] = {
+    {"word term weight", &RankingParams::word_term_weight},
+    {"exact bonus", &RankingParams::exact_bonus},
+    {"completion cost", &RankingParams::completion_cost},
+    {"pair bonus", &RankingParams::pair_bonus},
+    {"start penalty", &RankingParams::start_penalty},
+    {"gap cost", &RankingParams::gap_cost},
+    {"literal base", &RankingParams::literal_base},
+};
+static_assert(sizeof(RankingParams) == std::size(kRankingNumbers) * sizeof(float),
+              "every number is named");
 
 // Why the search cannot rank exactly with `params`, or nothing when it can.
 std::optional<std::string> ranking_params_error(const RankingParams& params);
