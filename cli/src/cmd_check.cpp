@@ -1,9 +1,11 @@
 // `sorla check FILE [--list]`: reads word data as `compile` does and tells
-// what is in it, or the reader's message.
+// what is in it and the ranking numbers an engine built from it uses, or the
+// reader's message.
 #include <ostream>
 
 #include "command_util.h"
 #include "output_format.h"
+#include "sorla/ranking_params.h"
 #include "word_data_file.h"
 
 namespace sorla::cli {
@@ -21,6 +23,16 @@ void print_list(const WordList& list, std::ostream& out) {
   for (const PairEntry& pair : list.pairs) {
     out << "pair\t" << pair.first << '\t' << pair.second << '\t' << pair.count << '\n';
   }
+}
+
+void print_ranking(const RankingParams& params, std::ostream& out) {
+  out << "ranking:";
+  const char* separator = " ";
+  for (const RankingNumber& n : kRankingNumbers) {
+    out << separator << n.name << ' ' << plain_float(params.*n.field);
+    separator = ", ";
+  }
+  out << '\n';
 }
 
 }  // namespace
@@ -45,6 +57,9 @@ int run_check(const Arguments& args, Io io) {
          << "pairs: " << list.pairs.size() << '\n'
          << "data name: " << (list.data_name.empty() ? "none" : json_string(list.data_name))
          << '\n';
+  // Word data carries no ranking numbers of its own yet: every engine ranks
+  // with the built-in ones.
+  print_ranking(RankingParams{}, io.out);
   if (parsed->has("--list")) print_list(list, io.out);
   return 0;
 }

@@ -13,13 +13,15 @@ Type Khmer by Latin chat spelling: tools around the Sorla suggestion engine.
 
 Commands:
   check FILE [--list]
-      Read a seed word list text or a binary word-data file, choosing the
-      reader as the engine does, and print its word count, pair count and data
-      name. --list also prints every word (index, Khmer word, value,
-      spellings) and pair (first, second, count). A file that compile would
-      refuse gives its message and exit status 1: one over 16 MiB, a seed
-      line that is not UTF-8 or has a control character in a word or
-      spelling, or a list the binary form cannot hold.
+      Read a seed word list text or a binary word-data file, choosing the reader
+      as the engine does, and print its word count, pair count, data name and
+      the ranking numbers an engine built from it uses (word term weight, exact
+      bonus, completion cost, pair bonus, start penalty, gap cost, literal
+      base). --list also prints every word (index, Khmer word, value, spellings)
+      and pair (first, second, count). A file that compile would refuse gives
+      its message and exit status 1: one over 16 MiB, a seed line that is not
+      UTF-8 or has a control character in a word or spelling, or a list the
+      binary form cannot hold.
 
   compile SEED.txt -o OUT.srla [--name NAME] [--index]
       Write the binary word-data form of a seed word list, named NAME.

@@ -33,7 +33,9 @@ endfunction()
 
 # The shipped list.
 run(0 out check ${SEED})
-expect_equal("check seed" "${out}" "words: 93\npairs: 18\ndata name: none\n")
+expect_equal("check seed" "${out}" "words: 93\npairs: 18\ndata name: none\nranking: word term \
+weight -0.6, exact bonus 0.6, completion cost 0.3, pair bonus 2.5, start penalty 1.5, gap cost 1, \
+literal base 8.8\n")
 
 # Compiling keeps words, spellings and pairs.
 run(0 out compile ${SEED} -o ${WORK}/seed.srla --name "Seed test")

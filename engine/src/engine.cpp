@@ -72,8 +72,11 @@ class Engine::Builder final : public WordDataSink {
   Engine& e_;
 };
 
-std::variant<Engine, ReadError> Engine::from_bytes(std::span<const std::uint8_t> bytes) {
+std::variant<Engine, ReadError> Engine::from_bytes(std::span<const std::uint8_t> bytes,
+                                                   const RankingParams& params) {
+  if (auto error = ranking_params_error(params)) return ReadError{std::move(*error)};
   Engine engine;
+  engine.matcher_ = Matcher(params);
   Builder builder(engine);
   if (is_binary_word_data(bytes)) {
     // Straight from the buffer into the engine, without a string per word
@@ -88,9 +91,11 @@ std::variant<Engine, ReadError> Engine::from_bytes(std::span<const std::uint8_t>
   return engine;
 }
 
-std::variant<Engine, ReadError> Engine::from_bytes(std::string_view bytes) {
+std::variant<Engine, ReadError> Engine::from_bytes(std::string_view bytes,
+                                                   const RankingParams& params) {
   return from_bytes(std::span<const std::uint8_t>(
-      reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+                        reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()),
+                    params);
 }
 
 std::optional<std::uint64_t> Engine::word_at_end(std::string_view text) const {
@@ -112,7 +117,7 @@ std::vector<Suggestion> Engine::suggest(std::string_view typed,
       words_.size(), matcher_, pairs_, pieces, previous_word, true, kSequenceLimit, &stats_);
 
   return assemble_suggestions(ranked, pieces.size(), words_.size(), words_,
-                              learned_.tally(typed, previous_text(previous)),
+                              learned_.tally(typed, previous_text(previous)), matcher_.params(),
                               std::min(limit, kMaxCandidates));
 }
 

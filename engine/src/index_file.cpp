@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <cstring>
 
+#include "scoring.h"
 #include "sorla/engine.h"
 #include "sorla/text.h"
 
@@ -222,6 +223,18 @@ bool sound_tree(const Matcher::Stored& t, std::size_t word_count) {
   return beyond == 0 && used == count && used < slots.size();
 }
 
+// The index holds word terms tabled with the word term weight of the engine
+// that wrote it, and no other record of its numbers: a weight that differs
+// by more than a rounding gives other terms at the first or the last word.
+bool terms_made_with(std::span<const float> terms, const RankingParams& params) {
+  if (terms.empty()) return true;
+  const std::size_t last = terms.size() - 1;
+  return std::bit_cast<std::uint32_t>(terms[0]) ==
+             std::bit_cast<std::uint32_t>(word_term(0, params)) &&
+         std::bit_cast<std::uint32_t>(terms[last]) ==
+             std::bit_cast<std::uint32_t>(word_term(last, params));
+}
+
 }  // namespace
 
 std::vector<std::uint8_t> Engine::index_bytes(std::span<const std::uint8_t> word_data) const {
@@ -268,8 +281,10 @@ void reseal_index(std::span<std::uint8_t> index, std::span<const std::uint8_t> w
 
 std::variant<Engine, ReadError> Engine::open_index(std::span<const std::uint8_t> index,
                                                    std::span<const std::uint8_t> word_data,
-                                                   std::shared_ptr<const void> keep) {
+                                                   std::shared_ptr<const void> keep,
+                                                   const RankingParams& params) {
   const auto fail = [](std::string message) { return ReadError{std::move(message)}; };
+  if (auto error = ranking_params_error(params)) return fail(std::move(*error));
   if (index.size() < kDataStart) return fail("the index file is cut short");
   if (std::memcmp(index.data(), kMagic, 4) != 0) return fail("not a Sorla index file");
   if (const auto version = load<std::uint32_t>(index, kAtVersion); version != kVersion) {
@@ -318,13 +333,16 @@ std::variant<Engine, ReadError> Engine::open_index(std::span<const std::uint8_t>
       !is_valid_utf8(std::string_view(name.data(), name.size()))) {
     return unsound;
   }
+  if (!terms_made_with(tree.word_terms, params)) {
+    return fail("the index file was made with other ranking numbers");
+  }
 
   Engine engine;
   engine.keep_ = std::move(keep);
   engine.words_ = WordTexts::view_of(ends, text);
   engine.word_ids_ = WordIndex::view_of(word_slots);
   engine.pairs_ = PairSet::view_of(pair_slots, pair_count);
-  engine.matcher_ = Matcher::view_of(tree);
+  engine.matcher_ = Matcher::view_of(tree, params);
   if (!name.empty()) engine.data_name_ = std::string(name.data(), name.size());
   return engine;
 }

@@ -213,7 +213,7 @@ class BestWords {
 
   void offer(std::uint64_t word, float cost, bool exact) {
     if (limit_ == 0 || !(cost <= threshold_)) return;
-    const float adjusted = adjusted_cost(cost, exact);
+    const float adjusted = adjusted_cost(cost, exact, m_.params());
     if (!(max_cost_ >= adjusted)) return;
     const Item item{word, cost, exact, span_score(adjusted, m_.word_term(word))};
     // An item that would not make the list cannot be a better reading of a
@@ -291,7 +291,7 @@ float exchange_cost(char32_t t, char32_t c) {
 
 float Matcher::word_term(std::uint64_t word) const {
   if (word < word_terms_.size()) return word_terms_[word];
-  return sorla::word_term(word);
+  return sorla::word_term(word, params_);
 }
 
 std::size_t Matcher::depth_of(std::uint32_t node) const {
@@ -414,8 +414,8 @@ void Matcher::collect(const Column& column, std::size_t typed_chars, std::string
   std::size_t d = typed_chars;
   while (at < column.size() || !carried.empty()) {
     if (carried.empty()) d = depth_of(column[at].node);
-    const float step = kCompletionCost * static_cast<float>(d);
-    const float next_step = kCompletionCost * static_cast<float>(d + 1);
+    const float step = completion_step(params_, d);
+    const float next_step = completion_step(params_, d + 1);
     const std::uint32_t level_end = level_begin_[d + 1];
     below.clear();
     ChildStream inherited(child_begin_, child_codes_, carried, 0, carried.size(), ct.nothing, kInf);

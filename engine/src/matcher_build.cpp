@@ -12,10 +12,16 @@
 namespace sorla {
 namespace {
 
-// Completion costs are sums and differences of multiples of 0.3 up to the
-// longest spelling: columns keep this much beyond a threshold, so that a
-// node whose rounding still lands within it is never left out.
-float margin_for(std::uint64_t max_len) { return 1e-4f + 1e-6f * static_cast<float>(max_len); }
+// Completion costs are sums and differences of multiples of the completion
+// cost up to the longest spelling: columns keep this much beyond a
+// threshold, so that a node whose rounding still lands within it is never
+// left out. Four roundings, each within 2^-24 of at most the longest
+// completion's cost plus the threshold, stay below 2.4e-7 * (that cost + 3);
+// the margin is over ten times that for any completion cost, and for 0.3 or
+// less the same as it always was.
+float margin_for(std::uint64_t max_len, float completion_cost) {
+  return 1e-4f + 1e-6f * static_cast<float>(max_len) * std::max(1.0f, completion_cost / 0.3f);
+}
 
 // Words below this index get their ranking term tabled at insert.
 constexpr std::uint64_t kTermTable = std::uint64_t{1} << 22;
@@ -38,7 +44,7 @@ void fold_codes(std::string_view text, std::vector<std::uint8_t>& out) {
   out.resize(n);
 }
 
-Matcher::Matcher() = default;
+Matcher::Matcher(const RankingParams& params) : params_(params) {}
 
 std::size_t Matcher::node_count() const {
   if (compacted_) return code_.size();
@@ -83,7 +89,7 @@ void Matcher::insert(std::uint64_t word, std::string_view spelling) {
   if (word < kTermTable && word_terms_.size() <= word) {
     word_terms_.edit([&](std::vector<float>& terms) {
       while (terms.size() <= word) {
-        terms.push_back(sorla::word_term(terms.size()));
+        terms.push_back(sorla::word_term(terms.size(), params_));
       }
     });
   }
@@ -310,7 +316,7 @@ void Matcher::compact() {
   letters_pool_.edit([](std::vector<char>& pool) { pool.shrink_to_fit(); });
   word_terms_.edit([](std::vector<float>& terms) { terms.shrink_to_fit(); });
   tree.install(*this);
-  margin_ = margin_for(max_len_);
+  margin_ = margin_for(max_len_, params_.completion_cost);
   compacted_ = true;
 }
 
@@ -322,8 +328,8 @@ Matcher::Stored Matcher::stored() const {
                 word_terms_.span(),  max_len_};
 }
 
-Matcher Matcher::view_of(const Stored& s) {
-  Matcher m;
+Matcher Matcher::view_of(const Stored& s, const RankingParams& params) {
+  Matcher m(params);
   m.code_ = Flat<std::uint8_t>::view_of(s.code);
   m.child_begin_ = Flat<std::uint32_t>::view_of(s.child_begin);
   m.entry_begin_ = Flat<std::uint32_t>::view_of(s.entry_begin);
@@ -334,7 +340,7 @@ Matcher Matcher::view_of(const Stored& s) {
   m.letters_pool_ = Flat<char>::view_of(s.letters_pool);
   m.word_terms_ = Flat<float>::view_of(s.word_terms);
   m.max_len_ = s.max_len;
-  m.margin_ = margin_for(s.max_len);
+  m.margin_ = margin_for(s.max_len, params.completion_cost);
   m.compacted_ = true;
   return m;
 }

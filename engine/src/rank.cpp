@@ -169,7 +169,7 @@ std::vector<RankedSequence> Ranker::rank(std::size_t word_count, const Matcher& 
   const std::size_t keep = keep_from_last_call(call);
   call.first = std::max<std::size_t>(keep, 1);
   call.lo = call.first > kMaxSpan ? call.first - kMaxSpan : 0;
-  call.lit_penalty = literal_penalty(word_count);
+  call.lit_penalty = literal_penalty(word_count, matcher.params());
   call.kept.assign((n - call.lo) * kMaxSpan, nullptr);
 
   for (std::size_t i = call.lo; i < n; ++i) extend_from(i, call);
@@ -235,7 +235,7 @@ void Ranker::extend_from(std::size_t i, Call& call) {
                    call.allow_completion && j == n, max_cost, call.stats);
     call.kept[(i - lo) * kMaxSpan + (j - i - 1)] = &scored;
 
-    const float cut = cut_cost(inner, boundary[i]);
+    const float cut = cut_cost(inner, boundary[i], call.matcher.params());
     std::vector<Node>& list = lists_[j];
     for (std::size_t pi = 0; pi < parents.size(); ++pi) {
       const Node& p = parents[pi];
@@ -243,7 +243,8 @@ void Ranker::extend_from(std::size_t i, Call& call) {
         // The same word again, where one span reads as it whole.
         if (!boundary[i] && p.word == sw.word && call.kept_for(p.start, j, sw.word)) continue;
         const float bonus =
-            p.last_word != kNoWord && is_pair(call.pairs, p.last_word, sw.word) ? kPairBonus : 0.0f;
+            pair_bonus(p.last_word != kNoWord && is_pair(call.pairs, p.last_word, sw.word),
+                       call.matcher.params());
         Node node;
         node.score = extended_score(p.score, sw.score, bonus, cut);
         node.parent_pos = static_cast<std::uint32_t>(i);

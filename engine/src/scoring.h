@@ -2,12 +2,22 @@
 // spellings, word sequences and learned picks. Scores are single-precision
 // floats, higher is better; each formula keeps its order of operations, for
 // the results are compared bit for bit.
+//
+// The numbers a word list is tuned by are fields of RankingParams
+// (sorla/ranking_params.h): the word term's weight, the exact-match bonus,
+// the completion cost, the pair bonus, the start penalty (what cutting
+// inside a typed piece costs), the cost of a gap a word runs across and the
+// literal penalty's base. These decide which of two readings or cuttings
+// wins. The rest stay constants: the edit costs and cost limits shape the
+// search itself, and the learned boost is the user's, not the word list's.
 #pragma once
 
 #include <algorithm>
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+
+#include "sorla/ranking_params.h"
 
 namespace sorla {
 
@@ -18,19 +28,22 @@ float ln(float x);
 // The cost limit of every search: the float with bits 0x40333334. The
 // literal 2.8f is one ulp below it, and 1.2 + 1.2 + 0.4 lands exactly here.
 inline constexpr float kMatchThreshold = std::bit_cast<float>(std::uint32_t{0x40333334});
-// What completing a spelling costs per character beyond the typed text.
-inline constexpr float kCompletionCost = 0.3f;
-
-// How common a word is, by its index (lower is more common).
-inline constexpr float kWordTermWeight = -0.6f;
-inline float word_term(std::uint64_t word) {
-  return kWordTermWeight * ln(static_cast<float>(word + 2));
+// Completing a spelling costs RankingParams::completion_cost per character
+// beyond the typed text: at depth d of a spelling, this much.
+inline float completion_step(const RankingParams& p, std::size_t depth) {
+  return p.completion_cost * static_cast<float>(depth);
 }
 
-// A reading whose letters are exactly the typed ones counts this much less
-// cost.
-inline constexpr float kExactBonus = 0.6f;
-inline float adjusted_cost(float cost, bool exact) { return exact ? cost - kExactBonus : cost; }
+// How common a word is, by its index (lower is more common).
+inline float word_term(std::uint64_t word, const RankingParams& p) {
+  return p.word_term_weight * ln(static_cast<float>(word + 2));
+}
+
+// A reading whose letters are exactly the typed ones counts the exact bonus
+// less cost.
+inline float adjusted_cost(float cost, bool exact, const RankingParams& p) {
+  return exact ? cost - p.exact_bonus : cost;
+}
 
 // A word's score for one span, from its adjusted cost and its word term.
 inline constexpr float kCostWeight = -4.0f;
@@ -47,14 +60,15 @@ inline float span_cost_limit(bool whole, std::size_t length) {
                           kMaxSpanCost);
 }
 
-// Two words listed as a pair, in that order.
-inline constexpr float kPairBonus = 2.5f;
-// A word that starts inside a typed piece.
-inline constexpr float kStartPenalty = 1.5f;
-// What a span pays for where it is cut: one for each gap between typed
-// pieces it runs across, and the start penalty.
-inline float cut_cost(std::size_t inner_gaps, bool starts_piece) {
-  return static_cast<float>(inner_gaps) + (starts_piece ? 0.0f : kStartPenalty);
+// Two words listed as a pair, in that order, score the pair bonus more.
+inline float pair_bonus(bool listed, const RankingParams& p) {
+  return listed ? p.pair_bonus : 0.0f;
+}
+// What a span pays for where it is cut: the gap cost for each gap between
+// typed pieces it runs across, and the start penalty when it starts inside
+// a piece.
+inline float cut_cost(std::size_t inner_gaps, bool starts_piece, const RankingParams& p) {
+  return static_cast<float>(inner_gaps) * p.gap_cost + (starts_piece ? 0.0f : p.start_penalty);
 }
 // A sequence extended by one word.
 inline float extended_score(float parent, float span, float bonus, float cut) {
@@ -63,10 +77,9 @@ inline float extended_score(float parent, float span, float bonus, float cut) {
 
 // What a span pays for being passed through unrecognised, among N words.
 inline constexpr float kLiteralWordWeight = 0.6f;
-inline constexpr float kLiteralBase = 8.8f;
 inline constexpr float kLiteralExtra = 1.0f;
-inline float literal_penalty(std::size_t word_count) {
-  return (kLiteralWordWeight * ln(static_cast<float>(word_count + 2)) + kLiteralBase) +
+inline float literal_penalty(std::size_t word_count, const RankingParams& p) {
+  return (kLiteralWordWeight * ln(static_cast<float>(word_count + 2)) + p.literal_base) +
          kLiteralExtra;
 }
 

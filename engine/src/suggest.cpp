@@ -43,11 +43,12 @@ std::vector<Suggestion> assemble_suggestions(const std::vector<RankedSequence>& 
                                              std::size_t piece_count, std::size_t word_count,
                                              const WordTexts& words,
                                              const std::vector<LearnedTally>& rows,
-                                             std::size_t limit) {
+                                             const RankingParams& params, std::size_t limit) {
   const float top = ranked.empty() ? -std::numeric_limits<float>::infinity() : ranked[0].score;
   // What passing every typed piece through would score; a piece without
   // letters counts too.
-  const float all_literal = static_cast<float>(piece_count) * (-literal_penalty(word_count));
+  const float all_literal =
+      static_cast<float>(piece_count) * (-literal_penalty(word_count, params));
   std::vector<Suggestion> out;
   std::unordered_set<std::string> emitted;
   for (const RankedSequence& seq : ranked) {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
 
 #include "scoring.h"
 #include "sorla/format.h"
@@ -133,6 +134,38 @@ TEST(Engine, WorkedExamples) {
   EXPECT_EQ(xyz[0].text, "\xE1\x9E\xA0\xE1\x9E\xBE\xE1\x9E\x99");
 }
 
+// Cutting inside a typed piece made dearer puts the whole word first where
+// two words cut from the piece led; numbers the search cannot rank exactly
+// with are refused.
+TEST(Engine, RanksWithItsParams) {
+  const std::string kKar = "\xE1\x9E\x80\xE1\x9E\xB6\xE1\x9E\x9A";
+  EXPECT_EQ(seed_engine().ranking_params(), RankingParams{});
+  EXPECT_EQ(seed_engine().suggest("tvka", std::nullopt)[0].text, kTov + kKar);
+  RankingParams dear_cut;
+  dear_cut.start_penalty = 3.0f;
+  const Engine tuned = std::get<Engine>(Engine::from_bytes(seed_words(), dear_cut));
+  EXPECT_EQ(tuned.ranking_params(), dear_cut);
+  EXPECT_EQ(tuned.suggest("tvka", std::nullopt)[0].text, kTverka);
+
+  auto refusal = [](void (*change)(RankingParams&)) {
+    RankingParams p;
+    change(p);
+    auto r = Engine::from_bytes(seed_words(), p);
+    return std::holds_alternative<ReadError>(r) ? std::get<ReadError>(r).message : "";
+  };
+  EXPECT_EQ(refusal([](RankingParams& p) { p.word_term_weight = 0.1f; }),
+            "the ranking's word term weight is above 0");
+  EXPECT_EQ(refusal([](RankingParams& p) { p.exact_bonus = -0.1f; }),
+            "the ranking's exact bonus is below 0");
+  EXPECT_EQ(refusal([](RankingParams& p) { p.completion_cost = 0.0f; }),
+            "the ranking's completion cost is not above 0");
+  EXPECT_EQ(refusal([](RankingParams& p) { p.pair_bonus = std::nanf(""); }),
+            "the ranking's pair bonus is not a number from -1000 to 1000");
+  EXPECT_EQ(refusal([](RankingParams& p) { p.gap_cost = -2000.0f; }),
+            "the ranking's gap cost is not a number from -1000 to 1000");
+  EXPECT_EQ(refusal([](RankingParams& p) { p.literal_base = 0.0f; }), "");
+}
+
 TEST(Engine, RepeatedSpellingDoesNotDoubleAWord) {
   const Engine e = seed_engine();
   const auto khnhom = e.suggest("khnhom", std::nullopt);
@@ -204,7 +237,8 @@ TEST(Engine, LearnedPicksRankFirst) {
   EXPECT_EQ(only[0].score, 6.0f);
   // With a literal reading the pick sits on top of it.
   empty.learn("abc", "V", std::nullopt);
-  EXPECT_EQ(empty.suggest("a-bc", std::nullopt)[0].score, -literal_penalty(0) + 6.0f);
+  EXPECT_EQ(empty.suggest("a-bc", std::nullopt)[0].score,
+            -literal_penalty(0, RankingParams{}) + 6.0f);
 }
 
 TEST(Engine, LearnUnlearnAndPreviousWordResolution) {

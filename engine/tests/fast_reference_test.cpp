@@ -2,6 +2,7 @@
 // generated over the seed list and over synthetic 10k and 100k lexicons:
 // same suggestions, same order, same float bits, keystroke after keystroke;
 // and an engine opened on its prebuilt index the same as the built one.
+// With the built-in ranking numbers and with tuned ones.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -60,12 +61,13 @@ struct Pair {
   reference::PlainEngine slow;
 };
 
-Pair build(const std::vector<std::uint8_t>& bytes) {
-  Engine fast = std::get<Engine>(Engine::from_bytes(bytes));
+Pair build(const std::vector<std::uint8_t>& bytes, const RankingParams& params = {}) {
+  Engine fast = std::get<Engine>(Engine::from_bytes(bytes, params));
   const auto index = std::make_shared<std::vector<std::uint8_t>>(fast.index_bytes(bytes));
-  Engine mapped = std::get<Engine>(Engine::open_index(*index, bytes, index));
+  Engine mapped = std::get<Engine>(Engine::open_index(*index, bytes, index, params));
   Pair p{std::move(fast), std::move(mapped),
-         std::get<reference::PlainEngine>(reference::PlainEngine::from_bytes(bytes))};
+         std::get<reference::PlainEngine>(reference::PlainEngine::from_bytes(
+             bytes, reference::PlainEngine::Kind::Trie, params))};
   p.slow.remember_finds();
   return p;
 }
@@ -109,7 +111,7 @@ std::string reference_span(const reference::PlainEngine& e, const std::string& s
                            bool completion) {
   std::string out;
   for (const SpanWord& w :
-       reference::score_span(e.find(span, match_threshold(), completion), max_cost)) {
+       reference::score_span(e.find(span, match_threshold(), completion), max_cost, e.params())) {
     out +=
         std::to_string(w.word) + "@" + std::to_string(std::bit_cast<std::uint32_t>(w.score)) + " ";
   }
@@ -152,23 +154,58 @@ void compare_spans(const Pair& p, const std::vector<lexgen::TypingCase>& cases,
   }
 }
 
+// Ranking numbers a tuning may choose: cutting inside a typed piece made
+// dearer, and every number moved, the completion cost above the one the
+// matcher's margins were first made for.
+RankingParams cut_cost(float start_penalty) {
+  RankingParams p;
+  p.start_penalty = start_penalty;
+  return p;
+}
+const RankingParams kEveryNumberMoved = {.word_term_weight = -0.9f,
+                                         .exact_bonus = 1.1f,
+                                         .completion_cost = 0.45f,
+                                         .pair_bonus = 3.5f,
+                                         .start_penalty = 3.0f,
+                                         .gap_cost = 0.5f,
+                                         .literal_base = 7.3f};
+
 TEST(FastVersusReference, SeedList) {
-  Pair p = build(seed_bytes());
   const WordList seed = lexgen::seed_lexicon();
   auto cases = lexgen::generate_typing(seed, 300, 1);
   const auto worst = lexgen::worst_cases(seed, 2);
   cases.insert(cases.end(), worst.begin(), worst.end());
+  Pair p = build(seed_bytes());
   compare_spans(p, cases, 2);
   compare_typing(p, cases, 3);
 }
 
+// Each of these changes the suggestions for a fifth to two thirds of the
+// seed list's typings.
+TEST(FastVersusReference, SeedListTuned) {
+  const WordList seed = lexgen::seed_lexicon();
+  auto cases = lexgen::generate_typing(seed, 120, 4);
+  const auto worst = lexgen::worst_cases(seed, 5);
+  cases.insert(cases.end(), worst.begin(), worst.end());
+  for (const RankingParams& params : {cut_cost(3.0f), cut_cost(4.5f), kEveryNumberMoved}) {
+    SCOPED_TRACE("start penalty " + std::to_string(params.start_penalty) + ", completion cost " +
+                 std::to_string(params.completion_cost));
+    Pair p = build(seed_bytes(), params);
+    compare_spans(p, cases, 2);
+    compare_typing(p, cases, 6);
+  }
+}
+
 TEST(FastVersusReference, Synthetic10k) {
   const auto bytes = lexgen::lexicon_file(10000, 10);
-  Pair p = build(bytes);
   const WordList lex = std::get<WordList>(read_data_file(bytes));
   auto cases = lexgen::generate_typing(lex, light() ? 1 : 2, 11);
-  compare_spans(p, cases, 3);
-  compare_typing(p, cases, 13);
+  for (const RankingParams& params : {RankingParams{}, kEveryNumberMoved}) {
+    SCOPED_TRACE("completion cost " + std::to_string(params.completion_cost));
+    Pair p = build(bytes, params);
+    compare_spans(p, cases, 3);
+    compare_typing(p, cases, 13);
+  }
 }
 
 TEST(FastVersusReference, Synthetic100k) {
@@ -200,15 +237,20 @@ TEST(FastVersusReference, LongExactSpellingStaysExact) {
   EXPECT_EQ(kept[0].score, (-4.0f) * (-0.6f) + (-0.6f) * ln(7.0f));
 }
 
-// Completion costs of very long spellings are sums of many multiples of 0.3,
-// where rounding is largest: the column search keeps enough beyond the
-// threshold to land on the same nodes and the same bits as a full walk.
-TEST(FastVersusReference, LongSpellingsCompleteLikeTheWalk) {
+// Completion costs of very long spellings are sums of many multiples of the
+// completion cost, where rounding is largest: the column search keeps enough
+// beyond the threshold to land on the same nodes and the same bits as a
+// full walk, whatever that cost.
+class LongSpellings : public testing::TestWithParam<float> {};
+
+TEST_P(LongSpellings, CompleteLikeTheWalk) {
   lexgen::Rng rng(5);
   static constexpr std::string_view kLetters = "aeiouhkstnbgy";
   std::vector<std::string> spellings;
-  Matcher fast;
-  reference::TrieMatcher slow;
+  RankingParams params;
+  params.completion_cost = GetParam();
+  Matcher fast(params);
+  reference::TrieMatcher slow(params.completion_cost);
   for (std::uint64_t word = 0; word < 300; ++word) {
     std::string s;
     const std::size_t length = 1 + rng.below(word % 10 == 0 ? 240 : 30);
@@ -239,6 +281,27 @@ TEST(FastVersusReference, LongSpellingsCompleteLikeTheWalk) {
       }
     }
   }
+}
+
+INSTANTIATE_TEST_SUITE_P(CompletionCosts, LongSpellings, testing::Values(0.3f, 0.07f, 0.45f, 1.3f));
+
+// The typed text is 0.4 + 0.45 + 1.2 from this spelling (o for u, h and b
+// left out), which rounds one unit in the last place above 2.05. With
+// completion at 1.3 a letter, the walk takes 1.3 * 21 away from that cost
+// and adds it back, landing three units below 2.05, and offers the word: the
+// columns must hold a node that lies just beyond the limit.
+TEST(FastVersusReference, ACostRoundedBackUnderTheLimitCounts) {
+  RankingParams params;
+  params.completion_cost = 1.3f;
+  Matcher fast(params);
+  reference::TrieMatcher slow(params.completion_cost);
+  fast.insert(0, "otakdbpkiysskboiitohb");
+  slow.insert(0, "otakdbpkiysskboiitohb");
+  fast.compact();
+  const auto want = slow.find("otakdbpkiysskbuiito", 2.05f, true);
+  ASSERT_EQ(want.size(), 1u);
+  EXPECT_LT(want[0].cost, 2.05f);
+  EXPECT_EQ(show(fast.find("otakdbpkiysskbuiito", 2.05f, true)), show(want));
 }
 
 // A copy made mid-typing answers like the original, and learning in one

@@ -76,6 +76,15 @@ TEST(IndexFile, RefusesWhatIsNotItsOwnSoundIndex) {
   changed[good.size() - 100] ^= 1;
   EXPECT_EQ(refusal(Aligned(changed).span()), "the index file is damaged");
   EXPECT_EQ(refusal(Aligned(good, 4).span()), "the index file is not aligned in memory");
+
+  // An index holds word terms of one weight: opened with another, it would
+  // rank unlike the engine that wrote it.
+  RankingParams heavier;
+  heavier.word_term_weight = -0.9f;
+  const auto tuned = std::get<Engine>(Engine::from_bytes(seed(), heavier)).index_bytes(seed());
+  EXPECT_EQ(refusal(Aligned(tuned).span()), "the index file was made with other ranking numbers");
+  EXPECT_TRUE(std::holds_alternative<ReadError>(
+      Engine::open_index(Aligned(good).span(), seed(), nullptr, heavier)));
 }
 
 // Bytes changed behind freshly written hashes reach the layout checks: each

@@ -52,7 +52,7 @@ TEST(Rank, LiteralKeepsThePieceAsTyped) {
   for (const RankedSequence& s : seqs) {
     if (s.pieces.size() == 1 && std::holds_alternative<std::string>(s.pieces[0])) {
       EXPECT_EQ(std::get<std::string>(s.pieces[0]), "qq'x");
-      EXPECT_EQ(s.score, -literal_penalty(93));
+      EXPECT_EQ(s.score, -literal_penalty(93, RankingParams{}));
       found = true;
     }
   }

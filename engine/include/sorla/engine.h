@@ -16,6 +16,7 @@
 #include "sorla/learn.h"
 #include "sorla/matcher.h"
 #include "sorla/rank.h"
+#include "sorla/ranking_params.h"
 #include "sorla/suggest.h"
 #include "sorla/word_index.h"
 #include "sorla/word_list.h"
@@ -27,17 +28,22 @@ class Engine {
   static constexpr std::size_t kMaxSuggestions = sorla::kMaxSuggestions;
   static constexpr std::size_t kMaxCandidates = sorla::kMaxCandidates;
 
-  // Seed text or binary word data; the reader's message on failure.
-  static std::variant<Engine, ReadError> from_bytes(std::span<const std::uint8_t> bytes);
-  static std::variant<Engine, ReadError> from_bytes(std::string_view bytes);
+  // Seed text or binary word data, ranked with `params`; the reader's
+  // message on failure, or why the search cannot use `params`.
+  static std::variant<Engine, ReadError> from_bytes(std::span<const std::uint8_t> bytes,
+                                                    const RankingParams& params = {});
+  static std::variant<Engine, ReadError> from_bytes(std::string_view bytes,
+                                                    const RankingParams& params = {});
 
   // An engine that reads its tables where they lie, in a prebuilt index of
   // `word_data` (index_file.h), with no build; `keep` keeps that memory
   // alive as long as the engine and its copies. The index's message when it
-  // is not sound or was built from other word data.
+  // is not sound, was built from other word data or by an engine with other
+  // ranking numbers than `params`.
   static std::variant<Engine, ReadError> open_index(std::span<const std::uint8_t> index,
                                                     std::span<const std::uint8_t> word_data,
-                                                    std::shared_ptr<const void> keep = nullptr);
+                                                    std::shared_ptr<const void> keep = nullptr,
+                                                    const RankingParams& params = {});
   // This engine's tables as an index file of `word_data`, the bytes it was
   // built from.
   std::vector<std::uint8_t> index_bytes(std::span<const std::uint8_t> word_data) const;
@@ -64,6 +70,7 @@ class Engine {
   const Matcher& matcher() const { return matcher_; }
   const PairSet& pairs() const { return pairs_; }
   const LearnedStore& learned() const { return learned_; }
+  const RankingParams& ranking_params() const { return matcher_.params(); }
   // Work counts of every suggest so far (matcher calls, tree nodes visited,
   // lattice nodes made), for the benchmarks.
   const SearchStats& search_stats() const { return stats_; }

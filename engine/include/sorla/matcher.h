@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "sorla/flat.h"
+#include "sorla/ranking_params.h"
 
 namespace sorla {
 
@@ -70,11 +71,14 @@ struct MatcherEntry {
 // Folded characters as small codes: a-z are 0-25, n-tilde 26, eng 27.
 void fold_codes(std::string_view text, std::vector<std::uint8_t>& out);
 
+// It holds the ranking numbers its span scores are made with, and the
+// ranking reads them from here, so the two never disagree.
 class Matcher {
  public:
   static constexpr std::size_t kCodes = 28;
 
-  Matcher();
+  // Numbers that ranking_params_error() refuses make a search inexact.
+  explicit Matcher(const RankingParams& params = {});
 
   void insert(std::uint64_t word, std::string_view spelling);
 
@@ -117,6 +121,7 @@ class Matcher {
 
   // The scoring model's word term, tabled for known words.
   float word_term(std::uint64_t word) const;
+  const RankingParams& params() const { return params_; }
 
   // The laid-out tree as stored in an index file, and a matcher that reads
   // stored arrays in place (checked by whoever reads them: index_file.cpp).
@@ -129,7 +134,8 @@ class Matcher {
     std::uint64_t max_len = 0;
   };
   Stored stored() const;  // of a compacted matcher
-  static Matcher view_of(const Stored& stored);
+  // The stored word terms must be those of `params`.
+  static Matcher view_of(const Stored& stored, const RankingParams& params = {});
 
  private:
   template <typename Collector>
@@ -176,6 +182,7 @@ class Matcher {
   Flat<float> word_terms_;
   std::uint64_t max_len_ = 0;
   float margin_ = 0;
+  RankingParams params_;
 };
 
 // The columns of one typed text, kept from one search to the next: a text

@@ -26,7 +26,8 @@ struct RankedSequence {
 // The lattice search with memory: it keeps the previous call's lattice and
 // span results, and a call whose typed letters share a beginning with the
 // last one's reuses every position that the new letters cannot change. The
-// answers are exactly those of a fresh search.
+// answers are exactly those of a fresh search. It ranks with the matcher's
+// numbers (Matcher::params).
 class Ranker {
  public:
   std::vector<RankedSequence> rank(std::size_t word_count, const Matcher& matcher,

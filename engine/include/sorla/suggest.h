@@ -10,6 +10,7 @@
 
 #include "sorla/learn.h"
 #include "sorla/rank.h"
+#include "sorla/ranking_params.h"
 #include "sorla/word_texts.h"
 
 namespace sorla {
@@ -32,12 +33,14 @@ std::vector<std::string> split_pieces(std::string_view typed);
 
 // The ranked sequences (best first) of `piece_count` typed pieces made into
 // texts of `words`: all-word sequences that beat passing everything through,
-// each text once, boosted by the learned `rows`, at most `limit`. The
-// order does not depend on `limit`: a longer list only adds to the end.
+// each text once, boosted by the learned `rows`, at most `limit`; `params`
+// are those the sequences were ranked with. The order does not depend on
+// `limit`: a longer list only adds to the end.
 std::vector<Suggestion> assemble_suggestions(const std::vector<RankedSequence>& ranked,
                                              std::size_t piece_count, std::size_t word_count,
                                              const WordTexts& words,
                                              const std::vector<LearnedTally>& rows,
+                                             const RankingParams& params,
                                              std::size_t limit = kMaxSuggestions);
 
 }  // namespace sorla

@@ -9,13 +9,15 @@
 
 namespace sorla::reference {
 std::variant<PlainEngine, ReadError> PlainEngine::from_bytes(std::span<const std::uint8_t> bytes,
-                                                             Kind kind) {
+                                                             Kind kind,
+                                                             const RankingParams& params) {
   ReadResult read = read_word_data(bytes);
   if (auto* error = std::get_if<ReadError>(&read)) return std::move(*error);
-  return PlainEngine(std::get<WordList>(read), kind);
+  return PlainEngine(std::get<WordList>(read), kind, params);
 }
 
-PlainEngine::PlainEngine(const WordList& list, Kind kind) : kind_(kind) {
+PlainEngine::PlainEngine(const WordList& list, Kind kind, const RankingParams& params)
+    : kind_(kind), params_(params), trie_(params.completion_cost), brute_(params.completion_cost) {
   for (std::size_t i = 0; i < list.entries.size(); ++i) {
     const WordEntry& entry = list.entries[i];
     for (const std::string& spelling : entry.spellings) {
@@ -67,11 +69,11 @@ std::vector<Suggestion> PlainEngine::suggest(std::string_view typed,
   const FindFn find_fn = [this](std::string_view t, float threshold, bool completion) {
     return find(t, threshold, completion);
   };
-  const std::vector<RankedSequence> ranked =
-      rank_sequences(words_.size(), find_fn, pairs_, pieces, previous_word, true, kSequenceLimit);
+  const std::vector<RankedSequence> ranked = rank_sequences(
+      words_.size(), find_fn, pairs_, pieces, previous_word, true, kSequenceLimit, params_);
 
   return assemble_suggestions(ranked, pieces.size(), words_.size(), words_,
-                              learned_.tally(typed, previous_text(previous)));
+                              learned_.tally(typed, previous_text(previous)), params_);
 }
 
 void PlainEngine::learn(std::string_view typed, std::string_view picked,

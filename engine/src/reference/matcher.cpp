@@ -80,14 +80,16 @@ void first_row(float* row, const std::u32string& t) {
 class Search {
  public:
   Search(const std::vector<TrieNode>& nodes, const std::u32string& typed,
-         const std::string& typed_letters, std::size_t levels, float threshold, bool completion)
+         const std::string& typed_letters, std::size_t levels, float threshold, bool completion,
+         float completion_cost)
       : nodes_(nodes),
         t_(typed),
         letters_(typed_letters),
         cols_(typed.size() + 1),
         table_(levels * cols_, 0.0f),
         threshold_(threshold),
-        completion_(completion) {
+        completion_(completion),
+        completion_cost_(completion_cost) {
     first_row(table_.data(), t_);
   }
 
@@ -97,8 +99,8 @@ class Search {
     const std::size_t n = cols_ - 1;
     const float full = row[n];
     const float depth = static_cast<float>(d);
-    if (completion_ && d >= n) carry = std::min(carry, full - kCompletionCost * depth);
-    const float tail = carry + kCompletionCost * depth;
+    if (completion_ && d >= n) carry = std::min(carry, full - completion_cost_ * depth);
+    const float tail = carry + completion_cost_ * depth;
     const float node_cost = std::min(full, tail);
     if (node_cost <= threshold_) {
       for (const TrieEntry& e : node.entries) {
@@ -123,12 +125,13 @@ class Search {
   std::vector<float> table_;
   float threshold_;
   bool completion_;
+  float completion_cost_;
   Results results_;
 };
 
 }  // namespace
 
-TrieMatcher::TrieMatcher() : nodes_(1) {}
+TrieMatcher::TrieMatcher(float completion_cost) : nodes_(1), completion_cost_(completion_cost) {}
 
 void TrieMatcher::insert(std::uint64_t word, std::string_view spelling) {
   const std::u32string f = chars_of(fold(spelling));
@@ -158,7 +161,7 @@ std::vector<Match> TrieMatcher::find(std::string_view typed, float threshold,
   const std::u32string t = chars_of(fold(typed));
   if (t.empty()) return {};
   Search search(nodes_, t, letters(typed), static_cast<std::size_t>(max_len_) + 1, threshold,
-                allow_completion);
+                allow_completion, completion_cost_);
   search.visit(0, 0, std::numeric_limits<float>::infinity());
   return search.result();
 }
@@ -186,8 +189,8 @@ std::vector<Match> BruteMatcher::find(std::string_view typed, float threshold,
     float tail = carry;
     for (std::size_t d = 0;; ++d) {
       const float depth = static_cast<float>(d);
-      if (allow_completion && d >= n) carry = std::min(carry, row[n] - kCompletionCost * depth);
-      tail = carry + kCompletionCost * depth;
+      if (allow_completion && d >= n) carry = std::min(carry, row[n] - completion_cost_ * depth);
+      tail = carry + completion_cost_ * depth;
       if (d == s.folded.size()) break;
       next_row(row.data(), next.data(), t, s.folded[d]);
       row.swap(next);

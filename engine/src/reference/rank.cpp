@@ -30,12 +30,13 @@ bool is_pair(const PairSet& pairs, std::optional<std::uint64_t> first, std::uint
 
 }  // namespace
 
-std::vector<SpanWord> score_span(const std::vector<Match>& matches, float max_cost) {
+std::vector<SpanWord> score_span(const std::vector<Match>& matches, float max_cost,
+                                 const RankingParams& params) {
   std::vector<SpanWord> scored;
   for (const Match& m : matches) {
-    const float adjusted = adjusted_cost(m.cost, m.exact);
+    const float adjusted = adjusted_cost(m.cost, m.exact, params);
     if (!(max_cost >= adjusted)) continue;
-    scored.push_back(SpanWord{m.word, span_score(adjusted, word_term(m.word))});
+    scored.push_back(SpanWord{m.word, span_score(adjusted, word_term(m.word, params))});
   }
   std::stable_sort(scored.begin(), scored.end(), [](const SpanWord& a, const SpanWord& b) {
     return higher_score(a.score, b.score);
@@ -48,7 +49,8 @@ std::vector<RankedSequence> rank_sequences(std::size_t word_count, const FindFn&
                                            const PairSet& pairs,
                                            const std::vector<std::string>& pieces,
                                            std::optional<std::uint64_t> previous,
-                                           bool allow_completion, std::size_t limit) {
+                                           bool allow_completion, std::size_t limit,
+                                           const RankingParams& params) {
   // The letters of all pieces run together, with the places where a typed
   // piece begins marked as boundaries.
   std::string all;
@@ -70,7 +72,7 @@ std::vector<RankedSequence> rank_sequences(std::size_t word_count, const FindFn&
   boundary[n] = true;
 
   const float threshold = kMatchThreshold;
-  const float lit_penalty = literal_penalty(word_count);
+  const float lit_penalty = literal_penalty(word_count, params);
   std::vector<LatticeNode> nodes;
   nodes.push_back(LatticeNode{previous, kNone, 0, std::nullopt, kNone, 0.0f});
   std::vector<std::vector<std::size_t>> lists(n + 1);
@@ -91,11 +93,11 @@ std::vector<RankedSequence> rank_sequences(std::size_t word_count, const FindFn&
 
       const std::vector<Match> matches =
           find(std::string_view(all).substr(i, j - i), threshold, allow_completion && j == n);
-      const std::vector<SpanWord> scored = score_span(matches, max_cost);
+      const std::vector<SpanWord> scored = score_span(matches, max_cost, params);
       std::vector<std::uint64_t>& kept = span_words[i * kMaxSpan + (j - i - 1)];
       for (const SpanWord& sw : scored) kept.push_back(sw.word);
 
-      const float cut = cut_cost(inner, boundary[i]);
+      const float cut = cut_cost(inner, boundary[i], params);
       for (std::size_t parent : parents) {
         const LatticeNode p = nodes[parent];
         for (const SpanWord& sw : scored) {
@@ -109,7 +111,7 @@ std::vector<RankedSequence> rank_sequences(std::size_t word_count, const FindFn&
               }
             }
           }
-          const float bonus = is_pair(pairs, p.last_word, sw.word) ? kPairBonus : 0.0f;
+          const float bonus = pair_bonus(is_pair(pairs, p.last_word, sw.word), params);
           nodes.push_back(LatticeNode{sw.word, parent, i, sw.word, kNone,
                                       extended_score(p.score, sw.score, bonus, cut)});
           lists[j].push_back(nodes.size() - 1);

@@ -17,6 +17,7 @@
 #include "sorla/learn.h"
 #include "sorla/matcher.h"
 #include "sorla/rank.h"
+#include "sorla/ranking_params.h"
 #include "sorla/word_index.h"
 #include "sorla/word_list.h"
 
@@ -36,18 +37,21 @@ struct TrieNode {
 // edit-distance row per level.
 class TrieMatcher {
  public:
-  TrieMatcher();
+  explicit TrieMatcher(float completion_cost = RankingParams{}.completion_cost);
   void insert(std::uint64_t word, std::string_view spelling);
   std::vector<Match> find(std::string_view typed, float threshold, bool allow_completion) const;
 
  private:
   std::vector<TrieNode> nodes_;
   std::uint64_t max_len_ = 0;
+  float completion_cost_;
 };
 
 // Every spelling scored on its own: the same distance, no tree, no pruning.
 class BruteMatcher {
  public:
+  explicit BruteMatcher(float completion_cost = RankingParams{}.completion_cost)
+      : completion_cost_(completion_cost) {}
   void insert(std::uint64_t word, std::string_view spelling);
   std::vector<Match> find(std::string_view typed, float threshold, bool allow_completion) const;
 
@@ -58,19 +62,23 @@ class BruteMatcher {
     std::string letters;
   };
   std::vector<Spelling> spellings_;
+  float completion_cost_;
 };
 
 using FindFn = std::function<std::vector<Match>(std::string_view, float, bool)>;
 
 // What the ranking keeps of a span's matches: those within `max_cost` once
 // exact readings are adjusted, scored, best first (stable), at most eight.
-std::vector<SpanWord> score_span(const std::vector<Match>& matches, float max_cost);
+std::vector<SpanWord> score_span(const std::vector<Match>& matches, float max_cost,
+                                 const RankingParams& params);
 
+// `find` must complete with params.completion_cost.
 std::vector<RankedSequence> rank_sequences(std::size_t word_count, const FindFn& find,
                                            const PairSet& pairs,
                                            const std::vector<std::string>& pieces,
                                            std::optional<std::uint64_t> previous,
-                                           bool allow_completion, std::size_t limit);
+                                           bool allow_completion, std::size_t limit,
+                                           const RankingParams& params);
 
 // The engine's suggest, learn and import with either matcher.
 class PlainEngine {
@@ -78,7 +86,8 @@ class PlainEngine {
   enum class Kind { Trie, Brute };
 
   static std::variant<PlainEngine, ReadError> from_bytes(std::span<const std::uint8_t> bytes,
-                                                         Kind kind = Kind::Trie);
+                                                         Kind kind = Kind::Trie,
+                                                         const RankingParams& params = {});
 
   std::vector<Suggestion> suggest(std::string_view typed,
                                   const std::optional<std::string>& previous) const;
@@ -86,16 +95,18 @@ class PlainEngine {
              const std::optional<std::string>& previous);
   std::optional<ImportError> import_learned(std::string_view bytes);
   std::optional<std::uint64_t> word_at_end(std::string_view text) const;
+  const RankingParams& params() const { return params_; }
   std::vector<Match> find(std::string_view typed, float threshold, bool allow_completion) const;
   // Remember every find's answer (a pure function of its arguments), so
   // that typing key by key searches each span once: for long test runs.
   void remember_finds() { remember_ = true; }
 
  private:
-  PlainEngine(const WordList& list, Kind kind);
+  PlainEngine(const WordList& list, Kind kind, const RankingParams& params);
   std::optional<std::string> previous_text(const std::optional<std::string>& previous) const;
 
   Kind kind_;
+  RankingParams params_;
   WordTexts words_;
   TrieMatcher trie_;
   BruteMatcher brute_;
