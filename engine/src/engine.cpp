@@ -44,7 +44,11 @@ ReadResult read_word_data(std::span<const std::uint8_t> bytes) {
 }
 
 std::variant<RankingParams, ReadError> word_data_ranking(std::span<const std::uint8_t> word_data) {
-  if (!is_binary_word_data(word_data)) return RankingParams{};
+  // Only a binary file carries numbers, and it starts with the magic: no
+  // scan of the whole data for UTF-8 as the reader choice makes, since an
+  // index is opened at every activation. Other bytes are seed text or
+  // refused by both readers.
+  if (!as_text(word_data).starts_with("SRLA")) return RankingParams{};
   auto read = read_data_ranking(word_data);
   if (auto* error = std::get_if<ReadError>(&read)) return std::move(*error);
   return std::get<std::optional<RankingParams>>(read).value_or(RankingParams{});
