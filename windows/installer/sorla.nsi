@@ -335,7 +335,9 @@ FunctionEnd
 ; under another name, the loose icon of older releases): an old DLL still
 ; loaded in a running application opens its own data by name, so while one
 ; is, they stay and go at the next restart (MoveFileEx with
-; MOVEFILE_DELAY_UNTIL_REBOOT); otherwise they go now. $1 is "|" and the
+; MOVEFILE_DELAY_UNTIL_REBOOT); otherwise they go now. Word data that an
+; older DLL cannot read ships under a new name for this reason (words-v2.srla
+; beside DLLs that read data file version 2): the old DLL never meets it. $1 is "|" and the
 ; shipped names each followed by "|"; $9 as DropAsideFile set it.
 Function DropLeftovers
   Push $0

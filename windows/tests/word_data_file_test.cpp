@@ -17,10 +17,12 @@ using sorla::testing::TempDir;
 
 const std::string kTonle = "\u1791\u1793\u17D2\u179B\u17C1";  // ទន្លេ
 
-std::string small_word_data(std::string_view name = "test-words") {
+std::string small_word_data(std::string_view name = "test-words",
+                            std::optional<RankingParams> ranking = std::nullopt) {
   WordList list;
   list.data_name = std::string(name);
   list.entries.push_back({kTonle, {"tonle"}, 0});
+  list.ranking = ranking;
   const auto bytes = std::get<std::vector<std::uint8_t>>(write_data_file(list));
   return {bytes.begin(), bytes.end()};
 }
@@ -91,6 +93,23 @@ TEST(WordDataFile, MapsTheIndexOnlyWhenItIsSoundAndOfThisWordData) {
   EXPECT_TRUE(types_seed_list(load_engine(folder.path()))) << "an index without its word data";
 }
 
+// Word data that carries its own ranking numbers is typed with them, through
+// its index or built.
+TEST(WordDataFile, RanksWithTheNumbersTheFileCarries) {
+  TempDir folder;
+  const RankingParams tuned = {.exact_bonus = 1.5f, .start_penalty = 3.0f};
+  const std::string data = small_word_data("test-words", tuned);
+  write(folder.path() / kFileName, data);
+  write(folder.path() / kIndexFileName, index_of(data));
+  for (const bool mapped : {true, false}) {
+    const Engine engine = load_engine(folder.path());
+    EXPECT_EQ(engine.mapped(), mapped);
+    EXPECT_EQ(engine.ranking_params(), tuned);
+    EXPECT_TRUE(types_tonle(engine));
+    fs::remove(folder.path() / kIndexFileName);
+  }
+}
+
 TEST(WordDataFile, FallsBackToTheSeedListWhenTheFileIsNotSound) {
   TempDir folder;
   const fs::path file = folder.path() / kFileName;
@@ -103,7 +122,11 @@ TEST(WordDataFile, FallsBackToTheSeedListWhenTheFileIsNotSound) {
   write(file, std::string_view(whole).substr(0, whole.size() - 3));
   EXPECT_TRUE(types_seed_list(load_engine(folder.path()))) << "cut short";
 
-  write(file, "SRLA\x02\x00garbage");
+  // As a DLL that knows only older versions meets newer word data: the
+  // file of a version after this build's, otherwise sound.
+  std::string newer = small_word_data("test-words", RankingParams{.start_penalty = 3.0f});
+  newer[4] = 3;
+  write(file, newer);
   EXPECT_TRUE(types_seed_list(load_engine(folder.path()))) << "unknown version";
 
   {

@@ -6,8 +6,9 @@
 // file size, the size and XXH3-64 hash of the word data it was built from,
 // the XXH3-64 hash of everything after the header, the longest spelling,
 // the pair count), a table of sections (offset and element count each),
-// then the sections, each at an offset divisible by 8. Writing and opening
-// are Engine::index_bytes and Engine::open_index.
+// then the sections, each at an offset divisible by 8; the last holds the
+// ranking numbers the index was made with, which must be the ones in
+// force. Writing and opening are Engine::index_bytes and Engine::open_index.
 #pragma once
 
 #include <cstdint>

@@ -5,6 +5,8 @@
 #include <iterator>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <variant>
 
 namespace sorla {
 
@@ -48,5 +50,15 @@ static_assert(sizeof(RankingParams) == std::size(kRankingNumbers) * sizeof(float
 
 // Why the search cannot rank exactly with `params`, or nothing when it can.
 std::optional<std::string> ranking_params_error(const RankingParams& params);
+
+// The numbers as text, a "name = value" line each in kRankingNumbers order,
+// every value written so that it reads back as the same float.
+std::string format_ranking_params(const RankingParams& params);
+
+// Text in that form, where blank lines and lines starting with '#' are
+// skipped and the order is free; every number must be there exactly once
+// and the result must pass ranking_params_error. A message, naming the line
+// when one line is at fault, otherwise.
+std::variant<RankingParams, std::string> parse_ranking_params(std::string_view text);
 
 }  // namespace sorla

@@ -4,8 +4,8 @@
 # Add/Remove entry, then typing through Wine's TSF with the installed DLL),
 # the 32-bit DLL unregistered alone (the 64-bit one must still type), an
 # upgrade while a process holds the older DLL loaded (exit 3010; the old
-# DLL and the file the new release no longer ships stay until the restart
-# that finishes it), the keyboard step for a second user (Active Setup),
+# DLL and its word data, under the name the new release no longer ships,
+# stay as they were until the restart that finishes it), the keyboard step for a second user (Active Setup),
 # silent uninstalls that keep and that remove the learned words, installs
 # whose registration fails, which must leave the machine as it was, and an
 # install on 32-bit Windows (a win32 prefix).
@@ -99,10 +99,11 @@ setup_status() {
 }
 
 # An earlier release as far as this test can tell: the same program, shipping
-# one file more (as one whose word data had other names would).
+# one file more, its word data under the name of releases that read only
+# version 1 data files (this one ships words-v2.srla).
 older=$work/older-dist
 cp -r "$root/dist" "$older"
-for arch in x64 x86; do echo "older word data" >"$older/$arch/legacy.dat"; done
+for arch in x64 x86; do echo "word data of the older release" >"$older/$arch/words.srla"; done
 sh "$root/scripts/installer" "$older" "$work/older-setup.exe" $( [ $with32 = yes ] || echo -DAMD64 ) >/dev/null
 log=
 
@@ -143,21 +144,24 @@ pending=$(reg query 'HKLM\System\CurrentControlSet\Control\Session Manager' \
 held="$drive/Program Files/Sorla"
 printf "%s\n" "$pending" | grep -qi 'sorla.dll.old-1' || fail "sorla.dll.old-1 is not scheduled for deletion"
 [ -f "$held/sorla.dll.old-1" ] || fail "sorla.dll.old-1 is not there"
-# The older DLL, still running, keeps finding the data it opens by name.
-[ -f "$held/legacy.dat" ] || fail "the file only the older release ships went while its DLL runs"
-printf "%s\n" "$pending" | grep -qi 'legacy.dat' || fail "legacy.dat is not scheduled for deletion"
+# The older DLL, still running, keeps finding its own data by the name it
+# opens, never the newer data it could not read.
+cmp -s "$held/words.srla" "$older/x64/words.srla" ||
+  fail "the older DLL's word data changed or went while that DLL runs"
+cmp -s "$held/words-v2.srla" "$root/dist/x64/words-v2.srla" || fail "the new word data is not in place"
+printf "%s\n" "$pending" | grep -qi 'words.srla' || fail "words.srla is not scheduled for deletion"
 rm -f "$marker"
 wait $holder || fail "the helper failed"
 "$run" wineboot -r  # a restart, as Wine has it: the pending deletions are done
 [ ! -e "$held/sorla.dll.old-1" ] || fail "the restart left sorla.dll.old-1"
-[ ! -e "$held/legacy.dat" ] || fail "the restart left legacy.dat"
+[ ! -e "$held/words.srla" ] || fail "the restart left words.srla"
 check_installed
 
-echo "== an upgrade with nothing running drops the older release's extra file at once"
+echo "== an upgrade with nothing running drops the older release's word data at once"
 "$run" "$work/older-setup.exe" /S || fail "reinstalling the older release failed"
 "$run" "$setup" /S || fail "the upgrade failed"
 check_installed
-[ ! -e "$held/legacy.dat" ] || fail "legacy.dat outlived an upgrade with nothing running"
+[ ! -e "$held/words.srla" ] || fail "words.srla outlived an upgrade with nothing running"
 ls "$held" | grep -q 'old-' && fail "set-aside files outlived an upgrade with nothing running: $(ls "$held")"
 
 echo "== the keyboard step for a second user: added at their next sign-in"

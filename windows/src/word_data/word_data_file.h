@@ -1,6 +1,6 @@
-// The word data the text service types with: the file "words.srla" beside
-// the DLL when it is there and sound, else the built-in seed list. Its
-// prebuilt index "words.sidx", when it is there, sound and built from that
+// The word data the text service types with: the file "words-v2.srla"
+// beside the DLL when it is there and sound, else the built-in seed list. Its
+// prebuilt index "words-v2.sidx", when it is there, sound and built from that
 // very word data, is mapped and read in place instead of building an engine:
 // every application then shares one copy of the tables.
 #pragma once
@@ -11,8 +11,13 @@
 
 namespace sorla::word_data {
 
-inline constexpr wchar_t kFileName[] = L"words.srla";
-inline constexpr wchar_t kIndexFileName[] = L"words.sidx";
+// Named after the newest data file version this DLL reads. An upgrade sets a
+// DLL that a running application holds aside, and that DLL opens its word
+// data by name at each activation until Windows restarts: under its own name
+// it keeps finding its own data (the setup keeps files it no longer ships
+// until then), never a newer file it would refuse for the seed list.
+inline constexpr wchar_t kFileName[] = L"words-v2.srla";
+inline constexpr wchar_t kIndexFileName[] = L"words-v2.sidx";
 
 // The engine for a DLL in `folder`: opened on the word data's index, else
 // built from the word data, else from the seed list when that file is

@@ -1,5 +1,5 @@
-// Writes the prebuilt index of a word-data file beside it (words.srla ->
-// words.sidx), as `sorla compile --index` does, for the Windows tests.
+// Writes the prebuilt index of a word-data file beside it (words-v2.srla ->
+// words-v2.sidx), as `sorla compile --index` does, for the Windows tests.
 #include <cstdio>
 #include <filesystem>
 #include <fstream>

@@ -37,14 +37,15 @@ echo "== the shipped word data beside the DLL"
 shipped=$(dirname "$dll")/smoke-shipped
 rm -rf "$shipped"
 mkdir -p "$shipped"
-cp "$dll" "$words" "$shipped/"
+cp "$dll" "$shipped/"
+cp "$words" "$shipped/words-v2.srla"  # the name the DLL opens (word_data_file.h)
 # ទន្លេ, a word the built-in list does not have.
 smoke_with "$shipped/$(basename "$dll")" tonle 1791,1793,17D2,179B,17C1 || rc=1
 
 echo "== the shipped word data and its index beside the DLL"
-"$run" "$make_index" "$("$run" winepath -w "$shipped/words.srla" 2>/dev/null | tr -d '\r')" ||
+"$run" "$make_index" "$("$run" winepath -w "$shipped/words-v2.srla" 2>/dev/null | tr -d '\r')" ||
   { echo "FAIL: no index made"; rc=1; }
-[ -s "$shipped/words.sidx" ] || { echo "FAIL: words.sidx is missing"; rc=1; }
+[ -s "$shipped/words-v2.sidx" ] || { echo "FAIL: words-v2.sidx is missing"; rc=1; }
 smoke_with "$shipped/$(basename "$dll")" tonle 1791,1793,17D2,179B,17C1 || rc=1
 rm -rf "$shipped"
 exit $rc
