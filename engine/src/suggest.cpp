@@ -85,19 +85,15 @@ std::vector<Suggestion> assemble_suggestions(const std::vector<RankedSequence>& 
   return out;
 }
 
-}  // namespace sorla
-
-namespace sorla {
-
 std::vector<Suggestion> place_user_words(std::vector<Suggestion> found, const UserWordIndex& user,
                                          std::string_view typed,
                                          const std::vector<LearnedTally>& rows, std::size_t limit) {
   const std::vector<std::string> pieces = split_pieces(typed);
-  if (user.empty() || pieces.size() != 1) {
+  const std::string key = pieces.size() == 1 ? letters(pieces[0]) : std::string();
+  if (user.empty() || key.empty()) {
     if (found.size() > limit) found.resize(limit);
     return found;
   }
-  const std::string key = letters(pieces[0]);
   const auto boost_of = [&](std::string_view word) {
     const auto row = std::find_if(rows.begin(), rows.end(),
                                   [&](const LearnedTally& r) { return r.picked == word; });

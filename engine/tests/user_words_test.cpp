@@ -94,7 +94,7 @@ TEST(UserWords, RankFirstForTheirOwnSpelling) {
             std::vector<std::string>(expected.begin(), expected.begin() + 5));
 
   // Other typing is offered as without them; several pieces never get them.
-  for (const char* typed : {"khnhom", "sok sabay", "tov"}) {
+  for (const char* typed : {"khnhom", "sok sabay", "tov", "'"}) {
     EXPECT_EQ(e.suggest(typed, std::nullopt, Engine::kMaxCandidates),
               plain.suggest(typed, std::nullopt, Engine::kMaxCandidates))
         << typed;
