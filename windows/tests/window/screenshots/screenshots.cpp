@@ -1,5 +1,5 @@
-// `make screenshots`: PNGs of the candidate row (light, dark and High Contrast) and of
-// the language-bar icons, for people to look at. Runs itself again in a
+// `make screenshots`: PNGs of the candidate row (light, dark and High Contrast), of
+// the language-bar icons and of the settings dialog, for people to look at. Runs itself again in a
 // process that starts with Wine's stand-in fonts in place.
 // Usage: window_screenshots [OUTPUT_DIR]
 #include <windows.h>
@@ -10,6 +10,7 @@
 #include <variant>
 #include <vector>
 
+#include "dialogs/settings_dialog.h"
 #include "settings/settings.h"
 #include "sorla/engine.h"
 #include "support/capture.h"
@@ -87,6 +88,29 @@ bool shoot_icons(const fs::path& file) {
   return sorla::testing::write_png(file, sheet);
 }
 
+// The settings dialog as the menu opens it, drawn with the system's colours
+// and dialog font.
+bool shoot_settings(const fs::path& file) {
+  sorla::dialogs::SettingsDialogInput input;
+  input.files_folder = L"C:\\Users\\Kim\\AppData\\Roaming\\Sorla";
+  input.clear_learned = [] { return true; };
+  const HWND dialog = sorla::dialogs::create_settings_dialog(nullptr, input);
+  if (dialog == nullptr) return false;
+  SetWindowPos(dialog, nullptr, 40, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  MSG msg;
+  for (int i = 0; i < 20; ++i) {
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    Sleep(10);
+  }
+  UpdateWindow(dialog);
+  const std::optional<Image> image = sorla::testing::capture_window(dialog);
+  DestroyWindow(dialog);
+  if (!image) return false;
+  Image opaque = *image;
+  for (auto& p : opaque.pixels) p |= 0xFF000000u;
+  return sorla::testing::write_png(file, opaque);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -106,6 +130,7 @@ int main(int argc, char** argv) {
   ok = ok && shoot_row(dir / "candidates-high-contrast.png", false, words);
   sorla::settings::set_high_contrast_query(nullptr);
   ok = ok && shoot_icons(dir / "langbar-icons.png");
+  ok = ok && shoot_settings(dir / "settings-dialog.png");
   std::printf("%s: %s\n", ok ? "screenshots written" : "screenshots FAILED",
               fs::absolute(dir).string().c_str());
   return ok ? 0 : 1;
