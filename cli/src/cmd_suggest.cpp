@@ -1,18 +1,19 @@
-// `sorla suggest [--previous TEXT] [--learned FILE] [--data FILE] [--json]
-// [TEXT...]`: the engine's suggestions for typed texts.
+// `sorla suggest [--previous TEXT] [--learned FILE] [--words FILE]
+// [--data FILE] [--json] [TEXT...]`: the engine's suggestions for typed texts.
 #include <ostream>
 
 #include "command_util.h"
 #include "output_format.h"
 #include "sorla/text.h"
 #include "word_data.h"
+#include "words_file.h"
 
 namespace sorla::cli {
 
 int run_suggest(const Arguments& args, Io io) {
   int status = 0;
   const auto parsed = parse_or_report(args, io, "suggest", {"--json"},
-                                      {"--previous", "--learned", "--data"}, status);
+                                      {"--previous", "--learned", "--words", "--data"}, status);
   if (!parsed) return status;
   const auto previous = parsed->value("--previous");
   if (previous && !is_valid_utf8(*previous)) {
@@ -25,6 +26,9 @@ int run_suggest(const Arguments& args, Io io) {
     if (const auto error = import_learned_file(engine, *learned, false)) {
       return failure(io, "suggest", *error);
     }
+  }
+  if (const int words = use_words_or_report(engine, parsed->value("--words"), io, "suggest")) {
+    return words;
   }
   const bool json = parsed->has("--json");
   return for_each_text(*parsed, io, "suggest", [&](const std::string& typed) {

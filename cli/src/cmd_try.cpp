@@ -1,5 +1,5 @@
-// `sorla try [--data FILE] [--learned FILE | --no-learn]`: the interactive typing demo on
-// a terminal, driven by the real session and engine.
+// `sorla try [--data FILE] [--learned FILE | --no-learn] [--words FILE]`: the interactive typing
+// demo on a terminal, driven by the real session and engine.
 #include <poll.h>
 #include <unistd.h>
 
@@ -13,6 +13,7 @@
 #include "sorla/text_document.h"
 #include "terminal.h"
 #include "word_data.h"
+#include "words_file.h"
 
 namespace sorla::cli {
 namespace {
@@ -101,7 +102,7 @@ void run_loop(Demo& demo) {
 int run_try(const Arguments& args, Io io) {
   int status = 0;
   const auto parsed =
-      parse_or_report(args, io, "try", {"--no-learn"}, {"--learned", "--data"}, status);
+      parse_or_report(args, io, "try", {"--no-learn"}, {"--learned", "--words", "--data"}, status);
   if (!parsed) return status;
   if (!parsed->positional.empty()) return usage_error(io, "try", "takes no arguments");
   if (parsed->has("--no-learn") && parsed->value("--learned")) {
@@ -135,6 +136,15 @@ int run_try(const Arguments& args, Io io) {
     }
   } else {
     demo.status = "Learned picks are not kept (--no-learn).";
+  }
+
+  // The typing goes on without the user's words when their file cannot be used.
+  const WordsFileUse words = use_words_file(engine, parsed->value("--words"));
+  if (const auto& problem = words.error ? words.error : words.warning) {
+    io.err << "sorla try: warning: " << *problem << '\n';
+    demo.status += " Warning: " + *problem + ".";
+  } else if (words.path) {
+    demo.status += " Your words: " + *words.path;
   }
 
   {

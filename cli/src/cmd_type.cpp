@@ -1,4 +1,5 @@
-// `sorla type [--learned FILE [--save]] [--json] SCRIPT...`: feeds a key
+// `sorla type [--learned FILE [--save]] [--words FILE] [--data FILE] [--json]
+// SCRIPT...`: feeds a key
 // script through a typing session and prints the document it leaves.
 #include <ostream>
 
@@ -7,6 +8,7 @@
 #include "output_format.h"
 #include "sorla/text_document.h"
 #include "word_data.h"
+#include "words_file.h"
 
 namespace sorla::cli {
 namespace {
@@ -37,8 +39,8 @@ void print_step(const KeyEvent& key, const Answer& answer, const std::string& do
 
 int run_type(const Arguments& args, Io io) {
   int status = 0;
-  const auto parsed =
-      parse_or_report(args, io, "type", {"--json", "--save"}, {"--learned", "--data"}, status);
+  const auto parsed = parse_or_report(args, io, "type", {"--json", "--save"},
+                                      {"--learned", "--words", "--data"}, status);
   if (!parsed) return status;
   const auto learned_path = parsed->value("--learned");
   const bool save = parsed->has("--save");
@@ -63,6 +65,10 @@ int run_type(const Arguments& args, Io io) {
     if (const auto error = import_learned_file(engine, *learned_path, save)) {
       return failure(io, "type", *error);
     }
+  }
+
+  if (const int words = use_words_or_report(engine, parsed->value("--words"), io, "type")) {
+    return words;
   }
 
   FrontEnd front_end(engine);

@@ -23,6 +23,7 @@ int run_match(const Arguments& args, Io io);
 int run_suggest(const Arguments& args, Io io);
 int run_type(const Arguments& args, Io io);
 int run_learned(const Arguments& args, Io io);
+int run_words(const Arguments& args, Io io);
 int run_try(const Arguments& args, Io io);
 int run_report_url(const Arguments& args, Io io);
 

@@ -36,29 +36,32 @@ Commands:
       --json prints one line per text:
       {"typed":"...","matches":[{"word":0,"text":"...","cost":0,"exact":true}]}
 
-  suggest [--previous TEXT] [--learned FILE] [--data FILE] [--json] [TEXT...]
+  suggest [--previous TEXT] [--learned FILE] [--words FILE] [--data FILE] [--json]
+          [TEXT...]
       The engine's suggestions for each typed TEXT: rank, Khmer text, score.
       --previous gives the word typed before; --learned imports the learned
-      picks of FILE first; --data builds the engine from FILE (seed text or
-      binary) instead of the built-in list. Without TEXT, reads one typed
+      picks of FILE first; --words offers the user's words of FILE instead
+      of those of the words file (see words); --data builds the engine from
+      FILE (seed text or binary) instead of the built-in list. Without TEXT, reads one typed
       text per line from standard input. --json prints one line per text:
       {"typed":"...","suggestions":[{"text":"...","score":4.97727966}]}
 
-  type [--learned FILE [--save]] [--data FILE] [--json] SCRIPT...
+  type [--learned FILE [--save]] [--words FILE] [--data FILE] [--json] SCRIPT...
       Feed a key script through a typing session and print the resulting
       document: the commits with undone ones taken back, then the letters
       still being typed. Characters stand for their keys on a US keyboard
       (a space is the Space key, capitals hold Shift); named keys go in
       braces: {space} {enter} {tab} {shift+tab} {left} {right} {up} {down}
-      {esc} {bksp} {toggle} (Khmer/English) {ctrl+X}; "{{" is a brace.
-      Several SCRIPTs are typed one after the other. --learned imports the
-      learned picks of FILE first; --save writes them back to FILE at the
-      end. --json prints one line per key instead: the key, the session's
-      output (commit, retract, eaten), its view (typed, candidates,
-      selected, english) and the document so far.
+      {pgdn} {pgup} {esc} {bksp} {toggle} (Khmer/English) {ctrl+X}; "{{" is
+      a brace. Several SCRIPTs are typed one after the other. --learned
+      imports the learned picks of FILE first; --save writes them back to
+      FILE at the end; --words as for suggest. --json prints one line per
+      key instead: the key, the session's output (commit, retract, eaten),
+      its view (typed, candidates, selected, page, pages, english) and the
+      document so far.
       Example: sorla type "khnhom chong tov "
 
-  try [--data FILE] [--learned FILE | --no-learn]
+  try [--data FILE] [--learned FILE | --no-learn] [--words FILE]
       Interactive typing demo in this terminal, with the shipped word data
       (data/lexicon/words.srla of the source tree; the built-in list when it
       is missing) or FILE. Letters type, 1-5 pick a
@@ -68,7 +71,8 @@ Commands:
       switches Khmer/English (standing for a Shift tap), Ctrl+C or Ctrl+D
       quits. Learned picks are loaded from and saved to
       $XDG_DATA_HOME/sorla/learned.json (else ~/.local/share/sorla/learned.json)
-      or FILE; --no-learn neither loads nor saves them. Needs a terminal.
+      or FILE; --no-learn neither loads nor saves them. --words as for
+      suggest. Needs a terminal.
 
   report-url [--base URL] [--offered WORD] [--data-name NAME] TYPED
       The missing-word report link the candidate window's flag opens for
@@ -79,6 +83,17 @@ Commands:
   learned path | export | import FILE  [--learned TARGET]
       Show where the learned picks are kept, print them as a learned-data
       document, or replace them with the checked document FILE.
+
+  words add WORD SPELLING... | list | remove WORD  [--file FILE]
+      The user's own words, in $XDG_DATA_HOME/sorla/words.txt (else
+      ~/.local/share/sorla/words.txt) or FILE: one a line, the Khmer word, a
+      tab, its spellings. suggest, type and try offer them first when their
+      spelling is typed exactly, and from the fifth place on when it is
+      only begun. add gives WORD (Khmer script) the SPELLINGs (Latin
+      letters) it lacks; list prints every word with its spellings and
+      names the damaged lines, which are skipped; remove takes WORD out.
+      Every change merges into the file as it is then, so two programs
+      adding words at once keep both.
 
 Options:
   --help, -h     Show this help.
@@ -114,6 +129,7 @@ int run_sorla(const Arguments& args, Io io) {
   if (command == "type") return run_type(rest, io);
   if (command == "try") return run_try(rest, io);
   if (command == "learned") return run_learned(rest, io);
+  if (command == "words") return run_words(rest, io);
   if (command == "report-url") return run_report_url(rest, io);
   return usage_error(io, "", "unknown command " + command);
 }

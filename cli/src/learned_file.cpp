@@ -39,11 +39,15 @@ class FlockLock final : public LearnedStorage::Lock {
 
 }  // namespace
 
-std::optional<std::string> default_learned_path() {
-  if (const auto data = absolute_env("XDG_DATA_HOME")) return *data + "/sorla/learned.json";
-  if (const auto home = absolute_env("HOME")) return *home + "/.local/share/sorla/learned.json";
+std::optional<std::string> default_data_path(std::string_view name) {
+  if (const auto data = absolute_env("XDG_DATA_HOME")) return *data + "/sorla/" + std::string(name);
+  if (const auto home = absolute_env("HOME")) {
+    return *home + "/.local/share/sorla/" + std::string(name);
+  }
   return std::nullopt;
 }
+
+std::optional<std::string> default_learned_path() { return default_data_path("learned.json"); }
 
 std::string import_error_message(const ImportError& error) {
   if (error.kind == ImportError::Kind::UnsupportedVersion) {

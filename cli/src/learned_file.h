@@ -4,19 +4,22 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "sorla/engine.h"
 #include "sorla/learned_sync.h"
 
 namespace sorla::cli {
 
-// $XDG_DATA_HOME/sorla/learned.json, else ~/.local/share/sorla/learned.json;
-// none when neither variable gives an absolute folder.
+// $XDG_DATA_HOME/sorla/NAME, else ~/.local/share/sorla/NAME: where the
+// user's files live; none when neither variable gives an absolute folder.
+std::optional<std::string> default_data_path(std::string_view name);
 std::optional<std::string> default_learned_path();
 
 std::string import_error_message(const ImportError& error);
 
-// PATH, written through PATH.<pid>.tmp (synced, then renamed), locked with
+// PATH (the learned file or the words file, sorla/user_words_sync.h),
+// written through PATH.<pid>.tmp (synced, then renamed), locked with
 // flock on PATH.lock; an unusable file goes to the first free
 // PATH.unreadable, PATH.unreadable.1, ...
 class PosixStorage final : public LearnedStorage {

@@ -4,6 +4,8 @@
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK})
 set(failures 0)
+# The user's files of these runs, never the tester's own.
+set(ENV{XDG_DATA_HOME} ${WORK}/data)
 
 # run(<expected status> <output variable> args...): runs sorla, checks the status.
 function(run status out)
@@ -98,6 +100,35 @@ expect_contains("type --json pages" "${out}"
 run(0 out type "ot{pgdn}2")
 expect_equal("type a word of the second page" "${out}" "ធំ\n")
 
+# The user's own words: added, offered first for their spelling, removed.
+set(words ${WORK}/data/sorla/words.txt)
+run(0 out words add ដារា dara Daraa)
+run(0 out words add ដារា dara)
+expect_equal("words add again" "${out}" "ដារា has those spellings already\n")
+run(1 out words add dara dara)
+expect_equal("words add Latin" "${out}" "sorla words: The word must be in Khmer script only.\n")
+run(0 out words list)
+expect_equal("words list" "${out}" "ដារា\tdara daraa\n")
+run(0 out suggest dara)
+expect_contains("suggest a user word" "${out}" "  1\tដារា\t")
+run(0 out type "dara ")
+expect_equal("type a user word" "${out}" "ដារា\n")
+run(0 out words remove ដារា)
+run(1 out words remove ដារា)
+run(0 out suggest dara)
+string(FIND "${out}" "ដារា" left)
+if(NOT left EQUAL -1)
+  message(SEND_ERROR "a removed word is still offered: ${out}")
+endif()
+# A damaged line is skipped, named, and the rest kept.
+file(WRITE ${WORK}/mine.txt "ដារា\tdara\nno tab\n")
+execute_process(COMMAND ${SORLA} suggest --words ${WORK}/mine.txt dara RESULT_VARIABLE rc
+                OUTPUT_VARIABLE out ERROR_VARIABLE err)
+expect_equal("suggest with a damaged words file" "${rc}|${err}"
+  "0|sorla suggest: warning: ${WORK}/mine.txt: damaged lines skipped: 2\n")
+expect_contains("suggest with a damaged words file" "${out}" "  1\tដារា\t")
+run(1 out suggest --words ${WORK}/none.txt dara)
+
 # 33 commits, then 32 undos take back the last 32; the 33rd Backspace reaches
 # the document and deletes one character of the first commit.
 string(REPEAT "ban " 33 commits)
@@ -159,6 +190,6 @@ run(2 out match --bogus x)
 run(2 out try)
 expect_contains("try without a terminal" "${out}" "must be a terminal")
 run(0 out --help)
-foreach(command check compile match suggest type try learned)
+foreach(command check compile match suggest type try learned words)
   expect_contains("--help" "${out}" "  ${command} ")
 endforeach()

@@ -116,9 +116,15 @@ std::vector<Suggestion> Engine::suggest(std::string_view typed,
   const std::vector<RankedSequence> ranked = ranker_.rank(
       words_.size(), matcher_, pairs_, pieces, previous_word, true, kSequenceLimit, &stats_);
 
-  return assemble_suggestions(ranked, pieces.size(), words_.size(), words_,
-                              learned_.tally(typed, previous_text(previous)), matcher_.params(),
-                              std::min(limit, kMaxCandidates));
+  const std::vector<LearnedTally> rows = learned_.tally(typed, previous_text(previous));
+  if (user_words_.empty()) {
+    return assemble_suggestions(ranked, pieces.size(), words_.size(), words_, rows,
+                                matcher_.params(), std::min(limit, kMaxCandidates));
+  }
+  // Every text the search has, since the user's words may push some down.
+  return place_user_words(assemble_suggestions(ranked, pieces.size(), words_.size(), words_, rows,
+                                               matcher_.params(), kMaxCandidates),
+                          user_words_, typed, rows, std::min(limit, kMaxCandidates));
 }
 
 void Engine::learn(std::string_view typed, std::string_view picked,

@@ -8,6 +8,7 @@
 
 #include "scoring.h"
 #include "sorla/float_order.h"
+#include "sorla/normalize.h"
 #include "sorla/text.h"
 
 namespace sorla {
@@ -79,6 +80,53 @@ std::vector<Suggestion> assemble_suggestions(const std::vector<RankedSequence>& 
     std::stable_sort(out.begin(), out.end(), [](const Suggestion& a, const Suggestion& b) {
       return total_less(b.score, a.score);
     });
+  }
+  if (out.size() > limit) out.resize(limit);
+  return out;
+}
+
+}  // namespace sorla
+
+namespace sorla {
+
+std::vector<Suggestion> place_user_words(std::vector<Suggestion> found, const UserWordIndex& user,
+                                         std::string_view typed,
+                                         const std::vector<LearnedTally>& rows, std::size_t limit) {
+  const std::vector<std::string> pieces = split_pieces(typed);
+  if (user.empty() || pieces.size() != 1) {
+    if (found.size() > limit) found.resize(limit);
+    return found;
+  }
+  const std::string key = letters(pieces[0]);
+  const auto boost_of = [&](std::string_view word) {
+    const auto row = std::find_if(rows.begin(), rows.end(),
+                                  [&](const LearnedTally& r) { return r.picked == word; });
+    return row == rows.end() ? 0.0f : learned_boost(row->total, row->after_previous != 0);
+  };
+  const auto listed = [](const std::vector<Suggestion>& list, std::string_view text) {
+    return std::any_of(list.begin(), list.end(),
+                       [&](const Suggestion& s) { return s.text == text; });
+  };
+
+  // Above the best of the rest by their learned boosts, which order them.
+  const float base = found.empty() ? 0.0f : found.front().score;
+  std::vector<Suggestion> out;
+  for (const std::string_view word : user.spelled(key)) {
+    out.push_back(Suggestion{std::string(word), base + boost_of(word)});
+  }
+  std::stable_sort(out.begin(), out.end(), [](const Suggestion& a, const Suggestion& b) {
+    return total_less(b.score, a.score);
+  });
+  const std::size_t exact = out.size();
+  for (Suggestion& s : found) {
+    if (!listed(out, s.text)) out.push_back(std::move(s));
+  }
+  std::size_t at = std::max(exact, std::min(kMaxSuggestions - 1, out.size()));
+  for (const std::string_view word : user.completing(key)) {
+    if (listed(out, word)) continue;
+    const float score = at == 0 ? base : out[at - 1].score;
+    out.insert(out.begin() + static_cast<std::ptrdiff_t>(at++),
+               Suggestion{std::string(word), score});
   }
   if (out.size() > limit) out.resize(limit);
   return out;

@@ -108,7 +108,6 @@ void Session::refresh() {
   candidates_.clear();
   if (typed_.empty()) return;
   for (Suggestion& s : engine_->suggest(typed_, previous_, Engine::kMaxCandidates)) {
-    if (candidates_.size() == Engine::kMaxCandidates) break;
     candidates_.push_back(std::move(s.text));
   }
 }
@@ -145,13 +144,13 @@ SessionOutput Session::commit_candidate(std::size_t index) {
   std::optional<std::string> old_previous = std::exchange(previous_, picked);
   candidates_.clear();
   selected_ = 0;
-  if (!learning_) {
-    // Undone, it has nothing to take back.
-    push_undo(UndoEntry{picked, std::nullopt});
-    return SessionOutput{std::move(picked), std::nullopt, true};
+  // Not learned, an undone pick has nothing to take back.
+  std::optional<PickRecord> pick;
+  if (learning_) {
+    engine_->learn(typed, picked, old_previous);
+    pick = PickRecord{std::move(typed), picked, std::move(old_previous)};
   }
-  engine_->learn(typed, picked, old_previous);
-  push_undo(UndoEntry{picked, PickRecord{std::move(typed), picked, std::move(old_previous)}});
+  push_undo(UndoEntry{picked, std::move(pick)});
   return SessionOutput{std::move(picked), std::nullopt, true};
 }
 

@@ -5,50 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include "memory_storage.h"
+
 namespace sorla {
 namespace {
 
 const std::string kBan = "\xE1\x9E\x94\xE1\x9E\xB6\xE1\x9E\x93";  // បាន
-
-struct MemoryStorage final : LearnedStorage {
-  StoredFile file;  // what "disk" holds
-  std::vector<std::string> aside;
-  bool locked = false, fail_write = false;
-
-  struct Held final : Lock {
-    explicit Held(bool& flag) : flag_(flag) { flag_ = true; }
-    ~Held() override { flag_ = false; }
-    bool& flag_;
-  };
-
-  StoredFile read(std::uint64_t limit) override {
-    if (file.state == StoredFile::State::Read && file.bytes.size() > limit) {
-      return {StoredFile::State::TooLarge, {}, {}};
-    }
-    return file;
-  }
-  std::unique_ptr<Lock> lock() override {
-    if (locked) return nullptr;
-    return std::make_unique<Held>(locked);
-  }
-  std::optional<std::string> write_then_move(std::string_view bytes) override {
-    if (fail_write) return "disk full";
-    file = {StoredFile::State::Read, std::string(bytes), {}};
-    return std::nullopt;
-  }
-  std::optional<std::string> move_aside() override {
-    aside.push_back(file.bytes);
-    file = {};
-    return "aside-" + std::to_string(aside.size());
-  }
-  std::uint64_t cleared = 0;
-  std::uint64_t clears() override { return cleared; }
-  bool count_clear() override {
-    EXPECT_TRUE(locked);
-    ++cleared;
-    return true;
-  }
-};
 
 Engine seed_engine() { return std::get<Engine>(Engine::from_bytes(seed_words())); }
 

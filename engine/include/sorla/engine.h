@@ -18,6 +18,7 @@
 #include "sorla/rank.h"
 #include "sorla/ranking_params.h"
 #include "sorla/suggest.h"
+#include "sorla/user_words.h"
 #include "sorla/word_index.h"
 #include "sorla/word_list.h"
 
@@ -65,6 +66,12 @@ class Engine {
   // Continues from picks merged elsewhere, as a save that merged them does.
   void replace_learned(LearnedStore store) { learned_ = std::move(store); }
   const std::optional<std::string>& data_name() const { return data_name_; }
+  // The user's own words, offered beside the word data's (place_user_words
+  // of sorla/suggest.h says where); the word data's tables stay as they are.
+  void set_user_words(std::vector<UserWord> words) {
+    user_words_ = UserWordIndex(std::move(words));
+  }
+  const std::vector<UserWord>& user_words() const { return user_words_.words(); }
 
   const WordTexts& words() const { return words_; }
   const Matcher& matcher() const { return matcher_; }
@@ -87,6 +94,7 @@ class Engine {
   PairSet pairs_;
   WordIndex word_ids_;
   LearnedStore learned_;
+  UserWordIndex user_words_;
   // The last suggest's lattice and span results, reused while the typed text
   // grows or shrinks at its end. It depends on the word data only, never on
   // `learned_`, and is plain values, so copies carry a valid one.

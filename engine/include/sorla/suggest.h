@@ -11,6 +11,7 @@
 #include "sorla/learn.h"
 #include "sorla/rank.h"
 #include "sorla/ranking_params.h"
+#include "sorla/user_words.h"
 #include "sorla/word_texts.h"
 
 namespace sorla {
@@ -42,5 +43,15 @@ std::vector<Suggestion> assemble_suggestions(const std::vector<RankedSequence>& 
                                              const std::vector<LearnedTally>& rows,
                                              const RankingParams& params,
                                              std::size_t limit = kMaxSuggestions);
+
+// `found` (the search's texts with the learned picks, best first) with the
+// user's words for `typed`, a single piece: those spelled exactly so come
+// first, the learned ones first among them; those whose spelling it only
+// begins come in from the last place of the first page on, unless a learned
+// pick put them higher already. At most `limit`.
+std::vector<Suggestion> place_user_words(std::vector<Suggestion> found, const UserWordIndex& user,
+                                         std::string_view typed,
+                                         const std::vector<LearnedTally>& rows,
+                                         std::size_t limit = kMaxSuggestions);
 
 }  // namespace sorla
