@@ -28,6 +28,21 @@ std::wstring text_of(HWND dialog, int id) {
   return text;
 }
 
+constexpr wchar_t kKhmerFontProp[] = L"SorlaKhmerFont";
+
+// The word box in the face the candidate window uses for Khmer, at the
+// dialog font's size: a face without Khmer shows boxes where fallback fails.
+void use_khmer_font(HWND dialog) {
+  LOGFONTW font{};
+  const auto dialog_font = reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0));
+  if (dialog_font == nullptr || GetObjectW(dialog_font, sizeof font, &font) == 0) return;
+  lstrcpynW(font.lfFaceName, L"Leelawadee UI", LF_FACESIZE);
+  const HFONT khmer = CreateFontIndirectW(&font);
+  if (khmer == nullptr) return;
+  SetPropW(dialog, kKhmerFontProp, khmer);
+  SendDlgItemMessageW(dialog, kWordEdit, WM_SETFONT, reinterpret_cast<WPARAM>(khmer), FALSE);
+}
+
 INT_PTR CALLBACK add_word_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
   const auto* input = reinterpret_cast<const AddWordInput*>(GetWindowLongPtrW(dialog, DWLP_USER));
   switch (message) {
@@ -35,7 +50,11 @@ INT_PTR CALLBACK add_word_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM 
       SetWindowLongPtrW(dialog, DWLP_USER, lparam);
       // The first empty field has the focus: the word to paste, else the spelling.
       input = reinterpret_cast<const AddWordInput*>(lparam);
+      use_khmer_font(dialog);
       SetFocus(GetDlgItem(dialog, input->word.empty() ? kWordEdit : kSpellingEdit));
+      return FALSE;
+    case WM_NCDESTROY:
+      if (const HANDLE font = RemovePropW(dialog, kKhmerFontProp)) DeleteObject(font);
       return FALSE;
     case WM_COMMAND:
       if (input == nullptr) return FALSE;
