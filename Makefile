@@ -63,7 +63,7 @@ test-asan: build-asan
 	  ctest --output-on-failure
 
 # libFuzzer targets, built with clang; every library instrumented as well.
-FUZZ_TARGETS := from_bytes import_learned suggest session open_index
+FUZZ_TARGETS := from_bytes import_learned suggest session open_index user_words
 FUZZ_SECONDS ?= 60
 FUZZ_SMOKE_SECONDS ?= 4
 build/fuzz/Makefile:

@@ -131,7 +131,7 @@ int run_try(const Arguments& args, Io io) {
                << "; starting without learned picks (the file will be kept aside)\n";
         demo.status = "Warning: " + *message + "; starting without learned picks.";
       } else {
-        demo.status = "Learned picks: " + *path;
+        demo.status = "Learned picks: " + *path + ".";
       }
     }
   } else {
@@ -142,9 +142,9 @@ int run_try(const Arguments& args, Io io) {
   const WordsFileUse words = use_words_file(engine, parsed->value("--words"));
   if (const auto& problem = words.error ? words.error : words.warning) {
     io.err << "sorla try: warning: " << *problem << '\n';
-    demo.status += " Warning: " + *problem + ".";
+    demo.status += " Warning: " + *problem + "; typing without your words.";
   } else if (words.path) {
-    demo.status += " Your words: " + *words.path;
+    demo.status += " Your words: " + *words.path + ".";
   }
 
   {

@@ -589,14 +589,14 @@ Section "un.Sorla" UninstallCore
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
 SectionEnd
 
-; The learned words of the user who started the uninstall: %APPDATA% of
-; their session, which the text service saves under (the elevated account's
-; own would be another user's, or nobody's).
-Section /o "un.Also remove my learned words" UninstallData
+; The learned picks and own words (words.txt) of the user who started the
+; uninstall: %APPDATA% of their session, which the text service saves under
+; (the elevated account's own would be another user's, or nobody's).
+Section /o "un.Also remove my learned and added words" UninstallData
   ${If} $STARTER_SID != ""
     ReadRegStr $0 HKU "$STARTER_SID\Volatile Environment" "APPDATA"
     ${If} $0 == ""
-      !insertmacro Log "Could not find the application-data folder of $STARTER_NAME: no learned words were removed."
+      !insertmacro Log "Could not find the application-data folder of $STARTER_NAME: no learned or added words were removed."
       Return
     ${EndIf}
   ${Else}
@@ -605,7 +605,7 @@ Section /o "un.Also remove my learned words" UninstallData
     StrCpy $STARTER_NAME "this account"
   ${EndIf}
   RMDir /r "$0\Sorla"
-  !insertmacro Log "Removed the learned words of $STARTER_NAME: $0\Sorla"
+  !insertmacro Log "Removed the learned and added words of $STARTER_NAME: $0\Sorla"
 SectionEnd
 
 Function un.onInit
@@ -629,7 +629,7 @@ Function un.onUninstSuccess
   ${EndIf}
 FunctionEnd
 
-LangString DESC_UninstallData ${LANG_ENGLISH} "Also remove my learned words (the picks Sorla learned for the user who started this uninstall, in their %APPDATA%\Sorla). Other users' learned words stay."
+LangString DESC_UninstallData ${LANG_ENGLISH} "Also remove my learned and added words (the picks Sorla learned and the words added for the user who started this uninstall, in their %APPDATA%\Sorla). Other users' words stay."
 !insertmacro MUI_UNFUNCTION_DESCRIPTION_BEGIN
   !insertmacro MUI_DESCRIPTION_TEXT ${UninstallData} $(DESC_UninstallData)
 !insertmacro MUI_UNFUNCTION_DESCRIPTION_END

@@ -176,17 +176,20 @@ appdata=$("$run" cmd /c echo %APPDATA% | tr -d '\r')
 learned_dir=$("$run" winepath -u "$appdata\\Sorla" | tr -d '\r')
 mkdir -p "$learned_dir"
 echo '{"version":1,"picks":[]}' >"$learned_dir/learned.json"
+printf '\341\236\200\tka\n' >"$learned_dir/words.txt"
 uninstall
 check_removed
 if has_key "$signin_key" /reg:64; then fail "uninstall left the sign-in step"; fi
 [ -f "$learned_dir/learned.json" ] || fail "the learned words were removed"
+[ -f "$learned_dir/words.txt" ] || fail "the added words were removed"
 
 echo "== silent uninstall with /REMOVEDATA"
 "$run" "$setup" /S || fail "the second install failed"
 uninstall /REMOVEDATA
 check_removed
 [ ! -e "$learned_dir/learned.json" ] || fail "/REMOVEDATA kept the learned words"
-tr -d '\r' <"$log" | grep -F "Removed the learned words of " | tail -1 | grep -qi 'Sorla$' ||
+[ ! -e "$learned_dir/words.txt" ] || fail "/REMOVEDATA kept the added words"
+tr -d '\r' <"$log" | grep -F "Removed the learned and added words of " | tail -1 | grep -qi 'Sorla$' ||
   fail "the log does not say whose learned words went, and where"
 
 echo "== a registration that fails"

@@ -17,7 +17,7 @@ constexpr int kMoveAttempts = 6;  // about 30 ms of waiting in all
 
 StoredFile read_whole_file(const std::filesystem::path& path, std::uint64_t limit) {
   using State = StoredFile::State;
-  const StoredFile unreadable{State::Unreadable, {}, "cannot read the learned file"};
+  const StoredFile unreadable{State::Unreadable, {}, "cannot read the file"};
   // Sharing delete lets another process replace the file while we read it.
   Win32Handle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));

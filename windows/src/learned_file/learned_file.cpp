@@ -48,7 +48,7 @@ std::optional<std::string> FileStorage::write_then_move(std::string_view bytes) 
     return std::nullopt;
   }
   remove_file(*partial_);
-  return "cannot write the learned file";
+  return "cannot write the file";
 }
 
 std::optional<std::string> FileStorage::move_aside() {

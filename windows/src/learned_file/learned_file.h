@@ -13,9 +13,9 @@
 
 namespace sorla::learned_file {
 
-// learned.json in a folder of its own: reads share delete so that other
-// processes can replace the file meanwhile; writes go through a flushed
-// learned.<pid>.<n>.partial; the lock is learned.json.lock.
+// learned.json (or words.txt) in a folder of its own: reads share delete so
+// that other processes can replace the file meanwhile; writes go through a
+// flushed learned.<pid>.<n>.partial; the lock is learned.json.lock.
 class FileStorage final : public LearnedStorage {
  public:
   FileStorage(std::filesystem::path target, std::chrono::milliseconds lock_wait);

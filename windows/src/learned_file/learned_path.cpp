@@ -17,15 +17,28 @@ std::optional<std::wstring> environment_variable(const wchar_t* name) {
   return value;
 }
 
+std::optional<std::filesystem::path> user_file(const std::optional<std::wstring>& appdata,
+                                               const wchar_t* name) {
+  if (!appdata || appdata->empty()) return std::nullopt;
+  return std::filesystem::path(*appdata) / L"Sorla" / name;
+}
+
 }  // namespace
 
 std::optional<std::filesystem::path> learned_path(const std::optional<std::wstring>& appdata) {
-  if (!appdata || appdata->empty()) return std::nullopt;
-  return std::filesystem::path(*appdata) / L"Sorla" / L"learned.json";
+  return user_file(appdata, L"learned.json");
 }
 
 std::optional<std::filesystem::path> learned_path() {
   return learned_path(environment_variable(L"APPDATA"));
+}
+
+std::optional<std::filesystem::path> words_path(const std::optional<std::wstring>& appdata) {
+  return user_file(appdata, L"words.txt");
+}
+
+std::optional<std::filesystem::path> words_path() {
+  return words_path(environment_variable(L"APPDATA"));
 }
 
 std::filesystem::path partial_path(const std::filesystem::path& target, std::uint32_t pid,

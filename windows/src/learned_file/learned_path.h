@@ -14,6 +14,10 @@ namespace sorla::learned_file {
 std::optional<std::filesystem::path> learned_path(const std::optional<std::wstring>& appdata);
 std::optional<std::filesystem::path> learned_path();
 
+// APPDATA\Sorla\words.txt, the user's own words, on the same terms.
+std::optional<std::filesystem::path> words_path(const std::optional<std::wstring>& appdata);
+std::optional<std::filesystem::path> words_path();
+
 // learned.json -> learned.<pid>.<sequence>.partial in the same folder.
 std::filesystem::path partial_path(const std::filesystem::path& target, std::uint32_t pid,
                                    std::uint32_t sequence);

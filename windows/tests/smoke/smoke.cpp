@@ -4,15 +4,20 @@
 // thread manager that forwards to Wine's and supplies those two itself.
 // Exit status 0 when the document holds the Khmer word (សប្បាយ, or the one
 // given as hex code points "1791,1793,...") and the DLL's objects are all
-// gone after deactivation.
+// gone after deactivation. With "add" after them, APPDATA is a fresh folder
+// and the word is added to the user's words once the service is active, as
+// "Add a word…" in another application would: the service must offer it
+// first for the letters from the next word on.
 #include <windows.h>
 // Windows headers must come first.
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "guids.h"
+#include "learned_file/words_file.h"
 #include "smoke/text_store.h"
 #include "tsf_decls.h"
 
@@ -196,7 +201,15 @@ void press(ITfKeystrokeMgr* keys, WPARAM key) {
   if (eaten) keys->KeyUp(key, 0xC0000001, &eaten);
 }
 
-int run(const std::string& letters, const std::wstring& expected) {
+std::string utf8(const std::wstring& text) {
+  std::string out(text.size() * 3, '\0');
+  const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                    out.data(), static_cast<int>(out.size()), nullptr, nullptr);
+  out.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
+  return out;
+}
+
+int run(const std::string& letters, const std::wstring& expected, bool add) {
   BYTE no_keys[256] = {};
   SetKeyboardState(no_keys);
 
@@ -239,6 +252,11 @@ int run(const std::string& letters, const std::wstring& expected) {
   check(shim->key_sink_advised(), "key-event sink advised");
   check(shim->item_count() == 1, "language-bar button added");
 
+  if (add) {
+    check(learned_file::add_user_word(utf8(expected), letters).result ==
+              UserWordsEdit::Result::Changed,
+          "the word added to the user's words");
+  }
   const auto keys = shim.query<ITfKeystrokeMgr>();
   for (const char letter : letters) press(keys.get(), static_cast<WPARAM>(letter - 'a' + 'A'));
   press(keys.get(), VK_SPACE);
@@ -269,7 +287,8 @@ int run(const std::string& letters, const std::wstring& expected) {
 int main(int argc, char** argv) {
   std::string letters = "sabay";
   std::wstring expected = L"\u179F\u1794\u17D2\u1794\u17B6\u1799";
-  if (argc == 3) {
+  const bool add = argc == 4 && std::string(argv[3]) == "add";
+  if (argc == 3 || add) {
     letters = argv[1];
     expected.clear();
     for (const char* p = argv[2]; *p;) {
@@ -278,9 +297,20 @@ int main(int argc, char** argv) {
       p = *end == ',' ? end + 1 : end;
     }
   }
+  std::filesystem::path appdata;
+  if (add) {
+    appdata = std::filesystem::temp_directory_path() /
+              (L"sorla-smoke-" + std::to_wstring(GetCurrentProcessId()));
+    std::filesystem::create_directories(appdata);
+    SetEnvironmentVariableW(L"APPDATA", appdata.c_str());
+  }
   if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 1;
-  const int result = sorla::smoke::run(letters, expected);
+  const int result = sorla::smoke::run(letters, expected, add);
   CoUninitialize();
+  if (add) {
+    std::error_code ec;
+    std::filesystem::remove_all(appdata, ec);
+  }
   std::printf("%s\n", result == 0 ? "smoke test passed" : "smoke test FAILED");
   return result;
 }

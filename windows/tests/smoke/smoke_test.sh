@@ -2,7 +2,8 @@
 # Registers sorla.dll with Wine's regsvr32, runs the smoke program (typing
 # through Wine's own TSF), and unregisters the DLL again: once as built, with
 # the built-in word list, and from a folder that holds the shipped word data
-# beside the DLL: once built from it, once mapped from its prebuilt index.
+# beside the DLL: once built from it, once mapped from its prebuilt index;
+# and once typing a word the user adds meanwhile.
 # Usage: smoke_test.sh WINE_RUN DLL SMOKE_EXE ARCH WORDS.srla MAKE_INDEX_EXE
 set -eu
 run=$1
@@ -32,6 +33,10 @@ smoke_with() {
 rc=0
 echo "== the built-in word list"
 smoke_with "$dll" || rc=1
+
+echo "== a word of the user's own, added while the service is active"
+# ដារា, a name the built-in list does not have.
+smoke_with "$dll" dara 178A,17B6,179A,17B6 add || rc=1
 
 echo "== the shipped word data beside the DLL"
 shipped=$(dirname "$dll")/smoke-shipped

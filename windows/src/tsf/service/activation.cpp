@@ -56,6 +56,8 @@ HRESULT TextService::Activate(ITfThreadMgr* thread_mgr_in, TfClientId client_id)
     auto typing = std::make_unique<Typing>(word_data::load_engine(word_data::dll_folder()));
     learned_file::LearnedFile learned;
     learned_file::load_learned(learned, typing->engine);
+    learned_file::WordsFile words;
+    learned_file::load_user_words(words, typing->engine);
     typing->front_end.set_shift_switches_english(settings::read_shift_switches_english());
     typing->front_end.set_learning_allowed(settings::read_learn_from_typing());
 
@@ -70,6 +72,7 @@ HRESULT TextService::Activate(ITfThreadMgr* thread_mgr_in, TfClientId client_id)
       old_typing = std::exchange(state->typing, std::move(typing));
       state->client_id = client_id;
       state->learned_file = std::move(learned);
+      state->words_file = words;
     }
 
     HRESULT hr = E_NOINTERFACE;

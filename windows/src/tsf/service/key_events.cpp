@@ -61,6 +61,13 @@ HRESULT TextService::OnKeyDown(ITfContext* context, WPARAM wparam, LPARAM info, 
     auto state = state_.borrow();
     previous = std::exchange(state->key_context, ComPtr<ITfContext>::retain(context));
     if (!state->typing) return S_OK;
+    // A word added in another application is offered from the next word on:
+    // while no word is being typed, each key looks at the words file's stamp
+    // (one GetFileAttributesExW) and reads the file again when it changed.
+    const Session& session = state->typing->front_end.session();
+    if (session.typed().empty() && !session.english()) {
+      learned_file::reload_user_words_if_changed(state->words_file, state->typing->engine);
+    }
     Answer result = state->typing->front_end.key_down(down.key, down.target, now_ms());
     state.release();
     answer(eaten, result.eaten);

@@ -7,6 +7,7 @@
 
 #include "com/com_ptr.h"
 #include "learned_file/learned_file.h"
+#include "learned_file/words_file.h"
 #include "sorla/engine.h"
 #include "sorla/front_end.h"
 #include "tsf/langbar/langbar_button.h"
@@ -33,6 +34,7 @@ inline constexpr std::uint64_t kFieldReadPatienceMs = 2000;
 struct ServiceState {
   std::unique_ptr<Typing> typing;  // absent while inactive
   learned_file::LearnedFile learned_file;
+  learned_file::WordsFile words_file;
   std::optional<TfGuidAtom> display_atom;
 
   // Shared so that a handler can show or destroy it after releasing the state.

@@ -1,0 +1,161 @@
+// Several processes adding words to one words.txt at once, as the "Add a
+// word…" dialogs of several applications may. Run as
+//   words_concurrent drive <writers> <words per writer>
+// it points APPDATA at a fresh folder, starts the writers and one reader as
+// processes of their own, and checks that the final file holds every word
+// of every writer and that each read along the way found no damaged line.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "learned_file/file_io.h"
+#include "learned_file/learned_path.h"
+#include "learned_file/words_file.h"
+#include "sorla/text.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace sorla;
+using namespace sorla::learned_file;
+
+constexpr int kTries = 200;  // adds that find the lock held try again
+
+// Writer `w`'s word `i`: two Khmer consonants, and its spelling.
+UserWord word_of(int w, int i, int per_writer) {
+  const int n = w * per_writer + i;
+  std::string word;
+  append_utf8(word, static_cast<char32_t>(0x1780 + n / 35));
+  append_utf8(word, static_cast<char32_t>(0x1780 + n % 35));
+  return {word,
+          {std::string{static_cast<char>('a' + w), static_cast<char>('a' + i / 26),
+                       static_cast<char>('a' + i % 26)}}};
+}
+
+int run_writer(int w, int words) {
+  int busy = 0;
+  for (int i = 0; i < words; ++i) {
+    const UserWord word = word_of(w, i, words);
+    UserWordsEdit::Result result = UserWordsEdit::Result::Busy;
+    for (int t = 0; t < kTries && result == UserWordsEdit::Result::Busy; ++t) {
+      result = add_user_word(word.word, word.spellings[0]).result;
+      busy += result == UserWordsEdit::Result::Busy;
+    }
+    if (result != UserWordsEdit::Result::Changed) {
+      std::printf("writer %d: word %d not added\n", w, i);
+      return 1;
+    }
+  }
+  std::printf("writer %d: %d words, %d busy\n", w, words, busy);
+  return 0;
+}
+
+int run_reader() {
+  const fs::path target = *words_path();
+  const fs::path stop = target.parent_path().parent_path() / "stop";
+  long reads = 0, damaged = 0, unreadable = 0;
+  while (!fs::exists(stop)) {
+    const StoredFile contents = read_whole_file(target, kMaxUserWordsFileBytes);
+    ++reads;
+    if (contents.state == StoredFile::State::Unreadable) ++unreadable;
+    if (contents.state == StoredFile::State::Read) {
+      damaged += !parse_user_words(contents.bytes).skipped.empty();
+    }
+    Sleep(1);
+  }
+  std::printf("reader: %ld reads, %ld unreadable, %ld with damaged lines\n", reads, unreadable,
+              damaged);
+  return unreadable + damaged == 0 ? 0 : 1;
+}
+
+struct Child {
+  HANDLE process = nullptr;
+  ~Child() {
+    if (process) CloseHandle(process);
+  }
+};
+
+bool start(Child& child, const std::wstring& args) {
+  wchar_t exe[MAX_PATH];
+  GetModuleFileNameW(nullptr, exe, MAX_PATH);
+  std::wstring command = L"\"" + std::wstring(exe) + L"\" " + args;
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessW(exe, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                      &pi)) {
+    return false;
+  }
+  CloseHandle(pi.hThread);
+  child.process = pi.hProcess;
+  return true;
+}
+
+DWORD finish(Child& child) {
+  WaitForSingleObject(child.process, INFINITE);
+  DWORD code = 1;
+  GetExitCodeProcess(child.process, &code);
+  return code;
+}
+
+int run_driver(int writers, int words) {
+  const fs::path appdata =
+      fs::temp_directory_path() / (L"sorla-words-" + std::to_wstring(GetCurrentProcessId()));
+  fs::remove_all(appdata);
+  fs::create_directories(appdata);
+  SetEnvironmentVariableW(L"APPDATA", appdata.c_str());  // inherited by the children
+
+  int failures = 0;
+  Child reader;
+  std::vector<Child> children(static_cast<std::size_t>(writers));
+  if (!start(reader, L"read")) return 2;
+  for (int w = 0; w < writers; ++w) {
+    if (!start(children[static_cast<std::size_t>(w)],
+               L"write " + std::to_wstring(w) + L" " + std::to_wstring(words))) {
+      return 2;
+    }
+  }
+  for (Child& child : children) failures += finish(child) != 0;
+  write_whole_file(appdata / "stop", "");
+  failures += finish(reader) != 0;
+
+  const UserWordsRead final_file =
+      parse_user_words(read_whole_file(*words_path(), kMaxUserWordsFileBytes).bytes);
+  std::vector<UserWord> expected;
+  for (int w = 0; w < writers; ++w) {
+    for (int i = 0; i < words; ++i) expected.push_back(word_of(w, i, words));
+  }
+  std::vector<UserWord> got = final_file.words;
+  const auto by_word = [](const UserWord& a, const UserWord& b) { return a.word < b.word; };
+  std::sort(got.begin(), got.end(), by_word);
+  std::sort(expected.begin(), expected.end(), by_word);
+  const bool exact = got == expected && final_file.skipped.empty();
+  std::printf("%d writers x %d words: final file %s (%zu words)\n", writers, words,
+              exact ? "exact" : "WRONG", got.size());
+  failures += !exact;
+  for (const auto& entry : fs::directory_iterator(appdata / "Sorla")) {
+    if (entry.path().filename() != "words.txt") {
+      std::printf("left behind: %s\n", entry.path().filename().string().c_str());
+      ++failures;
+    }
+  }
+  std::error_code ec;
+  fs::remove_all(appdata, ec);
+  return failures == 0 ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::string mode = argc > 1 ? argv[1] : "";
+  if (mode == "drive" && argc == 4) return run_driver(std::atoi(argv[2]), std::atoi(argv[3]));
+  if (mode == "write" && argc == 4) return run_writer(std::atoi(argv[2]), std::atoi(argv[3]));
+  if (mode == "read" && argc == 2) return run_reader();
+  std::fprintf(stderr, "usage: words_concurrent drive <writers> <words per writer>\n");
+  return 2;
+}
