@@ -2,6 +2,9 @@
 // their states, what each does, and settings changed elsewhere taking effect.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+
 #include "host/host.h"
 #include "learned_file/app_access.h"
 #include "learned_file/learned_file.h"
@@ -20,17 +23,22 @@ class Menu : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_EQ(host.activate(), S_OK);
-    host.service().set_menu_hooks(
-        tsf::TextService::MenuHooks{[this](const std::vector<MenuItem>& items, POINT) {
-                                      shown = items;
-                                      return choice;
-                                    },
-                                    [this](const dialogs::SettingsDialogInput& input) {
-                                      settings_input = input;
-                                      if (clear_in_dialog) cleared = input.clear_learned();
-                                      return settings_kept;
-                                    },
-                                    [this](const std::wstring& text) { about = text; }});
+    host.service().set_menu_hooks(hooks_for_test());
+  }
+  // Menu and dialogs that answer as the test says and note what they got.
+  tsf::TextService::MenuHooks hooks_for_test() {
+    tsf::TextService::MenuHooks hooks;
+    hooks.choose = [this](const std::vector<MenuItem>& items, POINT) {
+      shown = items;
+      return choice;
+    };
+    hooks.settings = [this](const dialogs::SettingsDialogInput& input) {
+      settings_input = input;
+      if (clear_in_dialog) cleared = input.clear_learned();
+      return settings_kept;
+    };
+    hooks.about = [this](const std::wstring& text) { about = text; };
+    return hooks;
   }
   // A right-click choosing `command` (none: the menu dismissed).
   void choose(std::optional<Command> command) {
@@ -172,6 +180,56 @@ TEST_F(Menu, ClearedWordsAreNotWrittenBackByAnotherApplication) {
   host.focus(1);
   EXPECT_NE(host.learned_file().find("\"typed\":\"ban\""), std::string::npos);
   EXPECT_EQ(host.learned_file().find("sabay"), std::string::npos);
+}
+
+// "Add a word…": the dialog starts from the document's selection when it is
+// Khmer and from the letters typed; refusals come back as messages, and a
+// word added is offered at once.
+TEST_F(Menu, AddAWord) {
+  const std::wstring khmer = L"\u1781\u17D2\u1798\u17C2\u179A";  // ខ្មែរ
+  std::optional<dialogs::AddWordInput> seen;
+  std::optional<std::wstring> refusal;
+  std::pair<std::wstring, std::wstring> entered;
+  auto hooks = hooks_for_test();
+  hooks.add_word = [&](const dialogs::AddWordInput& input) {
+    seen = input;
+    refusal = input.add(entered.first, entered.second);
+    return !refusal;
+  };
+  host.service().set_menu_hooks(hooks);
+
+  host.doc().app_replace_quietly(0, 0, L"hello " + khmer);
+  host.doc().app_select(6, 6 + static_cast<LONG>(khmer.size()));
+  choose(Command::AddWord);
+  ASSERT_TRUE(seen);
+  EXPECT_EQ(seen->word, khmer);
+  EXPECT_EQ(seen->spelling, L"");
+  EXPECT_EQ(refusal, L"Enter the Khmer word.");
+
+  host.doc().app_select(0, 5);  // Latin: not a word to add
+  entered = {L"abc", L"sab"};
+  choose(Command::AddWord);
+  EXPECT_EQ(seen->word, L"");
+  EXPECT_EQ(refusal, L"The word must be in Khmer script only.");
+
+  host.doc().app_select(11, 11);
+  host.type("qqkh");
+  entered = {khmer, L"qqkh2"};
+  choose(Command::AddWord);
+  EXPECT_EQ(seen->spelling, L"qqkh");
+  EXPECT_EQ(refusal,
+            L"A spelling must be Latin letters only (a to z), several separated by spaces.");
+
+  entered = {khmer, L"qqkhm"};
+  choose(Command::AddWord);
+  EXPECT_EQ(refusal, std::nullopt);
+  std::ifstream in(host.appdata() / L"Sorla" / L"words.txt", std::ios::binary);
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_NE(text.find(to_utf8(khmer) + "\tqqkhm"), std::string::npos) << text;
+  // Offered at once, first for its own spelling.
+  host.tap(VK_ESCAPE);  // "qqkh" goes in as typed
+  host.type("qqkhm ");
+  EXPECT_EQ(host.text(), "hello " + to_utf8(khmer) + "qqkh" + to_utf8(khmer));
 }
 
 }  // namespace

@@ -9,8 +9,9 @@ std::vector<MenuItem> menu_items(const MenuState& state) {
   std::vector<MenuItem> items;
   items.push_back({Command::Khmer, L"Khmer", !state.english, true, false});
   items.push_back({Command::English, L"English", state.english, true, false});
-  if (state.user_files) items.push_back({Command::AddWord, kAddWordText, false, true, true});
-  items.push_back({Command::ReportWord, kReportText, false, state.typing, !state.user_files});
+  const bool add_words = state.user_files && state.add_words;
+  if (add_words) items.push_back({Command::AddWord, kAddWordText, false, true, true});
+  items.push_back({Command::ReportWord, kReportText, false, state.typing, !add_words});
   if (state.user_files) items.push_back({Command::Settings, kSettingsText, false, true, false});
   items.push_back({Command::About, kAboutText, false, true, true});
   return items;

@@ -18,6 +18,7 @@ struct MenuState {
   bool english = false;
   bool typing = false;     // letters are being typed: a report has something to say
   bool user_files = true;  // the user's files are within reach (not an AppContainer)
+  bool add_words = true;   // the user's words file can be written here
 };
 
 struct MenuItem {
@@ -36,7 +37,8 @@ inline constexpr wchar_t kAboutText[] = L"About Sorla";
 // Khmer / English (the mode in force checked), Add a word…, Report a
 // missing word… (greyed while nothing is typed: the report service refuses
 // an empty report), Settings…, About Sorla. Items that read or write the
-// user's files are left out where those are out of reach.
+// user's files are left out where those are out of reach (Add a word…, too,
+// where the words file cannot be written).
 std::vector<MenuItem> menu_items(const MenuState& state);
 
 // Shows `items` as a pop-up menu at `point` (screen pixels), owned by

@@ -8,11 +8,15 @@
 // borrowed while they wait). Inside an AppContainer, where the user's files
 // are out of reach, the items that need them are not offered.
 #include "com/boundary.h"
+#include "dialogs/add_word_dialog.h"
 #include "learned_file/app_access.h"
 #include "learned_file/learned_path.h"
+#include "learned_file/words_file.h"
 #include "report_link/report_base.h"
 #include "settings/settings.h"
+#include "sorla/user_words.h"
 #include "text/wide.h"
+#include "tsf/edit/selection_session.h"
 #include "tsf/service/text_service.h"
 
 namespace sorla::tsf {
@@ -39,6 +43,7 @@ void TextService::on_langbar_menu(POINT point) {
     menu.typing = !view.typed.empty();
   }
   menu.user_files = !learned_file::in_app_container();
+  menu.add_words = learned_file::can_add_user_words();
   const std::vector<langbar::MenuItem> items = langbar::menu_items(menu);
   const std::optional<langbar::Command> chosen =
       menu_hooks_.choose ? menu_hooks_.choose(items, point)
@@ -74,7 +79,56 @@ void TextService::run_command(langbar::Command command) {
       show_about();
       return;
     case langbar::Command::AddWord:
+      open_add_word();
       return;
+  }
+}
+
+namespace {
+
+// Why the word cannot be added, as the dialog shows it; none once added.
+std::optional<std::wstring> add_word(const std::wstring& word, const std::wstring& spellings) {
+  const UserWordsEdit edit = learned_file::add_user_word(to_utf8(word), to_utf8(spellings));
+  switch (edit.result) {
+    case UserWordsEdit::Result::Changed:
+    case UserWordsEdit::Result::Unchanged:
+      return std::nullopt;
+    case UserWordsEdit::Result::Refused:
+      return to_wide(edit.error);
+    case UserWordsEdit::Result::Busy:
+      return L"Another application is saving your words. Try again in a moment.";
+    case UserWordsEdit::Result::Failed:
+      break;
+  }
+  return L"The word could not be saved: " + to_wide(edit.error);
+}
+
+}  // namespace
+
+void TextService::open_add_word() {
+  ComPtr<ITfContext> context;
+  TfClientId client = 0;
+  dialogs::AddWordInput input;
+  {
+    auto state = state_.borrow();
+    if (!state->typing) return;
+    input.spelling = to_wide(state->typing->front_end.session().typed());
+    context = state->field_context ? state->field_context : state->key_context;
+    client = state->client_id;
+  }
+  // The selection fills the word only when the word check accepts it (given
+  // a spelling that passes, as the spelling is not the selection's).
+  const std::wstring selected = edit::read_selection(context.get(), client);
+  if (!selected.empty() && !user_word_error(to_utf8(selected), "a")) input.word = selected;
+  input.add = add_word;
+  const bool added = menu_hooks_.add_word ? menu_hooks_.add_word(input)
+                                          : dialogs::run_add_word_dialog(dialog_owner(), input);
+  if (!added) return;
+  // Used from the next word on, here at once; other applications find the
+  // file changed at their next word.
+  auto state = state_.borrow();
+  if (state->typing) {
+    learned_file::reload_user_words_if_changed(state->words_file, state->typing->engine);
   }
 }
 

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "com/object.h"
+#include "dialogs/add_word_dialog.h"
 #include "dialogs/settings_dialog.h"
 #include "sorla/front_end.h"
 #include "tsf/edit/edit_host.h"
@@ -111,6 +112,8 @@ class TextService final
     std::function<std::optional<dialogs::SettingsValues>(const dialogs::SettingsDialogInput&)>
         settings;
     std::function<void(const std::wstring&)> about;
+    // Shows the "Add a word…" dialog for `input`; true when a word was added.
+    std::function<bool(const dialogs::AddWordInput&)> add_word;
   };
   void set_menu_hooks(MenuHooks hooks);
 
@@ -131,6 +134,7 @@ class TextService final
   // The report page for what is being typed, opened in the browser.
   void open_report();
   void open_settings();
+  void open_add_word();
   void show_about();
   // Takes the user's settings as they are now (another process's settings
   // dialog may have changed them) and a clear of the learned words made
