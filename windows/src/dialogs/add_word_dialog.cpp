@@ -48,6 +48,7 @@ INT_PTR CALLBACK add_word_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM 
   switch (message) {
     case WM_INITDIALOG:
       SetWindowLongPtrW(dialog, DWLP_USER, lparam);
+      follow_dark_mode(dialog);
       // The first empty field has the focus: the word to paste, else the spelling.
       input = reinterpret_cast<const AddWordInput*>(lparam);
       use_khmer_font(dialog);

@@ -1,12 +1,16 @@
 #include "dialogs/dialog_template.h"
 
+#include <dwmapi.h>
+
 #include <cstring>
 
 #include "com/module.h"
+#include "settings/settings.h"
 
 namespace sorla::dialogs {
 namespace {
 
+constexpr DWORD kImmersiveDarkMode = 20;  // DWMWA_USE_IMMERSIVE_DARK_MODE
 constexpr WORD kFontPoints = 9;
 constexpr wchar_t kFont[] = L"Segoe UI";
 
@@ -64,6 +68,15 @@ const DLGTEMPLATE* DialogTemplate::get() {
   auto* head = reinterpret_cast<DLGTEMPLATE*>(words_.data());
   head->cdit = count_;
   return head;
+}
+
+void follow_dark_mode(HWND dialog) {
+  if (settings::read_high_contrast()) return;
+  const BOOL dark = settings::apps_dark(settings::read_dword_setting(settings::kPersonalizeKey,
+                                                                     settings::kAppsLightValue))
+                        ? TRUE
+                        : FALSE;
+  if (dark) DwmSetWindowAttribute(dialog, kImmersiveDarkMode, &dark, sizeof dark);
 }
 
 INT_PTR run_modal(DialogTemplate& tmpl, HWND owner, DLGPROC proc, LPARAM param) {

@@ -30,6 +30,11 @@ class DialogTemplate {
   WORD count_ = 0;
 };
 
+// In dark app mode the dialog's title bar is drawn dark, the one dark part
+// Windows documents for a dialog (DWMWA_USE_IMMERSIVE_DARK_MODE, Windows 11);
+// its controls keep the system colours, High Contrast's included.
+void follow_dark_mode(HWND dialog);
+
 // Runs the modal dialog of `tmpl` owned by `owner` with `proc`; the value
 // passed to EndDialog, or -1 when it could not be shown.
 INT_PTR run_modal(DialogTemplate& tmpl, HWND owner, DLGPROC proc, LPARAM param);

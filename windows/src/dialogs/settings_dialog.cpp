@@ -49,6 +49,7 @@ INT_PTR CALLBACK settings_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM 
     case WM_INITDIALOG: {
       running = reinterpret_cast<Running*>(lparam);
       SetWindowLongPtrW(dialog, DWLP_USER, lparam);
+      follow_dark_mode(dialog);
       check(dialog, kShiftBox, running->input->values.shift_switches_english);
       check(dialog, kLearnBox, running->input->values.learn_from_typing);
       EnableWindow(GetDlgItem(dialog, kClearButton), running->input->clear_learned != nullptr);
