@@ -36,7 +36,12 @@ bool FrontEnd::claims(SessionInput in) const {
 
 void FrontEnd::set_field(FieldKind kind) {
   field_ = kind;
-  session_.set_learning(kind != FieldKind::NoLearn);
+  session_.set_learning(learning_allowed_ && kind != FieldKind::NoLearn);
+}
+
+void FrontEnd::set_learning_allowed(bool on) {
+  learning_allowed_ = on;
+  set_field(field_);
 }
 
 bool FrontEnd::test_key_down(const KeyEvent& key, const KeyTarget& target, std::uint64_t now_ms) {

@@ -163,6 +163,16 @@ TEST_F(FrontEndTyping, PrivateWindowsTypeButLearnNothing) {
   front_end_.set_field(FieldKind::Text);
   type("ban ");
   EXPECT_EQ(learned_count("ban"), 1u);
+
+  // The user's "learn from what I type" off: no field learns, whatever
+  // field comes next; on again, the field's own kind rules.
+  front_end_.set_learning_allowed(false);
+  front_end_.set_field(FieldKind::Text);
+  type("ban ");
+  EXPECT_EQ(learned_count("ban"), 1u);
+  front_end_.set_learning_allowed(true);
+  type("ban ");
+  EXPECT_EQ(learned_count("ban"), 2u);
 }
 
 TEST_F(FrontEndTyping, NamedKeysAndCharactersEndingAWord) {

@@ -92,5 +92,41 @@ TEST(LearnedSync, ASaveThatCannotFinishKeepsThePicksForTheNext) {
   EXPECT_EQ(count_on(disk, "ban"), 1u);  // once, however many tries it took
 }
 
+TEST(LearnedSync, AClearIsNotUndoneByAnotherSessionsSave) {
+  MemoryStorage disk;
+  Engine a = seed_engine(), b = seed_engine();
+  ClearMark mark_a, mark_b;
+  a.learn("ban", kBan, std::nullopt);
+  ASSERT_EQ(save_learned(disk, a, false, &mark_a).result, SaveOutcome::Result::Saved);
+  load_learned(disk, b, &mark_b);
+  b.learn("sok", kBan, std::nullopt);  // not saved before the clear
+
+  EXPECT_EQ(clear_learned(disk, a, mark_a).result, SaveOutcome::Result::Saved);
+  EXPECT_EQ(a.learned().size(), 0u);
+  EXPECT_EQ(count_on(disk, "ban"), 0u);
+
+  // B's picks, saved and unsaved, predate the clear: dropped, not written.
+  EXPECT_EQ(save_learned(disk, b, false, &mark_b).result, SaveOutcome::Result::Cleared);
+  EXPECT_EQ(b.learned().size(), 0u);
+  EXPECT_EQ(count_on(disk, "sok"), 0u);
+  // After it both save as before.
+  b.learn("sok", kBan, std::nullopt);
+  a.learn("ban", kBan, std::nullopt);
+  EXPECT_EQ(save_learned(disk, b, false, &mark_b).result, SaveOutcome::Result::Saved);
+  EXPECT_EQ(save_learned(disk, a, false, &mark_a).result, SaveOutcome::Result::Saved);
+  EXPECT_EQ(count_on(disk, "sok") + count_on(disk, "ban"), 2u);
+
+  // A session that has not saved since hears of a clear without saving.
+  Engine c = seed_engine();
+  ClearMark mark_c;
+  load_learned(disk, c, &mark_c);
+  EXPECT_FALSE(follow_clear(disk, c, mark_c));
+  EXPECT_EQ(c.learned().size(), 2u);
+  clear_learned(disk, a, mark_a);
+  EXPECT_TRUE(follow_clear(disk, c, mark_c));
+  EXPECT_EQ(c.learned().size(), 0u);
+  EXPECT_EQ(mark_c.seen, 2u);
+}
+
 }  // namespace
 }  // namespace sorla

@@ -43,6 +43,14 @@ struct MemoryStorage final : LearnedStorage {
     file = {};
     return "aside-" + std::to_string(aside.size());
   }
+  std::uint64_t cleared = 0;  // the clear count kept beside the file
+  std::uint64_t clears() override { return cleared; }
+  // Counted only under the lock.
+  bool count_clear() override {
+    if (!locked) return false;
+    ++cleared;
+    return true;
+  }
 };
 
 }  // namespace sorla

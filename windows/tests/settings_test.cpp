@@ -118,6 +118,9 @@ TEST(ThemeDecisions, ThreeDifferentTests) {
   EXPECT_TRUE(shift_switches_english({false, 0}));
   EXPECT_FALSE(shift_switches_english({true, 0}));
   EXPECT_TRUE(shift_switches_english({true, 1}));
+  EXPECT_TRUE(learn_from_typing({false, 0}));
+  EXPECT_FALSE(learn_from_typing({true, 0}));
+  EXPECT_TRUE(learn_from_typing({true, 2}));
   EXPECT_FALSE(apps_dark({false, 0}));
   EXPECT_TRUE(apps_dark({true, 0}));
   EXPECT_FALSE(apps_dark({true, 1}));

@@ -81,6 +81,10 @@ class FrontEnd {
   FieldKind field() const { return field_; }
   // The user's setting: whether a Shift tap switches modes.
   void set_shift_switches_english(bool on) { shift_switches_english_ = on; }
+  // The user's setting: whether picks are learned at all; off, no field
+  // learns.
+  void set_learning_allowed(bool on);
+  bool learning_allowed() const { return learning_allowed_; }
 
   SessionView view() const { return session_.view(); }
   const Session& session() const { return session_; }
@@ -95,6 +99,7 @@ class FrontEnd {
   Session session_;
   ShiftTap shift_tap_;
   bool shift_switches_english_ = true;
+  bool learning_allowed_ = true;
   FieldKind field_ = FieldKind::Text;
   bool composing_ = false;
 };

@@ -45,6 +45,18 @@ class LearnedStorage {
   virtual std::optional<std::string> write_then_move(std::string_view bytes) = 0;
   // Moves the file aside under a new name, which it returns; none on failure.
   virtual std::optional<std::string> move_aside() = 0;
+  // How many times the user has cleared the picks, kept beside the file and
+  // changed only under the lock; a storage that is never cleared answers 0.
+  virtual std::uint64_t clears() { return 0; }
+  // Counts one more clear; false when it cannot be recorded.
+  virtual bool count_clear() { return false; }
+};
+
+// The clear count a front end's picks were loaded or last saved under. A
+// save that finds a later count drops the picks instead of writing them
+// back: they were made before the user cleared them.
+struct ClearMark {
+  std::uint64_t seen = 0;
 };
 
 struct LoadOutcome {
@@ -56,12 +68,15 @@ struct LoadOutcome {
 
 // Replaces the engine's picks with the file's. Anything but Loaded leaves the
 // engine as it was; a file that cannot be used is set aside by the next save.
-LoadOutcome load_learned(LearnedStorage& storage, Engine& engine);
+// With `mark`, the clear count read before the file is noted in it.
+LoadOutcome load_learned(LearnedStorage& storage, Engine& engine, ClearMark* mark = nullptr);
 
 struct SaveOutcome {
   // Busy: another save held the lock for the whole wait. NoPlace: there is
   // nowhere this user's picks may be written (the platform's answer).
-  enum class Result { NotDirty, Saved, Busy, Failed, NoPlace };
+  // Cleared: the picks were cleared since the engine loaded them, and it
+  // continues from the file instead.
+  enum class Result { NotDirty, Saved, Busy, Failed, NoPlace, Cleared };
   Result result = Result::NotDirty;
   std::optional<std::string> set_aside;  // where an unusable file went
   std::string error;                     // for Failed
@@ -79,6 +94,20 @@ bool needs_save(const Engine& engine);
 // damaged one) is kept aside, not destroyed, and the merge starts from no
 // picks. When the save cannot finish the engine is left as it was, so its
 // picks go out next time.
-SaveOutcome save_learned(LearnedStorage& storage, Engine& engine, bool force = false);
+// With `mark`, a clear made since it was taken (by any process) drops this
+// engine's picks, saved and unsaved, for the file's, and nothing is written:
+// the result is Cleared.
+SaveOutcome save_learned(LearnedStorage& storage, Engine& engine, bool force = false,
+                         ClearMark* mark = nullptr);
+
+// The user clears the learned picks: under the lock the file is emptied and
+// one more clear counted, so that every other process's next save drops its
+// picks; this engine's go at once and `mark` takes the new count.
+SaveOutcome clear_learned(LearnedStorage& storage, Engine& engine, ClearMark& mark);
+
+// A clear made elsewhere since `mark`: the engine continues from the file as
+// it is now, its own picks dropped. Cheap when nothing was cleared; true
+// when the picks were replaced.
+bool follow_clear(LearnedStorage& storage, Engine& engine, ClearMark& mark);
 
 }  // namespace sorla

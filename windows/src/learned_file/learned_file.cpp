@@ -10,6 +10,7 @@
 #include "learned_file/file_io.h"
 #include "learned_file/learned_path.h"
 #include "learned_file/sandbox_storage.h"
+#include "settings/settings.h"
 
 namespace sorla::learned_file {
 namespace {
@@ -56,6 +57,15 @@ std::optional<std::string> FileStorage::move_aside() {
   return aside.string();
 }
 
+std::uint64_t FileStorage::clears() {
+  return settings::read_dword_setting(settings::kSorlaKey, settings::kClearsValue).value;
+}
+
+bool FileStorage::count_clear() {
+  return settings::write_sorla_dword(settings::kClearsValue,
+                                     static_cast<std::uint32_t>(clears() + 1));
+}
+
 void load_learned(LearnedFile& file, Engine& engine) {
   const PickStore store = pick_store();
   const auto path = store == PickStore::Process ? std::nullopt : learned_path();
@@ -70,7 +80,7 @@ void load_learned(LearnedFile& file, Engine& engine) {
   // for a user who never picks again.
   if (!g_grant_checked.exchange(true)) revoke_app_packages(path->parent_path());
   FileStorage storage(*path, file.lock_wait);
-  sorla::load_learned(storage, engine);
+  sorla::load_learned(storage, engine, &file.mark);
 }
 
 SaveOutcome save_learned(LearnedFile& file, Engine& engine, SaveMoment moment) {
@@ -83,7 +93,22 @@ SaveOutcome save_learned(LearnedFile& file, Engine& engine, SaveMoment moment) {
   if (!target) return {SaveOutcome::Result::NoPlace, std::nullopt, {}};
   FileStorage storage(*target,
                       moment == SaveMoment::FocusChange ? file.focus_lock_wait : file.lock_wait);
-  return sorla::save_learned(storage, engine);
+  return sorla::save_learned(storage, engine, false, &file.mark);
+}
+
+SaveOutcome clear_learned(LearnedFile& file, Engine& engine) {
+  const auto target = pick_store() == PickStore::UserFile ? learned_path() : std::nullopt;
+  if (!target) return {SaveOutcome::Result::NoPlace, std::nullopt, {}};
+  FileStorage storage(*target, file.lock_wait);
+  return sorla::clear_learned(storage, engine, file.mark);
+}
+
+void follow_clear(LearnedFile& file, Engine& engine) {
+  if (pick_store() != PickStore::UserFile) return;
+  if (const auto target = learned_path()) {
+    FileStorage storage(*target, file.lock_wait);
+    sorla::follow_clear(storage, engine, file.mark);
+  }
 }
 
 }  // namespace sorla::learned_file

@@ -24,6 +24,10 @@ class FileStorage final : public LearnedStorage {
   std::unique_ptr<Lock> lock() override;
   std::optional<std::string> write_then_move(std::string_view bytes) override;
   std::optional<std::string> move_aside() override;
+  // Kept in HKCU\Software\Sorla (settings/settings.h), which every process
+  // of the user reads, and changed only under the lock.
+  std::uint64_t clears() override;
+  bool count_clear() override;
 
   // The temporary file the last write went through (removed again if the
   // write failed).
@@ -41,6 +45,8 @@ struct LearnedFile {
   // deactivation and on a focus change.
   std::chrono::milliseconds lock_wait = kLockWait;
   std::chrono::milliseconds focus_lock_wait = kFocusLockWait;
+  // The clear count the engine's picks were loaded or saved under.
+  ClearMark mark;
 };
 
 enum class SaveMoment { FocusChange, Deactivation };
@@ -54,5 +60,14 @@ void load_learned(LearnedFile& file, Engine& engine);
 // picks. Busy when another process held the lock for the moment's wait.
 SaveOutcome save_learned(LearnedFile& file, Engine& engine,
                          SaveMoment moment = SaveMoment::Deactivation);
+
+// The user clears the learned words: the file is emptied and every other
+// process's next save drops its picks instead of writing them back. NoPlace
+// in a Store app or packaged application, which keep no user file.
+SaveOutcome clear_learned(LearnedFile& file, Engine& engine);
+
+// Takes a clear made in another process since the last load or save: the
+// engine drops its picks for the file's. A registry read when nothing changed.
+void follow_clear(LearnedFile& file, Engine& engine);
 
 }  // namespace sorla::learned_file

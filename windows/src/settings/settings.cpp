@@ -31,8 +31,18 @@ std::optional<std::vector<std::uint8_t>> read_accent_palette() {
   return std::vector<std::uint8_t>(buffer.begin(), buffer.begin() + n);
 }
 
+bool write_sorla_dword(std::string_view name, std::uint32_t value) {
+  const DWORD data = value;
+  return RegSetKeyValueW(HKEY_CURRENT_USER, to_wide(kSorlaKey).c_str(), to_wide(name).c_str(),
+                         REG_DWORD, &data, sizeof data) == ERROR_SUCCESS;
+}
+
 bool read_shift_switches_english() {
   return shift_switches_english(read_dword_setting(kSorlaKey, kShiftValue));
+}
+
+bool read_learn_from_typing() {
+  return learn_from_typing(read_dword_setting(kSorlaKey, kLearnValue));
 }
 
 namespace {

@@ -1,5 +1,6 @@
 // Per-user settings and Windows theme values under HKEY_CURRENT_USER, read
-// each time they are needed and never written.
+// each time they are needed; only Sorla's own are written, by its settings
+// dialog.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +14,9 @@ namespace sorla::settings {
 
 inline constexpr std::string_view kSorlaKey = "Software\\Sorla";
 inline constexpr std::string_view kShiftValue = "ShiftSwitchesEnglish";
+inline constexpr std::string_view kLearnValue = "LearnFromTyping";
+// How many times the user cleared the learned words (learned_file counts it).
+inline constexpr std::string_view kClearsValue = "LearnedWordsCleared";
 inline constexpr std::string_view kPersonalizeKey =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize";
 inline constexpr std::string_view kAppsLightValue = "AppsUseLightTheme";
@@ -26,7 +30,11 @@ DwordSetting read_dword_setting(std::string_view subkey, std::string_view name);
 // (a longer value does not fit and so counts as unreadable).
 std::optional<std::vector<std::uint8_t>> read_accent_palette();
 
+// Writes a REG_DWORD under Software\Sorla, creating the key; false on failure.
+bool write_sorla_dword(std::string_view name, std::uint32_t value);
+
 bool read_shift_switches_english();
+bool read_learn_from_typing();
 // With High Contrast on, the system's colours; else the theme's.
 ThemeColors read_theme_colors();
 // Whether High Contrast is on. Tests stand in their own answer (Wine keeps

@@ -11,6 +11,8 @@ constexpr std::size_t kDarkAccentEntry = 1;
 
 bool shift_switches_english(DwordSetting setting) { return !(setting.found && setting.value == 0); }
 
+bool learn_from_typing(DwordSetting setting) { return !(setting.found && setting.value == 0); }
+
 bool apps_dark(DwordSetting apps_use_light_theme) {
   return apps_use_light_theme.found && apps_use_light_theme.value == 0;
 }

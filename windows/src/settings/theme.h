@@ -28,6 +28,8 @@ struct ThemeColors {
 
 // Only an explicit 0 turns the Shift tap off.
 bool shift_switches_english(DwordSetting setting);
+// Only an explicit 0 turns learning off.
+bool learn_from_typing(DwordSetting setting);
 // Only an explicit 0 means dark apps.
 bool apps_dark(DwordSetting apps_use_light_theme);
 // Only an explicit 1 means a light taskbar.

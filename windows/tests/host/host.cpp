@@ -28,6 +28,7 @@ void set_shift_setting(std::optional<DWORD> value) {
 Host::Host(std::optional<DWORD> shift_setting)
     : appdata_env_(L"APPDATA", appdata_.path().wstring()) {
   com_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+  RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Sorla");  // every setting at its default
   set_shift_setting(shift_setting);
   apply_key_state();
   thread_mgr_ = com::make_object<FakeThreadMgr>();
@@ -57,7 +58,7 @@ Host::~Host() {
   thread_mgr_.reset();
   keys_ = {};
   apply_key_state();
-  set_shift_setting(std::nullopt);
+  RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Sorla");
   if (com_) CoUninitialize();
 }
 
@@ -179,6 +180,17 @@ bool Host::composition_marked(int which) {
 bool Host::candidates_visible() const {
   const HWND window = FindWindowW(window::kClassName, nullptr);
   return window != nullptr && IsWindowVisible(window);
+}
+
+HRESULT Host::click_button(TfLBIClick click) {
+  if (thread_mgr_->items().empty()) return E_FAIL;
+  ComPtr<ITfLangBarItemButton> button;
+  thread_mgr_->items().front().item->QueryInterface(__uuidof(ITfLangBarItemButton),
+                                                    button.put_void());
+  const RECT area{0, 0, 20, 20};
+  const HRESULT hr = button ? button->OnClick(click, POINT{10, 10}, &area) : E_NOINTERFACE;
+  pump();
+  return hr;
 }
 
 std::string Host::button_text() {

@@ -58,6 +58,8 @@ class Host {
   bool candidates_visible() const;
   // The button's glyph ("ENG" or the letter KHA), read from the item.
   std::string button_text();
+  // A click on the button as the language bar reports it.
+  HRESULT click_button(TfLBIClick click);
   std::vector<std::string> opened_urls() const { return opened_; }
   // The learned-data file, empty when there is none.
   std::string learned_file() const;

@@ -99,13 +99,14 @@ TEST_F(Modes, EnglishModeClaimsNoKey) {
   EXPECT_FALSE(host.candidates_visible());
 }
 
-TEST_F(Modes, TheButtonSwitchesOnAnyClick) {
+// A left click switches; the right click opens the menu (menu_test.cpp).
+TEST_F(Modes, TheButtonSwitchesOnALeftClick) {
   const auto& item = host.thread_mgr().items().front();
   ComPtr<ITfLangBarItemButton> button;
   item.item->QueryInterface(__uuidof(ITfLangBarItemButton), button.put_void());
   ASSERT_TRUE(button);
   host.type("sab");
-  button->OnClick(TF_LBI_CLK_RIGHT, POINT{0, 0}, nullptr);
+  button->OnClick(TF_LBI_CLK_LEFT, POINT{0, 0}, nullptr);
   EXPECT_EQ(host.button_text(), "ENG");
   EXPECT_EQ(host.text(), "sab");  // committed through the last key's context
   EXPECT_EQ(host.composition(), std::nullopt);

@@ -73,8 +73,13 @@ TEST(LangBarButton, InfoTextsAndIcon) {
 }
 
 TEST(LangBarButton, SinkAdviceAndModeNotifications) {
-  int clicks = 0;
-  const auto button = com::make_object<langbar::LangBarButton>([&] { ++clicks; });
+  int clicks = 0, menus = 0;
+  POINT menu_at{};
+  const auto button = com::make_object<langbar::LangBarButton>([&] { ++clicks; },
+                                                               [&](POINT at) {
+                                                                 ++menus;
+                                                                 menu_at = at;
+                                                               });
   const auto sink = com::make_object<CountingSink>();
   DWORD cookie = 0;
   EXPECT_EQ(button->AdviseSink(__uuidof(ITfLangBarItemSink), sink.get(), &cookie), S_OK);
@@ -97,11 +102,17 @@ TEST(LangBarButton, SinkAdviceAndModeNotifications) {
   button->set_mode(false);
   EXPECT_EQ(sink->updates, 3);
 
-  button->OnClick(TF_LBI_CLK_RIGHT, POINT{}, nullptr);
-  EXPECT_EQ(clicks, 1);
-  button->detach();
   button->OnClick(TF_LBI_CLK_LEFT, POINT{}, nullptr);
   EXPECT_EQ(clicks, 1);
+  button->OnClick(TF_LBI_CLK_RIGHT, POINT{3, 4}, nullptr);  // the menu's, not a switch
+  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(menus, 1);
+  EXPECT_EQ(menu_at.x, 3);
+  button->detach();
+  button->OnClick(TF_LBI_CLK_LEFT, POINT{}, nullptr);
+  button->OnClick(TF_LBI_CLK_RIGHT, POINT{}, nullptr);
+  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(menus, 1);
 }
 
 }  // namespace

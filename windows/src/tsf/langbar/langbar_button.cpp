@@ -26,8 +26,9 @@ HRESULT new_bstr(std::wstring_view text, BSTR* out) {
 
 }  // namespace
 
-LangBarButton::LangBarButton(ClickCallback on_click)
-    : on_click_(on_click ? std::make_shared<const ClickCallback>(std::move(on_click)) : nullptr) {}
+LangBarButton::LangBarButton(ClickCallback on_click, MenuCallback on_menu)
+    : on_click_(on_click ? std::make_shared<const ClickCallback>(std::move(on_click)) : nullptr),
+      on_menu_(on_menu ? std::make_shared<const MenuCallback>(std::move(on_menu)) : nullptr) {}
 
 HRESULT LangBarButton::GetInfo(TF_LANGBARITEMINFO* info) {
   if (info == nullptr) return E_INVALIDARG;
@@ -53,10 +54,19 @@ HRESULT LangBarButton::GetTooltipString(BSTR* text) {
   return new_bstr(english_ ? kEnglishTooltip : kKhmerTooltip, text);
 }
 
-HRESULT LangBarButton::OnClick(TfLBIClick, POINT, const RECT*) {
+// The button keeps TF_LBI_STYLE_BTN_BUTTON, so a left click still switches
+// modes at once; TSF reports which mouse button clicked it ("TF_LBI_CLK_RIGHT:
+// the user right-clicked the button", TfLBIClick), and a right-click opens
+// the menu. InitMenu is called only for TF_LBI_STYLE_BTN_MENU items, which
+// would turn the left click into a menu too.
+HRESULT LangBarButton::OnClick(TfLBIClick click, POINT point, const RECT*) {
   return com::guarded([&] {
-    // A copy: the callback may end in detach, which drops ours.
-    if (const std::shared_ptr<const ClickCallback> callback = on_click_) (*callback)();
+    // Copies: the callback may end in detach, which drops ours.
+    if (click == TF_LBI_CLK_RIGHT) {
+      if (const std::shared_ptr<const MenuCallback> callback = on_menu_) (*callback)(point);
+    } else if (const std::shared_ptr<const ClickCallback> callback = on_click_) {
+      (*callback)();
+    }
     return S_OK;
   });
 }
@@ -108,6 +118,7 @@ void LangBarButton::set_mode(bool english) {
 void LangBarButton::detach() {
   // Both released on return, after the members are clear.
   const std::shared_ptr<const ClickCallback> callback = std::exchange(on_click_, nullptr);
+  const std::shared_ptr<const MenuCallback> menu = std::exchange(on_menu_, nullptr);
   const com::ComPtr<ITfLangBarItemSink> sink = std::exchange(sink_, nullptr);
 }
 

@@ -1,5 +1,5 @@
-// The language-bar button: shows whether Khmer or English is typed and
-// switches between them when clicked.
+// The language-bar button: shows whether Khmer or English is typed, switches
+// between them when clicked and opens Sorla's menu when right-clicked.
 #pragma once
 
 #include <functional>
@@ -23,6 +23,8 @@ namespace sorla::langbar {
 
 // Run on a click; it holds the text service alive until detach.
 using ClickCallback = std::function<void()>;
+// Run on a right-click, with where it was (screen pixels).
+using MenuCallback = std::function<void(POINT)>;
 
 inline constexpr wchar_t kKhmerTooltip[] = L"Sorla: Khmer. Tap Shift for English.";
 inline constexpr wchar_t kEnglishTooltip[] = L"Sorla: English. Tap Shift for Khmer.";
@@ -30,7 +32,7 @@ inline constexpr DWORD kSinkCookie = 1;
 
 class LangBarButton final : public com::Object<ITfLangBarItemButton, ITfSource> {
  public:
-  explicit LangBarButton(ClickCallback on_click);
+  explicit LangBarButton(ClickCallback on_click, MenuCallback on_menu = nullptr);
 
   // ITfLangBarItem
   HRESULT STDMETHODCALLTYPE GetInfo(TF_LANGBARITEMINFO* info) override;
@@ -59,6 +61,7 @@ class LangBarButton final : public com::Object<ITfLangBarItemButton, ITfSource> 
   com::ComPtr<ITfLangBarItemSink> sink_;
   bool english_ = false;
   std::shared_ptr<const ClickCallback> on_click_;
+  std::shared_ptr<const MenuCallback> on_menu_;
 };
 
 }  // namespace sorla::langbar

@@ -59,6 +59,7 @@ HRESULT TextService::Activate(ITfThreadMgr* thread_mgr_in, TfClientId client_id)
     learned_file::WordsFile words;
     learned_file::load_user_words(words, typing->engine);
     typing->front_end.set_shift_switches_english(settings::read_shift_switches_english());
+    typing->front_end.set_learning_allowed(settings::read_learn_from_typing());
 
     // An activation over an active one ends that one first: TSF takes each
     // sink once, and the old window and button hold the service.
@@ -113,7 +114,8 @@ HRESULT TextService::Activate(ITfThreadMgr* thread_mgr_in, TfClientId client_id)
     if (!window->create([self](const window::Click& click) { self->on_candidate_click(click); })) {
       window.reset();
     }
-    auto button = com::make_object<langbar::LangBarButton>([self] { self->on_langbar_click(); });
+    auto button = com::make_object<langbar::LangBarButton>(
+        [self] { self->on_langbar_click(); }, [self](POINT at) { self->on_langbar_menu(at); });
     if (const auto items = thread_mgr.query<ITfLangBarItemMgr>()) items->AddItem(button.get());
     auto element = com::make_object<ui::CandidateList>(ui::CandidateActions{
         [self](std::size_t i) { self->on_element_select(i); },
@@ -184,6 +186,7 @@ HRESULT TextService::OnSetFocus(ITfDocumentMgr* focus, ITfDocumentMgr*) {
     finish_composition(edit::RequestMode::AsyncAllowed);
     follow_focus(focus);
     save_learned(learned_file::SaveMoment::FocusChange);
+    apply_settings();
     return S_OK;
   });
 }
@@ -271,7 +274,10 @@ void TextService::watch(ITfContext* context) {
 
 void TextService::save_learned(learned_file::SaveMoment moment) {
   auto state = state_.borrow();
-  if (state->typing) learned_file::save_learned(state->learned_file, state->typing->engine, moment);
+  // Learning turned off: nothing is written, not even picks made before.
+  if (state->typing && state->typing->front_end.learning_allowed()) {
+    learned_file::save_learned(state->learned_file, state->typing->engine, moment);
+  }
 }
 
 }  // namespace sorla::tsf

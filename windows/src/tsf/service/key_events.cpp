@@ -48,6 +48,14 @@ HRESULT TextService::OnKeyDown(ITfContext* context, WPARAM wparam, LPARAM info, 
   answer(eaten, false);
   return com::guarded([&] {
     settle_field();
+    // A claimed key with nothing typed starts a word: the settings are taken
+    // as they are now, changed in another application or not.
+    bool word_start = false;
+    {
+      auto state = state_.borrow();
+      word_start = state->typing && state->typing->front_end.session().typed().empty();
+    }
+    if (word_start) apply_settings();
     const KeyDown down = read_key_down(context, wparam, info);
     ComPtr<ITfContext> previous;  // released after the state is
     auto state = state_.borrow();

@@ -77,22 +77,26 @@ void TextService::refresh_ui() {
   auto state = state_.borrow();
   if (!state->typing) return;
   const SessionView view = state->typing->front_end.view();
-  // An application drawing the candidates gets every page; our window the
-  // page shown.
-  const std::vector<std::string> all = state->typing->front_end.session().candidates();
-  const std::size_t all_selected = state->typing->front_end.session().selected();
   const ComPtr<langbar::LangBarButton> button = state->button;
   const std::shared_ptr<window::CandidateWindow> window = state->window;
   const std::optional<window::Rect> caret = state->caret;
   const ComPtr<ITfUIElementMgr> elements = state->ui_elements;
   const ComPtr<ui::CandidateList> element = state->element;
+  const bool wanted = !view.english && !view.candidates.empty();
+  // An application drawing the candidates gets every page; our window the
+  // page shown. Copied only when there is an element to hand them to.
+  std::vector<std::string> all;
+  std::size_t all_selected = 0;
+  if (wanted && elements && element) {
+    all = state->typing->front_end.session().candidates();
+    all_selected = state->typing->front_end.session().selected();
+  }
   const ComPtr<ITfContext> context = state->key_context;
   const bool immersive = state->immersive;
   const HWND view_window = state->view_window;
   state.release();
 
   if (button) button->set_mode(view.english);
-  const bool wanted = !view.english && !view.candidates.empty();
   // Offered to the application first: one that draws candidates itself says
   // so, and our window stays hidden.
   bool draw = true;
@@ -166,6 +170,14 @@ void TextService::on_candidate_click(const window::Click& click) {
     deliver(std::move(answer.plan));
     return;
   }
+  state.release();
+  open_report();
+}
+
+void TextService::open_report() {
+  auto state = state_.borrow();
+  if (!state->typing) return;
+  const Typing& typing = *state->typing;
   const auto url =
       report::report_url(report::report_base(), typing.front_end.view(), report::kAppVersion,
                          report::data_value(typing.engine.data_name()));

@@ -11,8 +11,11 @@
 #include <string>
 
 #include "com/object.h"
+#include "dialogs/add_word_dialog.h"
+#include "dialogs/settings_dialog.h"
 #include "sorla/front_end.h"
 #include "tsf/edit/edit_host.h"
+#include "tsf/langbar/menu.h"
 #include "tsf/service/state.h"
 #include "tsf/service/state_cell.h"
 #include "tsf/window/layout.h"
@@ -101,6 +104,19 @@ class TextService final
   void set_clock(std::function<std::uint64_t()> now_ms);
   void set_url_opener(std::function<void(const std::string&)> open);
 
+  // What the button's menu shows; tests stand in their own for the pop-up
+  // menu and the dialogs (an empty one is the real one).
+  struct MenuHooks {
+    std::function<std::optional<langbar::Command>(const std::vector<langbar::MenuItem>&, POINT)>
+        choose;
+    std::function<std::optional<dialogs::SettingsValues>(const dialogs::SettingsDialogInput&)>
+        settings;
+    std::function<void(const std::wstring&)> about;
+    // Shows the "Add a word…" dialog for `input`; true when a word was added.
+    std::function<bool(const dialogs::AddWordInput&)> add_word;
+  };
+  void set_menu_hooks(MenuHooks hooks);
+
  private:
   std::uint64_t now_ms() const;
   // Brings the language-bar button and the candidate window up to date.
@@ -113,6 +129,20 @@ class TextService final
   void deliver(EditPlan plan);
   void on_candidate_click(const window::Click& click);
   void on_langbar_click();
+  void on_langbar_menu(POINT point);
+  void run_command(langbar::Command command);
+  // The report page for what is being typed, opened in the browser.
+  void open_report();
+  void open_settings();
+  void open_add_word();
+  void show_about();
+  // Takes the user's settings as they are now (another process's settings
+  // dialog may have changed them) and a clear of the learned words made
+  // elsewhere: a few registry reads, at focus changes and word starts.
+  void apply_settings();
+  bool clear_learned();
+  // The window the menu and dialogs belong to: the one the user types in.
+  HWND dialog_owner();
   // The application driving the candidate list element.
   void on_element_select(std::size_t index);
   void on_element_end(bool finalize);
@@ -135,6 +165,7 @@ class TextService final
   StateCell<ServiceState> state_;
   std::function<std::uint64_t()> clock_;
   std::function<void(const std::string&)> open_url_;
+  MenuHooks menu_hooks_;
 };
 
 }  // namespace sorla::tsf

@@ -1,7 +1,7 @@
-// `make screenshots`: PNGs of the candidate row (light, dark and High Contrast) and of
-// the language-bar icons, for people to look at. Runs itself again in a
-// process that starts with Wine's stand-in fonts in place.
-// Usage: window_screenshots [OUTPUT_DIR]
+// `make screenshots`: PNGs of the candidate row (light, dark and High Contrast), of
+// the language-bar icons and of the settings and "Add a word…" dialogs, for people to look at. Runs
+// itself again in a process that starts with Wine's stand-in fonts in place. Usage:
+// window_screenshots [OUTPUT_DIR]
 #include <windows.h>
 
 #include <cstdio>
@@ -10,6 +10,8 @@
 #include <variant>
 #include <vector>
 
+#include "dialogs/add_word_dialog.h"
+#include "dialogs/settings_dialog.h"
 #include "settings/settings.h"
 #include "sorla/engine.h"
 #include "support/capture.h"
@@ -87,6 +89,40 @@ bool shoot_icons(const fs::path& file) {
   return sorla::testing::write_png(file, sheet);
 }
 
+// A dialog as the menu opens it, drawn with the system's colours and dialog
+// font.
+bool shoot_dialog(const fs::path& file, HWND dialog) {
+  if (dialog == nullptr) return false;
+  SetWindowPos(dialog, nullptr, 40, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  MSG msg;
+  for (int i = 0; i < 20; ++i) {
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    Sleep(10);
+  }
+  UpdateWindow(dialog);
+  const std::optional<Image> image = sorla::testing::capture_window(dialog);
+  DestroyWindow(dialog);
+  if (!image) return false;
+  Image opaque = *image;
+  for (auto& p : opaque.pixels) p |= 0xFF000000u;
+  return sorla::testing::write_png(file, opaque);
+}
+
+bool shoot_settings(const fs::path& file) {
+  sorla::dialogs::SettingsDialogInput input;
+  input.files_folder = L"C:\\Users\\Kim\\AppData\\Roaming\\Sorla";
+  input.clear_learned = [] { return true; };
+  return shoot_dialog(file, sorla::dialogs::create_settings_dialog(nullptr, input));
+}
+
+// Filled in as from a selected Khmer word and the letters typed.
+bool shoot_add_word(const fs::path& file) {
+  sorla::dialogs::AddWordInput input;
+  input.word = L"\u1781\u17D2\u1798\u17C2\u179A";
+  input.spelling = L"khmer";
+  return shoot_dialog(file, sorla::dialogs::create_add_word_dialog(nullptr, input));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -106,6 +142,8 @@ int main(int argc, char** argv) {
   ok = ok && shoot_row(dir / "candidates-high-contrast.png", false, words);
   sorla::settings::set_high_contrast_query(nullptr);
   ok = ok && shoot_icons(dir / "langbar-icons.png");
+  ok = ok && shoot_settings(dir / "settings-dialog.png");
+  ok = ok && shoot_add_word(dir / "add-word-dialog.png");
   std::printf("%s: %s\n", ok ? "screenshots written" : "screenshots FAILED",
               fs::absolute(dir).string().c_str());
   return ok ? 0 : 1;
