@@ -180,7 +180,8 @@ lexicon:
 	@scripts/setup lexicon
 	cmake -S . -B build/lexicon -DCMAKE_BUILD_TYPE=Release -DSORLA_TESTS=OFF -DSORLA_BENCH=OFF \
 	  -DSORLA_LEXICON_TOOLS=ON -DSORLA_WERROR=$(WERROR) >/dev/null
-	$(BUILD) build/lexicon -j$(JOBS) --target sorla lexicon_icu_words lexicon_count lexicon_build
+	$(BUILD) build/lexicon -j$(JOBS) --target sorla lexicon_icu_words lexicon_count lexicon_build \
+	  lexicon_tune
 	lexicon/make-lexicon
 
 # How well chat spellings find their words with the shipped data: the seed list,
