@@ -6,7 +6,10 @@
 // half; only the tuning half's misses are listed, so that the held-out half
 // stays a figure nobody fitted to.
 //
-//   lexicon_eval SEED.txt WORDS(.txt|.srla) DEV.tsv SENTENCES.tsv
+// The names and loanwords are typed whole too: no split into common words
+// should come before a name.
+//
+//   lexicon_eval SEED.txt WORDS(.txt|.srla) DEV.tsv SENTENCES.tsv NAMES.txt
 #include <algorithm>
 #include <cstdio>
 #include <set>
@@ -89,8 +92,8 @@ void show_miss(const DevTyping& t, const std::vector<sorla::Suggestion>& suggest
 }  // namespace
 
 int main(int argc, char** argv) try {
-  if (argc != 5) {
-    std::fprintf(stderr, "usage: lexicon_eval SEED.txt WORDS DEV.tsv SENTENCES.tsv\n");
+  if (argc != 6) {
+    std::fprintf(stderr, "usage: lexicon_eval SEED.txt WORDS DEV.tsv SENTENCES.tsv NAMES.txt\n");
     return 2;
   }
   const WordList seed = read_list(sorla::lexicon::read_file(argv[1]), argv[1]);
@@ -138,6 +141,15 @@ int main(int argc, char** argv) try {
   const Engine engine = engine_of(shipped);
   print(sorla::lexicon::rate_words(engine, seed_full_typings),
         "shipped data, every seed spelling typed");
+
+  std::vector<DevTyping> name_typings;
+  for (const auto& entry : read_list(sorla::lexicon::read_file(argv[5]), argv[5]).entries) {
+    for (const std::string& s : entry.spellings)
+      name_typings.push_back({entry.word, s, Half::Tuning});
+  }
+  std::printf("names typed whole, not first:\n");
+  print(sorla::lexicon::rate_words(engine, name_typings, show_miss),
+        "shipped data, every name and loanword spelling typed");
 
   // 4. Everyday words outside the seed list, typed alone.
   // Words missing from the data are counted: they show gaps in the word list,
