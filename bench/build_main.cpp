@@ -68,6 +68,7 @@ int run(int reps) {
   // The reading and its checks alone, into a sink that keeps nothing.
   struct Discard final : WordDataSink {
     void data_name(std::string_view) override {}
+    void ranking(const RankingParams&) override {}
     void word_count(std::size_t) override {}
     void pair_count(std::size_t) override {}
     void word(std::string_view, std::uint32_t, std::size_t) override {}

@@ -57,9 +57,8 @@ int run_check(const Arguments& args, Io io) {
          << "pairs: " << list.pairs.size() << '\n'
          << "data name: " << (list.data_name.empty() ? "none" : json_string(list.data_name))
          << '\n';
-  // Word data carries no ranking numbers of its own yet: every engine ranks
-  // with the built-in ones.
-  print_ranking(RankingParams{}, io.out);
+  // What every engine made from this data ranks with.
+  print_ranking(list.ranking.value_or(RankingParams{}), io.out);
   if (parsed->has("--list")) print_list(list, io.out);
   return 0;
 }

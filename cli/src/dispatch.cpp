@@ -23,10 +23,13 @@ Commands:
       UTF-8 or has a control character in a word or spelling, or a list the
       binary form cannot hold.
 
-  compile SEED.txt -o OUT.srla [--name NAME] [--index]
+  compile SEED.txt -o OUT.srla [--name NAME] [--ranking FILE] [--index]
       Write the binary word-data form of a seed word list, named NAME.
-      --index also writes its prebuilt index beside it (OUT.sidx): the
-      engine's tables laid out to be mapped and read in place.
+      --ranking makes the data carry the ranking numbers of FILE, which every
+      engine made from it then ranks with: a "name = value" line for each
+      number named above ("start penalty = 3"), lines starting with # and
+      blank lines skipped. --index also writes its prebuilt index beside it
+      (OUT.sidx): the engine's tables laid out to be mapped and read in place.
 
   match [--complete] [--json] [--data FILE] [TEXT...]
       The matcher's results for each typed TEXT against the built-in word list

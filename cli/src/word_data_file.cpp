@@ -54,7 +54,8 @@ std::optional<ReadError> seed_text_line_error(std::string_view text) {
 }
 
 std::variant<CompiledWordData, ReadError> compile_word_data(
-    std::string_view bytes, const std::optional<std::string>& name) {
+    std::string_view bytes, const std::optional<std::string>& name,
+    const std::optional<RankingParams>& ranking) {
   if (!starts_like_binary(bytes)) {
     if (auto error = seed_text_line_error(bytes)) return std::move(*error);
   }
@@ -62,6 +63,7 @@ std::variant<CompiledWordData, ReadError> compile_word_data(
   if (auto* error = std::get_if<ReadError>(&read)) return std::move(*error);
   WordList& list = std::get<WordList>(read);
   if (name) list.data_name = *name;
+  if (ranking) list.ranking = *ranking;
   auto written = write_data_file(list);
   if (auto* error = std::get_if<ReadError>(&written)) return std::move(*error);
   return CompiledWordData{std::move(list), std::move(std::get<std::vector<std::uint8_t>>(written))};

@@ -32,9 +32,10 @@ struct CompiledWordData {
 // its magic, seed text otherwise), with the tool's own checks first: seed
 // text whose every line is UTF-8 and whose words and spellings hold no
 // control characters, each refusal naming the line. The list, named `name`
-// when one is given, must then fit the binary file.
+// and carrying `ranking` when they are given, must then fit the binary file.
 std::variant<CompiledWordData, ReadError> compile_word_data(
-    std::string_view bytes, const std::optional<std::string>& name = std::nullopt);
+    std::string_view bytes, const std::optional<std::string>& name = std::nullopt,
+    const std::optional<RankingParams>& ranking = std::nullopt);
 
 // The first seed-text line that is not UTF-8, or that holds a control
 // character outside a comment, as a message ("line N ..."), numbered as the

@@ -44,6 +44,25 @@ run(0 bin_list check --list ${WORK}/seed.srla)
 string(REPLACE "data name: none" "data name: \"Seed test\"" seed_list "${seed_list}")
 expect_equal("check --list of the compiled list" "${bin_list}" "${seed_list}")
 
+# Word data carrying its own ranking numbers: check prints them, every
+# engine made from it ranks with them, mapped through its index as built.
+file(WRITE ${WORK}/ranking.txt "# tuned\nword term weight = -0.6\nexact bonus = 0.6\n\
+completion cost = 0.3\npair bonus = 2.5\nstart penalty = 3\ngap cost = 1\nliteral base = 8.8\n")
+run(0 out compile ${SEED} -o ${WORK}/tuned.srla --ranking ${WORK}/ranking.txt --index)
+run(0 out check ${WORK}/tuned.srla)
+expect_contains("check of tuned data" "${out}" ", start penalty 3, ")
+run(0 out suggest tvka)
+expect_contains("tvka untuned" "${out}" "1\tទៅការ\t")
+run(0 out suggest --data ${WORK}/tuned.srla tvka)
+expect_contains("tvka tuned, mapped" "${out}" "1\tធ្វើការ\t")
+file(REMOVE ${WORK}/tuned.sidx)
+run(0 built suggest --data ${WORK}/tuned.srla tvka)
+expect_equal("tvka tuned, built" "${built}" "${out}")
+file(WRITE ${WORK}/bad_ranking.txt "word term weight = -0.6\n\nstart penalty = three\n")
+run(1 out compile ${SEED} -o ${WORK}/bad.srla --ranking ${WORK}/bad_ranking.txt)
+expect_contains("compile with a bad ranking" "${out}"
+  "bad_ranking.txt: line 3: the start penalty is not a number")
+
 # The reader's own message, exit status 1.
 file(WRITE ${WORK}/cut.srla "SRLA")
 run(1 out check ${WORK}/cut.srla)

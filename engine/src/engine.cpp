@@ -26,6 +26,7 @@ bool is_binary_word_data(std::span<const std::uint8_t> bytes) {
 // Hands a word list over as the binary reader would.
 void feed(const WordList& list, WordDataSink& sink) {
   sink.data_name(list.data_name);
+  if (list.ranking) sink.ranking(*list.ranking);
   sink.word_count(list.entries.size());
   for (const WordEntry& entry : list.entries) {
     sink.word(entry.word, entry.value, entry.spellings.size());
@@ -42,14 +43,26 @@ ReadResult read_word_data(std::span<const std::uint8_t> bytes) {
   return parse_seed_text(as_text(bytes), "");
 }
 
+std::variant<RankingParams, ReadError> word_data_ranking(std::span<const std::uint8_t> word_data) {
+  if (!is_binary_word_data(word_data)) return RankingParams{};
+  auto read = read_data_ranking(word_data);
+  if (auto* error = std::get_if<ReadError>(&read)) return std::move(*error);
+  return std::get<std::optional<RankingParams>>(read).value_or(RankingParams{});
+}
+
 // Every word in list order gets the next index, its spellings go to the
-// matcher under that index; the name, when not empty, is the data name.
+// matcher under that index; the name, when not empty, is the data name. The
+// data's own ranking numbers, which come before the first word, make the
+// matcher unless the engine is told others.
 class Engine::Builder final : public WordDataSink {
  public:
-  explicit Builder(Engine& engine) : e_(engine) {}
+  Builder(Engine& engine, bool own_ranking) : e_(engine), own_ranking_(own_ranking) {}
 
   void data_name(std::string_view name) override {
     if (!name.empty()) e_.data_name_ = std::string(name);
+  }
+  void ranking(const RankingParams& params) override {
+    if (own_ranking_) e_.matcher_ = Matcher(params);
   }
   void word_count(std::size_t count) override { e_.words_.reserve(count); }
   void pair_count(std::size_t count) override { e_.pairs_.reserve(count); }
@@ -70,14 +83,17 @@ class Engine::Builder final : public WordDataSink {
 
  private:
   Engine& e_;
+  bool own_ranking_;
 };
 
 std::variant<Engine, ReadError> Engine::from_bytes(std::span<const std::uint8_t> bytes,
-                                                   const RankingParams& params) {
-  if (auto error = ranking_params_error(params)) return ReadError{std::move(*error)};
+                                                   const std::optional<RankingParams>& params) {
+  if (params) {
+    if (auto error = ranking_params_error(*params)) return ReadError{std::move(*error)};
+  }
   Engine engine;
-  engine.matcher_ = Matcher(params);
-  Builder builder(engine);
+  engine.matcher_ = Matcher(params.value_or(RankingParams{}));
+  Builder builder(engine, !params);
   if (is_binary_word_data(bytes)) {
     // Straight from the buffer into the engine, without a string per word
     // and spelling in between; a read that fails late drops the engine.
@@ -92,7 +108,7 @@ std::variant<Engine, ReadError> Engine::from_bytes(std::span<const std::uint8_t>
 }
 
 std::variant<Engine, ReadError> Engine::from_bytes(std::string_view bytes,
-                                                   const RankingParams& params) {
+                                                   const std::optional<RankingParams>& params) {
   return from_bytes(std::span<const std::uint8_t>(
                         reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()),
                     params);

@@ -1,6 +1,8 @@
 #include "sorla/format.h"
 
 #include <algorithm>
+#include <bit>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -64,9 +66,9 @@ const char* spelling_error(std::string_view s) {
   return "the data file has a spelling that isn't Latin letters";
 }
 
-}  // namespace
-
-std::optional<ReadError> read_data_file(std::span<const std::uint8_t> bytes, WordDataSink& sink) {
+// The head of a binary file: magic, version, name and, from version 2, the
+// ranking numbers, handed to `sink`; the cursor after it.
+std::variant<Cursor, ReadError> read_head(std::span<const std::uint8_t> bytes, WordDataSink& sink) {
   const std::size_t size = bytes.size();
   if (size <= 3) return ReadError{kCutShort};
   if (bytes[0] != 'S' || bytes[1] != 'R' || bytes[2] != 'L' || bytes[3] != 'A') {
@@ -74,7 +76,9 @@ std::optional<ReadError> read_data_file(std::span<const std::uint8_t> bytes, Wor
   }
   if (size <= 5) return ReadError{kCutShort};
   const unsigned version = bytes[4] | (unsigned{bytes[5]} << 8);
-  if (version != 1) return ReadError{"unknown data file version " + std::to_string(version)};
+  if (version != 1 && version != 2) {
+    return ReadError{"unknown data file version " + std::to_string(version)};
+  }
   if (size == 6) return ReadError{kCutShort};
 
   const char* error = nullptr;
@@ -82,6 +86,36 @@ std::optional<ReadError> read_data_file(std::span<const std::uint8_t> bytes, Wor
   const auto name = cur.string(bytes[6], error);
   if (!name) return ReadError{error};
   sink.data_name(*name);
+  if (version == 1) return cur;
+
+  // A count, then each number's float bits in kRankingNumbers order.
+  const auto count = cur.uint(1);
+  if (!count) return ReadError{kCutShort};
+  if (*count != std::size(kRankingNumbers)) {
+    return ReadError{"the data file's ranking section is of another size"};
+  }
+  RankingParams params;
+  for (const RankingNumber& n : kRankingNumbers) {
+    const auto bits = cur.uint(4);
+    if (!bits) return ReadError{kCutShort};
+    params.*n.field = std::bit_cast<float>(*bits);
+  }
+  if (auto refused = ranking_params_error(params)) {
+    return ReadError{
+        std::string("the data file's ranking numbers are unusable: ").append(*refused)};
+  }
+  sink.ranking(params);
+  return cur;
+}
+
+}  // namespace
+
+std::optional<ReadError> read_data_file(std::span<const std::uint8_t> bytes, WordDataSink& sink) {
+  const std::size_t size = bytes.size();
+  auto head = read_head(bytes, sink);
+  if (auto* refused = std::get_if<ReadError>(&head)) return std::move(*refused);
+  Cursor& cur = std::get<Cursor>(head);
+  const char* error = nullptr;
 
   const auto words = cur.uint(4);
   if (!words) return ReadError{kCutShort};
@@ -134,6 +168,7 @@ namespace {
 class WordListSink final : public WordDataSink {
  public:
   void data_name(std::string_view name) override { list.data_name = name; }
+  void ranking(const RankingParams& params) override { list.ranking = params; }
   void word_count(std::size_t count) override { list.entries.reserve(count); }
   void pair_count(std::size_t count) override { list.pairs.reserve(count); }
   void word(std::string_view word, std::uint32_t value, std::size_t spellings) override {
@@ -158,6 +193,32 @@ ReadResult read_data_file(std::span<const std::uint8_t> bytes) {
 
 namespace {
 
+// Keeps the ranking numbers of a head and nothing else.
+class RankingSink final : public WordDataSink {
+ public:
+  void data_name(std::string_view) override {}
+  void ranking(const RankingParams& params) override { ranking_ = params; }
+  void word_count(std::size_t) override {}
+  void pair_count(std::size_t) override {}
+  void word(std::string_view, std::uint32_t, std::size_t) override {}
+  void spelling(std::string_view) override {}
+  void pair(const PairEntry&) override {}
+
+  std::optional<RankingParams> ranking_;
+};
+
+}  // namespace
+
+std::variant<std::optional<RankingParams>, ReadError> read_data_ranking(
+    std::span<const std::uint8_t> bytes) {
+  RankingSink sink;
+  auto head = read_head(bytes, sink);
+  if (auto* refused = std::get_if<ReadError>(&head)) return std::move(*refused);
+  return sink.ranking_;
+}
+
+namespace {
+
 void put(std::vector<std::uint8_t>& out, std::uint32_t v, std::size_t width) {
   for (std::size_t k = 0; k < width; ++k) out.push_back(static_cast<std::uint8_t>(v >> (8 * k)));
 }
@@ -177,11 +238,20 @@ std::variant<std::vector<std::uint8_t>, ReadError> write_data_file(const WordLis
   if (std::max<std::uint64_t>(list.entries.size(), list.pairs.size()) > kMaxCount) {
     return ReadError{"too many records for the data file"};
   }
+  if (list.ranking) {
+    if (auto refused = ranking_params_error(*list.ranking)) return ReadError{std::move(*refused)};
+  }
   std::vector<std::uint8_t> out;
   put(out, "SRLA");
-  put(out, 1, 2);
+  put(out, list.ranking ? 2 : 1, 2);
   put(out, static_cast<std::uint32_t>(list.data_name.size()), 1);
   put(out, list.data_name);
+  if (list.ranking) {
+    put(out, static_cast<std::uint32_t>(std::size(kRankingNumbers)), 1);
+    for (const RankingNumber& n : kRankingNumbers) {
+      put(out, std::bit_cast<std::uint32_t>(*list.ranking.*n.field), 4);
+    }
+  }
   put(out, static_cast<std::uint32_t>(list.entries.size()), 4);
   for (const WordEntry& e : list.entries) {
     if (e.word.empty() || e.word.size() > 0xFFFF) {

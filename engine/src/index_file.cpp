@@ -7,12 +7,13 @@
 
 #include <xxhash.h>
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstddef>
 #include <cstring>
+#include <iterator>
 
-#include "scoring.h"
 #include "sorla/engine.h"
 #include "sorla/text.h"
 
@@ -20,7 +21,8 @@ namespace sorla {
 namespace {
 
 constexpr char kMagic[4] = {'S', 'I', 'D', 'X'};
-constexpr std::uint32_t kVersion = 1;
+// Version 2 records the ranking numbers the index was made with.
+constexpr std::uint32_t kVersion = 2;
 
 enum Section : std::size_t {
   kWordEnds,
@@ -37,10 +39,11 @@ enum Section : std::size_t {
   kLetters,
   kWordTerms,
   kDataName,
+  kRanking,
   kSectionCount,
 };
-constexpr std::array<std::size_t, kSectionCount> kElementSize = {4, 1, 4, 8,  1, 4, 4,
-                                                                 4, 4, 4, 16, 1, 4, 1};
+constexpr std::array<std::size_t, kSectionCount> kElementSize = {4, 1, 4,  8, 1, 4, 4, 4,
+                                                                 4, 4, 16, 1, 4, 1, 4};
 
 // The header's fields, at these offsets.
 constexpr std::size_t kAtMagic = 0, kAtVersion = 4, kAtSections = 8, kAtFileSize = 16,
@@ -223,16 +226,14 @@ bool sound_tree(const Matcher::Stored& t, std::size_t word_count) {
   return beyond == 0 && used == count && used < slots.size();
 }
 
-// The index holds word terms tabled with the word term weight of the engine
-// that wrote it, and no other record of its numbers: a weight that differs
-// by more than a rounding gives other terms at the first or the last word.
-bool terms_made_with(std::span<const float> terms, const RankingParams& params) {
-  if (terms.empty()) return true;
-  const std::size_t last = terms.size() - 1;
-  return std::bit_cast<std::uint32_t>(terms[0]) ==
-             std::bit_cast<std::uint32_t>(word_term(0, params)) &&
-         std::bit_cast<std::uint32_t>(terms[last]) ==
-             std::bit_cast<std::uint32_t>(word_term(last, params));
+// The numbers an engine ranks with, as the index records them: each one's
+// float bits in kRankingNumbers order.
+std::array<std::uint32_t, std::size(kRankingNumbers)> ranking_record(const RankingParams& params) {
+  std::array<std::uint32_t, std::size(kRankingNumbers)> record{};
+  for (std::size_t k = 0; k < record.size(); ++k) {
+    record[k] = std::bit_cast<std::uint32_t>(params.*kRankingNumbers[k].field);
+  }
+  return record;
 }
 
 }  // namespace
@@ -255,6 +256,8 @@ std::vector<std::uint8_t> Engine::index_bytes(std::span<const std::uint8_t> word
   w.section(kWordTerms, t.word_terms);
   const std::string name = data_name_.value_or("");
   w.section(kDataName, std::span<const char>(name.data(), name.size()));
+  const auto ranking = ranking_record(matcher_.params());
+  w.section(kRanking, std::span<const std::uint32_t>(ranking));
 
   std::vector<std::uint8_t>& out = w.bytes();
   std::memcpy(out.data() + kAtMagic, kMagic, 4);
@@ -282,8 +285,16 @@ void reseal_index(std::span<std::uint8_t> index, std::span<const std::uint8_t> w
 std::variant<Engine, ReadError> Engine::open_index(std::span<const std::uint8_t> index,
                                                    std::span<const std::uint8_t> word_data,
                                                    std::shared_ptr<const void> keep,
-                                                   const RankingParams& params) {
+                                                   const std::optional<RankingParams>& wanted) {
   const auto fail = [](std::string message) { return ReadError{std::move(message)}; };
+  RankingParams params;
+  if (wanted) {
+    params = *wanted;
+  } else {
+    auto own = word_data_ranking(word_data);
+    if (auto* error = std::get_if<ReadError>(&own)) return std::move(*error);
+    params = std::get<RankingParams>(own);
+  }
   if (auto error = ranking_params_error(params)) return fail(std::move(*error));
   if (index.size() < kDataStart) return fail("the index file is cut short");
   if (std::memcmp(index.data(), kMagic, 4) != 0) return fail("not a Sorla index file");
@@ -333,7 +344,11 @@ std::variant<Engine, ReadError> Engine::open_index(std::span<const std::uint8_t>
       !is_valid_utf8(std::string_view(name.data(), name.size()))) {
     return unsound;
   }
-  if (!terms_made_with(tree.word_terms, params)) {
+  // The word terms and the matcher's margins depend on the numbers: an
+  // index made with others would rank unlike an engine built here.
+  const auto ranking = s.as<std::uint32_t>(kRanking);
+  const auto expected = ranking_record(params);
+  if (!std::equal(ranking.begin(), ranking.end(), expected.begin(), expected.end())) {
     return fail("the index file was made with other ranking numbers");
   }
 

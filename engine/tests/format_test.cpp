@@ -65,6 +65,7 @@ TEST(DataFile, HeaderChecksInOrder) {
   EXPECT_EQ(error_of({'S', 'R', 'L', 'A'}), "the data file is cut short");
   EXPECT_EQ(error_of({'S', 'R', 'L', 'A', 1, 0}), "the data file is cut short");
   EXPECT_EQ(error_of({'S', 'R', 'L', 'A', 3, 0}), "unknown data file version 3");
+  EXPECT_EQ(error_of({'S', 'R', 'L', 'A', 0, 0}), "unknown data file version 0");
   EXPECT_EQ(error_of({'S', 'R', 'L', 'A', 0, 1, 0}), "unknown data file version 256");
   EXPECT_EQ(error_of({'S', 'R', 'L', 'A', 1, 0, 2, 'a'}), "the data file is cut short");
   EXPECT_EQ(error_of({'S', 'R', 'L', 'A', 1, 0, 1, 0xFF, 0, 0, 0, 0, 0, 0, 0, 0}),
@@ -126,6 +127,9 @@ TEST(DataFile, SinkGetsTheDataInFileOrder) {
   struct Recorder final : WordDataSink {
     std::vector<std::string> calls;
     void data_name(std::string_view n) override { calls.push_back("name " + std::string(n)); }
+    void ranking(const RankingParams& p) override {
+      calls.push_back("ranking " + std::to_string(p.start_penalty));
+    }
     void word_count(std::size_t c) override { calls.push_back("words " + std::to_string(c)); }
     void pair_count(std::size_t c) override { calls.push_back("pairs " + std::to_string(c)); }
     void word(std::string_view w, std::uint32_t v, std::size_t s) override {
@@ -141,12 +145,13 @@ TEST(DataFile, SinkGetsTheDataInFileOrder) {
   list.data_name = "n";
   list.entries = {{"a", {"x", "yy"}, 7}, {"b", {}, 0}, {"a", {"x", "x"}, 1}};
   list.pairs = {{2, 0, 3}};
+  list.ranking = RankingParams{.start_penalty = 3.0f};
   Recorder r;
   EXPECT_EQ(read_data_file(write(list), r), std::nullopt);
   EXPECT_EQ(r.calls,
-            (std::vector<std::string>{"name n", "words 3", "word a 7 2", "spelling x",
-                                      "spelling yy", "word b 0 0", "word a 1 2", "spelling x",
-                                      "spelling x", "pairs 1", "pair 2 0 3"}));
+            (std::vector<std::string>{"name n", "ranking 3.000000", "words 3", "word a 7 2",
+                                      "spelling x", "spelling yy", "word b 0 0", "word a 1 2",
+                                      "spelling x", "spelling x", "pairs 1", "pair 2 0 3"}));
   const WordList back = std::get<WordList>(read_data_file(write(list)));
   EXPECT_EQ(back.entries[2].spellings, (std::vector<std::string>{"x", "x"}));
   EXPECT_EQ(back.entries[1].spellings, std::vector<std::string>{});
@@ -189,6 +194,62 @@ TEST(DataFile, WriterRefusesWhatTheFormatCannotHold) {
   list.entries = {{"\u1780", {"k"}, 0}};
   list.pairs = {{0, 1, 1}};
   EXPECT_TRUE(std::holds_alternative<ReadError>(write_data_file(list)));
+}
+
+// Version 2 carries the ranking numbers after the name: a count of 7, then
+// each number's float bits. A list without numbers is still written as
+// version 1, byte for byte as before.
+TEST(DataFile, Version2CarriesTheRankingNumbers) {
+  WordList list;
+  list.data_name = "n";
+  list.entries = {{"a", {"x"}, 4}};
+  const Bytes v1 = write(list);
+  EXPECT_EQ(v1, (Bytes{'S', 'R', 'L', 'A', 1, 0, 1, 'n', 1,   0, 0, 0, 1,
+                       0,   'a', 4,   0,   0, 0, 1, 1,   'x', 0, 0, 0, 0}));
+  EXPECT_EQ(std::get<WordList>(read_data_file(v1)).ranking, std::nullopt);
+  EXPECT_EQ(std::get<std::optional<RankingParams>>(read_data_ranking(v1)), std::nullopt);
+
+  const RankingParams tuned = {
+      .word_term_weight = -0.9f, .start_penalty = 4.5f, .literal_base = 1e-7f};
+  list.ranking = tuned;
+  const Bytes v2 = write(list);
+  ASSERT_EQ(v2.size(), v1.size() + 1 + 7 * 4);
+  EXPECT_EQ(Bytes(v2.begin() + 4, v2.begin() + 9), (Bytes{2, 0, 1, 'n', 7}));
+  EXPECT_EQ(Bytes(v2.begin() + 9 + 7 * 4, v2.end()), Bytes(v1.begin() + 8, v1.end()));
+  const WordList back = std::get<WordList>(read_data_file(v2));
+  EXPECT_EQ(back.ranking, tuned);
+  EXPECT_EQ(back.entries[0].spellings, std::vector<std::string>{"x"});
+  EXPECT_EQ(std::get<std::optional<RankingParams>>(read_data_ranking(v2)), tuned);
+  EXPECT_EQ(std::get<ReadError>(read_data_ranking(Bytes{'S', 'R', 'L', 'A', 9, 0})).message,
+            "unknown data file version 9");
+
+  // Refusals, each at the place it concerns.
+  const auto changed = [&](std::size_t at, std::uint8_t value) {
+    Bytes b = v2;
+    b[at] = value;
+    return error_of(b);
+  };
+  EXPECT_EQ(changed(8, 6), "the data file's ranking section is of another size");
+  EXPECT_EQ(changed(8, 8), "the data file's ranking section is of another size");
+  EXPECT_EQ(error_of(Bytes(v2.begin(), v2.begin() + 20)), "the data file is cut short");
+  EXPECT_EQ(changed(4, 1), "the word count is larger than the file");  // read as version 1
+  Bytes nan = v2;
+  nan[9 + 3 * 4 + 3] = 0x7F;  // the pair bonus: 0x7Fxxxxxx with a high mantissa
+  nan[9 + 3 * 4 + 2] = 0xC0;
+  EXPECT_EQ(error_of(nan),
+            "the data file's ranking numbers are unusable: the ranking's pair bonus is not a "
+            "number from -1000 to 1000");
+  EXPECT_EQ(changed(9 + 3, 0x3F),  // the word term weight made positive
+            "the data file's ranking numbers are unusable: the ranking's word term weight is "
+            "above 0");
+  Bytes longer = v2;
+  longer.push_back(0);
+  EXPECT_EQ(error_of(longer), "the data file has bytes after its end");
+
+  // The writer refuses numbers the reader would.
+  list.ranking->completion_cost = 0.0f;
+  EXPECT_EQ(std::get<ReadError>(write_data_file(list)).message,
+            "the ranking's completion cost is not above 0");
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include "lexgen.h"
 #include "sorla/engine.h"
+#include "sorla/format.h"
 
 namespace sorla {
 namespace {
@@ -68,8 +69,8 @@ TEST(IndexFile, RefusesWhatIsNotItsOwnSoundIndex) {
   changed[0] = 'X';
   EXPECT_EQ(refusal(changed), "not a Sorla index file");
   changed = good;
-  changed[4] = 2;
-  EXPECT_EQ(refusal(changed), "unknown index file version 2");
+  changed[4] = 3;
+  EXPECT_EQ(refusal(changed), "unknown index file version 3");
   const auto other = lexgen::lexicon_file(50, 7);
   EXPECT_EQ(refusal(Aligned(good).span(), other), "the index file belongs to other word data");
   changed = good;
@@ -85,6 +86,38 @@ TEST(IndexFile, RefusesWhatIsNotItsOwnSoundIndex) {
   EXPECT_EQ(refusal(Aligned(tuned).span()), "the index file was made with other ranking numbers");
   EXPECT_TRUE(std::holds_alternative<ReadError>(
       Engine::open_index(Aligned(good).span(), seed(), nullptr, heavier)));
+}
+
+// Word data carrying tuned numbers ranks with them whether built or mapped;
+// an index of that data made with other numbers is refused, and the front
+// ends' opening then builds with the data's own.
+TEST(IndexFile, RanksWithTheWordDatasOwnNumbersMappedAsBuilt) {
+  const RankingParams dear_cut = {.start_penalty = 3.0f};
+  WordList list = std::get<WordList>(read_word_data(seed()));
+  list.ranking = dear_cut;
+  const auto tuned = std::get<std::vector<std::uint8_t>>(write_data_file(list));
+  const Engine built = std::get<Engine>(Engine::from_bytes(tuned));
+  EXPECT_EQ(built.ranking_params(), dear_cut);
+  Aligned index(built.index_bytes(tuned));
+  const Engine mapped = std::get<Engine>(Engine::open_index(index.span(), tuned));
+  EXPECT_EQ(mapped.ranking_params(), dear_cut);
+  const Engine plain = std::get<Engine>(Engine::from_bytes(seed()));
+  for (const char* typed : {"tvka", "khnhom tov", "sabaydey", "nhamm bay"}) {
+    const auto b = built.suggest(typed, std::nullopt), m = mapped.suggest(typed, std::nullopt);
+    ASSERT_EQ(b.size(), m.size()) << typed;
+    for (std::size_t k = 0; k < b.size(); ++k) {
+      EXPECT_EQ(b[k].text, m[k].text) << typed;
+      EXPECT_EQ(b[k].score, m[k].score) << typed;
+    }
+  }
+  EXPECT_NE(built.suggest("tvka", std::nullopt)[0].text,
+            plain.suggest("tvka", std::nullopt)[0].text);
+
+  Aligned untuned(std::get<Engine>(Engine::from_bytes(tuned, RankingParams{})).index_bytes(tuned));
+  EXPECT_EQ(refusal(untuned.span(), tuned), "the index file was made with other ranking numbers");
+  const OpenedWordData opened = open_word_data(tuned, untuned.span());
+  EXPECT_FALSE(opened.engine.mapped());
+  EXPECT_EQ(opened.engine.ranking_params(), dear_cut);
 }
 
 // Bytes changed behind freshly written hashes reach the layout checks: each

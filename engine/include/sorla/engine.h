@@ -28,22 +28,23 @@ class Engine {
   static constexpr std::size_t kMaxSuggestions = sorla::kMaxSuggestions;
   static constexpr std::size_t kMaxCandidates = sorla::kMaxCandidates;
 
-  // Seed text or binary word data, ranked with `params`; the reader's
+  // Seed text or binary word data, ranked with `params` when given, else
+  // with the word data's own numbers (word_data_ranking); the reader's
   // message on failure, or why the search cannot use `params`.
-  static std::variant<Engine, ReadError> from_bytes(std::span<const std::uint8_t> bytes,
-                                                    const RankingParams& params = {});
-  static std::variant<Engine, ReadError> from_bytes(std::string_view bytes,
-                                                    const RankingParams& params = {});
+  static std::variant<Engine, ReadError> from_bytes(
+      std::span<const std::uint8_t> bytes, const std::optional<RankingParams>& params = {});
+  static std::variant<Engine, ReadError> from_bytes(
+      std::string_view bytes, const std::optional<RankingParams>& params = {});
 
   // An engine that reads its tables where they lie, in a prebuilt index of
   // `word_data` (index_file.h), with no build; `keep` keeps that memory
   // alive as long as the engine and its copies. The index's message when it
   // is not sound, was built from other word data or by an engine with other
-  // ranking numbers than `params`.
-  static std::variant<Engine, ReadError> open_index(std::span<const std::uint8_t> index,
-                                                    std::span<const std::uint8_t> word_data,
-                                                    std::shared_ptr<const void> keep = nullptr,
-                                                    const RankingParams& params = {});
+  // ranking numbers than `params` (by default the word data's own), so that
+  // it ranks exactly as from_bytes(word_data, params) would.
+  static std::variant<Engine, ReadError> open_index(
+      std::span<const std::uint8_t> index, std::span<const std::uint8_t> word_data,
+      std::shared_ptr<const void> keep = nullptr, const std::optional<RankingParams>& params = {});
   // This engine's tables as an index file of `word_data`, the bytes it was
   // built from.
   std::vector<std::uint8_t> index_bytes(std::span<const std::uint8_t> word_data) const;
@@ -97,6 +98,11 @@ class Engine {
 // The reader choice of Engine::from_bytes: binary word data for bytes that
 // are not UTF-8 or start like its magic, seed text with an empty name otherwise.
 ReadResult read_word_data(std::span<const std::uint8_t> bytes);
+
+// The numbers an engine made from `word_data` ranks with unless told others:
+// those a binary file carries, else RankingParams{}; the reader's message
+// when the file's head is refused.
+std::variant<RankingParams, ReadError> word_data_ranking(std::span<const std::uint8_t> word_data);
 
 // The built-in seed word list, compiled into every binary.
 std::span<const std::uint8_t> seed_words();

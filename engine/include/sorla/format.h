@@ -1,4 +1,6 @@
-// The binary word-data file: magic "SRLA", version 1, little-endian.
+// The binary word-data file: magic "SRLA", version 1, or version 2 that
+// carries the ranking numbers too, little-endian. A list with ranking
+// numbers is written as version 2, any other as version 1.
 #pragma once
 
 #include <cstdint>
@@ -19,6 +21,9 @@ ReadResult read_data_file(std::span<const std::uint8_t> bytes);
 class WordDataSink {
  public:
   virtual void data_name(std::string_view name) = 0;
+  // Version 2 only, right after the name: the file's own ranking numbers,
+  // already checked with ranking_params_error.
+  virtual void ranking(const RankingParams& params) = 0;
   // Before the words and the pairs, once their count is known to fit the file.
   virtual void word_count(std::size_t count) = 0;
   virtual void pair_count(std::size_t count) = 0;
@@ -34,6 +39,12 @@ class WordDataSink {
 // The same reading, checks and messages as read_data_file, into `sink`
 // without a string of its own per word or spelling; the error, if any.
 std::optional<ReadError> read_data_file(std::span<const std::uint8_t> bytes, WordDataSink& sink);
+
+// The ranking numbers of a binary word-data file, read from its head alone
+// (up to its ranking section) with read_data_file's checks and messages:
+// nullopt for a version 1 file.
+std::variant<std::optional<RankingParams>, ReadError> read_data_ranking(
+    std::span<const std::uint8_t> bytes);
 
 // Writes `list` in exactly the layout read_data_file accepts. Fields that do
 // not fit the format (a name over 255 bytes, more than 255 spellings, ...)

@@ -3,9 +3,12 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
+
+#include "sorla/ranking_params.h"
 
 namespace sorla {
 
@@ -25,6 +28,9 @@ struct WordList {
   std::string data_name;
   std::vector<WordEntry> entries;  // entry i has word index i
   std::vector<PairEntry> pairs;
+  // The numbers an engine ranks this data with, carried by a version 2
+  // binary file only; without them it ranks with RankingParams{}.
+  std::optional<RankingParams> ranking;
 };
 
 // A reader's failure: one fixed English message, nothing partial survives.
