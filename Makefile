@@ -180,7 +180,8 @@ lexicon:
 	@scripts/setup lexicon
 	cmake -S . -B build/lexicon -DCMAKE_BUILD_TYPE=Release -DSORLA_TESTS=OFF -DSORLA_BENCH=OFF \
 	  -DSORLA_LEXICON_TOOLS=ON -DSORLA_WERROR=$(WERROR) >/dev/null
-	$(BUILD) build/lexicon -j$(JOBS) --target sorla lexicon_icu_words lexicon_count lexicon_build
+	$(BUILD) build/lexicon -j$(JOBS) --target sorla lexicon_icu_words lexicon_count lexicon_build \
+	  lexicon_tune
 	lexicon/make-lexicon
 
 # How well chat spellings find their words with the shipped data: the seed list,
@@ -188,7 +189,7 @@ lexicon:
 eval-lexicon: setup build/native/Makefile
 	$(BUILD) build/native -j$(JOBS) --target lexicon_eval
 	build/native/lexicon/lexicon_eval data/seed_words.txt data/lexicon/words.srla lexicon/eval/dev.tsv \
-	  lexicon/eval/sentences.tsv
+	  lexicon/eval/sentences.tsv data/lexicon/names.txt
 
 clean:
 	@for tree in x64 x86; do \

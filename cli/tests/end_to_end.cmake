@@ -201,6 +201,11 @@ expect_contains("shipped data name" "${out}" "data name: \"khmer-")
 run(0 out suggest --data ${LEXICON} tonle sabay)
 expect_contains("tonle" "${out}" "1\tទន្លេ\t")
 expect_contains("sabay" "${out}" "1\tសប្បាយ\t")
+# The whole word before a split into common ones, the everyday word before
+# a rare one romanized the same.
+run(0 out suggest --data ${LEXICON} pisa phasa)
+expect_contains("pisa" "${out}" "1\tពិសា\t")
+expect_contains("phasa" "${out}" "1\tភាសា\t")
 
 # Wrong use and no terminal.
 run(2 out type)

@@ -36,6 +36,10 @@ namespace {
 constexpr double kInterfaceOnlyWeight = 0.25;
 // Pairs seen fewer times than this are chance neighbours.
 constexpr std::uint64_t kMinPairCount = 3;
+// Measured on the tuning half with the numbers tuned for each: 5000, 20000
+// and every pair seen 3 times (25 881) all type 78.2% of words first, 94.6%
+// in the five and 81.1% of sentences exactly; the prebuilt index grows from
+// 24.6 to 25.0 MB. More pairs earn nothing yet.
 constexpr std::size_t kMaxPairs = 5000;
 // Measured on the tuning half: 5, 6 and 8 spellings put 1.2, 1.6 and 2.0
 // points more words first, but grow the prebuilt index from 24.6 MB to

@@ -6,7 +6,10 @@
 // half; only the tuning half's misses are listed, so that the held-out half
 // stays a figure nobody fitted to.
 //
-//   lexicon_eval SEED.txt WORDS(.txt|.srla) DEV.tsv SENTENCES.tsv
+// The names and loanwords are typed whole too: no split into common words
+// should come before a name.
+//
+//   lexicon_eval SEED.txt WORDS(.txt|.srla) DEV.tsv SENTENCES.tsv NAMES.txt
 #include <algorithm>
 #include <cstdio>
 #include <set>
@@ -17,8 +20,8 @@
 #include "sorla/engine.h"
 #include "sorla/format.h"
 #include "sorla/lexicon/dev_set.h"
+#include "sorla/lexicon/measure.h"
 #include "sorla/lexicon/romanize.h"
-#include "sorla/lexicon/sentence_typing.h"
 #include "sorla/normalize.h"
 #include "sorla/text.h"
 
@@ -69,47 +72,28 @@ std::size_t edit_distance(const std::u32string& a, const std::u32string& b) {
 
 using sorla::lexicon::DevTyping;
 using sorla::lexicon::Half;
-using sorla::lexicon::looks_same;
-
-struct Typing {
-  std::string khmer, typed;
-};
+using sorla::lexicon::WordRate;
 
 const char* name_of(Half half) { return half == Half::Tuning ? "tuning half" : "held-out half"; }
 
-struct Rate {
-  std::size_t first = 0, top5 = 0, total = 0;
-  void print(const char* what) const {
-    std::printf("%s: first %zu/%zu (%.1f%%), top 5 %zu/%zu (%.1f%%)\n", what, first, total,
-                100.0 * first / total, top5, total, 100.0 * top5 / total);
-  }
-};
+void print(const WordRate& rate, const std::string& what) {
+  std::printf("%s: first %zu/%zu (%.1f%%), top 5 %zu/%zu (%.1f%%)\n", what.c_str(), rate.first,
+              rate.total, 100.0 * rate.first / rate.total, rate.in_five, rate.total,
+              100.0 * rate.in_five / rate.total);
+}
 
-template <typename T>
-Rate type_all(const Engine& engine, const std::vector<T>& typings, bool show) {
-  Rate rate;
-  for (const T& t : typings) {
-    const auto suggestions = engine.suggest(t.typed, std::nullopt);
-    ++rate.total;
-    const auto hit = std::find_if(suggestions.begin(), suggestions.end(),
-                                  [&](const auto& s) { return looks_same(s.text, t.khmer); });
-    if (hit == suggestions.begin() && hit != suggestions.end()) ++rate.first;
-    if (hit != suggestions.end()) ++rate.top5;
-    const bool first = hit == suggestions.begin() && hit != suggestions.end();
-    if (show && !first) {
-      std::printf("  %-14s %s -> %s%s\n", t.typed.c_str(), t.khmer.c_str(),
-                  suggestions.empty() ? "(nothing)" : suggestions[0].text.c_str(),
-                  hit != suggestions.end() ? "  (in top 5)" : "  (missed)");
-    }
-  }
-  return rate;
+void show_miss(const DevTyping& t, const std::vector<sorla::Suggestion>& suggestions,
+               bool in_five) {
+  std::printf("  %-14s %s -> %s%s\n", t.typed.c_str(), t.khmer.c_str(),
+              suggestions.empty() ? "(nothing)" : suggestions[0].text.c_str(),
+              in_five ? "  (in top 5)" : "  (missed)");
 }
 
 }  // namespace
 
 int main(int argc, char** argv) try {
-  if (argc != 5) {
-    std::fprintf(stderr, "usage: lexicon_eval SEED.txt WORDS DEV.tsv SENTENCES.tsv\n");
+  if (argc != 6) {
+    std::fprintf(stderr, "usage: lexicon_eval SEED.txt WORDS DEV.tsv SENTENCES.tsv NAMES.txt\n");
     return 2;
   }
   const WordList seed = read_list(sorla::lexicon::read_file(argv[1]), argv[1]);
@@ -119,13 +103,14 @@ int main(int argc, char** argv) try {
 
   // 1. The romanizer against the human spellings.
   std::size_t spellings = 0, exact = 0, folded = 0, near = 0;
-  std::vector<Typing> seed_typings, seed_full_typings;
+  // Seed typings are on no side of the split: their halves are not read.
+  std::vector<DevTyping> seed_typings, seed_full_typings;
   for (const auto& entry : seed.entries) {
     const auto made = sorla::lexicon::romanize(entry.word);
     for (const std::string& human : entry.spellings) {
-      seed_full_typings.push_back({entry.word, human});
+      seed_full_typings.push_back({entry.word, human, Half::Tuning});
       if (is_abbreviation(human)) continue;
-      seed_typings.push_back({entry.word, human});
+      seed_typings.push_back({entry.word, human, Half::Tuning});
       ++spellings;
       if (std::find(made.begin(), made.end(), human) != made.end()) ++exact;
       const auto key = chars(sorla::fold(human));
@@ -149,12 +134,22 @@ int main(int argc, char** argv) try {
   for (std::size_t i = 0; i < seed.entries.size() && i < romanized.entries.size(); ++i) {
     romanized.entries[i].spellings = sorla::lexicon::romanize(romanized.entries[i].word);
   }
-  type_all(engine_of(romanized), seed_typings, false)
-      .print("romanizer alone, seed spellings typed (abbreviations left out)");
+  print(sorla::lexicon::rate_words(engine_of(romanized), seed_typings),
+        "romanizer alone, seed spellings typed (abbreviations left out)");
 
   // 3. The shipped data.
   const Engine engine = engine_of(shipped);
-  type_all(engine, seed_full_typings, false).print("shipped data, every seed spelling typed");
+  print(sorla::lexicon::rate_words(engine, seed_full_typings),
+        "shipped data, every seed spelling typed");
+
+  std::vector<DevTyping> name_typings;
+  for (const auto& entry : read_list(sorla::lexicon::read_file(argv[5]), argv[5]).entries) {
+    for (const std::string& s : entry.spellings)
+      name_typings.push_back({entry.word, s, Half::Tuning});
+  }
+  std::printf("names typed whole, not first:\n");
+  print(sorla::lexicon::rate_words(engine, name_typings, show_miss),
+        "shipped data, every name and loanword spelling typed");
 
   // 4. Everyday words outside the seed list, typed alone.
   // Words missing from the data are counted: they show gaps in the word list,
@@ -163,9 +158,7 @@ int main(int argc, char** argv) try {
   std::set<std::string> known;
   for (const auto& entry : shipped.entries) known.insert(sorla::lexicon::look_form(entry.word));
   for (const Half half : {Half::Tuning, Half::HeldOut}) {
-    std::vector<DevTyping> part;
-    std::copy_if(dev.begin(), dev.end(), std::back_inserter(part),
-                 [&](const DevTyping& t) { return t.half == half; });
+    const auto part = sorla::lexicon::in_half(dev, half);
     std::set<std::string> words, missing;
     for (const DevTyping& t : part) {
       words.insert(t.khmer);
@@ -174,8 +167,9 @@ int main(int argc, char** argv) try {
     std::printf("development words, %s: %zu words, %zu of them not in the data\n", name_of(half),
                 words.size(), missing.size());
     if (half == Half::Tuning) std::printf("development set, tuning half, typings not first:\n");
-    type_all(engine, part, half == Half::Tuning)
-        .print((std::string("development words, ") + name_of(half)).c_str());
+    print(sorla::lexicon::rate_words(engine, part,
+                                     half == Half::Tuning ? show_miss : sorla::lexicon::WordMiss{}),
+          std::string("development words, ") + name_of(half));
   }
 
   // 5. Chat sentences typed word by word, each word committed with Space.
@@ -183,19 +177,14 @@ int main(int argc, char** argv) try {
   Engine typing_engine = engine;
   std::printf("development sentences, tuning half, not typed exactly:\n");
   for (const Half half : {Half::Tuning, Half::HeldOut}) {
-    std::size_t exact = 0, total = 0;
-    for (const auto& sentence : sentences) {
-      if (sentence.half != half) continue;
-      ++total;
-      const std::string typed = sorla::lexicon::type_sentence(typing_engine, sentence.words);
-      if (looks_same(typed, sentence.khmer)) {
-        ++exact;
-      } else if (half == Half::Tuning) {
-        std::printf("  %s -> %s\n", sentence.khmer.c_str(), typed.c_str());
-      }
-    }
-    std::printf("development sentences, %s: exactly right %zu/%zu (%.1f%%)\n", name_of(half), exact,
-                total, total ? 100.0 * exact / total : 0.0);
+    const auto rate = sorla::lexicon::rate_sentences(
+        typing_engine, sorla::lexicon::in_half(sentences, half),
+        [&](const sorla::lexicon::DevSentence& sentence, const std::string& typed) {
+          if (half == Half::Tuning)
+            std::printf("  %s -> %s\n", sentence.khmer.c_str(), typed.c_str());
+        });
+    std::printf("development sentences, %s: exactly right %zu/%zu (%.1f%%)\n", name_of(half),
+                rate.exact, rate.total, rate.total ? 100.0 * rate.exact / rate.total : 0.0);
   }
   return 0;
 } catch (const std::exception& e) {
