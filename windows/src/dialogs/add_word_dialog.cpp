@@ -8,13 +8,14 @@ namespace {
 DialogTemplate add_word_template(const AddWordInput& input) {
   DialogTemplate t(kAddWordTitle, 240, 136);
   t.add(Control::Static, 0xFFFF, L"Khmer word:", SS_LEFT, 10, 10, 220, 10);
+  // Taller than a Latin box: Khmer stacks vowels above and subscripts below.
   t.add(Control::Edit, kWordEdit, input.word, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 10, 22, 220,
-        14);
+        20);
   t.add(Control::Static, 0xFFFF, L"Spelling in Latin letters (several, separated by spaces):",
-        SS_LEFT, 10, 42, 220, 10);
+        SS_LEFT, 10, 48, 220, 10);
   t.add(Control::Edit, kSpellingEdit, input.spelling, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 10,
-        54, 220, 14);
-  t.add(Control::Static, kRefusalText, L"", SS_LEFT | SS_NOPREFIX, 10, 74, 220, 30);
+        60, 220, 14);
+  t.add(Control::Static, kRefusalText, L"", SS_LEFT | SS_NOPREFIX, 10, 80, 220, 28);
   t.add(Control::Button, IDOK, L"Add", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, 126, 112, 50, 16);
   t.add(Control::Button, IDCANCEL, L"Cancel", BS_PUSHBUTTON | WS_TABSTOP, 180, 112, 50, 16);
   return t;

@@ -14,6 +14,7 @@
 #include "learned_file/words_file.h"
 #include "report_link/report_base.h"
 #include "settings/settings.h"
+#include "sorla/normalize.h"
 #include "sorla/user_words.h"
 #include "text/wide.h"
 #include "tsf/edit/selection_session.h"
@@ -112,7 +113,8 @@ void TextService::open_add_word() {
   {
     auto state = state_.borrow();
     if (!state->typing) return;
-    input.spelling = to_wide(state->typing->front_end.session().typed());
+    // Letters alone: the word check refuses the apostrophes and hyphens typing allows.
+    input.spelling = to_wide(letters(state->typing->front_end.session().typed()));
     context = state->field_context ? state->field_context : state->key_context;
     client = state->client_id;
   }
