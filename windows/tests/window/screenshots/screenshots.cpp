@@ -4,8 +4,10 @@
 // window_screenshots [OUTPUT_DIR]
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <span>
 #include <string>
 #include <variant>
 #include <vector>
@@ -30,23 +32,25 @@ const std::wstring kPersonalize =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize";
 const std::wstring kAccent = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Accent";
 
-std::vector<std::string> candidates_for(const std::string& typed) {
+std::vector<std::string> candidates_for(const std::string& typed,
+                                        std::size_t limit = sorla::kMaxSuggestions) {
   auto built = sorla::Engine::from_bytes(sorla::seed_words());
   std::vector<std::string> words;
   if (auto* engine = std::get_if<sorla::Engine>(&built)) {
-    for (const auto& s : engine->suggest(typed, std::nullopt)) words.push_back(s.text);
+    for (const auto& s : engine->suggest(typed, std::nullopt, limit)) words.push_back(s.text);
   }
   return words;
 }
 
 // The window on a plain backdrop a little larger than itself.
-bool shoot_row(const fs::path& file, bool dark, const std::vector<std::string>& words) {
+bool shoot_row(const fs::path& file, bool dark, std::span<const std::string> words,
+               std::size_t page = 0, std::size_t page_count = 0) {
   auto theme = sorla::testing::scoped_dword(HKEY_CURRENT_USER, kPersonalize, L"AppsUseLightTheme",
                                             dark ? 0 : 1);
   auto accent = sorla::testing::scoped_missing(HKEY_CURRENT_USER, kAccent, L"AccentPalette");
   sorla::window::CandidateWindow window;
   if (!window.create(nullptr)) return false;
-  window.show(words, 0, {40, 40, 41, 60});
+  window.show(words, 0, {40, 40, 41, 60}, page, page_count);
   UpdateWindow(window.handle());
   const std::optional<Image> image = sorla::testing::capture_window(window.handle());
   if (!image) return false;
@@ -141,6 +145,16 @@ int main(int argc, char** argv) {
   sorla::settings::set_high_contrast_query([] { return true; });
   ok = ok && shoot_row(dir / "candidates-high-contrast.png", false, words);
   sorla::settings::set_high_contrast_query(nullptr);
+  // A begun spelling with more than a page of words: the second page, labelled.
+  const std::vector<std::string> all = candidates_for("s", sorla::kMaxCandidates);
+  const std::size_t per_page = sorla::kMaxSuggestions;
+  ok = ok && all.size() > per_page;
+  if (ok) {
+    const std::size_t pages = (all.size() + per_page - 1) / per_page;
+    const std::size_t shown = std::min(per_page, all.size() - per_page);
+    ok = shoot_row(dir / "candidates-page-2.png", false,
+                   std::span<const std::string>(all).subspan(per_page, shown), 1, pages);
+  }
   ok = ok && shoot_icons(dir / "langbar-icons.png");
   ok = ok && shoot_settings(dir / "settings-dialog.png");
   ok = ok && shoot_add_word(dir / "add-word-dialog.png");
