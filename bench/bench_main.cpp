@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -166,17 +167,17 @@ struct PeerRound {
 
 std::optional<PeerRound> run_peer(const std::string& exe, const std::string& user_folder) {
   const std::string command = "'" + exe + "' '" + user_folder + "'";
-  FILE* pipe = popen(command.c_str(), "r");
+  std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
   if (!pipe) return std::nullopt;
   std::string last;
   char line[512];
-  while (std::fgets(line, sizeof line, pipe)) {
+  while (std::fgets(line, sizeof line, pipe.get())) {
     if (std::string(line).rfind("keys ", 0) == 0)
       last = line;
     else
       std::printf("peer: %s", line);
   }
-  if (pclose(pipe) != 0) return std::nullopt;
+  if (pclose(pipe.release()) != 0) return std::nullopt;  // the peer's exit status
   PeerRound r;
   if (std::sscanf(last.c_str(), "keys %lf p50_us %lf p99_us %lf", &r.keys, &r.p50_us, &r.p99_us) !=
       3)
