@@ -136,14 +136,21 @@ screenshots: setup build/x64/Makefile
 	  $(CURDIR)/scripts/wine-run windows/window_screenshots.exe ../screenshots
 
 # The benchmark suite, natively, in its own Release tree without the tests:
-# prints the table and writes bench/results/latest.json.
+# prints the table and writes bench/results/latest.json. librime, the peer,
+# runs beside the shipped words (peer, Sorla, peer, Sorla), all on one CPU
+# (the last) when taskset is there.
+PIN := $(shell command -v taskset >/dev/null 2>&1 && echo taskset -c $$(($$(nproc) - 1)))
 .PHONY: bench
 bench: setup
+	@scripts/setup bench
 	cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DSORLA_TESTS=OFF -DSORLA_CLI=OFF \
 	  -DSORLA_WERROR=$(WERROR) >/dev/null
-	$(BUILD) build/bench -j$(JOBS) --target sorla_bench sorla_bench_build
+	$(BUILD) build/bench -j$(JOBS) --target sorla_bench sorla_bench_build \
+	  $$(grep -qs '^RIME_FOUND:.*=1' build/bench/CMakeCache.txt && echo sorla_peer_librime)
 	@mkdir -p bench/results
-	build/bench/bench/sorla_bench bench/results/latest.json
+	$(PIN) build/bench/bench/sorla_bench bench/results/latest.json \
+	  $$([ -x build/bench/bench/sorla_peer_librime ] && \
+	    echo --peer build/bench/bench/sorla_peer_librime build/bench/rime-user)
 
 # The report service under 16 local clients, on SQLite and on a PostgreSQL
 # it starts: requests a second and latency; then the built program under

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -99,7 +100,7 @@ void row(const char* label, const std::string& a, double b, double c, double d, 
 std::string measure_mapped(const Lexicon& lex, const Engine& built,
                            const std::vector<lexgen::TypingCase>& cases, std::size_t worst_from,
                            Json& keystroke, Json& worst, Json& activation, Json& private_bytes,
-                           Json& first_key) {
+                           Json& first_key, double& p50) {
   const std::string dir = std::filesystem::temp_directory_path() / "sorla-bench";
   std::filesystem::create_directories(dir);
   const std::string data_path = dir + "/words.srla", index_path = dir + "/words.sidx";
@@ -132,6 +133,7 @@ std::string measure_mapped(const Lexicon& lex, const Engine& built,
   const std::int64_t typed = heap_bytes() - heap_before;
 
   const std::string name = "shipped_mapped";
+  p50 = percentile(kr.all_us, 0.5);
   keystroke.obj(name, Json()
                           .num("keystrokes", static_cast<double>(kr.all_us.size()))
                           .num("p50_us", percentile(kr.all_us, 0.5))
@@ -157,7 +159,38 @@ std::string measure_mapped(const Lexicon& lex, const Engine& built,
   return note;
 }
 
-int run(const std::string& out_path) {
+// One round of the peer (sorla_peer_librime), run as its own process on
+// the CPU this one is pinned to; its last line carries the figures.
+struct PeerRound {
+  double keys = 0, p50_us = 0, p99_us = 0;
+};
+
+std::optional<PeerRound> run_peer(const std::string& exe, const std::string& user_folder) {
+  const std::string command = "'" + exe + "' '" + user_folder + "'";
+  std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
+  if (!pipe) return std::nullopt;
+  std::string last;
+  char line[512];
+  while (std::fgets(line, sizeof line, pipe.get())) {
+    if (std::string(line).rfind("keys ", 0) == 0)
+      last = line;
+    else
+      std::printf("peer: %s", line);
+  }
+  if (pclose(pipe.release()) != 0) return std::nullopt;  // the peer's exit status
+  PeerRound r;
+  if (std::sscanf(last.c_str(), "keys %lf p50_us %lf p99_us %lf", &r.keys, &r.p50_us, &r.p99_us) !=
+      3)
+    return std::nullopt;
+  return r;
+}
+
+struct PeerOptions {
+  std::string exe;          // empty: no peer
+  std::string user_folder;  // made anew by every round
+};
+
+int run(const std::string& out_path, const PeerOptions& peer_options) {
   std::vector<Lexicon> lexicons;
   {
     const auto seed = seed_words();
@@ -186,6 +219,16 @@ int run(const std::string& out_path) {
               "p99", "p99.9", "max", "worst p99");
 
   std::vector<std::string> notes;
+  std::vector<PeerRound> peer_rounds;
+  double shipped_p50 = 0, mapped_p50 = 0;
+  const auto peer_round = [&] {
+    if (peer_options.exe.empty()) return;
+    if (auto r = run_peer(peer_options.exe, peer_options.user_folder)) {
+      peer_rounds.push_back(*r);
+    } else {
+      std::fprintf(stderr, "peer %s failed: no librime figures\n", peer_options.exe.c_str());
+    }
+  };
   for (const Lexicon& lex : lexicons) {
     // Building: the fastest of several, and the heap an engine holds.
     std::vector<double> builds;
@@ -213,7 +256,10 @@ int run(const std::string& out_path) {
       first = std::min(first, micros_since(start));
     }
 
+    // The peer and the shipped words alternate: peer, shipped, peer, shipped mapped.
+    if (lex.name == "shipped") peer_round();
     const KeyResult kr = type_cases(engine, cases, worst_from, lex.replays);
+    if (lex.name == "shipped") shipped_p50 = percentile(kr.all_us, 0.5);
     row(lex.name.c_str(), std::to_string(kr.all_us.size()), percentile(kr.all_us, 0.5),
         percentile(kr.all_us, 0.9), percentile(kr.all_us, 0.99), percentile(kr.all_us, 0.999),
         percentile(kr.all_us, 1.0), percentile(kr.worst_us, 0.99));
@@ -245,8 +291,9 @@ int run(const std::string& out_path) {
                   kr.lattice_nodes);
     notes.emplace_back(note);
     if (lex.name == "shipped") {
+      peer_round();
       notes.push_back(measure_mapped(lex, engine, cases, worst_from, keystroke, worst, activation,
-                                     private_bytes, first_key));
+                                     private_bytes, first_key, mapped_p50));
     }
 
     // The straightforward trie engine (fresh lattice every key) on a sample
@@ -305,6 +352,26 @@ int run(const std::string& out_path) {
   std::printf("speed-up over the straightforward trie engine: %s\n",
               reference_speedup.text().c_str());
 
+  Json peer;
+  if (peer_rounds.size() == 2) {
+    // The better round of each figure: the peer's best showing.
+    const double p50 = std::min(peer_rounds[0].p50_us, peer_rounds[1].p50_us);
+    const double p99 = std::min(peer_rounds[0].p99_us, peer_rounds[1].p99_us);
+    peer.obj("librime", Json()
+                            .num("keys", peer_rounds[0].keys)
+                            .num("p50_us", p50)
+                            .num("p99_us", p99)
+                            .num("round1_p50_us", peer_rounds[0].p50_us)
+                            .num("round1_p99_us", peer_rounds[0].p99_us)
+                            .num("round2_p50_us", peer_rounds[1].p50_us)
+                            .num("round2_p99_us", peer_rounds[1].p99_us)
+                            .num("shipped_p50_over_librime_p50", shipped_p50 / p50)
+                            .num("shipped_mapped_p50_over_librime_p50", mapped_p50 / p50));
+    std::printf(
+        "peer librime (luna_pinyin, %.0f keys; better of 2 rounds): p50 %.1f us, p99 %.1f us; "
+        "Sorla's shipped p50 is %.2fx, mapped %.2fx librime's\n",
+        peer_rounds[0].keys, p50, p99, shipped_p50 / p50, mapped_p50 / p50);
+  }
   Json root;
   root.str("machine", machine_name())
       .obj("keystroke", keystroke)
@@ -319,6 +386,7 @@ int run(const std::string& out_path) {
       .num("peak_rss_bytes", static_cast<double>(peak_rss_bytes()))
       .num("baseline_speedup_100k", baseline_speedup)
       .obj("reference_trie_speedup", reference_speedup);
+  if (peer_rounds.size() == 2) root.obj("peer", peer);
   std::ofstream out(out_path);
   out << root.text() << "\n";
   std::printf("\nwrote %s\n", out_path.c_str());
@@ -328,6 +396,18 @@ int run(const std::string& out_path) {
 }  // namespace
 }  // namespace sorla::bench
 
+// sorla_bench [OUT.json] [--peer EXE USER_FOLDER]
 int main(int argc, char** argv) {
-  return sorla::bench::run(argc > 1 ? argv[1] : "bench/results/latest.json");
+  std::string out = "bench/results/latest.json";
+  sorla::bench::PeerOptions peer;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--peer" && i + 2 < argc) {
+      peer.exe = argv[++i];
+      peer.user_folder = argv[++i];
+    } else {
+      out = arg;
+    }
+  }
+  return sorla::bench::run(out, peer);
 }
