@@ -146,6 +146,8 @@ void Host::type(std::string_view keys) {
       tap(VK_SPACE);
     } else if (c == '.') {
       tap(VK_OEM_PERIOD);
+    } else if (c == '\'') {
+      tap(VK_OEM_7);  // the apostrophe key of the US layout
     }
   }
 }
