@@ -1,5 +1,5 @@
 # The candidate window with its UI Automation tree, and the language-bar icon
-# drawing, with their tests.
+# drawing and pop-up menu, with their tests.
 # Included from windows/CMakeLists.txt after sorla_win_base is defined.
 set(window_dir ${CMAKE_CURRENT_LIST_DIR})
 set(window_tests_dir ${PROJECT_SOURCE_DIR}/windows/tests/window)
@@ -11,6 +11,7 @@ add_library(sorla_candidate_ui STATIC
   ${window_dir}/paint.cpp
   ${window_dir}/window_class.cpp
   ${window_dir}/../langbar/icon.cpp
+  ${window_dir}/../langbar/menu.cpp
   ${window_dir}/../uia/candidate_tree.cpp
   ${window_dir}/../uia/core_calls.cpp
   ${window_dir}/../uia/item_provider.cpp

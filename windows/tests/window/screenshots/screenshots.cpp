@@ -20,6 +20,7 @@
 #include "support/png.h"
 #include "support/wine_env.h"
 #include "tsf/langbar/icon.h"
+#include "tsf/langbar/menu.h"
 #include "tsf/window/candidate_window.h"
 
 namespace {
@@ -93,6 +94,33 @@ bool shoot_icons(const fs::path& file) {
   return sorla::testing::write_png(file, sheet);
 }
 
+// The button's menu as it pops up while letters are typed: caught by a timer
+// that the menu's own message loop runs, then dismissed.
+std::optional<Image> caught_menu;
+void CALLBACK catch_menu(HWND owner, UINT, UINT_PTR id, DWORD) {
+  KillTimer(owner, id);
+  if (const HWND menu = FindWindowW(L"#32768", nullptr)) {
+    UpdateWindow(menu);
+    caught_menu = sorla::testing::capture_window(menu);
+  }
+  EndMenu();
+}
+
+bool shoot_menu(const fs::path& file) {
+  const HWND owner = CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0,
+                                     1, 1, nullptr, nullptr, nullptr, nullptr);
+  if (owner == nullptr) return false;
+  sorla::langbar::MenuState state;
+  state.typing = true;
+  SetTimer(owner, 1, 500, catch_menu);
+  sorla::langbar::show_menu(sorla::langbar::menu_items(state), {40, 40}, owner);
+  DestroyWindow(owner);
+  if (!caught_menu) return false;
+  Image opaque = *caught_menu;
+  for (auto& p : opaque.pixels) p |= 0xFF000000u;
+  return sorla::testing::write_png(file, opaque);
+}
+
 // A dialog as the menu opens it, drawn with the system's colours and dialog
 // font.
 bool shoot_dialog(const fs::path& file, HWND dialog) {
@@ -156,6 +184,7 @@ int main(int argc, char** argv) {
                    std::span<const std::string>(all).subspan(per_page, shown), 1, pages);
   }
   ok = ok && shoot_icons(dir / "langbar-icons.png");
+  ok = ok && shoot_menu(dir / "menu.png");
   ok = ok && shoot_settings(dir / "settings-dialog.png");
   ok = ok && shoot_add_word(dir / "add-word-dialog.png");
   std::printf("%s: %s\n", ok ? "screenshots written" : "screenshots FAILED",
