@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "child_process.h"
 #include "learned_file/file_io.h"
 #include "learned_file/learned_path.h"
 #include "learned_file/words_file.h"
@@ -73,35 +74,9 @@ int run_reader() {
   return unreadable + damaged == 0 ? 0 : 1;
 }
 
-struct Child {
-  HANDLE process = nullptr;
-  ~Child() {
-    if (process) CloseHandle(process);
-  }
-};
-
-bool start(Child& child, const std::wstring& args) {
-  wchar_t exe[MAX_PATH];
-  GetModuleFileNameW(nullptr, exe, MAX_PATH);
-  std::wstring command = L"\"" + std::wstring(exe) + L"\" " + args;
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  if (!CreateProcessW(exe, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                      &pi)) {
-    return false;
-  }
-  CloseHandle(pi.hThread);
-  child.process = pi.hProcess;
-  return true;
-}
-
-DWORD finish(Child& child) {
-  WaitForSingleObject(child.process, INFINITE);
-  DWORD code = 1;
-  GetExitCodeProcess(child.process, &code);
-  return code;
-}
+using sorla::testing::Child;
+using sorla::testing::finish;
+using sorla::testing::start;
 
 int run_driver(int writers, int words) {
   const fs::path appdata =
