@@ -3,9 +3,17 @@
 // uses to find another element (child ranges, entry ranges, word indexes,
 // offsets into the spelling pool, the hash tables' empty slots) are checked,
 // so that no keystroke reads outside the index; the hashes catch the rest.
+//
+// What a damaged index can do, then: damage by accident (a bad sector, a
+// copy cut short, another build's file) changes the hash of everything
+// after the header, or the size or hash of the word data it names, and is
+// refused before any search; no byte, precomputed ranking terms included,
+// is used unchecked. An index made to pass the hashes (they are no secret)
+// passes the checks above only if no search reads outside it; it can then
+// rank its own words as it likes, as word data written by hand can.
+// Opening reads every byte once for the hash and the tree's arrays once
+// more for the checks, which is what an activation costs.
 #include "sorla/index_file.h"
-
-#include <xxhash.h>
 
 #include <algorithm>
 #include <array>
@@ -14,6 +22,7 @@
 #include <cstring>
 #include <iterator>
 
+#include "bulk_hash.h"
 #include "sorla/engine.h"
 #include "sorla/text.h"
 
@@ -69,9 +78,7 @@ void store(std::vector<std::uint8_t>& out, std::size_t at, T value) {
   std::memcpy(out.data() + at, &value, sizeof value);
 }
 
-std::uint64_t hash_of(std::span<const std::uint8_t> bytes) {
-  return XXH3_64bits(bytes.data(), bytes.size());
-}
+std::uint64_t hash_of(std::span<const std::uint8_t> bytes) { return bulk_hash(bytes); }
 
 class Writer {
  public:
@@ -114,11 +121,20 @@ struct Sections {
 // application starts typing, so they keep no early exit and no branch per
 // element, and stay functions of their own: inlined into the opener, among
 // its many ways out, GCC leaves their loops scalar.
+// Every value is below 2^31 (no index is that large) and none is below the
+// one before: then each difference, taken modulo 2^32, is below 2^31 too.
+// Sign bits ORed, so that the loop has no comparison to keep it scalar.
 [[gnu::noinline]] bool rising(std::span<const std::uint32_t> v) {
-  std::uint32_t falls = 0;
-  for (std::size_t i = 1; i < v.size(); ++i) falls |= static_cast<std::uint32_t>(v[i] < v[i - 1]);
-  return falls == 0;
+  if (v.empty()) return true;
+  std::uint32_t bits = v[0];
+  for (std::size_t i = 1; i < v.size(); ++i) bits |= v[i] | (v[i] - v[i - 1]);
+  return (bits >> 31) == 0;
 }
+
+// Where a check takes values modulo 2^32, every count is at most this: an
+// index is at most kMaxIndexFileBytes.
+constexpr std::size_t kBelowSignBit = std::size_t{1} << 31;
+static_assert(kMaxIndexFileBytes < kBelowSignBit);
 
 bool power_of_two(std::size_t n) { return n >= 16 && (n & (n - 1)) == 0; }
 
@@ -133,15 +149,18 @@ std::uint32_t bit_count(std::uint32_t x) {
 }
 
 // As many children as character bits, and no bit beyond the characters.
+// With the starts below 2^31, a difference of at most 28 cannot have
+// wrapped: the child ranges rise as well.
 [[gnu::noinline]] bool children_match_bits(std::span<const std::uint32_t> codes,
                                            std::span<const std::uint32_t> child_begin) {
   static_assert(Matcher::kCodes < 32);
   const std::uint32_t* begin = child_begin.data();
-  std::uint32_t wrong = 0;
+  std::uint32_t wrong = 0, high = begin[codes.size()];
   for (std::size_t v = 0; v < codes.size(); ++v) {
     wrong |= (bit_count(codes[v]) ^ (begin[v + 1] - begin[v])) | (codes[v] >> Matcher::kCodes);
+    high |= begin[v];
   }
-  return wrong == 0;
+  return wrong == 0 && (high >> 31) == 0;
 }
 
 [[gnu::noinline]] bool codes_in_tables(std::span<const std::uint8_t> codes) {
@@ -151,14 +170,20 @@ std::uint32_t bit_count(std::uint32_t x) {
   return wrong == 0;
 }
 
+// With both bounds at most 2^31, x < bound exactly when x has no sign bit
+// and x - bound, modulo 2^32, has one: sign bits ORed, no comparison.
 [[gnu::noinline]] bool entries_in_range(std::span<const MatcherEntry> entries,
                                         std::size_t word_count, std::size_t pool_size) {
-  std::uint32_t wrong = 0;
+  if (word_count > kBelowSignBit || pool_size > kBelowSignBit) return false;
+  const auto words = static_cast<std::uint32_t>(word_count);
+  const auto pool = static_cast<std::uint32_t>(pool_size);
+  std::uint32_t bad = 0, high = 0;
   for (const MatcherEntry& e : entries) {
-    wrong |= static_cast<std::uint32_t>(e.word >= word_count) |
-             static_cast<std::uint32_t>(e.letters >= pool_size);
+    const auto word = static_cast<std::uint32_t>(e.word);
+    high |= static_cast<std::uint32_t>(e.word >> 32);
+    bad |= word | ~(word - words) | e.letters | ~(e.letters - pool);
   }
-  return wrong == 0;
+  return high == 0 && (bad >> 31) == 0;
 }
 
 // What a search relies on in the tree: child and entry ranges rising inside
@@ -175,7 +200,7 @@ bool sound_tree(const Matcher::Stored& t, std::size_t word_count) {
     return false;
   }
   if (t.child_begin[n] != n || t.entry_begin[0] != 0 || t.entry_begin[n] != t.entries.size() ||
-      !rising(t.child_begin) || !rising(t.entry_begin) || !rising(t.level_begin)) {
+      !rising(t.entry_begin) || !rising(t.level_begin)) {
     return false;
   }
   const std::size_t levels = t.level_begin.size();
@@ -183,8 +208,8 @@ bool sound_tree(const Matcher::Stored& t, std::size_t word_count) {
       t.level_begin[levels - 2] != n || levels - 3 > t.max_len || t.max_len > 255) {
     return false;
   }
-  // With rising child ranges, a level's first node has its least child and
-  // its last node the greatest end: two comparisons bound the whole level.
+  // With rising child ranges (children_match_bits below), a level's first node has its least child
+  // and its last node the greatest end: two comparisons bound the whole level.
   for (std::size_t d = 0; d + 2 < levels; ++d) {
     if (t.child_begin[t.level_begin[d]] < t.level_begin[d + 1] ||
         t.child_begin[t.level_begin[d + 1]] > t.level_begin[d + 2]) {
@@ -204,12 +229,15 @@ bool sound_tree(const Matcher::Stored& t, std::size_t word_count) {
   if (!rising(ends) || (ends.empty() ? !text.empty() : ends.back() != text.size())) return false;
   if (!is_valid_utf8(std::string_view(text.data(), text.size()))) return false;
   if (!power_of_two(slots.size())) return false;
-  std::uint32_t beyond = 0, empty = 0;
+  // Slots name word + 1 or nothing (0): each at most the word count, and
+  // one empty, so that a search for a text not there ends.
+  const auto words = static_cast<std::uint32_t>(ends.size());
+  std::uint32_t bad = 0, least = ~std::uint32_t{0};
   for (const std::uint32_t s : slots) {
-    beyond |= static_cast<std::uint32_t>(s > ends.size());
-    empty |= static_cast<std::uint32_t>(s == 0);
+    bad |= s | (words - s);
+    least = std::min(least, s);
   }
-  return beyond == 0 && empty != 0;
+  return (bad >> 31) == 0 && least == 0;
 }
 
 [[gnu::noinline]] bool sound_pairs(std::span<const std::uint64_t> slots, std::uint64_t count,
@@ -302,7 +330,8 @@ std::variant<Engine, ReadError> Engine::open_index(std::span<const std::uint8_t>
     return fail("unknown index file version " + std::to_string(version));
   }
   if (load<std::uint32_t>(index, kAtSections) != kSectionCount ||
-      load<std::uint64_t>(index, kAtFileSize) != index.size()) {
+      load<std::uint64_t>(index, kAtFileSize) != index.size() ||
+      index.size() > kMaxIndexFileBytes) {
     return fail("the index file is cut short or too long");
   }
   if (load<std::uint64_t>(index, kAtDataSize) != word_data.size() ||
