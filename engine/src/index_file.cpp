@@ -120,21 +120,19 @@ struct Sections {
 // The checks below run over every element of arrays of millions when an
 // application starts typing, so they keep no early exit and no branch per
 // element, and stay functions of their own: inlined into the opener, among
-// its many ways out, GCC leaves their loops scalar.
-// Every value is below 2^31 (no index is that large) and none is below the
-// one before: then each difference, taken modulo 2^32, is below 2^31 too.
-// Sign bits ORed, so that the loop has no comparison to keep it scalar.
+// its many ways out, GCC leaves their loops scalar. Counts are below
+// kBelowSignBit, so that comparisons can be sign bits ORed.
+constexpr std::size_t kBelowSignBit = std::size_t{1} << 31;
+static_assert(kMaxIndexFileBytes < kBelowSignBit, "opening refuses larger indexes");
+
+// Every value below 2^31 and none below the one before: then each
+// difference, taken modulo 2^32, is below 2^31 too.
 [[gnu::noinline]] bool rising(std::span<const std::uint32_t> v) {
   if (v.empty()) return true;
   std::uint32_t bits = v[0];
   for (std::size_t i = 1; i < v.size(); ++i) bits |= v[i] | (v[i] - v[i - 1]);
   return (bits >> 31) == 0;
 }
-
-// Where a check takes values modulo 2^32, every count is at most this: an
-// index is at most kMaxIndexFileBytes.
-constexpr std::size_t kBelowSignBit = std::size_t{1} << 31;
-static_assert(kMaxIndexFileBytes < kBelowSignBit);
 
 bool power_of_two(std::size_t n) { return n >= 16 && (n & (n - 1)) == 0; }
 
@@ -208,8 +206,9 @@ bool sound_tree(const Matcher::Stored& t, std::size_t word_count) {
       t.level_begin[levels - 2] != n || levels - 3 > t.max_len || t.max_len > 255) {
     return false;
   }
-  // With rising child ranges (children_match_bits below), a level's first node has its least child
-  // and its last node the greatest end: two comparisons bound the whole level.
+  // With rising child ranges (children_match_bits, below), a level's first
+  // node has its least child and its last node the greatest end: two
+  // comparisons bound the whole level.
   for (std::size_t d = 0; d + 2 < levels; ++d) {
     if (t.child_begin[t.level_begin[d]] < t.level_begin[d + 1] ||
         t.child_begin[t.level_begin[d + 1]] > t.level_begin[d + 2]) {
