@@ -5,7 +5,7 @@
 namespace sorla {
 
 #ifdef SORLA_BULK_HASH_AVX2
-// bulk_hash_avx2.cpp, built for AVX2 alone.
+// bulk_hash_avx2.cpp, built for AVX2 alone (engine/CMakeLists.txt).
 std::uint64_t bulk_hash_avx2(const void* bytes, std::size_t size);
 #endif
 
