@@ -201,9 +201,11 @@ bool sound_tree(const Matcher::Stored& t, std::size_t word_count) {
       !rising(t.entry_begin) || !rising(t.level_begin)) {
     return false;
   }
+  // The longest spelling, from the header (outside the hash), sets the
+  // columns' margin: it must be the tree's depth, as every build makes it.
   const std::size_t levels = t.level_begin.size();
   if (t.level_begin[0] != 0 || t.level_begin[1] != 1 || t.level_begin[levels - 1] != n ||
-      t.level_begin[levels - 2] != n || levels - 3 > t.max_len || t.max_len > 255) {
+      t.level_begin[levels - 2] != n || levels - 3 != t.max_len || t.max_len > 255) {
     return false;
   }
   // With rising child ranges (children_match_bits, below), a level's first

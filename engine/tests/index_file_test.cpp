@@ -83,6 +83,11 @@ TEST(IndexFile, RefusesWhatIsNotItsOwnSoundIndex) {
   changed[good.size() - 100] ^= 1;
   EXPECT_EQ(refusal(Aligned(changed).span()), "the index file is damaged");
   EXPECT_EQ(refusal(Aligned(good, 4).span()), "the index file is not aligned in memory");
+  // The header's longest spelling is outside the hash; it sets the search's
+  // margin, so it must agree with the tree.
+  changed = good;
+  ++changed[48];
+  EXPECT_EQ(refusal(Aligned(changed).span()), "the index file is not laid out as an index");
 
   // An index holds word terms of one weight: opened with another, it would
   // rank unlike the engine that wrote it.
