@@ -25,7 +25,10 @@ namespace fs = std::filesystem;
 using namespace sorla;
 using namespace sorla::learned_file;
 
-constexpr int kTries = 200;  // adds that find the lock held try again
+// An add that finds the lock held tries again, as does one whose move found
+// the reader holding words.txt for longer than the move waits (a loaded
+// machine does that); the user would click Add again.
+constexpr int kTries = 200;
 
 // Writer `w`'s word `i`: two Khmer consonants, and its spelling.
 UserWord word_of(int w, int i, int per_writer) {
@@ -39,21 +42,24 @@ UserWord word_of(int w, int i, int per_writer) {
 }
 
 int run_writer(int w, int words) {
-  int busy = 0;
+  using Result = UserWordsEdit::Result;
+  int busy = 0, failed = 0;
   for (int i = 0; i < words; ++i) {
     const UserWord word = word_of(w, i, words);
-    UserWordsEdit edit{UserWordsEdit::Result::Busy, {}};
-    for (int t = 0; t < kTries && edit.result == UserWordsEdit::Result::Busy; ++t) {
+    UserWordsEdit edit{Result::Busy, {}};
+    for (int t = 0; t < kTries && (edit.result == Result::Busy || edit.result == Result::Failed);
+         ++t) {
       edit = add_user_word(word.word, word.spellings[0]);
-      busy += edit.result == UserWordsEdit::Result::Busy;
+      busy += edit.result == Result::Busy;
+      failed += edit.result == Result::Failed;
     }
-    if (edit.result != UserWordsEdit::Result::Changed) {
+    if (edit.result != Result::Changed) {
       std::printf("writer %d: word %d not added (result %d: %s)\n", w, i,
                   static_cast<int>(edit.result), edit.error.c_str());
       return 1;
     }
   }
-  std::printf("writer %d: %d words, %d busy\n", w, words, busy);
+  std::printf("writer %d: %d words, %d busy, %d failed\n", w, words, busy, failed);
   return 0;
 }
 
