@@ -17,6 +17,7 @@
 #include "learned_file/save_lock.h"
 #include "sorla/engine.h"
 #include "test_support.h"
+#include "user_files_test.h"
 
 namespace sorla::learned_file {
 namespace {
@@ -24,11 +25,10 @@ namespace {
 namespace fs = std::filesystem;
 using Result = SaveOutcome::Result;
 using sorla::testing::ScopedEnv;
+using sorla::testing::seed_engine;
 using sorla::testing::TempDir;
 
 constexpr std::string_view kVersion2 = R"({"format":"sorla-learned","version":2,"picks":[]})";
-
-Engine seed_engine() { return std::get<Engine>(Engine::from_bytes(seed_words())); }
 
 std::string read_file(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -51,14 +51,9 @@ std::vector<std::string> names_in(const fs::path& folder) {
   return names;
 }
 
-// APPDATA pointed at a fresh scratch folder for each test.
-class LearnedFileTest : public ::testing::Test {
+class LearnedFileTest : public sorla::testing::UserFilesTest {
  protected:
-  TempDir appdata;
-  ScopedEnv env{L"APPDATA", appdata.path().wstring()};
-  fs::path folder = appdata.path() / "Sorla";
   fs::path target = folder / "learned.json";
-  Engine engine = seed_engine();
   LearnedFile file;
 
   void learn_one(std::string_view typed = "ban") { engine.learn(typed, "បាន", std::nullopt); }

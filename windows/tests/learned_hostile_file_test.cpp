@@ -12,7 +12,7 @@
 #include "learned_file/learned_file.h"
 #include "learned_file/learned_path.h"
 #include "sorla/engine.h"
-#include "test_support.h"
+#include "user_files_test.h"
 
 namespace sorla::learned_file {
 namespace {
@@ -22,7 +22,7 @@ namespace fs = std::filesystem;
 const std::string kHead = R"({"format":"sorla-learned","version":1,)";
 const std::string kWord = "បាន";
 
-Engine seed_engine() { return std::get<Engine>(Engine::from_bytes(seed_words())); }
+using sorla::testing::seed_engine;
 
 std::string pick(std::string_view typed, std::string_view count) {
   std::string out = R"({"typed":")";
@@ -30,12 +30,9 @@ std::string pick(std::string_view typed, std::string_view count) {
   return out.append(count).append("}");
 }
 
-class HostileFileTest : public ::testing::Test {
+class HostileFileTest : public sorla::testing::UserFilesTest {
  protected:
-  sorla::testing::TempDir appdata;
-  sorla::testing::ScopedEnv env{L"APPDATA", appdata.path().wstring()};
-  fs::path target = appdata.path() / "Sorla" / "learned.json";
-  Engine engine = seed_engine();
+  fs::path target = folder / "learned.json";
 
   void put(const std::string& bytes) {
     fs::create_directories(target.parent_path());

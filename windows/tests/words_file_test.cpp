@@ -10,32 +10,25 @@
 
 #include "learned_file/app_access.h"
 #include "learned_file/learned_path.h"
-#include "test_support.h"
+#include "user_files_test.h"
 
 namespace sorla::learned_file {
 namespace {
 
 namespace fs = std::filesystem;
 using Edit = UserWordsEdit::Result;
-using sorla::testing::ScopedEnv;
-using sorla::testing::TempDir;
 
 const std::string kDara = "ដារា";
 const std::string kSok = "សុខ";
-
-Engine seed_engine() { return std::get<Engine>(Engine::from_bytes(seed_words())); }
 
 std::string first(const Engine& engine, std::string_view typed) {
   const auto found = engine.suggest(typed, std::nullopt);
   return found.empty() ? std::string() : found.front().text;
 }
 
-class WordsFileTest : public ::testing::Test {
+class WordsFileTest : public sorla::testing::UserFilesTest {
  protected:
-  TempDir appdata;
-  ScopedEnv env{L"APPDATA", appdata.path().wstring()};
-  fs::path target = appdata.path() / "Sorla" / "words.txt";
-  Engine engine = seed_engine();
+  fs::path target = folder / "words.txt";
   WordsFile file;
 };
 

@@ -20,6 +20,22 @@ std::atomic<std::uint32_t> g_partial_sequence{0};
 // Whether this process has looked for an earlier version's grant yet.
 std::atomic<bool> g_grant_checked{false};
 
+// Worked out at the load, or at the first use of a record never loaded.
+const LearnedFile::Place& place_of(LearnedFile& file) {
+  if (!file.place) {
+    const PickStore store = pick_store();
+    file.place =
+        LearnedFile::Place{store, store == PickStore::Process ? std::nullopt : learned_path()};
+  }
+  return *file.place;
+}
+
+// The user's file, when this process reads and writes it.
+std::optional<std::filesystem::path> user_file(LearnedFile& file) {
+  const LearnedFile::Place& place = place_of(file);
+  return place.store == PickStore::UserFile ? place.file : std::nullopt;
+}
+
 class HeldLock final : public LearnedStorage::Lock {
  public:
   explicit HeldLock(SaveLock lock) : lock_(std::move(lock)) {}
@@ -67,8 +83,8 @@ bool FileStorage::count_clear() {
 }
 
 void load_learned(LearnedFile& file, Engine& engine) {
-  const PickStore store = pick_store();
-  const auto path = store == PickStore::Process ? std::nullopt : learned_path();
+  file.place.reset();  // an activation: worked out afresh
+  const auto& [store, path] = place_of(file);
   if (store != PickStore::UserFile) {
     if (path) seed_process_picks(read_whole_file(*path, kMaxLearnedFileBytes));
     SandboxStorage storage;
@@ -85,11 +101,11 @@ void load_learned(LearnedFile& file, Engine& engine) {
 
 SaveOutcome save_learned(LearnedFile& file, Engine& engine, SaveMoment moment) {
   if (!needs_save(engine)) return {};
-  if (pick_store() != PickStore::UserFile) {
+  if (place_of(file).store != PickStore::UserFile) {
     SandboxStorage storage;
     return sorla::save_learned(storage, engine);
   }
-  const auto target = learned_path();
+  const auto target = user_file(file);
   if (!target) return {SaveOutcome::Result::NoPlace, std::nullopt, {}};
   FileStorage storage(*target,
                       moment == SaveMoment::FocusChange ? file.focus_lock_wait : file.lock_wait);
@@ -97,15 +113,14 @@ SaveOutcome save_learned(LearnedFile& file, Engine& engine, SaveMoment moment) {
 }
 
 SaveOutcome clear_learned(LearnedFile& file, Engine& engine) {
-  const auto target = pick_store() == PickStore::UserFile ? learned_path() : std::nullopt;
+  const auto target = user_file(file);
   if (!target) return {SaveOutcome::Result::NoPlace, std::nullopt, {}};
   FileStorage storage(*target, file.lock_wait);
   return sorla::clear_learned(storage, engine, file.mark);
 }
 
 void follow_clear(LearnedFile& file, Engine& engine) {
-  if (pick_store() != PickStore::UserFile) return;
-  if (const auto target = learned_path()) {
+  if (const auto target = user_file(file)) {
     FileStorage storage(*target, file.lock_wait);
     sorla::follow_clear(storage, engine, file.mark);
   }

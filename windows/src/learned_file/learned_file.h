@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "learned_file/app_access.h"
 #include "learned_file/save_lock.h"
 #include "sorla/engine.h"
 #include "sorla/learned_sync.h"
@@ -47,6 +48,13 @@ struct LearnedFile {
   std::chrono::milliseconds focus_lock_wait = kFocusLockWait;
   // The clear count the engine's picks were loaded or saved under.
   ClearMark mark;
+  // Where the picks live, worked out by load_learned (a token query and an
+  // environment read) and kept: saves and word starts ask neither again.
+  struct Place {
+    PickStore store = PickStore::UserFile;
+    std::optional<std::filesystem::path> file;  // the user's file, when the store reads it
+  };
+  std::optional<Place> place;
 };
 
 enum class SaveMoment { FocusChange, Deactivation };

@@ -1,5 +1,5 @@
-// Where the learned-data file and its companions live; worked out again at
-// every load and save.
+// Where the learned-data file and its companions live; worked out once an
+// activation (learned_file.h and words_file.h keep it).
 #pragma once
 
 #include <cstdint>

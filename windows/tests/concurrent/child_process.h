@@ -1,9 +1,14 @@
-// The concurrency tests start copies of themselves as writers and readers.
+// The concurrency tests start copies of themselves as writers and readers,
+// in a fresh APPDATA, and check that nothing but the file is left there.
 #pragma once
 
 #include <windows.h>
 
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <string>
+#include <vector>
 
 namespace sorla::testing {
 
@@ -40,6 +45,49 @@ inline DWORD finish(Child& child) {
   DWORD code = 1;
   GetExitCodeProcess(child.process, &code);
   return code;
+}
+
+// A fresh folder named after `prefix` and this process, made APPDATA for
+// this process and the children it starts.
+inline std::filesystem::path fresh_appdata(const std::wstring& prefix) {
+  const std::filesystem::path appdata =
+      std::filesystem::temp_directory_path() / (prefix + std::to_wstring(GetCurrentProcessId()));
+  std::filesystem::remove_all(appdata);
+  std::filesystem::create_directories(appdata);
+  SetEnvironmentVariableW(L"APPDATA", appdata.c_str());
+  return appdata;
+}
+
+// Runs one reader ("read") and `writers` writers ("write <w> <per_writer>")
+// at once; once the writers are done, `stop` is made, which ends the reader.
+// How many of them failed; -1 when one could not be started.
+inline int run_children(int writers, int per_writer, const std::filesystem::path& stop) {
+  Child reader;
+  std::vector<Child> children(static_cast<std::size_t>(writers));
+  bool started = start(reader, L"read");
+  for (int w = 0; w < writers && started; ++w) {
+    started = start(children[static_cast<std::size_t>(w)],
+                    L"write " + std::to_wstring(w) + L" " + std::to_wstring(per_writer));
+  }
+  int failures = 0;
+  for (Child& child : children) {
+    if (child.process) failures += finish(child) != 0;
+  }
+  { std::ofstream made(stop); }
+  if (reader.process) failures += finish(reader) != 0;
+  return started ? failures : -1;
+}
+
+// How many files besides `kept` are in `folder`, each printed: no lock or
+// temporary file may outlive the writers.
+inline int left_behind(const std::filesystem::path& folder, const std::filesystem::path& kept) {
+  int found = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    if (entry.path().filename() == kept) continue;
+    std::printf("left behind: %s\n", entry.path().filename().string().c_str());
+    ++found;
+  }
+  return found;
 }
 
 }  // namespace sorla::testing

@@ -137,32 +137,11 @@ int run_reader() {
   return missing + unreadable + refused == 0 && seen ? 0 : 1;
 }
 
-using sorla::testing::Child;
-using sorla::testing::finish;
-using sorla::testing::start;
-
 int run_driver(int writers, int picks) {
-  const fs::path appdata =
-      fs::temp_directory_path() / (L"sorla-concurrent-" + std::to_wstring(GetCurrentProcessId()));
-  fs::remove_all(appdata);
-  fs::create_directories(appdata);
-  SetEnvironmentVariableW(L"APPDATA", appdata.c_str());  // inherited by the children
-  const fs::path stop = appdata / "stop";
+  const fs::path appdata = sorla::testing::fresh_appdata(L"sorla-concurrent-");
   const ULONGLONG start_ms = GetTickCount64();
-
-  int failures = 0;
-  Child reader;
-  std::vector<Child> children(static_cast<std::size_t>(writers));
-  if (!start(reader, L"read")) return 2;
-  for (int w = 0; w < writers; ++w) {
-    if (!start(children[static_cast<std::size_t>(w)],
-               L"write " + std::to_wstring(w) + L" " + std::to_wstring(picks))) {
-      return 2;
-    }
-  }
-  for (Child& child : children) failures += finish(child) != 0;
-  write_whole_file(stop, "");
-  failures += finish(reader) != 0;
+  int failures = sorla::testing::run_children(writers, picks, appdata / "stop");
+  if (failures < 0) return 2;
 
   // Every writer's commits and undos on one engine give the expected sum.
   Engine expected = seed_engine();
@@ -180,12 +159,7 @@ int run_driver(int writers, int picks) {
               exact ? "exact" : "WRONG",
               static_cast<unsigned long long>(GetTickCount64() - start_ms));
   failures += !exact;
-  for (const auto& entry : fs::directory_iterator(appdata / "Sorla")) {
-    if (entry.path().filename() != "learned.json") {
-      std::printf("left behind: %s\n", entry.path().filename().string().c_str());
-      ++failures;
-    }
-  }
+  failures += sorla::testing::left_behind(appdata / "Sorla", "learned.json");
   std::error_code ec;
   fs::remove_all(appdata, ec);
   return failures == 0 ? 0 : 1;

@@ -25,7 +25,10 @@ namespace fs = std::filesystem;
 using namespace sorla;
 using namespace sorla::learned_file;
 
-constexpr int kTries = 200;  // adds that find the lock held try again
+// An add that finds the lock held tries again, as does one whose move found
+// the reader holding words.txt for longer than the move waits (a loaded
+// machine does that); the user would click Add again.
+constexpr int kTries = 200;
 
 // Writer `w`'s word `i`: two Khmer consonants, and its spelling.
 UserWord word_of(int w, int i, int per_writer) {
@@ -39,20 +42,24 @@ UserWord word_of(int w, int i, int per_writer) {
 }
 
 int run_writer(int w, int words) {
-  int busy = 0;
+  using Result = UserWordsEdit::Result;
+  int busy = 0, failed = 0;
   for (int i = 0; i < words; ++i) {
     const UserWord word = word_of(w, i, words);
-    UserWordsEdit::Result result = UserWordsEdit::Result::Busy;
-    for (int t = 0; t < kTries && result == UserWordsEdit::Result::Busy; ++t) {
-      result = add_user_word(word.word, word.spellings[0]).result;
-      busy += result == UserWordsEdit::Result::Busy;
+    UserWordsEdit edit{Result::Busy, {}};
+    for (int t = 0; t < kTries && (edit.result == Result::Busy || edit.result == Result::Failed);
+         ++t) {
+      edit = add_user_word(word.word, word.spellings[0]);
+      busy += edit.result == Result::Busy;
+      failed += edit.result == Result::Failed;
     }
-    if (result != UserWordsEdit::Result::Changed) {
-      std::printf("writer %d: word %d not added\n", w, i);
+    if (edit.result != Result::Changed) {
+      std::printf("writer %d: word %d not added (result %d: %s)\n", w, i,
+                  static_cast<int>(edit.result), edit.error.c_str());
       return 1;
     }
   }
-  std::printf("writer %d: %d words, %d busy\n", w, words, busy);
+  std::printf("writer %d: %d words, %d busy, %d failed\n", w, words, busy, failed);
   return 0;
 }
 
@@ -74,30 +81,10 @@ int run_reader() {
   return unreadable + damaged == 0 ? 0 : 1;
 }
 
-using sorla::testing::Child;
-using sorla::testing::finish;
-using sorla::testing::start;
-
 int run_driver(int writers, int words) {
-  const fs::path appdata =
-      fs::temp_directory_path() / (L"sorla-words-" + std::to_wstring(GetCurrentProcessId()));
-  fs::remove_all(appdata);
-  fs::create_directories(appdata);
-  SetEnvironmentVariableW(L"APPDATA", appdata.c_str());  // inherited by the children
-
-  int failures = 0;
-  Child reader;
-  std::vector<Child> children(static_cast<std::size_t>(writers));
-  if (!start(reader, L"read")) return 2;
-  for (int w = 0; w < writers; ++w) {
-    if (!start(children[static_cast<std::size_t>(w)],
-               L"write " + std::to_wstring(w) + L" " + std::to_wstring(words))) {
-      return 2;
-    }
-  }
-  for (Child& child : children) failures += finish(child) != 0;
-  write_whole_file(appdata / "stop", "");
-  failures += finish(reader) != 0;
+  const fs::path appdata = sorla::testing::fresh_appdata(L"sorla-words-");
+  int failures = sorla::testing::run_children(writers, words, appdata / "stop");
+  if (failures < 0) return 2;
 
   const UserWordsRead final_file =
       parse_user_words(read_whole_file(*words_path(), kMaxUserWordsFileBytes).bytes);
@@ -113,12 +100,7 @@ int run_driver(int writers, int words) {
   std::printf("%d writers x %d words: final file %s (%zu words)\n", writers, words,
               exact ? "exact" : "WRONG", got.size());
   failures += !exact;
-  for (const auto& entry : fs::directory_iterator(appdata / "Sorla")) {
-    if (entry.path().filename() != "words.txt") {
-      std::printf("left behind: %s\n", entry.path().filename().string().c_str());
-      ++failures;
-    }
-  }
+  failures += sorla::testing::left_behind(appdata / "Sorla", "words.txt");
   std::error_code ec;
   fs::remove_all(appdata, ec);
   return failures == 0 ? 0 : 1;

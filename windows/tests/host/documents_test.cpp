@@ -4,12 +4,14 @@
 #include <gtest/gtest.h>
 
 #include "host/host.h"
+#include "learned_file/app_access.h"
 #include "tsf/window/candidate_window.h"
 
 namespace sorla::host {
 namespace {
 
 const std::string kSabay = "\u179F\u1794\u17D2\u1794\u17B6\u1799";
+int g_token_queries = 0;
 
 class Documents : public ::testing::Test {
  protected:
@@ -40,6 +42,12 @@ TEST_F(Documents, FocusChangeCommitsTheLettersAndKeepsTheMode) {
 }
 
 TEST_F(Documents, FocusChangeAndDeactivationSaveTheLearnedPicks) {
+  // Where the picks live was worked out at activation: no key, word start,
+  // focus change or save asks the process token again.
+  learned_file::set_app_container_query([] {
+    ++g_token_queries;
+    return false;
+  });
   host.type("sabay ");
   EXPECT_EQ(host.learned_file(), "");
   host.focus(2);
@@ -49,7 +57,9 @@ TEST_F(Documents, FocusChangeAndDeactivationSaveTheLearnedPicks) {
 
   host.type("sabay ");
   host.deactivate();
+  learned_file::set_app_container_query(nullptr);
   EXPECT_NE(host.learned_file(), saved);  // the second pick went out too
+  EXPECT_EQ(g_token_queries, 0);
 }
 
 TEST_F(Documents, LearnedPicksComeBackAtTheNextActivation) {

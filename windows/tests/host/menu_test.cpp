@@ -8,6 +8,7 @@
 #include "host/host.h"
 #include "learned_file/app_access.h"
 #include "learned_file/learned_file.h"
+#include "learned_file/words_file.h"
 #include "settings/settings.h"
 #include "text/wide.h"
 #include "version.h"
@@ -140,9 +141,12 @@ TEST_F(Menu, SettingsAreWrittenAndTakeEffect) {
   EXPECT_EQ(settings::read_dword_setting(settings::kSorlaKey, settings::kLearnValue).value, 1u);
 }
 
-// Another application's settings dialog: this one takes the change at its
-// next word, without restarting.
-TEST_F(Menu, SettingsChangedElsewhereApplyAtTheNextWord) {
+// Another application's settings dialog or "Add a word…": this one takes
+// the change as its next word starts, without restarting. Not before: keys
+// that start no word (in English mode, even handed to OnKeyDown untested, as
+// ITfKeystrokeMgr::KeyDown lets an application do) and keys in the middle of
+// a word read neither the registry nor the words file.
+TEST_F(Menu, ChangesMadeElsewhereApplyAtTheNextWord) {
   settings::write_sorla_dword(settings::kLearnValue, 0);
   host.type("ban ");
   host.focus(2);
@@ -151,6 +155,25 @@ TEST_F(Menu, SettingsChangedElsewhereApplyAtTheNextWord) {
   host.type("ban ");
   host.focus(1);
   EXPECT_NE(host.learned_file().find("\"typed\":\"ban\""), std::string::npos);
+
+  host.tap(VK_SHIFT);
+  ASSERT_EQ(host.button_text(), "ENG");
+  settings::write_sorla_dword(settings::kShiftValue, 0);
+  BOOL eaten = TRUE;
+  EXPECT_EQ(host.service().OnKeyDown(&host.doc(), 'A', 1, &eaten), S_OK);
+  EXPECT_FALSE(eaten);
+  host.tap(VK_SHIFT);  // switches still: the setting was not read
+  EXPECT_EQ(host.button_text(), "\u1781");
+  host.type("b");  // a word starts: now it is
+  host.tap(VK_SHIFT);
+  EXPECT_EQ(host.button_text(), "\u1781");
+
+  const std::string khmer = "\u1781\u17D2\u1798\u17C2\u179A";  // ខ្មែរ
+  host.tap(VK_ESCAPE);
+  host.type("qqkh");
+  ASSERT_EQ(learned_file::add_user_word(khmer, "qqkhm").result, UserWordsEdit::Result::Changed);
+  host.type("m qqkhm ");
+  EXPECT_NE(host.text().find("qqkhm " + khmer), std::string::npos) << host.text();
 }
 
 // The settings dialog clears; another running application (a second

@@ -4,6 +4,7 @@
 
 #include "com/boundary.h"
 #include "tsf/service/keys.h"
+#include "tsf/service/outside_changes.h"
 #include "tsf/service/text_service.h"
 
 namespace sorla::tsf {
@@ -48,27 +49,14 @@ HRESULT TextService::OnKeyDown(ITfContext* context, WPARAM wparam, LPARAM info, 
   answer(eaten, false);
   return com::guarded([&] {
     settle_field();
-    // A claimed key with nothing typed starts a word: the settings are taken
-    // as they are now, changed in another application or not.
-    bool word_start = false;
-    {
-      auto state = state_.borrow();
-      word_start = state->typing && state->typing->front_end.session().typed().empty();
-    }
-    if (word_start) apply_settings();
     const KeyDown down = read_key_down(context, wparam, info);
+    const std::uint64_t now = now_ms();
     ComPtr<ITfContext> previous;  // released after the state is
     auto state = state_.borrow();
     previous = std::exchange(state->key_context, ComPtr<ITfContext>::retain(context));
     if (!state->typing) return S_OK;
-    // A word added in another application is offered from the next word on:
-    // while no word is being typed, each key looks at the words file's stamp
-    // (one GetFileAttributesExW) and reads the file again when it changed.
-    const Session& session = state->typing->front_end.session();
-    if (session.typed().empty() && !session.english()) {
-      learned_file::reload_user_words_if_changed(state->words_file, state->typing->engine);
-    }
-    Answer result = state->typing->front_end.key_down(down.key, down.target, now_ms());
+    take_changes_if_word_starts(*state, down, now);
+    Answer result = state->typing->front_end.key_down(down.key, down.target, now);
     state.release();
     answer(eaten, result.eaten);
     if (result.eaten) run(context, std::move(result.plan));

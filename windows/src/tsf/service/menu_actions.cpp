@@ -1,5 +1,4 @@
-// The language-bar button's menu and what its items do, and the user's
-// settings taken in while typing.
+// The language-bar button's menu and what its items do.
 //
 // The dialogs run in the application's process, modal and owned by the
 // window the user types in: they need nothing installed beside the DLL, no
@@ -18,6 +17,7 @@
 #include "sorla/user_words.h"
 #include "text/wide.h"
 #include "tsf/edit/selection_session.h"
+#include "tsf/service/outside_changes.h"
 #include "tsf/service/text_service.h"
 
 namespace sorla::tsf {
@@ -183,13 +183,8 @@ void TextService::show_about() {
 }
 
 void TextService::apply_settings() {
-  const bool shift = settings::read_shift_switches_english();
-  const bool learn = settings::read_learn_from_typing();
   auto state = state_.borrow();
-  if (!state->typing) return;
-  state->typing->front_end.set_shift_switches_english(shift);
-  state->typing->front_end.set_learning_allowed(learn);
-  learned_file::follow_clear(state->learned_file, state->typing->engine);
+  take_settings(*state);
 }
 
 }  // namespace sorla::tsf

@@ -138,7 +138,7 @@ class TextService final
   void show_about();
   // Takes the user's settings as they are now (another process's settings
   // dialog may have changed them) and a clear of the learned words made
-  // elsewhere: a few registry reads, at focus changes and word starts.
+  // elsewhere (tsf/service/outside_changes.h).
   void apply_settings();
   bool clear_learned();
   // The window the menu and dialogs belong to: the one the user types in.

@@ -8,21 +8,20 @@
 #include <memory>
 #include <optional>
 
-#include "com/object.h"
-#include "tsf/uia/candidate_tree.h"
-#include "tsf/uia/uia_decls.h"
+#include "tsf/uia/provider_base.h"
 
 namespace sorla::uia {
 
-class ItemProvider final : public com::Object<IRawElementProviderSimple,
-                                              IRawElementProviderFragment, ISelectionItemProvider> {
+class ItemProvider final
+    : public ProviderBase<ItemProvider, ISelectionItemProvider, UIA_SelectionItemPatternId> {
+  using Base = ProviderBase<ItemProvider, ISelectionItemProvider, UIA_SelectionItemPatternId>;
+  friend Base;
+
  public:
   ItemProvider(std::weak_ptr<CandidateTree> tree, std::uint32_t generation, std::size_t index)
-      : tree_(std::move(tree)), generation_(generation), index_(index) {}
+      : Base(std::move(tree)), generation_(generation), index_(index) {}
 
   // IRawElementProviderSimple
-  HRESULT STDMETHODCALLTYPE get_ProviderOptions(ProviderOptions* out) override;
-  HRESULT STDMETHODCALLTYPE GetPatternProvider(PATTERNID pattern, IUnknown** out) override;
   HRESULT STDMETHODCALLTYPE GetPropertyValue(PROPERTYID property, VARIANT* out) override;
   HRESULT STDMETHODCALLTYPE get_HostRawElementProvider(IRawElementProviderSimple** out) override;
   // IRawElementProviderFragment
@@ -30,8 +29,6 @@ class ItemProvider final : public com::Object<IRawElementProviderSimple,
                                      IRawElementProviderFragment** out) override;
   HRESULT STDMETHODCALLTYPE GetRuntimeId(SAFEARRAY** out) override;
   HRESULT STDMETHODCALLTYPE get_BoundingRectangle(UiaRect* out) override;
-  HRESULT STDMETHODCALLTYPE GetEmbeddedFragmentRoots(SAFEARRAY** out) override;
-  HRESULT STDMETHODCALLTYPE SetFocus() override;
   HRESULT STDMETHODCALLTYPE get_FragmentRoot(IRawElementProviderFragmentRoot** out) override;
   // ISelectionItemProvider
   HRESULT STDMETHODCALLTYPE Select() override;
@@ -41,14 +38,9 @@ class ItemProvider final : public com::Object<IRawElementProviderSimple,
   HRESULT STDMETHODCALLTYPE get_SelectionContainer(IRawElementProviderSimple** out) override;
 
  private:
-  // The tree and its view while this item's list is shown.
-  struct Live {
-    std::shared_ptr<CandidateTree> tree;
-    CandidateTree::View view;
-  };
+  // While this item's list is shown.
   std::optional<Live> live() const;
 
-  std::weak_ptr<CandidateTree> tree_;
   std::uint32_t generation_;
   std::size_t index_;
 };

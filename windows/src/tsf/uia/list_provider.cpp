@@ -1,7 +1,5 @@
 #include "tsf/uia/list_provider.h"
 
-#include "com/boundary.h"
-#include "tsf/uia/candidate_tree.h"
 #include "tsf/uia/core_calls.h"
 #include "tsf/uia/item_provider.h"
 #include "tsf/uia/values.h"
@@ -14,60 +12,30 @@ constexpr wchar_t kAutomationId[] = L"IME_Candidate_Window";
 
 }  // namespace
 
-HRESULT ListProvider::get_ProviderOptions(ProviderOptions* out) {
-  if (!out) return E_INVALIDARG;
-  *out = ProviderOptions_ServerSideProvider;
-  return S_OK;
-}
-
-HRESULT ListProvider::GetPatternProvider(PATTERNID pattern, IUnknown** out) {
-  if (!out) return E_INVALIDARG;
-  *out = nullptr;
-  if (pattern == UIA_SelectionPatternId) {
-    *out = static_cast<ISelectionProvider*>(this);
-    AddRef();
-  }
-  return S_OK;
-}
-
 HRESULT ListProvider::GetPropertyValue(PROPERTYID property, VARIANT* out) {
-  return com::guarded([&]() -> HRESULT {
-    if (!out) return E_INVALIDARG;
-    VariantInit(out);
-    const auto tree = tree_.lock();
-    if (!tree || !tree->view()) return UIA_E_ELEMENTNOTAVAILABLE;
-    if (property == UIA_ControlTypePropertyId) put_int(out, UIA_ListControlTypeId);
-    if (property == UIA_AutomationIdPropertyId) return put_string(out, kAutomationId);
+  return answer(out, [&](const Live&, VARIANT& value) -> HRESULT {
+    if (property == UIA_ControlTypePropertyId) put_int(&value, UIA_ListControlTypeId);
+    if (property == UIA_AutomationIdPropertyId) return put_string(&value, kAutomationId);
     return S_OK;
   });
 }
 
 HRESULT ListProvider::get_HostRawElementProvider(IRawElementProviderSimple** out) {
-  return com::guarded([&]() -> HRESULT {
-    if (!out) return E_INVALIDARG;
-    *out = nullptr;
-    const auto tree = tree_.lock();
-    const auto view = tree ? tree->view() : std::nullopt;
-    if (!view) return UIA_E_ELEMENTNOTAVAILABLE;
+  return answer(out, [](const Live& now, IRawElementProviderSimple*& host) {
     const CoreCalls* calls = core_calls();
-    return calls ? calls->host_provider_from_hwnd(view->hwnd, out) : E_FAIL;
+    return calls ? calls->host_provider_from_hwnd(now.view.hwnd, &host) : E_FAIL;
   });
 }
 
 HRESULT ListProvider::Navigate(NavigateDirection direction, IRawElementProviderFragment** out) {
-  return com::guarded([&]() -> HRESULT {
-    if (!out) return E_INVALIDARG;
-    *out = nullptr;
-    const auto tree = tree_.lock();
-    const auto view = tree ? tree->view() : std::nullopt;
-    if (!view) return UIA_E_ELEMENTNOTAVAILABLE;
+  return answer(out, [&](const Live& now, IRawElementProviderFragment*& found) {
     // The window's own provider gives the parent and the siblings.
-    const std::size_t count = view->list->items.size();
+    const std::size_t count = now.view.list->items.size();
     if (count == 0) return S_OK;
     if (direction == NavigateDirection_FirstChild) {
-      *out = tree->item(view->generation, 0).detach();
+      found = now.tree->item(now.view.generation, 0).detach();
     } else if (direction == NavigateDirection_LastChild) {
-      *out = tree->item(view->generation, count - 1).detach();
+      found = now.tree->item(now.view.generation, count - 1).detach();
     }
     return S_OK;
   });
@@ -87,15 +55,6 @@ HRESULT ListProvider::get_BoundingRectangle(UiaRect* out) {
   return S_OK;
 }
 
-HRESULT ListProvider::GetEmbeddedFragmentRoots(SAFEARRAY** out) {
-  if (!out) return E_INVALIDARG;
-  *out = nullptr;
-  return S_OK;
-}
-
-// The window never takes the focus.
-HRESULT ListProvider::SetFocus() { return S_OK; }
-
 HRESULT ListProvider::get_FragmentRoot(IRawElementProviderFragmentRoot** out) {
   if (!out) return E_INVALIDARG;
   *out = static_cast<IRawElementProviderFragmentRoot*>(this);
@@ -105,18 +64,13 @@ HRESULT ListProvider::get_FragmentRoot(IRawElementProviderFragmentRoot** out) {
 
 HRESULT ListProvider::ElementProviderFromPoint(double x, double y,
                                                IRawElementProviderFragment** out) {
-  return com::guarded([&]() -> HRESULT {
-    if (!out) return E_INVALIDARG;
-    *out = nullptr;
-    const auto tree = tree_.lock();
-    const auto view = tree ? tree->view() : std::nullopt;
-    if (!view) return UIA_E_ELEMENTNOTAVAILABLE;
+  return answer(out, [&](const Live& now, IRawElementProviderFragment*& found) {
     POINT point{static_cast<LONG>(x), static_cast<LONG>(y)};
-    if (!ScreenToClient(view->hwnd, &point)) return S_OK;
-    const auto& items = view->list->items;
+    if (!ScreenToClient(now.view.hwnd, &point)) return S_OK;
+    const auto& items = now.view.list->items;
     for (std::size_t i = 0; i < items.size(); ++i) {
       if (PtInRect(&items[i].cell, point)) {
-        *out = tree->item(view->generation, i).detach();
+        found = now.tree->item(now.view.generation, i).detach();
         break;
       }
     }
@@ -131,16 +85,11 @@ HRESULT ListProvider::GetFocus(IRawElementProviderFragment** out) {
 }
 
 HRESULT ListProvider::GetSelection(SAFEARRAY** out) {
-  return com::guarded([&]() -> HRESULT {
-    if (!out) return E_INVALIDARG;
-    *out = nullptr;
-    const auto tree = tree_.lock();
-    const auto view = tree ? tree->view() : std::nullopt;
-    if (!view) return UIA_E_ELEMENTNOTAVAILABLE;
-    const auto selected = tree->item(view->generation, view->list->selected);
+  return answer(out, [](const Live& now, SAFEARRAY*& selection) {
+    const auto selected = now.tree->item(now.view.generation, now.view.list->selected);
     SafeArray array = element_array(static_cast<IRawElementProviderSimple*>(selected.get()));
     if (!array) return E_OUTOFMEMORY;
-    *out = array.release();
+    selection = array.release();
     return S_OK;
   });
 }

@@ -3,23 +3,23 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 
-#include "com/object.h"
-#include "tsf/uia/uia_decls.h"
+#include "tsf/uia/provider_base.h"
 
 namespace sorla::uia {
 
-class CandidateTree;
-
 class ListProvider final
-    : public com::Object<IRawElementProviderSimple, IRawElementProviderFragment,
-                         IRawElementProviderFragmentRoot, ISelectionProvider> {
+    : public ProviderBase<ListProvider, ISelectionProvider, UIA_SelectionPatternId,
+                          IRawElementProviderFragmentRoot> {
+  using Base = ProviderBase<ListProvider, ISelectionProvider, UIA_SelectionPatternId,
+                            IRawElementProviderFragmentRoot>;
+  friend Base;
+
  public:
-  explicit ListProvider(std::weak_ptr<CandidateTree> tree) : tree_(std::move(tree)) {}
+  explicit ListProvider(std::weak_ptr<CandidateTree> tree) : Base(std::move(tree)) {}
 
   // IRawElementProviderSimple
-  HRESULT STDMETHODCALLTYPE get_ProviderOptions(ProviderOptions* out) override;
-  HRESULT STDMETHODCALLTYPE GetPatternProvider(PATTERNID pattern, IUnknown** out) override;
   HRESULT STDMETHODCALLTYPE GetPropertyValue(PROPERTYID property, VARIANT* out) override;
   HRESULT STDMETHODCALLTYPE get_HostRawElementProvider(IRawElementProviderSimple** out) override;
   // IRawElementProviderFragment
@@ -27,8 +27,6 @@ class ListProvider final
                                      IRawElementProviderFragment** out) override;
   HRESULT STDMETHODCALLTYPE GetRuntimeId(SAFEARRAY** out) override;
   HRESULT STDMETHODCALLTYPE get_BoundingRectangle(UiaRect* out) override;
-  HRESULT STDMETHODCALLTYPE GetEmbeddedFragmentRoots(SAFEARRAY** out) override;
-  HRESULT STDMETHODCALLTYPE SetFocus() override;
   HRESULT STDMETHODCALLTYPE get_FragmentRoot(IRawElementProviderFragmentRoot** out) override;
   // IRawElementProviderFragmentRoot
   HRESULT STDMETHODCALLTYPE ElementProviderFromPoint(double x, double y,
@@ -40,7 +38,8 @@ class ListProvider final
   HRESULT STDMETHODCALLTYPE get_IsSelectionRequired(BOOL* out) override;
 
  private:
-  std::weak_ptr<CandidateTree> tree_;
+  // While the window lives, shown or hidden.
+  std::optional<Live> live() const { return window_live(); }
 };
 
 }  // namespace sorla::uia
