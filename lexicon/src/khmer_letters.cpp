@@ -58,13 +58,13 @@ constexpr std::array<Vowel, 23> kVowels{{
     {0x17b6, "a", "ea ie a"},               // ា
     {0x17b7, "e i", "i e"},                 // ិ
     {0x17b8, "ei ey i", "i ey"},            // ី
-    {0x17b9, "e eu er", "u eu e"},          // ឹ
+    {0x17b9, "e eu er oe", "u eu e oe"},    // ឹ
     {0x17ba, "eu ue", "eu ue u"},           // ឺ
     {0x17bb, "o u", "u o"},                 // ុ
     {0x17bc, "o ou oo", "u ou o"},          // ូ
-    {0x17bd, "uo ou o u", "uo ou o u"},     // ួ
+    {0x17bd, "uo ou o u ua", "uo ou o u ua"},  // ួ
     {0x17be, "ae er e oe", "er eu oe ae"},  // ើ
-    {0x17bf, "ue eu oea", "ue eu oea"},     // ឿ
+    {0x17bf, "ue eu oea uea", "ue eu oea uea"},  // ឿ
     {0x17c0, "ea ie e", "ea ie e"},         // ៀ
     {0x17c1, "e ei ay", "e ee"},            // េ
     {0x17c2, "ae e", "ae e"},               // ែ
@@ -87,23 +87,23 @@ constexpr std::array<Rhyme, 21> kRhymes{{
     {0x17b6, 0x1799, "ay ai", "eay iay ay"},             // ាយ
     {0x17be, 0x1799, "aey oy uey", "euy oey"},           // ើយ
     {0x17bb, 0x1799, "oy uy", "uy oy"},                  // ុយ
-    {0x17bd, 0x1799, "uoy oy uy", "uoy oy uy"},          // ួយ
+    {0x17bd, 0x1799, "uoy ouy oy uy", "uoy ouy oy uy"},          // ួយ
     {0x17b6, 0x179c, "av ao", "eav iev"},                // ាវ
     {0x17b6, 0x1784, "ang", "eang ang"},                 // ាង
     {nasal(0x17b6), 0x1784, "ang", "eang ang"},          // ាំង
     {0x17be, 0x1784, "aeng erng eng", "eung erng ung"},  // ើង
-    {0x17b9, 0x1784, "eng eung erng", "ung eung eng"},   // ឹង
+    {0x17b9, 0x1784, "eng eung erng oeng", "ung eung eng oeng"},   // ឹង
     {0x17bb, 0x1784, "ong ung", "ung ong"},              // ុង
     {0x17c4, 0x1784, "aong ong", "oung ong"},            // ោង
-    {0x17b7, 0x1789, "inh ing in", "inh ing in"},        // ិញ
+    {0x17b7, 0x1789, "inh ing in enh", "inh ing in enh"},        // ិញ
     {0x17c1, 0x1789, "enh en eng", "enh en eng"},        // េញ
     {0, 0x1784, "ong ang", "ong ung"},                   // inherent + ង
     {0, ch::reahmuk, "ah as", "eah eas ah"},             // ះ after the inherent vowel
     {0x17b6, ch::reahmuk, "ah as", "eah eas"},           // ាះ
     {0x17bb, ch::reahmuk, "oh os", "uh oh"},             // ុះ
     {0x17c1, ch::reahmuk, "eh es", "eh es is"},          // េះ
-    {0x17c4, ch::reahmuk, "aoh oh", "ouh oh"},           // ោះ
-    {0x17b7, ch::reahmuk, "eh ih", "ih eh"},             // ិះ
+    {0x17c4, ch::reahmuk, "aoh oh os", "ouh oh os uh"},           // ោះ
+    {0x17b7, ch::reahmuk, "eh ih is es", "ih eh is es"},             // ិះ
     {0x17c2, ch::reahmuk, "aeh eh", "aeh eh"},           // ែះ
 }};
 
@@ -120,8 +120,8 @@ constexpr std::array<Independent, 17> kIndependent{{
     {0x17a8, "ok"},
     {0x17a9, "ou u"},
     {0x17aa, "ov ou"},
-    {0x17ab, "reu rue"},
-    {0x17ac, "reu rue"},
+    {0x17ab, "reu rue ru"},
+    {0x17ac, "reu rue ru"},
     {0x17ad, "leu"},
     {0x17ae, "leu"},
     {0x17af, "ae e"},

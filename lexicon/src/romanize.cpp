@@ -73,9 +73,11 @@ Options onset_forms(const Syllable& s, bool word_start) {
     // After s, t is unaspirated and chat writes it d (ស្តាប់ "sdab").
     if (s.onset[i - 1]->code == 0x179f && below.code == 0x178f) form = "d t";
     if (s.onset[i - 1]->code == ch::ha && i == 1) {
-      // ហ before a letter makes a sound of its own: ហ្វ "f", ហ្គ "g"; before
-      // a sonorant it only moves the series (ហ្នឹង "neng").
-      out = {{"", 0}};
+      // ហ before a letter makes a sound of its own: ហ្វ "f", ហ្គ "g";
+      // before a sonorant it only moves the series (ហ្នឹង "neng"), though
+      // some write it (ហ្មង "hmong").
+      const bool sound = below.code == 0x179c || below.code == 0x1782;
+      out = sound ? Options{{"", 0}} : forms("- h");
       form = below.code == 0x179c ? "f" : below.code == 0x1782 ? "g" : below.onset;
     }
     out = join(out, forms(form));

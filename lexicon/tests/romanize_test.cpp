@@ -63,6 +63,10 @@ TEST(Romanize, ChatHabits) {
   EXPECT_TRUE(has(r("ឆ្ងាយ"), "chhngay"));
   EXPECT_EQ(r("ឯង")[0], "aeng");  // an independent vowel with a final
   EXPECT_EQ(r("ឥឡូវ")[0], "ilov");
+  EXPECT_TRUE(has(r("មួយ"), "mouy"));
+  EXPECT_TRUE(has(r("ជិះ"), "chis"));  // a final ះ typed s
+  EXPECT_TRUE(has(r("ខឹង"), "khoeng"));
+  EXPECT_TRUE(has(r("ហ្មង"), "hmong"));  // ហ written before a sonorant
 }
 
 // Letters that sound alike are spelt alike; frequent one-syllable words have
