@@ -178,4 +178,9 @@ std::string short_form(std::string_view khmer) {
   return out.size() >= 2 && out != s ? out : std::string();
 }
 
+std::size_t syllable_count(std::string_view khmer) {
+  const auto word = syllables(khmer);
+  return word ? word->size() : 0;
+}
+
 }  // namespace sorla::lexicon

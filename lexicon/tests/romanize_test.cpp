@@ -47,6 +47,8 @@ TEST(Romanize, Syllables) {
   EXPECT_EQ(r("សប្បាយ")[0], "sabay");  // the doubled b written once
   EXPECT_TRUE(has(r("ប៉ុន្មាន"), "ponman"));
   EXPECT_EQ(r("ភ្នំពេញ")[0], "phnompenh");
+  EXPECT_EQ(syllable_count("ភាសា"), 2u);
+  EXPECT_EQ(syllable_count("ពាក្យ"), 1u);
   EXPECT_EQ(r("ពាក្យ")[0], "peak");  // a final cluster's subscript is silent
   EXPECT_EQ(r("ចិត្ត")[0], "chet");
   EXPECT_EQ(r("ភូមិ")[0], "phum");                   // silent final ិ

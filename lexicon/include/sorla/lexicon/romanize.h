@@ -19,4 +19,7 @@ std::vector<std::string> romanize(std::string_view khmer, std::size_t limit = 4)
 // consonants, ng written g and ch written j. Empty for longer words.
 std::string short_form(std::string_view khmer);
 
+// How many spoken syllables the word has; 0 when it cannot be read.
+std::size_t syllable_count(std::string_view khmer);
+
 }  // namespace sorla::lexicon
