@@ -150,7 +150,7 @@ std::vector<std::string> romanize(std::string_view khmer, std::size_t limit) {
   std::set<std::string> keys;
   for (Option& o : spellings) {
     if (out.size() == limit) break;
-    if (o.text.empty() || !keys.insert(fold(o.text)).second) continue;
+    if (o.text.empty() || !keys.insert(o.text).second) continue;
     out.push_back(std::move(o.text));
   }
   return out;

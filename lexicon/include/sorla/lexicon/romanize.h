@@ -10,7 +10,7 @@
 namespace sorla::lexicon {
 
 // The chat spellings of a Khmer word, most typical first, at most `limit`,
-// no two that the matcher's fold makes equal. Empty when the text holds no
+// no two alike (two the fold makes equal may both be typed). Empty when the text holds no
 // Khmer letter (digits, signs, other scripts).
 std::vector<std::string> romanize(std::string_view khmer, std::size_t limit = 4);
 
