@@ -103,7 +103,7 @@ constexpr std::array<Rhyme, 21> kRhymes{{
     {0x17b6, ch::reahmuk, "ah as", "eah eas"},                    // ាះ
     {0x17bb, ch::reahmuk, "oh os", "uh oh"},                      // ុះ
     {0x17c1, ch::reahmuk, "eh es", "eh es is"},                   // េះ
-    {0x17c4, ch::reahmuk, "aoh oh os", "ouh oh os uh"},           // ោះ
+    {0x17c4, ch::reahmuk, "aoh oh os", "ouh oh os uh us uos"},           // ោះ
     {0x17b7, ch::reahmuk, "eh ih is es", "ih eh is es"},          // ិះ
     {0x17c2, ch::reahmuk, "aeh eh", "aeh eh"},                    // ែះ
 }};
@@ -133,7 +133,7 @@ constexpr std::array<Independent, 17> kIndependent{{
 }};
 
 constexpr Inherent kFirst{"o a", "or a o", "a o", "o a", "o a"};
-constexpr Inherent kSecond{"o u", "o or", "o u", "o u", "o u"};
+constexpr Inherent kSecond{"o u oa", "o or", "o u", "o u", "o u"};
 
 }  // namespace
 

@@ -69,6 +69,8 @@ TEST(Romanize, ChatHabits) {
   EXPECT_TRUE(has(r("ជិះ"), "chis"));  // a final ះ typed s
   EXPECT_TRUE(has(romanize("ខឹង", 8), "khoeng"));
   EXPECT_TRUE(has(r("ហ្មង"), "hmong"));  // ហ written before a sonorant
+  EXPECT_TRUE(has(r("វត្ត"), "voat"));
+  EXPECT_TRUE(has(romanize("នោះ", 8), "nus"));
 }
 
 // Letters that sound alike are spelt alike; frequent one-syllable words have
