@@ -73,9 +73,11 @@ Options onset_forms(const Syllable& s, bool word_start) {
     // After s, t is unaspirated and chat writes it d (ស្តាប់ "sdab").
     if (s.onset[i - 1]->code == 0x179f && below.code == 0x178f) form = "d t";
     if (s.onset[i - 1]->code == ch::ha && i == 1) {
-      // ហ before a letter makes a sound of its own: ហ្វ "f", ហ្គ "g"; before
-      // a sonorant it only moves the series (ហ្នឹង "neng").
-      out = {{"", 0}};
+      // ហ before a letter makes a sound of its own: ហ្វ "f", ហ្គ "g";
+      // before a sonorant it only moves the series (ហ្នឹង "neng"), though
+      // some write it (ហ្មង "hmong").
+      const bool sound = below.code == 0x179c || below.code == 0x1782;
+      out = sound ? Options{{"", 0}} : forms("- h");
       form = below.code == 0x179c ? "f" : below.code == 0x1782 ? "g" : below.onset;
     }
     out = join(out, forms(form));
@@ -148,7 +150,7 @@ std::vector<std::string> romanize(std::string_view khmer, std::size_t limit) {
   std::set<std::string> keys;
   for (Option& o : spellings) {
     if (out.size() == limit) break;
-    if (o.text.empty() || !keys.insert(fold(o.text)).second) continue;
+    if (o.text.empty() || !keys.insert(o.text).second) continue;
     out.push_back(std::move(o.text));
   }
   return out;
@@ -174,6 +176,11 @@ std::string short_form(std::string_view khmer) {
   }
   // A lone letter is no short form.
   return out.size() >= 2 && out != s ? out : std::string();
+}
+
+std::size_t syllable_count(std::string_view khmer) {
+  const auto word = syllables(khmer);
+  return word ? word->size() : 0;
 }
 
 }  // namespace sorla::lexicon

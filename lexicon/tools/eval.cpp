@@ -9,9 +9,14 @@
 // The names and loanwords are typed whole too: no split into common words
 // should come before a name.
 //
-//   lexicon_eval SEED.txt WORDS(.txt|.srla) DEV.tsv SENTENCES.tsv NAMES.txt
+// With --tuning it reads the tuning half alone, its misses grouped by
+// cause, for choosing rules without a glance at the held-out half.
+//
+//   lexicon_eval [--tuning] SEED.txt WORDS(.txt|.srla) DEV.tsv SENTENCES.tsv NAMES.txt
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -89,11 +94,81 @@ void show_miss(const DevTyping& t, const std::vector<sorla::Suggestion>& suggest
               in_five ? "  (in top 5)" : "  (missed)");
 }
 
+// Why a typing did not bring its word first, most telling cause first.
+enum class Cause { NotListed, NoSpelling, SplitWins, WordWins };
+
+const char* name_of(Cause cause) {
+  switch (cause) {
+    case Cause::NotListed:
+      return "the word is not in the data";
+    case Cause::NoSpelling:
+      return "no spelling of the word folds to the typing";
+    case Cause::SplitWins:
+      return "a run of words comes first";
+    case Cause::WordWins:
+      return "another word comes first";
+  }
+  return "";
+}
+
+// The tuning half's misses, each under its cause, with the word's listed
+// spellings beside it when none of them is the typing.
+void show_tuning_misses(const Engine& engine, const WordList& shipped,
+                        const std::vector<DevTyping>& part) {
+  std::map<std::string, const sorla::WordEntry*> by_look;
+  for (const auto& entry : shipped.entries)
+    by_look.emplace(sorla::lexicon::look_form(entry.word), &entry);
+  std::map<Cause, std::vector<std::string>> misses;
+  sorla::lexicon::rate_words(
+      engine, part,
+      [&](const DevTyping& t, const std::vector<sorla::Suggestion>& suggestions, bool) {
+        const auto listed = by_look.find(sorla::lexicon::look_form(t.khmer));
+        Cause cause = Cause::WordWins;
+        std::string spellings;
+        if (listed == by_look.end()) {
+          cause = Cause::NotListed;
+        } else {
+          const auto& own = listed->second->spellings;
+          if (std::none_of(own.begin(), own.end(), [&](const std::string& s) {
+                return sorla::fold(s) == sorla::fold(t.typed);
+              })) {
+            cause = Cause::NoSpelling;
+            for (const std::string& s : own) spellings += " " + s;
+          } else if (!suggestions.empty() &&
+                     !by_look.count(sorla::lexicon::look_form(suggestions[0].text))) {
+            cause = Cause::SplitWins;
+          }
+        }
+        // The margin the word lost by, when it is among the five.
+        std::string own_score = "missed";
+        for (const sorla::Suggestion& s : suggestions) {
+          if (sorla::lexicon::looks_same(s.text, t.khmer)) own_score = std::to_string(s.score);
+        }
+        char line[400];
+        std::snprintf(line, sizeof line, "  %-14s %s -> %s (%.2f; the word %s)%s%s",
+                      t.typed.c_str(), t.khmer.c_str(),
+                      suggestions.empty() ? "(nothing)" : suggestions[0].text.c_str(),
+                      suggestions.empty() ? 0.0 : double(suggestions[0].score), own_score.c_str(),
+                      spellings.empty() ? "" : "; listed:", spellings.c_str());
+        misses[cause].push_back(line);
+      });
+  for (const auto& [cause, lines] : misses) {
+    std::printf("%s: %zu\n", name_of(cause), lines.size());
+    for (const std::string& line : lines) std::printf("%s\n", line.c_str());
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) try {
+  const bool tuning_only = argc > 1 && std::strcmp(argv[1], "--tuning") == 0;
+  if (tuning_only) {
+    --argc;
+    ++argv;
+  }
   if (argc != 6) {
-    std::fprintf(stderr, "usage: lexicon_eval SEED.txt WORDS DEV.tsv SENTENCES.tsv NAMES.txt\n");
+    std::fprintf(stderr,
+                 "usage: lexicon_eval [--tuning] SEED.txt WORDS DEV.tsv SENTENCES.tsv NAMES.txt\n");
     return 2;
   }
   const WordList seed = read_list(sorla::lexicon::read_file(argv[1]), argv[1]);
@@ -157,7 +232,9 @@ int main(int argc, char** argv) try {
   const auto dev = sorla::lexicon::read_dev_words(sorla::lexicon::read_file(argv[3]));
   std::set<std::string> known;
   for (const auto& entry : shipped.entries) known.insert(sorla::lexicon::look_form(entry.word));
-  for (const Half half : {Half::Tuning, Half::HeldOut}) {
+  const std::vector<Half> halves =
+      tuning_only ? std::vector{Half::Tuning} : std::vector{Half::Tuning, Half::HeldOut};
+  for (const Half half : halves) {
     const auto part = sorla::lexicon::in_half(dev, half);
     std::set<std::string> words, missing;
     for (const DevTyping& t : part) {
@@ -166,6 +243,11 @@ int main(int argc, char** argv) try {
     }
     std::printf("development words, %s: %zu words, %zu of them not in the data\n", name_of(half),
                 words.size(), missing.size());
+    if (tuning_only) {
+      show_tuning_misses(engine, shipped, part);
+      print(sorla::lexicon::rate_words(engine, part), "development words, tuning half");
+      continue;
+    }
     if (half == Half::Tuning) std::printf("development set, tuning half, typings not first:\n");
     print(sorla::lexicon::rate_words(engine, part,
                                      half == Half::Tuning ? show_miss : sorla::lexicon::WordMiss{}),
@@ -176,7 +258,7 @@ int main(int argc, char** argv) try {
   const auto sentences = sorla::lexicon::read_dev_sentences(sorla::lexicon::read_file(argv[4]));
   Engine typing_engine = engine;
   std::printf("development sentences, tuning half, not typed exactly:\n");
-  for (const Half half : {Half::Tuning, Half::HeldOut}) {
+  for (const Half half : halves) {
     const auto rate = sorla::lexicon::rate_sentences(
         typing_engine, sorla::lexicon::in_half(sentences, half),
         [&](const sorla::lexicon::DevSentence& sentence, const std::string& typed) {
