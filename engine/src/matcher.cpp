@@ -526,7 +526,7 @@ std::vector<SpanWord> Matcher::best_words(std::string_view typed_letters, float 
 
 const Column& MatchColumns::follow(const Matcher& m, const Column& first,
                                    std::span<const std::uint8_t> codes, float limit,
-                                   SearchStats* stats) {
+                                   SearchStats* stats, FirstColumns* shared) {
   if (std::bit_cast<std::uint32_t>(limit) != std::bit_cast<std::uint32_t>(limit_)) {
     held_ = 0;
     limit_ = limit;
@@ -540,7 +540,20 @@ const Column& MatchColumns::follow(const Matcher& m, const Column& first,
     if (columns_.size() < codes.size()) columns_.resize(codes.size());
     codes_.assign(codes.begin(), codes.end());
     for (std::size_t k = same; k < codes.size(); ++k) {
-      m.next_column(k == 0 ? first : columns_[k - 1], codes[k], limit, columns_[k], stats);
+      if (k == 0 && shared) {
+        if (std::bit_cast<std::uint32_t>(limit) != std::bit_cast<std::uint32_t>(shared->limit)) {
+          shared->made = 0;
+          shared->limit = limit;
+        }
+        const std::uint32_t bit = std::uint32_t{1} << codes[0];
+        if (!(shared->made & bit)) {
+          m.next_column(first, codes[0], limit, shared->of[codes[0]], stats);
+          shared->made |= bit;
+        }
+        columns_[0] = shared->of[codes[0]];
+      } else {
+        m.next_column(k == 0 ? first : columns_[k - 1], codes[k], limit, columns_[k], stats);
+      }
     }
     held_ = codes.size();
   }
