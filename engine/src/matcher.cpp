@@ -527,10 +527,15 @@ std::vector<SpanWord> Matcher::best_words(std::string_view typed_letters, float 
 const Column& MatchColumns::follow(const Matcher& m, const Column& first,
                                    std::span<const std::uint8_t> codes, float limit,
                                    SearchStats* stats, FirstColumns* shared) {
-  if (std::bit_cast<std::uint32_t>(limit) != std::bit_cast<std::uint32_t>(limit_)) {
+  if (std::bit_cast<std::uint32_t>(limit) != std::bit_cast<std::uint32_t>(limit_) ||
+      (shared_first_ && !shared)) {
     held_ = 0;
     limit_ = limit;
   }
+  // Column k + 1, which for k = 0 may be the shared one.
+  const auto column = [&](std::size_t k) -> const Column& {
+    return k == 0 && shared_first_ ? shared->of[codes_[0]] : columns_[k];
+  };
   std::size_t same = 0;
   while (same < held_ && same < codes.size() && codes_[same] == codes[same]) ++same;
   if (same < codes.size()) {
@@ -540,24 +545,27 @@ const Column& MatchColumns::follow(const Matcher& m, const Column& first,
     if (columns_.size() < codes.size()) columns_.resize(codes.size());
     codes_.assign(codes.begin(), codes.end());
     for (std::size_t k = same; k < codes.size(); ++k) {
-      if (k == 0 && shared) {
-        if (std::bit_cast<std::uint32_t>(limit) != std::bit_cast<std::uint32_t>(shared->limit)) {
-          shared->made = 0;
-          shared->limit = limit;
+      if (k == 0) {
+        shared_first_ = shared != nullptr;
+        if (shared_first_) {
+          if (std::bit_cast<std::uint32_t>(limit) != std::bit_cast<std::uint32_t>(shared->limit)) {
+            shared->made = 0;
+            shared->limit = limit;
+          }
+          const std::uint32_t bit = std::uint32_t{1} << codes[0];
+          if (!(shared->made & bit)) {
+            m.next_column(first, codes[0], limit, shared->of[codes[0]], stats);
+            shared->made |= bit;
+          }
+          columns_[0] = Column();  // no room held twice
+          continue;
         }
-        const std::uint32_t bit = std::uint32_t{1} << codes[0];
-        if (!(shared->made & bit)) {
-          m.next_column(first, codes[0], limit, shared->of[codes[0]], stats);
-          shared->made |= bit;
-        }
-        columns_[0] = shared->of[codes[0]];
-      } else {
-        m.next_column(k == 0 ? first : columns_[k - 1], codes[k], limit, columns_[k], stats);
       }
+      m.next_column(k == 0 ? first : column(k - 1), codes[k], limit, columns_[k], stats);
     }
     held_ = codes.size();
   }
-  return codes.empty() ? first : columns_[codes.size() - 1];
+  return codes.empty() ? first : column(codes.size() - 1);
 }
 
 }  // namespace sorla

@@ -201,8 +201,8 @@ struct FirstColumns {
 class MatchColumns {
  public:
   // Makes the columns those of `codes` (column 0 is `first`, made for
-  // `limit`) and returns the last; column 1 is copied from `shared` when
-  // given, made there first if need be.
+  // `limit`) and returns the last; column 1 is the one in `shared` when
+  // given, made there first if need be (the same `shared` on every call).
   const Column& follow(const Matcher& m, const Column& first, std::span<const std::uint8_t> codes,
                        float limit, SearchStats* stats, FirstColumns* shared = nullptr);
 
@@ -211,6 +211,7 @@ class MatchColumns {
   std::vector<Column> columns_;  // columns_[k] is column k + 1
   std::size_t held_ = 0;
   float limit_ = 0;
+  bool shared_first_ = false;  // column 1 is the shared one of codes_[0]
 };
 
 }  // namespace sorla
