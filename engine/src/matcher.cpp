@@ -407,19 +407,43 @@ void Matcher::collect(const Column& column, std::size_t typed_chars, std::string
   std::size_t at = 0;
   for (; at < column.size() && column[at].node < deep; ++at) {
     const Reach& r = column[at];
-    if (r.cost <= threshold) offer_entries(r.node, r.cost, r.cost == 0.0f, typed_letters, out);
+    // Most nodes hold no spelling: no call for those.
+    if (r.cost <= threshold && entry_begin_[r.node] != entry_begin_[r.node + 1]) {
+      offer_entries(r.node, r.cost, r.cost == 0.0f, typed_letters, out);
+    }
   }
   const CostTables& ct = tables();
   Column carried, below;  // (node, carry)
   std::size_t d = typed_chars;
+  // Whether a column entry at depth d can count: offered at its own cost or
+  // its own tail (which rounding may bring under its cost), or carried down.
+  // One that cannot leaves every offer and carry as it was, so it is passed
+  // over; most entries of a short span's column are.
+  const auto counts = [&](float full, float step, float next_step) {
+    const float carry = full - step;
+    return full <= threshold || carry + step <= threshold || carry + next_step <= threshold;
+  };
   while (at < column.size() || !carried.empty()) {
-    if (carried.empty()) d = depth_of(column[at].node);
+    if (carried.empty()) {
+      // Nothing carried: on to the next entry that counts, on its level.
+      for (; at < column.size(); ++at) {
+        while (column[at].node >= level_begin_[d + 1]) ++d;
+        if (counts(column[at].cost, completion_step(params_, d), completion_step(params_, d + 1))) {
+          break;
+        }
+      }
+      if (at == column.size()) break;
+    }
     const float step = completion_step(params_, d);
     const float next_step = completion_step(params_, d + 1);
     const std::uint32_t level_end = level_begin_[d + 1];
     below.clear();
     ChildStream inherited(child_begin_, child_codes_, carried, 0, carried.size(), ct.nothing, kInf);
     while (true) {
+      while (at < column.size() && column[at].node < level_end &&
+             !counts(column[at].cost, step, next_step)) {
+        ++at;
+      }
       const std::uint32_t own =
           at < column.size() && column[at].node < level_end ? column[at].node : kNone;
       const std::uint32_t x = std::min(own, inherited.head());
@@ -434,7 +458,9 @@ void Matcher::collect(const Column& column, std::size_t typed_chars, std::string
       const float tail = carry + step;
       const float cost = std::min(full, tail);
       ++visited;
-      if (cost <= threshold) offer_entries(x, cost, full == 0.0f, typed_letters, out);
+      if (cost <= threshold && entry_begin_[x] != entry_begin_[x + 1]) {
+        offer_entries(x, cost, full == 0.0f, typed_letters, out);
+      }
       // Tails only grow downwards, so a carry whose next tail is past the
       // threshold, or cannot beat what is kept, goes no further.
       const float next_tail = carry + next_step;
@@ -500,11 +526,16 @@ std::vector<SpanWord> Matcher::best_words(std::string_view typed_letters, float 
 
 const Column& MatchColumns::follow(const Matcher& m, const Column& first,
                                    std::span<const std::uint8_t> codes, float limit,
-                                   SearchStats* stats) {
-  if (std::bit_cast<std::uint32_t>(limit) != std::bit_cast<std::uint32_t>(limit_)) {
+                                   SearchStats* stats, FirstColumns* shared) {
+  if (std::bit_cast<std::uint32_t>(limit) != std::bit_cast<std::uint32_t>(limit_) ||
+      (shared_first_ && !shared)) {
     held_ = 0;
     limit_ = limit;
   }
+  // Column k + 1, which for k = 0 may be the shared one.
+  const auto column = [&](std::size_t k) -> const Column& {
+    return k == 0 && shared_first_ ? shared->of[codes_[0]] : columns_[k];
+  };
   std::size_t same = 0;
   while (same < held_ && same < codes.size() && codes_[same] == codes[same]) ++same;
   if (same < codes.size()) {
@@ -514,11 +545,27 @@ const Column& MatchColumns::follow(const Matcher& m, const Column& first,
     if (columns_.size() < codes.size()) columns_.resize(codes.size());
     codes_.assign(codes.begin(), codes.end());
     for (std::size_t k = same; k < codes.size(); ++k) {
-      m.next_column(k == 0 ? first : columns_[k - 1], codes[k], limit, columns_[k], stats);
+      if (k == 0) {
+        shared_first_ = shared != nullptr;
+        if (shared_first_) {
+          if (std::bit_cast<std::uint32_t>(limit) != std::bit_cast<std::uint32_t>(shared->limit)) {
+            shared->made = 0;
+            shared->limit = limit;
+          }
+          const std::uint32_t bit = std::uint32_t{1} << codes[0];
+          if (!(shared->made & bit)) {
+            m.next_column(first, codes[0], limit, shared->of[codes[0]], stats);
+            shared->made |= bit;
+          }
+          columns_[0] = Column();  // no room held twice
+          continue;
+        }
+      }
+      m.next_column(k == 0 ? first : column(k - 1), codes[k], limit, columns_[k], stats);
     }
     held_ = codes.size();
   }
-  return codes.empty() ? first : columns_[codes.size() - 1];
+  return codes.empty() ? first : column(codes.size() - 1);
 }
 
 }  // namespace sorla

@@ -109,7 +109,8 @@ const std::vector<SpanWord>& Ranker::span_words(const Matcher& matcher, std::siz
   if (first_.empty()) matcher.first_column(limit, first_);
   if (starts_.size() <= start) starts_.resize(start + 1);
   fold_codes(letters, codes_);
-  const Column& column = starts_[start].follow(matcher, first_, codes_, limit, stats);
+  const Column& column =
+      starts_[start].follow(matcher, first_, codes_, limit, stats, &first_columns_);
   SpanKey key{std::string(letters), completion, std::bit_cast<std::uint32_t>(max_cost)};
   auto it = spans_.find(key);
   if (it != spans_.end()) return it->second;
@@ -164,6 +165,7 @@ std::vector<RankedSequence> Ranker::rank(std::size_t word_count, const Matcher& 
     lists_.clear();
     spans_.clear();
     starts_.clear();
+    first_columns_ = FirstColumns();
     return {};
   }
   const std::size_t keep = keep_from_last_call(call);

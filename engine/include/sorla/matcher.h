@@ -2,6 +2,7 @@
 // through a character tree over folded spellings.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <limits>
 #include <span>
@@ -185,21 +186,32 @@ class Matcher {
   RankingParams params_;
 };
 
+// Column 1 of each typed character, made once for every text that begins
+// with it: the texts from each start of a typing begin with its characters
+// in turn, and column 1 is among the largest.
+struct FirstColumns {
+  std::array<Column, Matcher::kCodes> of;
+  std::uint32_t made = 0;  // one bit per character
+  float limit = 0;
+};
+
 // The columns of one typed text, kept from one search to the next: a text
 // that shares a beginning with the last one reuses that beginning's columns.
 // Spare columns keep their room, so steady typing allocates nothing.
 class MatchColumns {
  public:
   // Makes the columns those of `codes` (column 0 is `first`, made for
-  // `limit`) and returns the last.
+  // `limit`) and returns the last; column 1 is the one in `shared` when
+  // given, made there first if need be (the same `shared` on every call).
   const Column& follow(const Matcher& m, const Column& first, std::span<const std::uint8_t> codes,
-                       float limit, SearchStats* stats);
+                       float limit, SearchStats* stats, FirstColumns* shared = nullptr);
 
  private:
   std::vector<std::uint8_t> codes_;
   std::vector<Column> columns_;  // columns_[k] is column k + 1
   std::size_t held_ = 0;
   float limit_ = 0;
+  bool shared_first_ = false;  // column 1 is the shared one of codes_[0]
 };
 
 }  // namespace sorla

@@ -80,6 +80,7 @@ class Ranker {
   // grow from.
   std::vector<MatchColumns> starts_;
   Column first_;
+  FirstColumns first_columns_;
   std::vector<std::uint8_t> codes_;
 };
 
