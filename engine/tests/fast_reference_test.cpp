@@ -175,8 +175,8 @@ const RankingParams kEveryNumberMoved = {.word_term_weight = -0.9f,
 const RankingParams kShipped = {.word_term_weight = -0.7f,
                                 .exact_bonus = 0.6f,
                                 .completion_cost = 0.3f,
-                                .pair_bonus = 2.0f,
-                                .start_penalty = 7.0f,
+                                .pair_bonus = 1.5f,
+                                .start_penalty = 4.0f,
                                 .gap_cost = 1.0f,
                                 .literal_base = 8.8f};
 
