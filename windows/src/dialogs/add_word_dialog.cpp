@@ -89,10 +89,7 @@ bool run_add_word_dialog(HWND owner, const AddWordInput& input) {
 
 HWND create_add_word_dialog(HWND owner, const AddWordInput& input) {
   DialogTemplate t = add_word_template(input);
-  const HWND dialog = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), t.get(), owner,
-                                                 add_word_proc, reinterpret_cast<LPARAM>(&input));
-  if (dialog) ShowWindow(dialog, SW_SHOW);
-  return dialog;
+  return create_modeless(t, owner, add_word_proc, reinterpret_cast<LPARAM>(&input));
 }
 
 }  // namespace sorla::dialogs

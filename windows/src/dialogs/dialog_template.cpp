@@ -83,4 +83,10 @@ INT_PTR run_modal(DialogTemplate& tmpl, HWND owner, DLGPROC proc, LPARAM param) 
   return DialogBoxIndirectParamW(com::own_module(), tmpl.get(), owner, proc, param);
 }
 
+HWND create_modeless(DialogTemplate& tmpl, HWND owner, DLGPROC proc, LPARAM param) {
+  const HWND dialog = CreateDialogIndirectParamW(com::own_module(), tmpl.get(), owner, proc, param);
+  if (dialog) ShowWindow(dialog, SW_SHOW);
+  return dialog;
+}
+
 }  // namespace sorla::dialogs

@@ -39,4 +39,8 @@ void follow_dark_mode(HWND dialog);
 // passed to EndDialog, or -1 when it could not be shown.
 INT_PTR run_modal(DialogTemplate& tmpl, HWND owner, DLGPROC proc, LPARAM param);
 
+// The same dialog, modeless and shown; null when it could not be created.
+// `param` must outlive the window, which the caller destroys.
+HWND create_modeless(DialogTemplate& tmpl, HWND owner, DLGPROC proc, LPARAM param);
+
 }  // namespace sorla::dialogs

@@ -90,10 +90,7 @@ HWND create_settings_dialog(HWND owner, const SettingsDialogInput& input) {
   static Running running;
   running = {&input, input.values};
   DialogTemplate t = settings_template(input);
-  const HWND dialog = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), t.get(), owner,
-                                                 settings_proc, reinterpret_cast<LPARAM>(&running));
-  if (dialog) ShowWindow(dialog, SW_SHOW);
-  return dialog;
+  return create_modeless(t, owner, settings_proc, reinterpret_cast<LPARAM>(&running));
 }
 
 }  // namespace sorla::dialogs

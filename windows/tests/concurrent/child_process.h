@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <system_error>
 #include <vector>
 
 namespace sorla::testing {
@@ -88,6 +89,16 @@ inline int left_behind(const std::filesystem::path& folder, const std::filesyste
     ++found;
   }
   return found;
+}
+
+// A driver's end: the failures so far and the files left in APPDATA's
+// Sorla folder besides `kept`, then the fresh `appdata` removed; the exit code.
+inline int end_driver(const std::filesystem::path& appdata, const std::filesystem::path& kept,
+                      int failures) {
+  failures += left_behind(appdata / "Sorla", kept);
+  std::error_code ec;
+  std::filesystem::remove_all(appdata, ec);
+  return failures == 0 ? 0 : 1;
 }
 
 }  // namespace sorla::testing

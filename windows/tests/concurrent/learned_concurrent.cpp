@@ -159,10 +159,7 @@ int run_driver(int writers, int picks) {
               exact ? "exact" : "WRONG",
               static_cast<unsigned long long>(GetTickCount64() - start_ms));
   failures += !exact;
-  failures += sorla::testing::left_behind(appdata / "Sorla", "learned.json");
-  std::error_code ec;
-  fs::remove_all(appdata, ec);
-  return failures == 0 ? 0 : 1;
+  return sorla::testing::end_driver(appdata, "learned.json", failures);
 }
 
 }  // namespace

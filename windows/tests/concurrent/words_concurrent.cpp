@@ -100,10 +100,7 @@ int run_driver(int writers, int words) {
   std::printf("%d writers x %d words: final file %s (%zu words)\n", writers, words,
               exact ? "exact" : "WRONG", got.size());
   failures += !exact;
-  failures += sorla::testing::left_behind(appdata / "Sorla", "words.txt");
-  std::error_code ec;
-  fs::remove_all(appdata, ec);
-  return failures == 0 ? 0 : 1;
+  return sorla::testing::end_driver(appdata, "words.txt", failures);
 }
 
 }  // namespace

@@ -243,14 +243,15 @@ void TextService::read_field(ITfContext* context, edit::RequestMode mode) {
 // with a lock of its own may have queued the first one). A read that never
 // runs must not keep the field private for ever: past kFieldReadPatienceMs
 // it is ordinary text; should the read still come, its answer is taken.
-void TextService::settle_field() {
+bool TextService::settle_field() {
   auto state = state_.borrow();
-  if (!state->field_read_asked || !state->field_context) return;
+  if (!state->field_read_asked || !state->field_context) return false;
   const ComPtr<ITfContext> context = state->field_context;
   const bool overdue = now_ms() - *state->field_read_asked >= kFieldReadPatienceMs;
   state.release();
   edit::request_field_read(*this, context.get(), edit::RequestMode::SyncOnly);
   if (overdue && state_.borrow()->field_read_asked) field_read(context.get(), FieldKind::Text);
+  return true;
 }
 
 void TextService::watch(ITfContext* context) {

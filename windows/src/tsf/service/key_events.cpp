@@ -1,5 +1,6 @@
 // The key-event sink: reads what the key is and where it goes, asks the front
 // end, and runs the plan it answers. Which keys are eaten is the front end's.
+#include <optional>
 #include <utility>
 
 #include "com/boundary.h"
@@ -40,7 +41,9 @@ HRESULT TextService::OnTestKeyDown(ITfContext* context, WPARAM wparam, LPARAM in
     const KeyDown down = read_key_down(context, wparam, info);
     auto state = state_.borrow();
     if (!state->typing) return S_OK;
-    answer(eaten, state->typing->front_end.test_key_down(down.key, down.target, now_ms()));
+    const bool claimed = state->typing->front_end.test_key_down(down.key, down.target, now_ms());
+    state->tested_key = TestedKey{down, claimed, state_.borrows()};
+    answer(eaten, claimed);
     return S_OK;
   });
 }
@@ -48,14 +51,23 @@ HRESULT TextService::OnTestKeyDown(ITfContext* context, WPARAM wparam, LPARAM in
 HRESULT TextService::OnKeyDown(ITfContext* context, WPARAM wparam, LPARAM info, BOOL* eaten) {
   answer(eaten, false);
   return com::guarded([&] {
-    settle_field();
+    const std::uint64_t borrows = state_.borrows();
+    const bool field_settled = settle_field();
     const KeyDown down = read_key_down(context, wparam, info);
     const std::uint64_t now = now_ms();
     ComPtr<ITfContext> previous;  // released after the state is
     auto state = state_.borrow();
     previous = std::exchange(state->key_context, ComPtr<ITfContext>::retain(context));
+    const std::optional<TestedKey> tested = std::exchange(state->tested_key, std::nullopt);
     if (!state->typing) return S_OK;
-    take_changes_if_word_starts(*state, down, now);
+    // Applications may call either without the other, and a focus change or
+    // a field's kind may come in between: then the front end is asked again.
+    std::optional<bool> claimed;
+    if (tested && tested->borrow == borrows && !field_settled &&
+        same_key_down(tested->down, down)) {
+      claimed = tested->claimed;
+    }
+    take_changes_if_word_starts(*state, down, claimed, now);
     Answer result = state->typing->front_end.key_down(down.key, down.target, now);
     state.release();
     answer(eaten, result.eaten);

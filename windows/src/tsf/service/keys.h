@@ -21,5 +21,6 @@ struct KeyDown {
   KeyTarget target;
 };
 KeyDown read_key_down(ITfContext* context, WPARAM wparam, LPARAM info);
+bool same_key_down(const KeyDown& a, const KeyDown& b);
 
 }  // namespace sorla::tsf

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "tsf/service/keys.h"
 #include "tsf/service/state.h"
@@ -18,7 +19,9 @@ void take_settings(ServiceState& state);
 // When `down` starts a word (the front end claims it with nothing typed),
 // the settings, a clear, and the words file: one GetFileAttributesExW, and a
 // read when it changed, so that a word added in another application is
-// offered from the next word on.
-void take_changes_if_word_starts(ServiceState& state, const KeyDown& down, std::uint64_t now_ms);
+// offered from the next word on. `tested` is the test call's answer for this
+// very key in this very state, when known; the front end is asked otherwise.
+void take_changes_if_word_starts(ServiceState& state, const KeyDown& down,
+                                 std::optional<bool> tested, std::uint64_t now_ms);
 
 }  // namespace sorla::tsf

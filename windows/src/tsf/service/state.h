@@ -11,6 +11,7 @@
 #include "sorla/engine.h"
 #include "sorla/front_end.h"
 #include "tsf/langbar/langbar_button.h"
+#include "tsf/service/keys.h"
 #include "tsf/ui/candidate_list.h"
 #include "tsf/window/candidate_window.h"
 #include "tsf_decls.h"
@@ -25,6 +26,15 @@ struct Typing {
 
   Engine engine;
   FrontEnd front_end;  // the session, the Shift tap, the field kind
+};
+
+// The test call's answer for a key (whether the front end claims it), kept
+// for the real call of that key. `borrow` is the state's borrow count when it
+// was given: it holds only while nothing borrowed the state since.
+struct TestedKey {
+  KeyDown down;
+  bool claimed = false;
+  std::uint64_t borrow = 0;
 };
 
 inline constexpr DWORD kNoCookie = 0xFFFFFFFF;
@@ -52,6 +62,7 @@ struct ServiceState {
   com::ComPtr<ITfSource> watched;  // the focused context, for OnEndEdit
   DWORD watch_cookie = kNoCookie;
   com::ComPtr<ITfContext> key_context;  // of the latest key event
+  std::optional<TestedKey> tested_key;  // until the next real key-down
   // The focused context whose field kind the front end holds, and when (by
   // the service's clock) its scope read was asked for, until it is heard.
   com::ComPtr<ITfContext> field_context;

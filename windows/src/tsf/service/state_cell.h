@@ -4,6 +4,7 @@
 // forgot to release the state before calling out, and ends the process.
 #pragma once
 
+#include <cstdint>
 #include <utility>
 
 #include "com/boundary.h"
@@ -18,6 +19,7 @@ class StateCell {
     explicit Borrow(StateCell& cell) noexcept : cell_(&cell) {
       if (cell.borrowed_) com::fatal();
       cell.borrowed_ = true;
+      ++cell.borrows_;
     }
     Borrow(const Borrow&) = delete;
     Borrow& operator=(const Borrow&) = delete;
@@ -36,10 +38,14 @@ class StateCell {
 
   Borrow borrow() noexcept { return Borrow(*this); }
   bool borrowed() const noexcept { return borrowed_; }
+  // How many borrows there were so far: while it reads as it did during a
+  // borrow, nobody touched the state since that borrow.
+  std::uint64_t borrows() const noexcept { return borrows_; }
 
  private:
   T value_{};
   bool borrowed_ = false;
+  std::uint64_t borrows_ = 0;
 };
 
 }  // namespace sorla::tsf

@@ -154,8 +154,9 @@ class TextService final
   // read is heard the field is taken for a private one.
   void read_field(ITfContext* context, edit::RequestMode mode);
   // At a key event: a scope read still unheard is tried again, and one
-  // unheard for too long is given up.
-  void settle_field();
+  // unheard for too long is given up. False when none was pending, the
+  // state untouched.
+  bool settle_field();
   // Takes the composition out and ends it with the letters as typed.
   void finish_composition(edit::RequestMode mode);
   // Saves the picks the engine has not saved yet; one that finds another
