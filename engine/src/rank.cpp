@@ -79,7 +79,7 @@ TypedLetters lay_out(const std::vector<std::string>& pieces) {
 
 }  // namespace
 
-std::size_t Ranker::SpanKeyHash::operator()(const SpanKey& k) const {
+std::size_t Ranker::SpanKeyHash::operator()(const SpanKeyView& k) const {
   return std::hash<std::string_view>{}(k.letters) ^
          (static_cast<std::size_t>(k.max_cost_bits) * 0x9E3779B9u + k.completion);
 }
@@ -87,12 +87,12 @@ std::size_t Ranker::SpanKeyHash::operator()(const SpanKey& k) const {
 const std::vector<SpanWord>& Ranker::span_words(const Matcher& matcher, std::size_t start,
                                                 std::string_view letters, bool completion,
                                                 float max_cost, SearchStats* stats) {
+  const SpanKeyView key{letters, completion, std::bit_cast<std::uint32_t>(max_cost)};
   if (!matcher.compacted()) {
-    SpanKey key{std::string(letters), completion, std::bit_cast<std::uint32_t>(max_cost)};
     auto it = spans_.find(key);
     if (it != spans_.end()) return it->second;
     return spans_
-        .emplace(std::move(key),
+        .emplace(SpanKey{std::string(letters), key.completion, key.max_cost_bits},
                  matcher.best_words(letters, max_cost, completion, kSpanWords, stats))
         .first->second;
   }
@@ -106,12 +106,12 @@ const std::vector<SpanWord>& Ranker::span_words(const Matcher& matcher, std::siz
   fold_codes(letters, codes_);
   const Column& column =
       starts_[start].follow(matcher, first_, codes_, limit, stats, &first_columns_);
-  SpanKey key{std::string(letters), completion, std::bit_cast<std::uint32_t>(max_cost)};
   auto it = spans_.find(key);
   if (it != spans_.end()) return it->second;
   return spans_
-      .emplace(std::move(key), matcher.best_words_at(column, codes_.size(), letters, max_cost,
-                                                     completion, kSpanWords, stats))
+      .emplace(SpanKey{std::string(letters), key.completion, key.max_cost_bits},
+               matcher.best_words_at(column, codes_.size(), letters, max_cost, completion,
+                                     kSpanWords, stats))
       .first->second;
 }
 
