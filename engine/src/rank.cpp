@@ -155,12 +155,14 @@ std::vector<RankedSequence> Ranker::rank(std::size_t word_count, const Matcher& 
   Call call{matcher, pairs, stats, word_count, prev, allow_completion, limit, lay_out(pieces)};
   const std::size_t n = call.n = call.typed.all.size();
   if (n == 0) {
-    // Typing starts anew: nothing of the old state is worth keeping.
+    // Typing starts anew: no old result is worth keeping, only the lists'
+    // little room and the room new columns are made in.
     letters_.clear();
-    lists_.clear();
+    for (std::vector<Node>& list : lists_) list.clear();
     spans_.clear();
     starts_.clear();
-    first_columns_ = FirstColumns();
+    first_columns_.of = {};
+    first_columns_.made = 0;
     return {};
   }
   const std::size_t keep = keep_from_last_call(call);
@@ -191,7 +193,7 @@ std::size_t Ranker::keep_from_last_call(const Call& call) {
   const std::string& all = call.typed.all;
   const std::size_t n = call.n;
   std::size_t keep = 0;
-  if (!lists_.empty() && call.previous == previous_ && call.word_count == word_count_ &&
+  if (!letters_.empty() && call.previous == previous_ && call.word_count == word_count_ &&
       call.allow_completion == allow_completion_ && call.limit == limit_) {
     const std::size_t upto = std::min(letters_.size(), n);
     while (keep < upto && call.typed.boundary[keep] == boundary_[keep] &&
@@ -200,7 +202,8 @@ std::size_t Ranker::keep_from_last_call(const Call& call) {
     }
   }
   if (spans_.size() > kSpanCache) spans_.clear();
-  lists_.resize(n + 1);
+  // Lists past the end keep their room for when the text grows again.
+  if (lists_.size() < n + 1) lists_.resize(n + 1);
   for (std::size_t p = keep; p <= n; ++p) lists_[p].clear();
   if (keep == 0) {
     Node root;
