@@ -241,8 +241,9 @@ Json what_figures_include() {
            "start of the run), checking the index, engine ready; median of 9 from the page "
            "cache; _cold: the same after dropping both files' pages from the page cache")
       .str("private_bytes",
-           "heap held by one mapped engine: right after opening (_opened) and after typing "
-           "every case three times (the state it keeps between keys)")
+           "heap held by one mapped engine, on an engine of its own typed untimed: right after "
+           "opening (_opened) and after typing every case three times (the state it keeps "
+           "between keys)")
       .str("allocations",
            "operator new calls per keystroke on the mapped engine typing every case once more "
            "after the timed replays (warm), untimed; the returned suggestions included")

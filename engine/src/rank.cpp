@@ -60,6 +60,13 @@ struct TypedLetters {
 
 TypedLetters lay_out(const std::vector<std::string>& pieces) {
   TypedLetters t;
+  // Room for all at once: letters are at most the typed characters.
+  std::size_t most = 0;
+  for (const std::string& piece : pieces) most += piece.size();
+  t.all.reserve(most);
+  t.piece_at.reserve(most);
+  t.letter_pieces.reserve(pieces.size());
+  t.boundary.reserve(most + 1);
   for (const std::string& piece : pieces) {
     const std::string l = letters(piece);
     if (l.empty()) continue;
