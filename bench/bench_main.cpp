@@ -1,6 +1,9 @@
 // The keystroke benchmark and its companions: building engines, learned
 // import/export, memory, and the brute-force baseline. Prints a table and
 // writes the numbers as JSON (path as the first argument).
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <bit>
 #include <cstdio>
@@ -94,30 +97,61 @@ void row(const char* label, const std::string& a, double b, double c, double d, 
               e, f, g);
 }
 
+// The shipped word data and its index, written and synced to disk at the
+// start of the run, long before activation is timed: no page of them is
+// still dirty then, and the cold figure can drop them from the page cache.
+struct IndexFiles {
+  std::string dir, data_path, index_path;
+  std::size_t index_size = 0;
+};
+
+void write_synced(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()),
+             static_cast<std::streamsize>(bytes.size()));
+  const int fd = ::open(path.c_str(), O_RDONLY);
+  if (fd < 0 || ::fsync(fd) != 0) std::abort();
+  ::close(fd);
+}
+
+IndexFiles write_index_files(const std::vector<std::uint8_t>& data) {
+  IndexFiles f;
+  f.dir = std::filesystem::temp_directory_path() / "sorla-bench";
+  std::filesystem::create_directories(f.dir);
+  f.data_path = f.dir + "/words.srla";
+  f.index_path = f.dir + "/words.sidx";
+  const auto index = build(data).index_bytes(data);
+  f.index_size = index.size();
+  write_synced(f.data_path, data);
+  write_synced(f.index_path, index);
+  return f;
+}
+
+// Drops a file's pages from the page cache (they are clean: synced).
+void evict(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY);
+  if (fd < 0) std::abort();
+  ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+  ::close(fd);
+}
+
 // The shipped word data opened on its prebuilt index, mapped from a file as
 // the text service maps it: opening (map, check, engine ready), the heap one
-// engine holds of its own, the first keystroke, and typing the same cases.
-std::string measure_mapped(const Lexicon& lex, const Engine& built,
-                           const std::vector<lexgen::TypingCase>& cases, std::size_t worst_from,
-                           Json& keystroke, Json& worst, Json& activation, Json& private_bytes,
-                           Json& first_key, double& p50) {
-  const std::string dir = std::filesystem::temp_directory_path() / "sorla-bench";
-  std::filesystem::create_directories(dir);
-  const std::string data_path = dir + "/words.srla", index_path = dir + "/words.sidx";
-  const auto index_bytes = built.index_bytes(lex.bytes);
-  std::ofstream(data_path, std::ios::binary)
-      .write(reinterpret_cast<const char*>(lex.bytes.data()),
-             static_cast<std::streamsize>(lex.bytes.size()));
-  std::ofstream(index_path, std::ios::binary)
-      .write(reinterpret_cast<const char*>(index_bytes.data()),
-             static_cast<std::streamsize>(index_bytes.size()));
-
+// engine holds of its own, the allocations of a warm keystroke, the first
+// keystroke, and typing the same cases.
+std::string measure_mapped(const IndexFiles& files, const std::vector<lexgen::TypingCase>& cases,
+                           std::size_t worst_from, Json& keystroke, Json& worst, Json& activation,
+                           Json& private_bytes, Json& first_key, Json& allocations, double& p50) {
+  const std::string &data_path = files.data_path, &index_path = files.index_path;
   const auto open = [&] {
     const auto data = MappedFile::open(data_path, kMaxWordDataFileBytes);
     const auto index = MappedFile::open(index_path, kMaxIndexFileBytes);
     return std::get<Engine>(Engine::open_index(index->bytes(), data->bytes(), index));
   };
-  std::vector<double> opens, firsts;
+  // Activation: mapping both files, the index's checks, the engine ready;
+  // from the page cache (the files were read by the opens before), and
+  // cold, each open after dropping both files' pages from it.
+  std::vector<double> opens, firsts, cold;
   for (int i = 0; i < 9; ++i) {
     const auto start = Clock::now();
     Engine fresh = open();
@@ -126,11 +160,42 @@ std::string measure_mapped(const Lexicon& lex, const Engine& built,
     fresh.suggest(cases[0].keystrokes[0], cases[0].previous);
     firsts.push_back(micros_since(first));
   }
-  const std::int64_t heap_before = heap_bytes();
+  for (int i = 0; i < 9; ++i) {
+    evict(data_path);
+    evict(index_path);
+    const auto start = Clock::now();
+    Engine fresh = open();
+    cold.push_back(micros_since(start));
+  }
   Engine engine = open();
-  const std::int64_t opened = heap_bytes() - heap_before;
   const KeyResult kr = type_cases(engine, cases, worst_from, 3);
+
+  // The heap one engine holds, on another engine typed the same way untimed,
+  // so that no timing record is counted with it; then the allocations of
+  // warm keystrokes: the same typing once more.
+  const std::int64_t heap_before = heap_bytes();
+  Engine measured = open();
+  const std::int64_t opened = heap_bytes() - heap_before;
+  for (const lexgen::TypingCase& c : cases) {
+    for (int rep = 0; rep < 3; ++rep) {
+      measured.suggest("", std::nullopt);
+      for (const std::string& t : c.keystrokes)
+        measured.suggest(t, c.previous, Engine::kMaxCandidates);
+    }
+  }
   const std::int64_t typed = heap_bytes() - heap_before;
+  std::size_t keys = 0;
+  const std::int64_t allocations_before = allocation_count();
+  for (const lexgen::TypingCase& c : cases) {
+    measured.suggest("", std::nullopt);
+    for (const std::string& t : c.keystrokes) {
+      measured.suggest(t, c.previous, Engine::kMaxCandidates);
+      ++keys;
+    }
+  }
+  const double per_key =
+      static_cast<double>(allocation_count() - allocations_before) / static_cast<double>(keys);
+  allocations.num("shipped_mapped_per_keystroke", per_key);
 
   const std::string name = "shipped_mapped";
   p50 = percentile(kr.all_us, 0.5);
@@ -141,22 +206,48 @@ std::string measure_mapped(const Lexicon& lex, const Engine& built,
                           .num("p99_us", percentile(kr.all_us, 0.99))
                           .num("max_us", percentile(kr.all_us, 1.0)));
   worst.obj(name, Json().num("p99_us", percentile(kr.worst_us, 0.99)));
-  activation.num(name, percentile(opens, 0.5));
+  activation.num(name, percentile(opens, 0.5)).num(name + "_cold", percentile(cold, 0.5));
   private_bytes.num(name, static_cast<double>(typed))
       .num(name + "_opened", static_cast<double>(opened));
   first_key.num(name, percentile(firsts, 0.5));
   row("shipped (mapped)", std::to_string(kr.all_us.size()), percentile(kr.all_us, 0.5),
       percentile(kr.all_us, 0.9), percentile(kr.all_us, 0.99), percentile(kr.all_us, 0.999),
       percentile(kr.all_us, 1.0), percentile(kr.worst_us, 0.99));
-  char note[256];
+  char note[320];
   std::snprintf(note, sizeof note,
-                "mapped index %.1f MB: activation %.1f us (median of 9), first key %.1f us, "
-                "private heap %.2f MB opened, %.2f MB after typing",
-                static_cast<double>(index_bytes.size()) / (1 << 20), percentile(opens, 0.5),
-                percentile(firsts, 0.5), static_cast<double>(opened) / (1 << 20),
-                static_cast<double>(typed) / (1 << 20));
-  std::filesystem::remove_all(dir);
+                "mapped index %.1f MB: activation %.1f us (median of 9; %.1f us cold), first key "
+                "%.1f us, private heap %.2f MB opened, %.2f MB after typing, %.1f allocations "
+                "per warm key",
+                static_cast<double>(files.index_size) / (1 << 20), percentile(opens, 0.5),
+                percentile(cold, 0.5), percentile(firsts, 0.5),
+                static_cast<double>(opened) / (1 << 20), static_cast<double>(typed) / (1 << 20),
+                per_key);
   return note;
+}
+
+// What each figure of the results holds, written beside them.
+Json what_figures_include() {
+  return Json()
+      .str("keystroke",
+           "Engine::suggest for the whole typed text after each key, all four pages "
+           "(kMaxCandidates), previous word given; the fastest of the replays of each key; "
+           "typing cases start from an empty state")
+      .str("keystroke_worst_cases", "the same, over the 40-letter unbroken runs and gibberish")
+      .str("from_bytes_us", "building an engine from the word data in memory, fastest of several")
+      .str("first_keystroke_us", "the first suggest of a fresh engine (built, or opened mapped)")
+      .str("memory_bytes", "heap held by one built engine (operator new, usable sizes)")
+      .str("activation_us",
+           "shipped_mapped: mapping the word data and index files (written and synced at the "
+           "start of the run), checking the index, engine ready; median of 9 from the page "
+           "cache; _cold: the same after dropping both files' pages from the page cache")
+      .str("private_bytes",
+           "heap held by one mapped engine, on an engine of its own typed untimed: right after "
+           "opening (_opened) and after typing every case three times (the state it keeps "
+           "between keys)")
+      .str("allocations",
+           "operator new calls per keystroke on the mapped engine typing every case once more "
+           "after the timed replays (warm), untimed; the returned suggestions included")
+      .str("peer", "librime: process_key + get_context + free_context per key, after a warm-up");
 }
 
 // One round of the peer (sorla_peer_librime), run as its own process on
@@ -212,13 +303,16 @@ int run(const std::string& out_path, const PeerOptions& peer_options) {
   }
 
   Json keystroke, worst, from_bytes, first_key, memory, counters, reference_speedup;
-  Json activation, private_bytes;
+  Json activation, private_bytes, allocations;
   double baseline_speedup = 0;
   std::printf("%s\n\n", machine_name().c_str());
   std::printf("%-22s %10s %10s %10s %10s %10s %10s %10s\n", "keystroke (us)", "keys", "p50", "p90",
               "p99", "p99.9", "max", "worst p99");
 
   std::vector<std::string> notes;
+  std::optional<IndexFiles> index_files;
+  for (const Lexicon& lex : lexicons)
+    if (lex.name == "shipped") index_files = write_index_files(lex.bytes);
   std::vector<PeerRound> peer_rounds;
   double shipped_p50 = 0, mapped_p50 = 0;
   const auto peer_round = [&] {
@@ -292,8 +386,8 @@ int run(const std::string& out_path, const PeerOptions& peer_options) {
     notes.emplace_back(note);
     if (lex.name == "shipped") {
       peer_round();
-      notes.push_back(measure_mapped(lex, engine, cases, worst_from, keystroke, worst, activation,
-                                     private_bytes, first_key, mapped_p50));
+      notes.push_back(measure_mapped(*index_files, cases, worst_from, keystroke, worst, activation,
+                                     private_bytes, first_key, allocations, mapped_p50));
     }
 
     // The straightforward trie engine (fresh lattice every key) on a sample
@@ -383,10 +477,13 @@ int run(const std::string& out_path, const PeerOptions& peer_options) {
       .obj("memory_bytes", memory)
       .obj("activation_us", activation)
       .obj("private_bytes", private_bytes)
+      .obj("allocations", allocations)
+      .obj("what_each_figure_includes", what_figures_include())
       .num("peak_rss_bytes", static_cast<double>(peak_rss_bytes()))
       .num("baseline_speedup_100k", baseline_speedup)
       .obj("reference_trie_speedup", reference_speedup);
   if (peer_rounds.size() == 2) root.obj("peer", peer);
+  if (index_files) std::filesystem::remove_all(index_files->dir);
   std::ofstream out(out_path);
   out << root.text() << "\n";
   std::printf("\nwrote %s\n", out_path.c_str());

@@ -20,6 +20,8 @@ double percentile(std::vector<double> sample, double q);
 
 // Bytes currently held through operator new in this process.
 std::int64_t heap_bytes();
+// Allocations through operator new so far in this process.
+std::int64_t allocation_count();
 // Peak resident set of the process, in bytes.
 std::int64_t peak_rss_bytes();
 

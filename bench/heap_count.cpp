@@ -12,11 +12,13 @@
 namespace {
 
 std::atomic<std::int64_t> g_heap{0};
+std::atomic<std::int64_t> g_allocations{0};
 
 void* counted_alloc(std::size_t size) {
   void* p = std::malloc(size == 0 ? 1 : size);
   if (!p) throw std::bad_alloc();
   g_heap += static_cast<std::int64_t>(malloc_usable_size(p));
+  ++g_allocations;
   return p;
 }
 
@@ -40,5 +42,7 @@ void operator delete[](void* p, std::size_t) noexcept { counted_free(p); }
 namespace sorla::bench {
 
 std::int64_t heap_bytes() { return g_heap.load(); }
+
+std::int64_t allocation_count() { return g_allocations.load(); }
 
 }  // namespace sorla::bench

@@ -532,6 +532,12 @@ const Column& MatchColumns::follow(const Matcher& m, const Column& first,
     held_ = 0;
     limit_ = limit;
   }
+  // Made in the shared room when there is one, then kept at its size.
+  const auto make = [&](const Column& prev, std::uint8_t code, Column& out) {
+    if (!shared) return m.next_column(prev, code, limit, out, stats);
+    m.next_column(prev, code, limit, shared->scratch, stats);
+    out.assign(shared->scratch.begin(), shared->scratch.end());
+  };
   // Column k + 1, which for k = 0 may be the shared one.
   const auto column = [&](std::size_t k) -> const Column& {
     return k == 0 && shared_first_ ? shared->of[codes_[0]] : columns_[k];
@@ -554,14 +560,14 @@ const Column& MatchColumns::follow(const Matcher& m, const Column& first,
           }
           const std::uint32_t bit = std::uint32_t{1} << codes[0];
           if (!(shared->made & bit)) {
-            m.next_column(first, codes[0], limit, shared->of[codes[0]], stats);
+            make(first, codes[0], shared->of[codes[0]]);
             shared->made |= bit;
           }
           columns_[0] = Column();  // no room held twice
           continue;
         }
       }
-      m.next_column(k == 0 ? first : column(k - 1), codes[k], limit, columns_[k], stats);
+      make(k == 0 ? first : column(k - 1), codes[k], columns_[k]);
     }
     held_ = codes.size();
   }

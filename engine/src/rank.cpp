@@ -25,33 +25,28 @@ bool is_pair(const PairSet& pairs, std::uint64_t first, std::uint64_t second) {
   return pairs.contains({static_cast<std::uint32_t>(first), static_cast<std::uint32_t>(second)});
 }
 
-// Best first; then only the first node per last word; then at most `cap`.
-// Done in place without sorting the whole list: the kept nodes, best first,
-// stay at the front, and a node enters only if it beats the node of its word
-// there or, when the front is full, the last one. A node left out never
-// comes back, for the front only gets better.
-void prune(std::vector<Node>& list, std::size_t cap) {
-  std::size_t kept = 0;
-  for (std::size_t at = 0; at < list.size(); ++at) {
-    const Node node = list[at];
-    std::size_t same = 0;
-    while (same < kept && list[same].last_word != node.last_word) ++same;
-    if (same < kept) {
-      if (!higher_score(node.score, list[same].score)) continue;
-      std::copy(list.begin() + same + 1, list.begin() + kept, list.begin() + same);
-      --kept;
-    } else if (kept == cap) {
-      if (cap == 0 || !higher_score(node.score, list[kept - 1].score)) continue;
-      --kept;
-    }
-    // After every kept node that scores as high: equal scores keep their order.
-    std::size_t pos = kept;
-    while (pos > 0 && higher_score(node.score, list[pos - 1].score)) --pos;
-    std::copy_backward(list.begin() + pos, list.begin() + kept, list.begin() + kept + 1);
-    list[pos] = node;
-    ++kept;
+// Offers `node` to a list kept best first, one node per last word, at most
+// `cap`: it enters only if it beats the node of its word there or, when the
+// list is full, the last one, after every node that scores as high (equal
+// scores keep their order). A node left out never comes back, for the list
+// only gets better; so offering nodes one by one keeps the same nodes, in
+// the same order, as sorting them all and keeping the first of each word.
+void offer(std::vector<Node>& list, const Node& node, std::size_t cap) {
+  std::size_t kept = list.size();
+  std::size_t same = 0;
+  while (same < kept && list[same].last_word != node.last_word) ++same;
+  if (same < kept) {
+    if (!higher_score(node.score, list[same].score)) return;
+    list.erase(list.begin() + static_cast<std::ptrdiff_t>(same));
+    --kept;
+  } else if (kept == cap) {
+    if (cap == 0 || !higher_score(node.score, list[kept - 1].score)) return;
+    list.pop_back();
+    --kept;
   }
-  list.resize(kept);
+  std::size_t pos = kept;
+  while (pos > 0 && higher_score(node.score, list[pos - 1].score)) --pos;
+  list.insert(list.begin() + static_cast<std::ptrdiff_t>(pos), node);
 }
 
 // The letters of all pieces run together, with the places where a typed
@@ -65,6 +60,13 @@ struct TypedLetters {
 
 TypedLetters lay_out(const std::vector<std::string>& pieces) {
   TypedLetters t;
+  // Room for all at once: letters are at most the typed characters.
+  std::size_t most = 0;
+  for (const std::string& piece : pieces) most += piece.size();
+  t.all.reserve(most);
+  t.piece_at.reserve(most);
+  t.letter_pieces.reserve(pieces.size());
+  t.boundary.reserve(most + 1);
   for (const std::string& piece : pieces) {
     const std::string l = letters(piece);
     if (l.empty()) continue;
@@ -84,7 +86,7 @@ TypedLetters lay_out(const std::vector<std::string>& pieces) {
 
 }  // namespace
 
-std::size_t Ranker::SpanKeyHash::operator()(const SpanKey& k) const {
+std::size_t Ranker::SpanKeyHash::operator()(const SpanKeyView& k) const {
   return std::hash<std::string_view>{}(k.letters) ^
          (static_cast<std::size_t>(k.max_cost_bits) * 0x9E3779B9u + k.completion);
 }
@@ -92,12 +94,12 @@ std::size_t Ranker::SpanKeyHash::operator()(const SpanKey& k) const {
 const std::vector<SpanWord>& Ranker::span_words(const Matcher& matcher, std::size_t start,
                                                 std::string_view letters, bool completion,
                                                 float max_cost, SearchStats* stats) {
+  const SpanKeyView key{letters, completion, std::bit_cast<std::uint32_t>(max_cost)};
   if (!matcher.compacted()) {
-    SpanKey key{std::string(letters), completion, std::bit_cast<std::uint32_t>(max_cost)};
     auto it = spans_.find(key);
     if (it != spans_.end()) return it->second;
     return spans_
-        .emplace(std::move(key),
+        .emplace(SpanKey{std::string(letters), key.completion, key.max_cost_bits},
                  matcher.best_words(letters, max_cost, completion, kSpanWords, stats))
         .first->second;
   }
@@ -111,12 +113,12 @@ const std::vector<SpanWord>& Ranker::span_words(const Matcher& matcher, std::siz
   fold_codes(letters, codes_);
   const Column& column =
       starts_[start].follow(matcher, first_, codes_, limit, stats, &first_columns_);
-  SpanKey key{std::string(letters), completion, std::bit_cast<std::uint32_t>(max_cost)};
   auto it = spans_.find(key);
   if (it != spans_.end()) return it->second;
   return spans_
-      .emplace(std::move(key), matcher.best_words_at(column, codes_.size(), letters, max_cost,
-                                                     completion, kSpanWords, stats))
+      .emplace(SpanKey{std::string(letters), key.completion, key.max_cost_bits},
+               matcher.best_words_at(column, codes_.size(), letters, max_cost, completion,
+                                     kSpanWords, stats))
       .first->second;
 }
 
@@ -160,12 +162,14 @@ std::vector<RankedSequence> Ranker::rank(std::size_t word_count, const Matcher& 
   Call call{matcher, pairs, stats, word_count, prev, allow_completion, limit, lay_out(pieces)};
   const std::size_t n = call.n = call.typed.all.size();
   if (n == 0) {
-    // Typing starts anew: nothing of the old state is worth keeping.
+    // Typing starts anew: no old result is worth keeping, only the lists'
+    // little room and the room new columns are made in.
     letters_.clear();
-    lists_.clear();
+    for (std::vector<Node>& list : lists_) list.clear();
     spans_.clear();
     starts_.clear();
-    first_columns_ = FirstColumns();
+    first_columns_.of = {};
+    first_columns_.made = 0;
     return {};
   }
   const std::size_t keep = keep_from_last_call(call);
@@ -196,7 +200,7 @@ std::size_t Ranker::keep_from_last_call(const Call& call) {
   const std::string& all = call.typed.all;
   const std::size_t n = call.n;
   std::size_t keep = 0;
-  if (!lists_.empty() && call.previous == previous_ && call.word_count == word_count_ &&
+  if (!letters_.empty() && call.previous == previous_ && call.word_count == word_count_ &&
       call.allow_completion == allow_completion_ && call.limit == limit_) {
     const std::size_t upto = std::min(letters_.size(), n);
     while (keep < upto && call.typed.boundary[keep] == boundary_[keep] &&
@@ -205,7 +209,8 @@ std::size_t Ranker::keep_from_last_call(const Call& call) {
     }
   }
   if (spans_.size() > kSpanCache) spans_.clear();
-  lists_.resize(n + 1);
+  // Lists past the end keep their room for when the text grows again.
+  if (lists_.size() < n + 1) lists_.resize(n + 1);
   for (std::size_t p = keep; p <= n; ++p) lists_[p].clear();
   if (keep == 0) {
     Node root;
@@ -217,8 +222,7 @@ std::size_t Ranker::keep_from_last_call(const Call& call) {
 }
 
 // Every span from `i` extends every node of list i, as a word the span
-// reads as or, for one whole typed piece, as that piece passed through; then
-// the lists it added to are pruned.
+// reads as or, for one whole typed piece, as that piece passed through.
 void Ranker::extend_from(std::size_t i, Call& call) {
   const std::vector<Node>& parents = lists_[i];
   if (parents.empty()) return;
@@ -239,6 +243,9 @@ void Ranker::extend_from(std::size_t i, Call& call) {
 
     const float cut = cut_cost(inner, boundary[i], call.matcher.params());
     std::vector<Node>& list = lists_[j];
+    // Keep the best node per (position, last word); a literal-ended node has
+    // no last word, so at most one of those survives per position.
+    const std::size_t cap = j == n ? std::max(kBeam, call.limit) : kBeam;
     for (std::size_t pi = 0; pi < parents.size(); ++pi) {
       const Node& p = parents[pi];
       for (const SpanWord& sw : scored) {
@@ -254,7 +261,7 @@ void Ranker::extend_from(std::size_t i, Call& call) {
         node.start = static_cast<std::uint32_t>(i);
         node.last_word = sw.word;
         node.word = sw.word;
-        list.push_back(node);
+        offer(list, node, cap);
         ++call.made;
       }
     }
@@ -268,17 +275,10 @@ void Ranker::extend_from(std::size_t i, Call& call) {
         node.literal = call.typed.piece_at[i];
         node.last_word = kNoWord;
         node.word = kNoWord;
-        list.push_back(node);
+        offer(list, node, cap);
         ++call.made;
       }
     }
-  }
-
-  // Keep the best node per (position, last word); a literal-ended node has
-  // no last word, so at most one of those survives per position. Only the
-  // lists this start added to can have changed.
-  for (std::size_t p = std::max(i + 1, first); p <= last; ++p) {
-    prune(lists_[p], p == n ? std::max(kBeam, call.limit) : kBeam);
   }
 }
 
@@ -292,6 +292,13 @@ std::vector<RankedSequence> Ranker::read_back(const Call& call) const {
   for (std::size_t at = 0; at < final_list.size() && at < call.limit; ++at) {
     RankedSequence seq;
     seq.score = final_list[at].score;
+    std::size_t length = 0;
+    for (std::size_t pos = n, idx = at; pos != 0; ++length) {
+      const Node& node = lists_[pos][idx];
+      pos = node.parent_pos;
+      idx = node.parent_idx;
+    }
+    seq.pieces.reserve(length);
     std::size_t pos = n;
     std::size_t idx = at;
     while (pos != 0) {

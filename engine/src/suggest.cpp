@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <unordered_set>
 #include <variant>
 
 #include "scoring.h"
@@ -51,7 +50,7 @@ std::vector<Suggestion> assemble_suggestions(const std::vector<RankedSequence>& 
   const float all_literal =
       static_cast<float>(piece_count) * (-literal_penalty(word_count, params));
   std::vector<Suggestion> out;
-  std::unordered_set<std::string> emitted;
+  out.reserve(ranked.size() + rows.size());
   for (const RankedSequence& seq : ranked) {
     const bool all_words = std::all_of(seq.pieces.begin(), seq.pieces.end(), [](const Piece& p) {
       return std::holds_alternative<std::uint64_t>(p);
@@ -59,9 +58,24 @@ std::vector<Suggestion> assemble_suggestions(const std::vector<RankedSequence>& 
     if (!all_words) continue;
     if (!(seq.score > all_literal)) continue;
     if (seq.pieces.size() > piece_count && !(seq.score >= top + kSplitWindow)) continue;
+    // Each text once: the few texts so far are compared in place, and a text
+    // is made only when it is new.
+    std::size_t size = 0;
+    for (const Piece& p : seq.pieces) size += words[std::get<std::uint64_t>(p)].size();
+    const auto same_text = [&](const Suggestion& s) {
+      if (s.text.size() != size) return false;
+      std::string_view rest = s.text;
+      for (const Piece& p : seq.pieces) {
+        const std::string_view word = words[std::get<std::uint64_t>(p)];
+        if (rest.substr(0, word.size()) != word) return false;
+        rest.remove_prefix(word.size());
+      }
+      return true;
+    };
+    if (std::any_of(out.begin(), out.end(), same_text)) continue;
     std::string text;
+    text.reserve(size);
     for (const Piece& p : seq.pieces) text += words[std::get<std::uint64_t>(p)];
-    if (!emitted.insert(text).second) continue;
     out.push_back(Suggestion{std::move(text), seq.score});
   }
 

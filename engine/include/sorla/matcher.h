@@ -193,6 +193,10 @@ struct FirstColumns {
   std::array<Column, Matcher::kCodes> of;
   std::uint32_t made = 0;  // one bit per character
   float limit = 0;
+  // Where every new column is made before it is copied at its size: a
+  // column grown in place would take a dozen allocations and hold up to
+  // twice its room.
+  Column scratch;
 };
 
 // The columns of one typed text, kept from one search to the next: a text

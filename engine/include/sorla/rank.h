@@ -51,10 +51,28 @@ class Ranker {
     std::string letters;
     bool completion;
     std::uint32_t max_cost_bits;
-    bool operator==(const SpanKey&) const = default;
   };
+  // A lookup names its letters in place: no key is made unless it is new.
+  struct SpanKeyView {
+    std::string_view letters;
+    bool completion;
+    std::uint32_t max_cost_bits;
+  };
+  static SpanKeyView view(const SpanKey& k) { return {k.letters, k.completion, k.max_cost_bits}; }
   struct SpanKeyHash {
-    std::size_t operator()(const SpanKey& k) const;
+    using is_transparent = void;
+    std::size_t operator()(const SpanKeyView& k) const;
+    std::size_t operator()(const SpanKey& k) const { return (*this)(view(k)); }
+  };
+  struct SpanKeyEqual {
+    using is_transparent = void;
+    static bool same(const SpanKeyView& a, const SpanKeyView& b) {
+      return a.letters == b.letters && a.completion == b.completion &&
+             a.max_cost_bits == b.max_cost_bits;
+    }
+    bool operator()(const SpanKey& a, const SpanKey& b) const { return same(view(a), view(b)); }
+    bool operator()(const SpanKeyView& a, const SpanKey& b) const { return same(a, view(b)); }
+    bool operator()(const SpanKey& a, const SpanKeyView& b) const { return same(view(a), b); }
   };
   // The phases of one call (rank.cpp).
   struct Call;
@@ -75,7 +93,7 @@ class Ranker {
   bool allow_completion_ = false;
   std::size_t limit_ = 0;
   std::vector<std::vector<Node>> lists_;
-  std::unordered_map<SpanKey, std::vector<SpanWord>, SpanKeyHash> spans_;
+  std::unordered_map<SpanKey, std::vector<SpanWord>, SpanKeyHash, SpanKeyEqual> spans_;
   // The matcher's columns from each start position, and column 0 they all
   // grow from.
   std::vector<MatchColumns> starts_;
