@@ -7,12 +7,11 @@
 // What a damaged index can do, then: damage by accident (a bad sector, a
 // copy cut short, another build's file) changes the hash of everything
 // after the header, or the size or hash of the word data it names, and is
-// refused before any search; no byte, precomputed ranking terms included,
-// is used unchecked. An index made to pass the hashes (they are no secret)
-// passes the checks above only if no search reads outside it; it can then
-// rank its own words as it likes, as word data written by hand can.
-// Opening reads every byte once for the hash and the tree's arrays once
-// more for the checks, which is what an activation costs.
+// refused before any search; no byte, precomputed ranking terms and
+// completion bounds included, is used unchecked. An index made to pass the hashes (they are no
+// secret) passes the checks above only if no search reads outside it; it can then rank its own
+// words as it likes, as word data written by hand can. Opening reads every byte once for the hash
+// and the tree's arrays once more for the checks, which is what an activation costs.
 #include "sorla/index_file.h"
 
 #include <algorithm>
@@ -30,8 +29,9 @@ namespace sorla {
 namespace {
 
 constexpr char kMagic[4] = {'S', 'I', 'D', 'X'};
-// Version 2 records the ranking numbers the index was made with.
-constexpr std::uint32_t kVersion = 2;
+// Version 2 records the ranking numbers the index was made with; version 3
+// adds the tree's completion bounds.
+constexpr std::uint32_t kVersion = 3;
 
 enum Section : std::size_t {
   kWordEnds,
@@ -49,10 +49,11 @@ enum Section : std::size_t {
   kWordTerms,
   kDataName,
   kRanking,
+  kBestAt,
   kSectionCount,
 };
 constexpr std::array<std::size_t, kSectionCount> kElementSize = {4, 1, 4,  8, 1, 4, 4, 4,
-                                                                 4, 4, 16, 1, 4, 1, 4};
+                                                                 4, 4, 16, 1, 4, 1, 4, 1};
 
 // The header's fields, at these offsets.
 constexpr std::size_t kAtMagic = 0, kAtVersion = 4, kAtSections = 8, kAtFileSize = 16,
@@ -194,7 +195,8 @@ std::uint32_t bit_count(std::uint32_t x) {
 bool sound_tree(const Matcher::Stored& t, std::size_t word_count) {
   const std::size_t n = t.code.size();
   if (n == 0 || t.child_begin.size() != n + 1 || t.entry_begin.size() != n + 1 ||
-      t.child_codes.size() != n || t.min_word.size() != n || t.level_begin.size() < 3) {
+      t.child_codes.size() != n || t.min_word.size() != n || t.best_at.size() != n ||
+      t.level_begin.size() < 3) {
     return false;
   }
   if (t.child_begin[n] != n || t.entry_begin[0] != 0 || t.entry_begin[n] != t.entries.size() ||
@@ -287,6 +289,7 @@ std::vector<std::uint8_t> Engine::index_bytes(std::span<const std::uint8_t> word
   w.section(kDataName, std::span<const char>(name.data(), name.size()));
   const auto ranking = ranking_record(matcher_.params());
   w.section(kRanking, std::span<const std::uint32_t>(ranking));
+  w.section(kBestAt, t.best_at);
 
   std::vector<std::uint8_t>& out = w.bytes();
   std::memcpy(out.data() + kAtMagic, kMagic, 4);
@@ -362,12 +365,17 @@ std::variant<Engine, ReadError> Engine::open_index(std::span<const std::uint8_t>
   const auto word_slots = s.as<std::uint32_t>(kWordSlots);
   const auto pair_slots = s.as<std::uint64_t>(kPairSlots);
   const auto pair_count = load<std::uint64_t>(index, kAtPairCount);
-  const Matcher::Stored tree{
-      s.as<std::uint8_t>(kCode),        s.as<std::uint32_t>(kChildBegin),
-      s.as<std::uint32_t>(kEntryBegin), s.as<std::uint32_t>(kChildCodes),
-      s.as<std::uint32_t>(kMinWord),    s.as<std::uint32_t>(kLevelBegin),
-      s.as<MatcherEntry>(kEntries),     s.as<char>(kLetters),
-      s.as<float>(kWordTerms),          load<std::uint64_t>(index, kAtMaxLen)};
+  const Matcher::Stored tree{s.as<std::uint8_t>(kCode),
+                             s.as<std::uint32_t>(kChildBegin),
+                             s.as<std::uint32_t>(kEntryBegin),
+                             s.as<std::uint32_t>(kChildCodes),
+                             s.as<std::uint32_t>(kMinWord),
+                             s.as<std::uint32_t>(kLevelBegin),
+                             s.as<MatcherEntry>(kEntries),
+                             s.as<char>(kLetters),
+                             s.as<float>(kWordTerms),
+                             s.as<std::uint8_t>(kBestAt),
+                             load<std::uint64_t>(index, kAtMaxLen)};
   const auto name = s.as<char>(kDataName);
   if (!sound_words(ends, text, word_slots) || !sound_pairs(pair_slots, pair_count, ends.size()) ||
       !sound_tree(tree, ends.size()) || name.size() > 255 ||

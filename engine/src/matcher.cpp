@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cmath>
 #include <limits>
 #include <unordered_map>
 
@@ -171,6 +172,7 @@ class ChildStream {
 class AllWords {
  public:
   bool hopeless(std::uint32_t, float) const { return false; }
+  bool beaten(float) const { return false; }
 
   void offer(std::uint64_t word, float cost, bool exact) {
     auto [it, inserted] = best_.try_emplace(word, Best{cost, exact});
@@ -209,6 +211,11 @@ class BestWords {
     if (items_.size() < limit_) return false;
     const float bound = span_score(lower, m_.word_term(min_word));
     return total_less(bound, items_.back().score);
+  }
+  // Whether a list that is full keeps only scores above `bound`.
+  bool beaten(float bound) const {
+    if (limit_ == 0) return true;
+    return items_.size() == limit_ && total_less(bound, items_.back().score);
   }
 
   void offer(std::uint64_t word, float cost, bool exact) {
@@ -261,6 +268,15 @@ class BestWords {
   std::vector<Item> items_;
 };
 
+// At least the score of every (not exact) reading at or below a node reached
+// at `cost`, whose spellings bring at best `best` (Matcher::best_at_): the
+// exact sum, and a margin far above what the search's roundings can add.
+float reach_bound(float cost, float best) {
+  const float bound = kCostWeight * cost + best;
+  if (std::isinf(bound)) return bound;  // nothing below
+  return bound + 1e-3f * std::max(1.0f, std::fabs(bound));
+}
+
 // The column of a whole typed text, from column 0 on.
 const Column& typed_column(const Matcher& m, std::span<const std::uint8_t> codes, float limit,
                            Column& a, Column& b, SearchStats* stats) {
@@ -287,6 +303,10 @@ float exchange_cost(char32_t t, char32_t c) {
   if (similar(t, c)) return 0.4f;
   if (is_vowel(t) && is_vowel(c)) return 0.6f;
   return 1.5f;
+}
+
+float Matcher::best_at(std::uint32_t node) const {
+  return best_top_ - kBestStep * static_cast<float>(best_at_[node]);
 }
 
 float Matcher::word_term(std::uint64_t word) const {
@@ -408,7 +428,8 @@ void Matcher::collect(const Column& column, std::size_t typed_chars, std::string
   for (; at < column.size() && column[at].node < deep; ++at) {
     const Reach& r = column[at];
     // Most nodes hold no spelling: no call for those.
-    if (r.cost <= threshold && entry_begin_[r.node] != entry_begin_[r.node + 1]) {
+    if (r.cost <= threshold && entry_begin_[r.node] != entry_begin_[r.node + 1] &&
+        (r.cost == 0.0f || !out.beaten(reach_bound(r.cost, best_at(r.node))))) {
       offer_entries(r.node, r.cost, r.cost == 0.0f, typed_letters, out);
     }
   }
@@ -419,16 +440,21 @@ void Matcher::collect(const Column& column, std::size_t typed_chars, std::string
   // its own tail (which rounding may bring under its cost), or carried down.
   // One that cannot leaves every offer and carry as it was, so it is passed
   // over; most entries of a short span's column are.
-  const auto counts = [&](float full, float step, float next_step) {
+  const auto counts = [&](const Reach& r, float step, float next_step) {
+    const float full = r.cost;
     const float carry = full - step;
-    return full <= threshold || carry + step <= threshold || carry + next_step <= threshold;
+    if (!(full <= threshold || carry + step <= threshold || carry + next_step <= threshold)) {
+      return false;
+    }
+    // Its readings, own and carried down, cannot make the list.
+    return full == 0.0f || !out.beaten(reach_bound(full, best_at(r.node)));
   };
   while (at < column.size() || !carried.empty()) {
     if (carried.empty()) {
       // Nothing carried: on to the next entry that counts, on its level.
       for (; at < column.size(); ++at) {
         while (column[at].node >= level_begin_[d + 1]) ++d;
-        if (counts(column[at].cost, completion_step(params_, d), completion_step(params_, d + 1))) {
+        if (counts(column[at], completion_step(params_, d), completion_step(params_, d + 1))) {
           break;
         }
       }
@@ -441,7 +467,7 @@ void Matcher::collect(const Column& column, std::size_t typed_chars, std::string
     ChildStream inherited(child_begin_, child_codes_, carried, 0, carried.size(), ct.nothing, kInf);
     while (true) {
       while (at < column.size() && column[at].node < level_end &&
-             !counts(column[at].cost, step, next_step)) {
+             !counts(column[at], step, next_step)) {
         ++at;
       }
       const std::uint32_t own =
@@ -464,7 +490,8 @@ void Matcher::collect(const Column& column, std::size_t typed_chars, std::string
       // Tails only grow downwards, so a carry whose next tail is past the
       // threshold, or cannot beat what is kept, goes no further.
       const float next_tail = carry + next_step;
-      if (next_tail <= threshold && !out.hopeless(min_word_[x], next_tail)) {
+      if (next_tail <= threshold && !out.hopeless(min_word_[x], next_tail) &&
+          !out.beaten(reach_bound(next_tail - params_.completion_cost, best_at(x)))) {
         below.push_back(Reach{x, carry});
       }
     }

@@ -1,6 +1,8 @@
 // Building the matcher's character tree: spellings inserted, then laid
 // out level by level in the arrays the search reads (or an index maps).
 #include <algorithm>
+#include <bit>
+#include <cmath>
 #include <limits>
 
 #include "matcher_codes.h"
@@ -119,6 +121,7 @@ void Matcher::reopen() {
   child_begin_ = {};
   entry_begin_ = {};
   min_word_ = {};
+  best_at_ = {};
   child_codes_ = {};
   level_begin_ = {};
   entries_ = {};
@@ -317,15 +320,48 @@ void Matcher::compact() {
   word_terms_.edit([](std::vector<float>& terms) { terms.shrink_to_fit(); });
   tree.install(*this);
   margin_ = margin_for(max_len_, params_.completion_cost);
+  summarize_best();
   compacted_ = true;
 }
 
+// In double, each node's bound from its children's (children come after
+// their parents), then in whole steps below the first word's term, the
+// largest of all, rounded up: the steps are counted in floats when read.
+void Matcher::summarize_best() {
+  const std::size_t nodes = code_.size();
+  const double step = 4.0 * static_cast<double>(params_.completion_cost);
+  const double top = sorla::word_term(0, params_);
+  std::vector<double> best(nodes, -std::numeric_limits<double>::infinity());
+  std::vector<std::uint8_t> steps(nodes);
+  for (std::size_t v = nodes; v-- > 0;) {
+    double here = -std::numeric_limits<double>::infinity();
+    for (std::uint32_t c = child_begin_[v]; c < child_begin_[v + 1]; ++c) {
+      here = std::max(here, best[c]);
+    }
+    here -= step;
+    for (std::uint32_t e = entry_begin_[v]; e < entry_begin_[v + 1]; ++e) {
+      here = std::max(here, static_cast<double>(word_term(entries_[e].word)));
+    }
+    best[v] = here;
+    const double below = std::floor((top - here) / kBestStep - 1e-3);
+    steps[v] = static_cast<std::uint8_t>(std::clamp(below, 0.0, 255.0));
+  }
+  best_at_ = Flat(std::move(steps));
+  best_top_ = static_cast<float>(top);
+}
+
 Matcher::Stored Matcher::stored() const {
-  return Stored{code_.span(),        child_begin_.span(),
-                entry_begin_.span(), child_codes_.span(),
-                min_word_.span(),    level_begin_.span(),
-                entries_.span(),     letters_pool_.span(),
-                word_terms_.span(),  max_len_};
+  return Stored{code_.span(),
+                child_begin_.span(),
+                entry_begin_.span(),
+                child_codes_.span(),
+                min_word_.span(),
+                level_begin_.span(),
+                entries_.span(),
+                letters_pool_.span(),
+                word_terms_.span(),
+                best_at_.span(),
+                max_len_};
 }
 
 Matcher Matcher::view_of(const Stored& s, const RankingParams& params) {
@@ -339,6 +375,8 @@ Matcher Matcher::view_of(const Stored& s, const RankingParams& params) {
   m.entries_ = Flat<MatcherEntry>::view_of(s.entries);
   m.letters_pool_ = Flat<char>::view_of(s.letters_pool);
   m.word_terms_ = Flat<float>::view_of(s.word_terms);
+  m.best_at_ = Flat<std::uint8_t>::view_of(s.best_at);
+  m.best_top_ = sorla::word_term(0, params);
   m.max_len_ = s.max_len;
   m.margin_ = margin_for(s.max_len, params.completion_cost);
   m.compacted_ = true;

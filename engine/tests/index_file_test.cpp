@@ -68,17 +68,17 @@ TEST(IndexFile, RefusesWhatIsNotItsOwnSoundIndex) {
   std::vector<std::uint8_t> changed = good;
   changed[0] = 'X';
   EXPECT_EQ(refusal(changed), "not a Sorla index file");
-  // An index of another version is refused, older or newer, never read
-  // with this layout.
-  for (const std::uint8_t version : {1, 3}) {
+  // An index of another version is refused, older (version 2 has no
+  // completion bounds) or newer, never read with this layout.
+  for (const std::uint8_t version : {2, 4}) {
     changed = good;
     changed[4] = version;
     EXPECT_EQ(refusal(changed), "unknown index file version " + std::to_string(version));
   }
   const auto other = lexgen::lexicon_file(50, 7);
   EXPECT_EQ(refusal(Aligned(good).span(), other), "the index file belongs to other word data");
-  // The last bytes hold the words' precomputed ranking terms: a damaged one
-  // would rank silently wrong, and is refused.
+  // The last bytes hold precomputed ranking terms and completion bounds: a
+  // damaged one would rank silently wrong, and is refused.
   changed = good;
   changed[good.size() - 100] ^= 1;
   EXPECT_EQ(refusal(Aligned(changed).span()), "the index file is damaged");

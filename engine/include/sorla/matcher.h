@@ -132,6 +132,7 @@ class Matcher {
     std::span<const MatcherEntry> entries;
     std::span<const char> letters_pool;
     std::span<const float> word_terms;
+    std::span<const std::uint8_t> best_at;
     std::uint64_t max_len = 0;
   };
   Stored stored() const;  // of a compacted matcher
@@ -177,6 +178,17 @@ class Matcher {
   Flat<std::uint32_t> child_codes_;  // per node: its children's characters, one bit each
   Flat<std::uint32_t> min_word_;     // least word index below a node, capped
   Flat<std::uint32_t> level_begin_;  // depth d is [d], [d + 1])
+  // Per node, at least the best word term less what completing costs in
+  // score, over the spellings at the node and below it, counted from its
+  // depth: a bound that passes over what cannot make the list. A byte each
+  // (the index stays small): kBestStep steps down from the best word term
+  // of all, rounded towards that term, so still a bound. Made from the word
+  // terms, so from the ranking numbers too.
+  static constexpr float kBestStep = 0.05f;
+  Flat<std::uint8_t> best_at_;
+  float best_top_ = 0;  // the first word's term
+  float best_at(std::uint32_t node) const;
+  void summarize_best();
 
   Flat<MatcherEntry> entries_;
   Flat<char> letters_pool_;  // each entry's letters, NUL-terminated
