@@ -3,9 +3,7 @@
 // types the benchmark's generated cases. Run under callgrind or perf by
 // bench/profile-keystroke; it times nothing itself.
 // Usage: sorla_profile WORK_FOLDER [CASES]
-// With SORLA_PROFILE_DUMP=FILE set it also writes every answer there, score
-// bits included, so that two builds can be compared answer for answer.
-#include <bit>
+// To compare two builds answer for answer, sorla_golden dumps the answers.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -51,9 +49,6 @@ int run(const std::filesystem::path& folder, std::size_t case_count) {
   auto cases = lexgen::generate_typing(list, case_count, 1000 + case_count);
   const auto extremes = lexgen::worst_cases(list, 7);
   cases.insert(cases.end(), extremes.begin(), extremes.end());
-  const char* dump_path = std::getenv("SORLA_PROFILE_DUMP");
-  std::ofstream dump;
-  if (dump_path) dump.open(dump_path, std::ios::binary);
   std::size_t keys = 0, shown = 0;
   for (const lexgen::TypingCase& c : cases) {
     engine.suggest("", std::nullopt);
@@ -61,11 +56,6 @@ int run(const std::filesystem::path& folder, std::size_t case_count) {
       const auto answer = engine.suggest(typed, c.previous, Engine::kMaxCandidates);
       shown += answer.size();
       ++keys;
-      if (!dump_path) continue;
-      dump << typed << '\n';
-      for (const Suggestion& s : answer) {
-        dump << '\t' << s.text << ' ' << std::bit_cast<std::uint32_t>(s.score) << '\n';
-      }
     }
   }
   std::printf("%zu keystrokes, %zu candidates\n", keys, shown);
