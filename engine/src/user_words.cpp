@@ -203,7 +203,12 @@ std::optional<std::string> without_user_word(std::string_view text, std::string_
       if (line.number == 1 && text.starts_with(kBom)) out += kBom;
       return;
     }
-    out += text.substr(line.begin, line.end - line.begin);
+    const std::string_view raw = text.substr(line.begin, line.end - line.begin);
+    // A byte order mark opening a later line is that line's: were the line to
+    // become the first, it would be read as the file's and the line would
+    // change, so an empty first line keeps it in its place.
+    if (line.number > 1 && out.empty() && raw.starts_with(kBom)) out += '\n';
+    out += raw;
   });
   if (!removed) return std::nullopt;
   return out;

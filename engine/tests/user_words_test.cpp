@@ -73,6 +73,9 @@ TEST(UserWords, EditsKeepEveryOtherLine) {
             "# mine\r\n" + kDara + " damaged\n" + kSokha + "\tsokha");
   EXPECT_EQ(without_user_word("\xEF\xBB\xBF" + kDara + "\tdara\tx1\n" + kSok + "\tsok\n", kDara),
             "\xEF\xBB\xBF" + kSok + "\tsok\n");
+  // A mark opening the second line is no file's mark: that line stays damaged.
+  EXPECT_EQ(without_user_word(kDara + "\tdara\n\xEF\xBB\xBF" + kSok + "\tsok\n", kDara),
+            "\n\xEF\xBB\xBF" + kSok + "\tsok\n");
   EXPECT_EQ(without_user_word(text, kDara), std::nullopt);  // that line has no tab
   EXPECT_EQ(without_user_word(text, ""), std::nullopt);
 }
