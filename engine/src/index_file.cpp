@@ -8,10 +8,11 @@
 // copy cut short, another build's file) changes the hash of everything
 // after the header, or the size or hash of the word data it names, and is
 // refused before any search; no byte, precomputed ranking terms and
-// completion bounds included, is used unchecked. An index made to pass the hashes (they are no
-// secret) passes the checks above only if no search reads outside it; it can then rank its own
-// words as it likes, as word data written by hand can. Opening reads every byte once for the hash
-// and the tree's arrays once more for the checks, which is what an activation costs.
+// completion bounds included, is used unchecked. An index made to pass the
+// hashes (they are no secret) passes the checks above only if no search
+// reads outside it; it can then rank its own words as it likes, as word data
+// written by hand can. Opening reads every byte once for the hash and the
+// tree's arrays once more for the checks, which is what an activation costs.
 #include "sorla/index_file.h"
 
 #include <algorithm>
