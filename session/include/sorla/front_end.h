@@ -21,6 +21,7 @@ struct KeyTarget {
   bool document = true;       // a document has the focus
   bool read_only = false;     // it takes no edits
   bool keyboard_off = false;  // its application turned the keyboard's input method off
+  bool operator==(const KeyTarget&) const = default;
 };
 
 // What the platform does about one event: whether the key is eaten (never

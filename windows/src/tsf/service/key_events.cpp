@@ -63,8 +63,7 @@ HRESULT TextService::OnKeyDown(ITfContext* context, WPARAM wparam, LPARAM info, 
     // Applications may call either without the other, and a focus change or
     // a field's kind may come in between: then the front end is asked again.
     std::optional<bool> claimed;
-    if (tested && tested->borrow == borrows && !field_settled &&
-        same_key_down(tested->down, down)) {
+    if (tested && tested->borrow == borrows && !field_settled && tested->down == down) {
       claimed = tested->claimed;
     }
     take_changes_if_word_starts(*state, down, claimed, now);

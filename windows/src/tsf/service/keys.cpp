@@ -56,9 +56,4 @@ KeyDown read_key_down(ITfContext* context, WPARAM wparam, LPARAM info) {
   return result;
 }
 
-bool same_key_down(const KeyDown& a, const KeyDown& b) {
-  return a.key == b.key && a.target.document == b.target.document &&
-         a.target.read_only == b.target.read_only && a.target.keyboard_off == b.target.keyboard_off;
-}
-
 }  // namespace sorla::tsf

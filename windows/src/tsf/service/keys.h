@@ -19,8 +19,8 @@ namespace sorla::tsf {
 struct KeyDown {
   KeyEvent key;
   KeyTarget target;
+  bool operator==(const KeyDown&) const = default;
 };
 KeyDown read_key_down(ITfContext* context, WPARAM wparam, LPARAM info);
-bool same_key_down(const KeyDown& a, const KeyDown& b);
 
 }  // namespace sorla::tsf
