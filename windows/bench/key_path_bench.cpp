@@ -22,7 +22,11 @@
 //   key_read      what the DLL reads of a key going down (tsf/service/keys.h),
 //                 twice as its test and its real call each do;
 //   edit_session  one empty read-write edit session asked of Wine's context
-//                 synchronously, as the DLL asks one for each key it eats.
+//                 synchronously, as the DLL asks one for each key it eats;
+//   row_text      of the window's update, measuring the row's texts (each
+//                 candidate and its number) with the window's fonts, as its
+//                 show does, on keys that show a row;
+//   row_theme     of it too, reading the theme's colours on those keys.
 // Wine 8's contexts have no ITfContextComposition and no text extents, so
 // the DLL opens no composition there and never shows its row: the window
 // figures stand for that part of the path. Each key counts with the fastest
@@ -47,6 +51,7 @@
 #include "com/object.h"
 #include "guids.h"
 #include "lexgen.h"
+#include "settings/settings.h"
 #include "smoke/tsf_host.h"
 #include "sorla/engine.h"
 #include "sorla/format.h"
@@ -56,6 +61,7 @@
 #include "text/wide.h"
 #include "tsf/service/keys.h"
 #include "tsf/window/candidate_window.h"
+#include "tsf/window/font_set.h"
 #include "word_data/word_data_file.h"
 
 namespace sorla::bench {
@@ -76,10 +82,13 @@ enum Measure : std::size_t {
   kWindowPaint,
   kKeyRead,
   kEditSession,
+  kRowText,
+  kRowTheme,
   kMeasureCount
 };
-const char* const kMeasureNames[kMeasureCount] = {
-    "dll", "dll_loop", "core", "window", "window_paint", "key_read", "edit_session"};
+const char* const kMeasureNames[kMeasureCount] = {"dll",          "dll_loop",     "core",
+                                                  "window",       "window_paint", "key_read",
+                                                  "edit_session", "row_text",     "row_theme"};
 
 double micros(Clock::time_point from, Clock::time_point to) {
   return std::chrono::duration<double, std::micro>(to - from).count();
@@ -159,6 +168,20 @@ class EmptySession final : public com::Object<ITfEditSession> {
  public:
   HRESULT STDMETHODCALLTYPE DoEditSession(TfEditCookie) override { return S_OK; }
 };
+
+// What the candidate window's show measures of a row, with its flags.
+void measure_row(HDC dc, const window::FontSet& fonts, const std::vector<std::string>& row) {
+  for (std::size_t i = 0; i < row.size(); ++i) {
+    for (const auto& [font, text] : {std::pair{fonts.number(), std::to_wstring(i + 1)},
+                                     std::pair{fonts.candidate(), to_wide(row[i])}}) {
+      const HGDIOBJ old = SelectObject(dc, font);
+      RECT rect{};
+      DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect,
+                DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+      SelectObject(dc, old);
+    }
+  }
+}
 
 // The core's half of what the text service does for one press.
 void core_press(FrontEnd& front_end, TextDocument& doc, const KeyEvent& key) {
@@ -257,6 +280,8 @@ int child(const fs::path& folder, const fs::path& script_path, const fs::path& r
   TextDocument doc;
   window::CandidateWindow shown;
   if (!shown.create([](const window::Click&) {})) return 1;
+  // At the scale of a 96-dpi screen, Wine's.
+  const auto fonts = window::FontSet::create(1.0);
   for (int pass = -1; pass < kPasses; ++pass) {
     for (std::size_t k = 0; k < keys.size(); ++k) {
       const auto t0 = Clock::now();
@@ -271,6 +296,14 @@ int child(const fs::path& folder, const fs::path& script_path, const fs::path& r
       const auto t2 = Clock::now();
       pump();
       const auto t3 = Clock::now();
+      if (shown.visible()) {
+        const HDC dc = GetDC(shown.handle());
+        measure_row(dc, *fonts, view.candidates);
+        ReleaseDC(shown.handle(), dc);
+      }
+      const auto t4 = Clock::now();
+      if (shown.visible()) settings::read_theme_colors();
+      const auto t5 = Clock::now();
       if (pass < 0) {
         run.core_window_keys += shown.visible();
         continue;
@@ -278,6 +311,8 @@ int child(const fs::path& folder, const fs::path& script_path, const fs::path& r
       run.samples[kCore][pass][k] = micros(t0, t1);
       run.samples[kWindow][pass][k] = micros(t1, t2);
       run.samples[kWindowPaint][pass][k] = micros(t2, t3);
+      run.samples[kRowText][pass][k] = micros(t3, t4);
+      run.samples[kRowTheme][pass][k] = micros(t4, t5);
     }
   }
   shown.destroy();
@@ -443,7 +478,10 @@ int drive(const fs::path& dll, const fs::path& words_path, const fs::path& out_p
           "dll_loop: the message loop after it; core: the FrontEnd alone on an engine opened as "
           "the DLL opens it; window: that core's row shown on a candidate window made from the "
           "DLL's code; window_paint: the message loop after that; key_read: the DLL's reading of a "
-          "key down, twice; edit_session: one empty synchronous edit session; rest: dll - core")
+          "key down, twice; edit_session: one empty synchronous edit session; row_text and "
+          "row_theme: "
+          "of the window's update, measuring the row's texts and reading the theme's colours; "
+          "rest: dll - core")
       .num("keys", static_cast<double>(keys))
       .num("passes", kPasses)
       .num("processes_each", rounds);
