@@ -10,8 +10,8 @@
 // once to warm up and then kPasses times timed:
 //   dll           TestKeyDown + KeyDown + TestKeyUp + KeyUp through the shim:
 //                 the DLL's whole key path as Wine runs it (key reading, the
-//                 core, edit sessions, the UI element offer, the window's
-//                 update);
+//                 core, edit sessions, the UI element offer, the window kept
+//                 hidden);
 //   dll_loop      the message loop run after that key;
 //   core          the same keys through the FrontEnd alone on an engine
 //                 opened as the DLL opens it (session and Engine::suggest,
@@ -27,11 +27,12 @@
 //                 candidate and its number) with the window's fonts, as its
 //                 show does, on keys that show a row;
 //   row_theme     of it too, reading the theme's colours on those keys.
-// Wine 8's contexts have no ITfContextComposition and no text extents, so
-// the DLL opens no composition there and never shows its row: the window
-// figures stand for that part of the path. Each key counts with the fastest
-// of its timed runs; "rest" is dll - core for each key. Exit status 0 when
-// every process typed the same document through the DLL as through the core.
+// Wine 8's contexts refuse ITfContextComposition, so the DLL opens no
+// composition there and, with none to place it under, never shows its row:
+// the window figures stand for that part of the path. Each key counts with
+// the fastest of its timed runs; "rest" is dll - core for each key. Exit
+// status 0 when every process typed the same document through the DLL as
+// through the core.
 #include <windows.h>
 // Windows headers must come first.
 #include <algorithm>
@@ -140,30 +141,6 @@ bool candidate_window_shown() {
   return window && IsWindowVisible(window);
 }
 
-// The application's window, focused and holding the system caret, as an
-// editor's does. Wine's context view gives no text extents (GetTextExt fails
-// there), so the DLL places its candidate row at the thread's caret
-// (CandidateWindow::caret_from_gui_thread), as for such an application on
-// Windows; without one it would show no row at all.
-struct AppWindow {
-  HWND hwnd = CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 80, 160, 640,
-                              120, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-  AppWindow() {
-    if (!hwnd) return;
-    SetFocus(hwnd);
-    CreateCaret(hwnd, nullptr, 2, 20);
-    SetCaretPos(20, 20);
-    ShowCaret(hwnd);
-  }
-  ~AppWindow() {
-    if (!hwnd) return;
-    DestroyCaret();
-    DestroyWindow(hwnd);
-  }
-  AppWindow(const AppWindow&) = delete;
-  AppWindow& operator=(const AppWindow&) = delete;
-};
-
 class EmptySession final : public com::Object<ITfEditSession> {
  public:
   HRESULT STDMETHODCALLTYPE DoEditSession(TfEditCookie) override { return S_OK; }
@@ -214,7 +191,6 @@ int child(const fs::path& folder, const fs::path& script_path, const fs::path& r
   BYTE no_keys[256] = {};
   SetKeyboardState(no_keys);
 
-  const AppWindow app;
   ChildRun run;
   for (auto& m : run.samples) m.assign(kPasses, std::vector<double>(keys.size()));
   std::string dll_text;
@@ -416,6 +392,17 @@ std::string wine_version() {
   return version ? std::string("Wine ") + version() : "Windows";
 }
 
+// The processor as Windows names it, and its threads.
+std::string machine_name() {
+  wchar_t name[128] = L"unknown CPU";
+  DWORD size = sizeof name;
+  RegGetValueW(HKEY_LOCAL_MACHINE, L"HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0",
+               L"ProcessorNameString", RRF_RT_REG_SZ, nullptr, name, &size);
+  SYSTEM_INFO info{};
+  GetSystemInfo(&info);
+  return to_utf8(name) + ", " + std::to_string(info.dwNumberOfProcessors) + " threads";
+}
+
 int drive(const fs::path& dll, const fs::path& words_path, const fs::path& out_path,
           std::size_t key_count, int rounds) {
   const auto words_bytes = read_file(words_path);
@@ -466,11 +453,14 @@ int drive(const fs::path& dll, const fs::path& words_path, const fs::path& out_p
   fs::remove_all(root, ec);
   if (failures) return 1;
 
-  std::printf("%s; %zu keys, each the fastest of %d passes x %d processes after a warm-up pass\n",
-              wine_version().c_str(), keys, kPasses, rounds);
+  std::printf(
+      "%s, %s; %zu keys, each the fastest of %d passes x %d processes after a warm-up "
+      "pass\n",
+      machine_name().c_str(), wine_version().c_str(), keys, kPasses, rounds);
   std::printf("%-8s %-13s %10s %10s %10s\n", "words", "us/key", "p50", "p99", "mean");
   Json result;
-  result.str("host", wine_version())
+  result.str("machine", machine_name())
+      .str("host", wine_version())
       .str(
           "measure",
           "per key, the fastest of its timed passes in every process. dll: TestKeyDown + KeyDown "
