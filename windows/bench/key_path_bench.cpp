@@ -141,6 +141,16 @@ bool candidate_window_shown() {
   return window && IsWindowVisible(window);
 }
 
+struct Library {
+  HMODULE module;
+  explicit Library(const fs::path& path) : module(LoadLibraryW(path.c_str())) {}
+  ~Library() {
+    if (module) FreeLibrary(module);
+  }
+  Library(const Library&) = delete;
+  Library& operator=(const Library&) = delete;
+};
+
 class EmptySession final : public com::Object<ITfEditSession> {
  public:
   HRESULT STDMETHODCALLTYPE DoEditSession(TfEditCookie) override { return S_OK; }
@@ -195,13 +205,14 @@ int child(const fs::path& folder, const fs::path& script_path, const fs::path& r
   for (auto& m : run.samples) m.assign(kPasses, std::vector<double>(keys.size()));
   std::string dll_text;
   {
+    // Loaded from the folder given, as COM would load it from its
+    // registration; let go of last, after every object of it.
+    const Library dll(folder / L"sorla.dll");
     const auto document = smoke::Document::open(report_failure);
     if (!document) return 1;
-    // Loaded from the folder given, as COM would load it from its registration.
-    const HMODULE dll = LoadLibraryW((folder / L"sorla.dll").c_str());
     using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
     const auto get_class_object = reinterpret_cast<GetClassObject>(
-        reinterpret_cast<void*>(GetProcAddress(dll, "DllGetClassObject")));
+        reinterpret_cast<void*>(GetProcAddress(dll.module, "DllGetClassObject")));
     if (!get_class_object) return 1;
     ComPtr<IClassFactory> factory;
     ComPtr<ITfTextInputProcessor> service;
