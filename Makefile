@@ -152,6 +152,19 @@ bench: setup
 	  $$([ -x build/bench/bench/sorla_peer_librime ] && \
 	    echo --peer build/bench/bench/sorla_peer_librime build/bench/rime-user)
 
+# A key's whole path through sorla.dll under Wine's own TSF, with the shipped
+# words and with the seed list, and the core alone on the same keys: prints
+# the table and writes bench/results/dll-latest.json.
+.PHONY: bench-dll
+bench-dll: setup build/x64/Makefile
+	$(BUILD) build/x64 -j$(JOBS) --target sorla key_path_bench
+	@mkdir -p bench/results
+	WINEPREFIX=$(CURDIR)/build/x64/wineprefix wineserver -k 2>/dev/null || true
+	cd build/x64 && SORLA_WINEPREFIX=$$PWD/wineprefix $(XVFB) sh -c \
+	  '$(CURDIR)/scripts/wine-run windows/key_path_bench.exe windows/sorla.dll \
+	    $(CURDIR)/data/lexicon/words.srla $(CURDIR)/bench/results/dll-latest.json; rc=$$?; \
+	    WINEPREFIX=$$PWD/wineprefix wineserver -w; exit $$rc'
+
 # The report service under 16 local clients, on SQLite and on a PostgreSQL
 # it starts: requests a second and latency; then the built program under
 # slow, idle and oversize clients (about two minutes); writes

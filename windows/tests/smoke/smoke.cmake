@@ -1,9 +1,12 @@
 # The Wine smoke test: sorla.dll registered with regsvr32 and typing into a
 # document through Wine's own TSF. Included from windows/CMakeLists.txt.
 set(smoke_dir ${CMAKE_CURRENT_LIST_DIR})
-add_executable(tsf_smoke ${smoke_dir}/smoke.cpp ${smoke_dir}/text_store.cpp)
-target_include_directories(tsf_smoke PRIVATE ${PROJECT_SOURCE_DIR}/windows/tests)
-target_link_libraries(tsf_smoke PRIVATE sorla_text_service sorla_warnings)
+# The document and the thin thread manager, shared with the key-path bench.
+add_library(sorla_tsf_host STATIC ${smoke_dir}/text_store.cpp ${smoke_dir}/tsf_host.cpp)
+target_include_directories(sorla_tsf_host PUBLIC ${PROJECT_SOURCE_DIR}/windows/tests)
+target_link_libraries(sorla_tsf_host PUBLIC sorla_win_base PRIVATE sorla_warnings)
+add_executable(tsf_smoke ${smoke_dir}/smoke.cpp)
+target_link_libraries(tsf_smoke PRIVATE sorla_tsf_host sorla_text_service sorla_warnings)
 add_dependencies(tsf_smoke sorla make_index)
 add_executable(make_index ${smoke_dir}/make_index.cpp)
 target_link_libraries(make_index PRIVATE sorla_engine sorla_warnings)
