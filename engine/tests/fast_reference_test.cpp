@@ -172,11 +172,11 @@ const RankingParams kEveryNumberMoved = {.word_term_weight = -0.9f,
 
 // The numbers `make lexicon` chose for the shipped word data
 // (data/lexicon/ranking.txt), retyped here: keep them in step.
-const RankingParams kShipped = {.word_term_weight = -0.7f,
-                                .exact_bonus = 0.6f,
+const RankingParams kShipped = {.word_term_weight = -0.5f,
+                                .exact_bonus = 0.3f,
                                 .completion_cost = 0.3f,
-                                .pair_bonus = 1.5f,
-                                .start_penalty = 4.0f,
+                                .pair_bonus = 2.5f,
+                                .start_penalty = 3.5f,
                                 .gap_cost = 1.0f,
                                 .literal_base = 8.8f};
 
