@@ -209,7 +209,7 @@ lexicon:
 eval-lexicon: setup build/native/Makefile
 	$(BUILD) build/native -j$(JOBS) --target lexicon_eval
 	build/native/lexicon/lexicon_eval data/seed_words.txt data/lexicon/words.srla lexicon/eval/dev.tsv \
-	  lexicon/eval/sentences.tsv data/lexicon/names.txt
+	  lexicon/eval/sentences.tsv data/lexicon/names.txt data/lexicon/everyday.txt
 
 clean:
 	@for tree in x64 x86; do \

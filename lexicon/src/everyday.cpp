@@ -5,29 +5,38 @@
 
 namespace sorla::lexicon {
 
-std::vector<std::string> read_everyday(std::string_view text) {
-  std::vector<std::string> words;
+std::vector<EverydayWord> read_everyday(std::string_view text) {
+  std::vector<EverydayWord> words;
   while (!text.empty()) {
     const std::size_t end = std::min(text.find('\n'), text.size());
     std::string_view line = text.substr(0, end);
     text.remove_prefix(std::min(end + 1, text.size()));
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    if (!line.empty() && line[0] != '#') words.emplace_back(line);
+    if (line.empty() || line[0] == '#') continue;
+    const bool first_tier = line[0] == '+';
+    if (first_tier) line.remove_prefix(1);
+    if (!line.empty()) words.push_back({std::string(line), first_tier});
   }
   return words;
 }
 
-void raise_everyday(std::map<std::string, double>& score, const std::set<std::string>& everyday,
-                    std::size_t place) {
-  if (score.empty() || place == 0) return;
+void raise_everyday(std::map<std::string, double>& score, const std::vector<EverydayTier>& tiers) {
+  if (score.empty()) return;
   std::vector<double> values;
   values.reserve(score.size());
   for (const auto& [word, value] : score) values.push_back(value);
   std::sort(values.begin(), values.end(), std::greater<>());
-  const double floor = values[std::min(place, values.size()) - 1];
-  for (const std::string& word : everyday) {
-    auto [it, added] = score.emplace(word, floor);
-    if (!added) it->second = std::max(it->second, floor);
+  // Every floor first: a tier lifted early must not move another's place.
+  std::vector<double> floors;
+  for (const EverydayTier& tier : tiers) {
+    floors.push_back(tier.place == 0 ? 0 : values[std::min(tier.place, values.size()) - 1]);
+  }
+  for (std::size_t i = 0; i < tiers.size(); ++i) {
+    if (tiers[i].place == 0) continue;
+    for (const std::string& word : tiers[i].words) {
+      auto [it, added] = score.emplace(word, floors[i]);
+      if (!added) it->second = std::max(it->second, floors[i]);
+    }
   }
 }
 

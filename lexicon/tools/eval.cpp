@@ -10,9 +10,11 @@
 // should come before a name.
 //
 // With --tuning it reads the tuning half alone, its misses grouped by
-// cause, for choosing rules without a glance at the held-out half.
+// cause, for choosing rules without a glance at the held-out half. Given the
+// everyday word list, each half's words are also rated on it and off it.
 //
 //   lexicon_eval [--tuning] SEED.txt WORDS(.txt|.srla) DEV.tsv SENTENCES.tsv NAMES.txt
+//                [EVERYDAY.txt]
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -25,6 +27,7 @@
 #include "sorla/engine.h"
 #include "sorla/format.h"
 #include "sorla/lexicon/dev_set.h"
+#include "sorla/lexicon/everyday.h"
 #include "sorla/lexicon/measure.h"
 #include "sorla/lexicon/romanize.h"
 #include "sorla/normalize.h"
@@ -166,10 +169,16 @@ int main(int argc, char** argv) try {
     --argc;
     ++argv;
   }
-  if (argc != 6) {
+  if (argc != 6 && argc != 7) {
     std::fprintf(stderr,
-                 "usage: lexicon_eval [--tuning] SEED.txt WORDS DEV.tsv SENTENCES.tsv NAMES.txt\n");
+                 "usage: lexicon_eval [--tuning] SEED.txt WORDS DEV.tsv SENTENCES.tsv NAMES.txt "
+                 "[EVERYDAY.txt]\n");
     return 2;
+  }
+  std::set<std::string> everyday;
+  if (argc == 7) {
+    for (const auto& w : sorla::lexicon::read_everyday(sorla::lexicon::read_file(argv[6])))
+      everyday.insert(sorla::lexicon::look_form(w.word));
   }
   const WordList seed = read_list(sorla::lexicon::read_file(argv[1]), argv[1]);
   const WordList shipped = read_list(sorla::lexicon::read_file(argv[2]), argv[2]);
@@ -243,6 +252,14 @@ int main(int argc, char** argv) try {
     }
     std::printf("development words, %s: %zu words, %zu of them not in the data\n", name_of(half),
                 words.size(), missing.size());
+    if (!everyday.empty()) {
+      std::vector<DevTyping> on, off;
+      for (const DevTyping& t : part)
+        (everyday.count(sorla::lexicon::look_form(t.khmer)) ? on : off).push_back(t);
+      print(sorla::lexicon::rate_words(engine, on),
+            std::string(name_of(half)) + ", on the everyday list");
+      print(sorla::lexicon::rate_words(engine, off), std::string(name_of(half)) + ", off it");
+    }
     if (tuning_only) {
       show_tuning_misses(engine, shipped, part);
       print(sorla::lexicon::rate_words(engine, part), "development words, tuning half");

@@ -1,5 +1,5 @@
 // The hand-written list of everyday chat words (data/lexicon/everyday.txt)
-// and the floor it gives their frequency: the corpus is software text, where
+// and the floors it gives their frequency: the corpus is software text, where
 // chat's little words (particles, kin words, daily verbs) are rare.
 #pragma once
 
@@ -12,13 +12,22 @@
 
 namespace sorla::lexicon {
 
-// One word a line; blank lines and lines starting with '#' are skipped.
-std::vector<std::string> read_everyday(std::string_view text);
+struct EverydayWord {
+  std::string word;
+  bool first_tier = false;  // marked with a leading '+': among the most frequent
+};
 
-// Lifts each word of `everyday` to at least the score of the word at place
-// `place` (1 = the highest) among `score`, adding the words not scored yet;
-// with fewer scored words than that, the lowest score is the floor.
-void raise_everyday(std::map<std::string, double>& score, const std::set<std::string>& everyday,
-                    std::size_t place);
+// One word a line; blank lines and lines starting with '#' are skipped.
+std::vector<EverydayWord> read_everyday(std::string_view text);
+
+struct EverydayTier {
+  std::set<std::string> words;
+  std::size_t place = 0;  // 1 = the highest score; 0 lifts nothing
+};
+
+// Lifts each word of each tier to at least the score of the word at the
+// tier's place among `score` as it was before any lift, adding the words not
+// scored yet; with fewer scored words than that, the lowest score is the floor.
+void raise_everyday(std::map<std::string, double>& score, const std::vector<EverydayTier>& tiers);
 
 }  // namespace sorla::lexicon
