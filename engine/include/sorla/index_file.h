@@ -35,7 +35,9 @@ inline constexpr std::uint64_t kIndexAlignment = 8;
 
 // Writes the hashes of an index's header anew for its bytes as they are now
 // and for `word_data`: tests and the fuzzer change bytes behind the hashes
-// to reach the layout checks. Needs at least a whole header.
+// to reach the layout checks. Needs at least a whole header and section
+// table; the index hash is written only when the table's sections lie
+// inside the index.
 void reseal_index(std::span<std::uint8_t> index, std::span<const std::uint8_t> word_data);
 
 }  // namespace sorla
