@@ -1,18 +1,29 @@
-// Writing and opening the prebuilt index. Opening trusts nothing: the
-// header, every section's place and size, and every value that a search
-// uses to find another element (child ranges, entry ranges, word indexes,
-// offsets into the spelling pool, the hash tables' empty slots) are checked,
-// so that no keystroke reads outside the index; the hashes catch the rest.
+// Writing and opening the prebuilt index. Opening reads each byte it needs
+// once, not the whole index twice: the header, the section table, the word
+// data's size and hash, a hash over the sections that carry scores or what
+// is shown (kHashed), and checks over the tree's arrays and the word table:
+// every value that a search uses to find another element (child ranges,
+// entry ranges, word indexes, offsets into the spelling pool, the hash
+// tables' empty slots) is checked, so that no keystroke reads outside the
+// index, whatever its bytes. Those checks read most of what the hash does
+// not, at the memory's speed: they, not the hash, are now what an
+// activation costs.
 //
-// What a damaged index can do, then: damage by accident (a bad sector, a
-// copy cut short, another build's file) changes the hash of everything
-// after the header, or the size or hash of the word data it names, and is
-// refused before any search; no byte, precomputed ranking terms and
-// completion bounds included, is used unchecked. An index made to pass the
-// hashes (they are no secret) passes the checks above only if no search
-// reads outside it; it can then rank its own words as it likes, as word data
-// written by hand can. Opening reads every byte once for the hash and the
-// tree's arrays once more for the checks, which is what an activation costs.
+// What a damaged index can do, then. Damage to the section table, the
+// word texts, the precomputed ranking terms, the completion bounds (least
+// word and best score below each node), the word pairs, the levels, the
+// data name or the ranking numbers changes the hash and is refused before
+// any search: no score, bound or shown text is used unchecked. Damage to
+// the rest (the tree's characters and ranges, which word and spelling each
+// entry names, the word table's slots) is refused when it breaks the
+// checks above, as most of it does; what passes them can only make a word
+// findable under another spelling (priced as that spelling, as word data
+// holding it would be), or not found, or not found by its text. It cannot
+// read outside the index, nor change a word's text, its ranking term, a
+// pair's bonus or a completion bound's value. Word data changed since its
+// index was written changes the word data's hash, and the index is
+// refused. An index made to pass the hash (it is no secret) can rank its
+// own words as it likes, as word data written by hand can.
 #include "sorla/index_file.h"
 
 #include <algorithm>
@@ -21,6 +32,7 @@
 #include <cstddef>
 #include <cstring>
 #include <iterator>
+#include <optional>
 
 #include "bulk_hash.h"
 #include "sorla/engine.h"
@@ -31,8 +43,9 @@ namespace {
 
 constexpr char kMagic[4] = {'S', 'I', 'D', 'X'};
 // Version 2 records the ranking numbers the index was made with; version 3
-// adds the tree's completion bounds.
-constexpr std::uint32_t kVersion = 3;
+// adds the tree's completion bounds; version 4 hashes only the sections
+// in kHashed, not everything after the header.
+constexpr std::uint32_t kVersion = kIndexVersion;
 
 enum Section : std::size_t {
   kWordEnds,
@@ -55,6 +68,13 @@ enum Section : std::size_t {
 };
 constexpr std::array<std::size_t, kSectionCount> kElementSize = {4, 1, 4,  8, 1, 4, 4, 4,
                                                                  4, 4, 16, 1, 4, 1, 4, 1};
+// What scores and bounds are read from, what is shown, and the small rest:
+// the sections the index hash covers, with the section table and the
+// header's fields after the hashes. The tree's other arrays and the word
+// table are guarded by the layout checks alone (the opening comment says
+// what that leaves to damage), so that opening does not read them twice.
+constexpr Section kHashed[] = {kWordEnds,  kWordText, kPairSlots, kMinWord, kLevelBegin,
+                               kWordTerms, kDataName, kRanking,   kBestAt};
 
 // The header's fields, at these offsets.
 constexpr std::size_t kAtMagic = 0, kAtVersion = 4, kAtSections = 8, kAtFileSize = 16,
@@ -118,6 +138,36 @@ struct Sections {
     return {reinterpret_cast<const T*>(raw[s].data()), raw[s].size() / kElementSize[s]};
   }
 };
+
+// The sections as the table places them: nothing when one lies outside the
+// index or off the alignment. Needs a whole header and table.
+std::optional<Sections> sections_of(std::span<const std::uint8_t> index) {
+  Sections s;
+  for (std::size_t k = 0; k < kSectionCount; ++k) {
+    const auto offset = load<std::uint64_t>(index, kHeaderSize + 16 * k);
+    const auto count = load<std::uint64_t>(index, kHeaderSize + 16 * k + 8);
+    if (offset < kDataStart || offset > index.size() || offset % kIndexAlignment != 0 ||
+        count > (index.size() - offset) / kElementSize[k]) {
+      return std::nullopt;
+    }
+    s.raw[k] = index.subspan(offset, count * kElementSize[k]);
+  }
+  return s;
+}
+
+// The index hash: XXH3 of the header's fields after the hashes, the section
+// table and each kHashed section's own XXH3, so that the sections need not
+// lie together.
+std::uint64_t hash_of_hashed(std::span<const std::uint8_t> index, const Sections& s) {
+  constexpr std::size_t kFields = kHeaderSize - kAtMaxLen;
+  std::array<std::uint8_t, kFields + kTableSize + 8 * std::size(kHashed)> all{};
+  std::memcpy(all.data(), index.data() + kAtMaxLen, kFields + kTableSize);
+  for (std::size_t k = 0; k < std::size(kHashed); ++k) {
+    const std::uint64_t h = hash_of(s.raw[kHashed[k]]);
+    std::memcpy(all.data() + kFields + kTableSize + 8 * k, &h, 8);
+  }
+  return hash_of(all);
+}
 
 // The checks below run over every element of arrays of millions when an
 // application starts typing, so they keep no early exit and no branch per
@@ -191,8 +241,9 @@ std::uint32_t bit_count(std::uint32_t x) {
 // down and ends), each node with as many children as its character bits
 // name (a child is found by counting bits), characters inside the cost
 // tables, entries naming real words and NUL-terminated spellings. Whether
-// each child's character is the bit it stands for is the hash's to vouch:
-// a wrong one misprices a reading but reads nothing outside the index.
+// each child's character is the bit it stands for is not checked: a wrong
+// one prices a reading as another spelling's but reads nothing outside the
+// index.
 bool sound_tree(const Matcher::Stored& t, std::size_t word_count) {
   const std::size_t n = t.code.size();
   if (n == 0 || t.child_begin.size() != n + 1 || t.entry_begin.size() != n + 1 ||
@@ -301,18 +352,18 @@ std::vector<std::uint8_t> Engine::index_bytes(std::span<const std::uint8_t> word
   store<std::uint64_t>(out, kAtDataHash, hash_of(word_data));
   store<std::uint64_t>(out, kAtMaxLen, t.max_len);
   store<std::uint64_t>(out, kAtPairCount, pairs_.size());
-  store<std::uint64_t>(out, kAtIndexHash,
-                       hash_of(std::span<const std::uint8_t>(out).subspan(kHeaderSize)));
+  store<std::uint64_t>(out, kAtIndexHash, hash_of_hashed(out, *sections_of(out)));
   return std::move(out);
 }
 
 void reseal_index(std::span<std::uint8_t> index, std::span<const std::uint8_t> word_data) {
-  if (index.size() < kHeaderSize) return;
+  if (index.size() < kDataStart) return;
   const std::uint64_t data_hash = hash_of(word_data);
   std::memcpy(index.data() + kAtDataHash, &data_hash, 8);
-  const std::uint64_t index_hash =
-      hash_of(std::span<const std::uint8_t>(index).subspan(kHeaderSize));
-  std::memcpy(index.data() + kAtIndexHash, &index_hash, 8);
+  if (const auto s = sections_of(index)) {
+    const std::uint64_t index_hash = hash_of_hashed(index, *s);
+    std::memcpy(index.data() + kAtIndexHash, &index_hash, 8);
+  }
 }
 
 std::variant<Engine, ReadError> Engine::open_index(std::span<const std::uint8_t> index,
@@ -343,24 +394,17 @@ std::variant<Engine, ReadError> Engine::open_index(std::span<const std::uint8_t>
       load<std::uint64_t>(index, kAtDataHash) != hash_of(word_data)) {
     return fail("the index file belongs to other word data");
   }
-  if (load<std::uint64_t>(index, kAtIndexHash) != hash_of(index.subspan(kHeaderSize))) {
-    return fail("the index file is damaged");
-  }
   if (reinterpret_cast<std::uintptr_t>(index.data()) % kIndexAlignment != 0) {
     return fail("the index file is not aligned in memory");
   }
+  // A section table out of place cannot be hashed as it says: damaged too.
+  const auto placed = sections_of(index);
+  if (!placed || load<std::uint64_t>(index, kAtIndexHash) != hash_of_hashed(index, *placed)) {
+    return fail("the index file is damaged");
+  }
 
   const auto unsound = fail("the index file is not laid out as an index");
-  Sections s;
-  for (std::size_t k = 0; k < kSectionCount; ++k) {
-    const auto offset = load<std::uint64_t>(index, kHeaderSize + 16 * k);
-    const auto count = load<std::uint64_t>(index, kHeaderSize + 16 * k + 8);
-    if (offset < kDataStart || offset > index.size() || offset % kIndexAlignment != 0 ||
-        count > (index.size() - offset) / kElementSize[k]) {
-      return unsound;
-    }
-    s.raw[k] = index.subspan(offset, count * kElementSize[k]);
-  }
+  const Sections& s = *placed;
   const auto ends = s.as<std::uint32_t>(kWordEnds);
   const auto text = s.as<char>(kWordText);
   const auto word_slots = s.as<std::uint32_t>(kWordSlots);

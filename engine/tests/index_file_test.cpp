@@ -68,25 +68,36 @@ TEST(IndexFile, RefusesWhatIsNotItsOwnSoundIndex) {
   std::vector<std::uint8_t> changed = good;
   changed[0] = 'X';
   EXPECT_EQ(refusal(changed), "not a Sorla index file");
-  // An index of another version is refused, older (version 2 has no
-  // completion bounds) or newer, never read with this layout.
-  for (const std::uint8_t version : {2, 4}) {
+  // An index of another version is refused, older (version 3 hashes other
+  // bytes, version 2 has no completion bounds) or newer, never read with
+  // this layout.
+  for (const std::uint8_t version : {2, 3, 5}) {
     changed = good;
     changed[4] = version;
     EXPECT_EQ(refusal(changed), "unknown index file version " + std::to_string(version));
   }
   const auto other = lexgen::lexicon_file(50, 7);
   EXPECT_EQ(refusal(Aligned(good).span(), other), "the index file belongs to other word data");
-  // The last bytes hold precomputed ranking terms and completion bounds: a
-  // damaged one would rank silently wrong, and is refused.
-  changed = good;
-  changed[good.size() - 100] ^= 1;
-  EXPECT_EQ(refusal(Aligned(changed).span()), "the index file is damaged");
+  // What scores, bounds and shown texts are read from is hashed: a damaged
+  // byte of it would rank or show silently wrong, and is refused. By the
+  // section table: word ends and texts, pair slots, least words, levels,
+  // word terms, data name, ranking numbers, best scores.
+  for (const std::size_t section : {0, 1, 3, 8, 9, 12, 13, 14, 15}) {
+    std::uint64_t offset = 0, count = 0;
+    std::memcpy(&offset, good.data() + 64 + 16 * section, 8);
+    std::memcpy(&count, good.data() + 64 + 16 * section + 8, 8);
+    if (count == 0) continue;  // the seed list has no name
+    changed = good;
+    changed[offset] ^= 1;
+    EXPECT_EQ(refusal(Aligned(changed).span()), "the index file is damaged") << section;
+  }
   EXPECT_EQ(refusal(Aligned(good, 4).span()), "the index file is not aligned in memory");
-  // The header's longest spelling is outside the hash; it sets the search's
-  // margin, so it must agree with the tree.
+  // The header's longest spelling sets the search's margin: hashed, and
+  // behind a fresh hash it must still agree with the tree.
   changed = good;
   ++changed[48];
+  EXPECT_EQ(refusal(Aligned(changed).span()), "the index file is damaged");
+  reseal_index(changed, seed());
   EXPECT_EQ(refusal(Aligned(changed).span()), "the index file is not laid out as an index");
 
   // An index holds word terms of one weight: opened with another, it would

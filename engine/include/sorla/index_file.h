@@ -4,11 +4,13 @@
 //
 // Layout, little-endian: a 64-byte header (magic, version, section count,
 // file size, the size and XXH3-64 hash of the word data it was built from,
-// the XXH3-64 hash of everything after the header, the longest spelling,
-// the pair count), a table of sections (offset and element count each),
-// then the sections, each at an offset divisible by 8; the last holds the
-// ranking numbers the index was made with, which must be the ones in
-// force. Writing and opening are Engine::index_bytes and Engine::open_index.
+// the index hash, the longest spelling, the pair count), a table of
+// sections (offset and element count each), then the sections, each at an
+// offset divisible by 8; one holds the ranking numbers the index was made
+// with, which must be the ones in force. The index hash covers the
+// header's last two fields, the table and the sections that carry scores
+// or shown text, not the whole file (index_file.cpp says which and why).
+// Writing and opening are Engine::index_bytes and Engine::open_index.
 #pragma once
 
 #include <cstdint>
@@ -18,6 +20,10 @@ namespace sorla {
 
 // The file name of the index beside its word data: words.srla -> words.sidx.
 inline constexpr char kIndexExtension[] = ".sidx";
+
+// The layout version this build writes and alone opens. Files shipped
+// under a fixed name carry it in that name (word_data_file.h).
+inline constexpr std::uint32_t kIndexVersion = 4;
 
 // Far above any lexicon we ship (a few MB, its index some tens of MB): a
 // larger file is not ours and is not mapped.
@@ -29,7 +35,9 @@ inline constexpr std::uint64_t kIndexAlignment = 8;
 
 // Writes the hashes of an index's header anew for its bytes as they are now
 // and for `word_data`: tests and the fuzzer change bytes behind the hashes
-// to reach the layout checks. Needs at least a whole header.
+// to reach the layout checks. Needs at least a whole header and section
+// table; the index hash is written only when the table's sections lie
+// inside the index.
 void reseal_index(std::span<std::uint8_t> index, std::span<const std::uint8_t> word_data);
 
 }  // namespace sorla

@@ -99,11 +99,15 @@ setup_status() {
 }
 
 # An earlier release as far as this test can tell: the same program, shipping
-# one file more, its word data under the name of releases that read only
-# version 1 data files (this one ships words-v2.srla).
+# two files more, its word data under the name of releases that read only
+# version 1 data files (this one ships words-v2.srla) and its index under
+# the name of releases that read index version 3.
 older=$work/older-dist
 cp -r "$root/dist" "$older"
-for arch in x64 x86; do echo "word data of the older release" >"$older/$arch/words.srla"; done
+for arch in x64 x86; do
+  echo "word data of the older release" >"$older/$arch/words.srla"
+  echo "index of the older release" >"$older/$arch/words-v2.sidx"
+done
 sh "$root/scripts/installer" "$older" "$work/older-setup.exe" $( [ $with32 = yes ] || echo -DAMD64 ) >/dev/null
 log=
 
@@ -144,17 +148,23 @@ pending=$(reg query 'HKLM\System\CurrentControlSet\Control\Session Manager' \
 held="$drive/Program Files/Sorla"
 printf "%s\n" "$pending" | grep -qi 'sorla.dll.old-1' || fail "sorla.dll.old-1 is not scheduled for deletion"
 [ -f "$held/sorla.dll.old-1" ] || fail "sorla.dll.old-1 is not there"
-# The older DLL, still running, keeps finding its own data by the name it
-# opens, never the newer data it could not read.
+# The older DLL, still running, keeps finding its own data and index by the
+# names it opens, never the newer ones it could not read.
 cmp -s "$held/words.srla" "$older/x64/words.srla" ||
   fail "the older DLL's word data changed or went while that DLL runs"
+cmp -s "$held/words-v2.sidx" "$older/x64/words-v2.sidx" ||
+  fail "the older DLL's index changed or went while that DLL runs"
 cmp -s "$held/words-v2.srla" "$root/dist/x64/words-v2.srla" || fail "the new word data is not in place"
+cmp -s "$held/words-v2-index-v4.sidx" "$root/dist/x64/words-v2-index-v4.sidx" ||
+  fail "the new index is not in place"
 printf "%s\n" "$pending" | grep -qi 'words.srla' || fail "words.srla is not scheduled for deletion"
+printf "%s\n" "$pending" | grep -qi 'words-v2.sidx' || fail "words-v2.sidx is not scheduled for deletion"
 rm -f "$marker"
 wait $holder || fail "the helper failed"
 "$run" wineboot -r  # a restart, as Wine has it: the pending deletions are done
 [ ! -e "$held/sorla.dll.old-1" ] || fail "the restart left sorla.dll.old-1"
 [ ! -e "$held/words.srla" ] || fail "the restart left words.srla"
+[ ! -e "$held/words-v2.sidx" ] || fail "the restart left words-v2.sidx"
 check_installed
 
 echo "== an upgrade with nothing running drops the older release's word data at once"
@@ -162,6 +172,7 @@ echo "== an upgrade with nothing running drops the older release's word data at 
 "$run" "$setup" /S || fail "the upgrade failed"
 check_installed
 [ ! -e "$held/words.srla" ] || fail "words.srla outlived an upgrade with nothing running"
+[ ! -e "$held/words-v2.sidx" ] || fail "words-v2.sidx outlived an upgrade with nothing running"
 ls "$held" | grep -q 'old-' && fail "set-aside files outlived an upgrade with nothing running: $(ls "$held")"
 
 echo "== the keyboard step for a second user: added at their next sign-in"

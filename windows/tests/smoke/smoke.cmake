@@ -10,6 +10,8 @@ target_link_libraries(tsf_smoke PRIVATE sorla_tsf_host sorla_text_service sorla_
 add_dependencies(tsf_smoke sorla make_index)
 add_executable(make_index ${smoke_dir}/make_index.cpp)
 target_link_libraries(make_index PRIVATE sorla_engine sorla_warnings)
+# The index's name, from the DLL's own header.
+target_include_directories(make_index PRIVATE ${PROJECT_SOURCE_DIR}/windows/src)
 add_test(NAME tsf_smoke
   COMMAND sh ${smoke_dir}/smoke_test.sh ${PROJECT_SOURCE_DIR}/scripts/wine-run
           $<TARGET_FILE:sorla> $<TARGET_FILE:tsf_smoke> ${CMAKE_SYSTEM_PROCESSOR}
