@@ -300,6 +300,9 @@ int main(int argc, char** argv) try {
       if (first_tier) first.words.insert(found->second);
     }
   }
+  // Words raised to one floor keep their own counts' order among themselves:
+  // of two everyday words spelt alike, the one chat and software use more leads.
+  const std::map<std::string, double> counted = score;
   sorla::lexicon::raise_everyday(score, {everyday, first});
   for (auto& w : kept) {
     if (!w.merged.empty()) merged[w.word] = std::move(w.merged);
@@ -307,7 +310,11 @@ int main(int argc, char** argv) try {
   }
   std::sort(frequent.begin(), frequent.end(), [&](const std::string& a, const std::string& b) {
     const double sa = score.at(a), sb = score.at(b);
-    return sa != sb ? sa > sb : a < b;
+    if (sa != sb) return sa > sb;
+    const auto ca = counted.find(a), cb = counted.find(b);
+    const double oa = ca == counted.end() ? 0 : ca->second;
+    const double ob = cb == counted.end() ? 0 : cb->second;
+    return oa != ob ? oa > ob : a < b;
   });
   std::sort(unseen.begin(), unseen.end(), [](const std::string& a, const std::string& b) {
     const auto la = char_count(a), lb = char_count(b);
