@@ -271,11 +271,17 @@ class BestWords {
 // At least the score of every (not exact) reading at or below a node reached
 // at `cost`, whose spellings bring at best `best` (Matcher::best_at_): the
 // exact sum, and a margin far above what the search's roundings can add.
-float reach_bound(float cost, float best) {
+float reach_bound(float cost, float best, float least) {
   const float bound = kCostWeight * cost + best;
   if (std::isinf(bound)) return bound;  // nothing below
-  return bound + 1e-3f * std::max(1.0f, std::fabs(bound));
+  return bound + 1e-3f * std::max(least, std::fabs(bound));
 }
+
+// reach_bound's `least` for a matcher whose columns keep `cost_margin`:
+// carries and tails round at the size of the completion cost times the
+// depth, which that margin covers over ten times, so the bound keeps it in
+// score as well; beyond 1 only for completion costs far above 0.3.
+float least_for(float cost_margin) { return std::max(1.0f, 1e3f * -kCostWeight * cost_margin); }
 
 // The column of a whole typed text, from column 0 on.
 const Column& typed_column(const Matcher& m, std::span<const std::uint8_t> codes, float limit,
@@ -424,12 +430,13 @@ void Matcher::collect(const Column& column, std::size_t typed_chars, std::string
   const std::uint32_t deep = allow_completion && typed_chars + 1 < level_begin_.size()
                                  ? level_begin_[typed_chars]
                                  : static_cast<std::uint32_t>(code_.size());
+  const float least = least_for(margin_);
   std::size_t at = 0;
   for (; at < column.size() && column[at].node < deep; ++at) {
     const Reach& r = column[at];
     // Most nodes hold no spelling: no call for those.
     if (r.cost <= threshold && entry_begin_[r.node] != entry_begin_[r.node + 1] &&
-        (r.cost == 0.0f || !out.beaten(reach_bound(r.cost, best_at(r.node))))) {
+        (r.cost == 0.0f || !out.beaten(reach_bound(r.cost, best_at(r.node), least)))) {
       offer_entries(r.node, r.cost, r.cost == 0.0f, typed_letters, out);
     }
   }
@@ -447,7 +454,7 @@ void Matcher::collect(const Column& column, std::size_t typed_chars, std::string
       return false;
     }
     // Its readings, own and carried down, cannot make the list.
-    return full == 0.0f || !out.beaten(reach_bound(full, best_at(r.node)));
+    return full == 0.0f || !out.beaten(reach_bound(full, best_at(r.node), least));
   };
   while (at < column.size() || !carried.empty()) {
     if (carried.empty()) {
@@ -491,7 +498,7 @@ void Matcher::collect(const Column& column, std::size_t typed_chars, std::string
       // threshold, or cannot beat what is kept, goes no further.
       const float next_tail = carry + next_step;
       if (next_tail <= threshold && !out.hopeless(min_word_[x], next_tail) &&
-          !out.beaten(reach_bound(next_tail - params_.completion_cost, best_at(x)))) {
+          !out.beaten(reach_bound(next_tail - params_.completion_cost, best_at(x), least))) {
         below.push_back(Reach{x, carry});
       }
     }
