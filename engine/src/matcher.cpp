@@ -65,15 +65,48 @@ struct AddTable {
       }
     }
   }
+};
 
-  // The characters that keep `cost` within `limit`, by the same float sum
-  // the search makes.
-  std::uint32_t within(float cost, float limit) const {
+// The characters of a table that keep a cost within a limit, by the float
+// sums the search makes: the costs that keep a level within are those up to
+// one float (the sums only grow with the cost), found once per limit, so
+// that a parent takes a few comparisons instead of a sum per level.
+class WithinLimit {
+ public:
+  WithinLimit(const AddTable& t, float limit) : levels_(t.levels) {
     std::uint32_t codes = 0;
-    for (std::size_t i = 0; i < levels && cost + level_add[i] <= limit; ++i)
-      codes |= level_codes[i];
-    return codes;
+    for (std::size_t i = 0; i < Matcher::kCodes; ++i) {
+      at_most_[i] = i < levels_ ? largest_within(t.level_add[i], limit) : -kInf;
+      codes_[i] = codes;
+      if (i < levels_) codes |= t.level_codes[i];
+    }
+    codes_[Matcher::kCodes] = codes;
   }
+
+  // The characters with cost + add <= limit, for a finite cost.
+  std::uint32_t of(float cost) const {
+    // The levels within are a first few; the cost functions have four at most.
+    std::size_t k = static_cast<std::size_t>(cost <= at_most_[0]) + (cost <= at_most_[1]) +
+                    (cost <= at_most_[2]) + (cost <= at_most_[3]);
+    while (k < levels_ && cost <= at_most_[k]) ++k;
+    return codes_[k];
+  }
+
+ private:
+  // The largest float x with x + add <= limit (-inf when none).
+  static float largest_within(float add, float limit) {
+    float x = limit - add;
+    if (std::isnan(x)) return -kInf;
+    if (std::isinf(x)) return x;
+    while (!(x + add <= limit)) x = std::nextafter(x, -kInf);
+    for (float up = std::nextafter(x, kInf); up + add <= limit; up = std::nextafter(x, kInf))
+      x = up;
+    return x;
+  }
+
+  std::size_t levels_;
+  float at_most_[Matcher::kCodes];            // non-increasing
+  std::uint32_t codes_[Matcher::kCodes + 1];  // [k]: the codes of the first k levels
 };
 
 // The cost functions tabled by character code.
@@ -121,14 +154,14 @@ class ChildStream {
  public:
   ChildStream(const Flat<std::uint32_t>& child_begin, const Flat<std::uint32_t>& child_codes,
               const Column& parents, std::size_t from, std::size_t to, const AddTable& add,
-              float limit)
+              const WithinLimit& within)
       : child_begin_(child_begin.data()),
         child_codes_(child_codes.data()),
         parents_(parents),
         at_(from),
         end_(to),
         add_(add),
-        limit_(limit) {
+        within_(within) {
     settle();
   }
   std::uint32_t head() const { return child_; }
@@ -147,8 +180,11 @@ class ChildStream {
       }
       // By index: the column may grow while it is read.
       const Reach r = parents_[at_++];
-      codes_ = child_codes_[r.node];
-      pending_ = codes_ & add_.within(r.cost, limit_);
+      const std::uint32_t codes = child_codes_[r.node];
+      if (codes == 0) continue;  // a leaf
+      pending_ = codes & within_.of(r.cost);
+      if (pending_ == 0) continue;
+      codes_ = codes;
       first_ = child_begin_[r.node];
       parent_cost_ = r.cost;
     }
@@ -162,7 +198,7 @@ class ChildStream {
   const Column& parents_;
   std::size_t at_, end_;
   const AddTable& add_;
-  float limit_;
+  const WithinLimit& within_;
   std::uint32_t codes_ = 0, pending_ = 0, first_ = 0, child_ = kNone;
   float parent_cost_ = kInf, cost_ = kInf;
 };
@@ -356,6 +392,7 @@ void Matcher::next_column(const Column& prev, std::uint8_t code, float limit, Co
   const CostTables& ct = tables();
   const float skip_typed = ct.skip.add[code];
   const AddTable& exchange = ct.exchange[code];
+  const WithinLimit exchange_within(exchange, limit), skip_within(ct.skip, limit);
   std::uint64_t visited = 0;
   std::size_t own = 0;                       // next entry of prev not yet placed
   std::size_t above_from = 0, above_to = 0;  // prev's entries on the level above
@@ -371,8 +408,9 @@ void Matcher::next_column(const Column& prev, std::uint8_t code, float limit, Co
     std::size_t own_to = own;
     while (own_to < prev.size() && prev[own_to].node < level_end) ++own_to;
     const std::size_t level_from = out.size();
-    ChildStream exchanged(child_begin_, child_codes_, prev, above_from, above_to, exchange, limit);
-    ChildStream left_out(child_begin_, child_codes_, out, out_from, out_to, ct.skip, limit);
+    ChildStream exchanged(child_begin_, child_codes_, prev, above_from, above_to, exchange,
+                          exchange_within);
+    ChildStream left_out(child_begin_, child_codes_, out, out_from, out_to, ct.skip, skip_within);
     while (true) {
       // Nodes of prev that leaving out the typed character keeps in reach.
       float across = kInf;
@@ -441,6 +479,7 @@ void Matcher::collect(const Column& column, std::size_t typed_chars, std::string
     }
   }
   const CostTables& ct = tables();
+  static const WithinLimit everything(ct.nothing, kInf);
   Column carried, below;  // (node, carry)
   std::size_t d = typed_chars;
   // Whether a column entry at depth d can count: offered at its own cost or
@@ -471,7 +510,8 @@ void Matcher::collect(const Column& column, std::size_t typed_chars, std::string
     const float next_step = completion_step(params_, d + 1);
     const std::uint32_t level_end = level_begin_[d + 1];
     below.clear();
-    ChildStream inherited(child_begin_, child_codes_, carried, 0, carried.size(), ct.nothing, kInf);
+    ChildStream inherited(child_begin_, child_codes_, carried, 0, carried.size(), ct.nothing,
+                          everything);
     while (true) {
       while (at < column.size() && column[at].node < level_end &&
              !counts(column[at], step, next_step)) {
