@@ -88,7 +88,9 @@ class WithinLimit {
     // The levels within are a first few; the cost functions have four at most.
     std::size_t k = static_cast<std::size_t>(cost <= at_most_[0]) + (cost <= at_most_[1]) +
                     (cost <= at_most_[2]) + (cost <= at_most_[3]);
-    while (k < levels_ && cost <= at_most_[k]) ++k;
+    if (levels_ > 4) {
+      while (k < levels_ && cost <= at_most_[k]) ++k;
+    }
     return codes_[k];
   }
 
