@@ -170,10 +170,7 @@ class ChildStream {
   float cost() const { return cost_; }
   void next() {
     pending_ &= pending_ - 1;
-    if (pending_ == 0) return settle();
-    // The next child of the same parent: past the children in between.
-    child_ += 1;
-    place(std::countr_zero(pending_));
+    settle();
   }
 
  private:
@@ -189,19 +186,12 @@ class ChildStream {
       if (codes == 0) continue;  // a leaf
       pending_ = codes & within_.of(r.cost);
       if (pending_ == 0) continue;
-      ahead_ = codes;
-      child_ = child_begin_[r.node];
+      codes_ = codes;
+      first_ = child_begin_[r.node];
       parent_cost_ = r.cost;
     }
-    place(std::countr_zero(pending_));
-  }
-  // The child of character `code`, `child_` being the first after the last
-  // placed: the children of characters left out before it are counted
-  // (most often none).
-  void place(int code) {
-    const std::uint32_t before = ahead_ & ((std::uint32_t{1} << code) - 1);
-    if (before != 0) child_ += bits_set(before);
-    ahead_ &= ~((std::uint32_t{2} << code) - 1);
+    const int code = std::countr_zero(pending_);
+    child_ = first_ + bits_set(codes_ & ((std::uint32_t{1} << code) - 1));
     cost_ = parent_cost_ + add_.add[code];
   }
 
@@ -211,8 +201,7 @@ class ChildStream {
   std::size_t at_, end_;
   const AddTable& add_;
   const WithinLimit& within_;
-  std::uint32_t ahead_ = 0;  // characters of the parent's children after the last placed
-  std::uint32_t pending_ = 0, child_ = kNone;
+  std::uint32_t codes_ = 0, pending_ = 0, first_ = 0, child_ = kNone;
   float parent_cost_ = kInf, cost_ = kInf;
 };
 
