@@ -65,15 +65,50 @@ struct AddTable {
       }
     }
   }
+};
 
-  // The characters that keep `cost` within `limit`, by the same float sum
-  // the search makes.
-  std::uint32_t within(float cost, float limit) const {
+// The characters of a table that keep a cost within a limit, by the float
+// sums the search makes: the costs that keep a level within are those up to
+// one float (the sums only grow with the cost), found once per limit, so
+// that a parent takes a few comparisons instead of a sum per level.
+class WithinLimit {
+ public:
+  WithinLimit(const AddTable& t, float limit) : levels_(t.levels) {
     std::uint32_t codes = 0;
-    for (std::size_t i = 0; i < levels && cost + level_add[i] <= limit; ++i)
-      codes |= level_codes[i];
-    return codes;
+    for (std::size_t i = 0; i < Matcher::kCodes; ++i) {
+      at_most_[i] = i < levels_ ? largest_within(t.level_add[i], limit) : -kInf;
+      codes_[i] = codes;
+      if (i < levels_) codes |= t.level_codes[i];
+    }
+    codes_[Matcher::kCodes] = codes;
   }
+
+  // The characters with cost + add <= limit, for a finite cost.
+  std::uint32_t of(float cost) const {
+    // The levels within are a first few; the cost functions have four at most.
+    std::size_t k = static_cast<std::size_t>(cost <= at_most_[0]) + (cost <= at_most_[1]) +
+                    (cost <= at_most_[2]) + (cost <= at_most_[3]);
+    if (levels_ > 4) {
+      while (k < levels_ && cost <= at_most_[k]) ++k;
+    }
+    return codes_[k];
+  }
+
+ private:
+  // The largest float x with x + add <= limit (-inf when none).
+  static float largest_within(float add, float limit) {
+    float x = limit - add;
+    if (std::isnan(x)) return -kInf;
+    if (std::isinf(x)) return x;
+    while (!(x + add <= limit)) x = std::nextafter(x, -kInf);
+    for (float up = std::nextafter(x, kInf); up + add <= limit; up = std::nextafter(x, kInf))
+      x = up;
+    return x;
+  }
+
+  std::size_t levels_;
+  float at_most_[Matcher::kCodes];            // non-increasing
+  std::uint32_t codes_[Matcher::kCodes + 1];  // [k]: the codes of the first k levels
 };
 
 // The cost functions tabled by character code.
@@ -121,14 +156,14 @@ class ChildStream {
  public:
   ChildStream(const Flat<std::uint32_t>& child_begin, const Flat<std::uint32_t>& child_codes,
               const Column& parents, std::size_t from, std::size_t to, const AddTable& add,
-              float limit)
+              const WithinLimit& within)
       : child_begin_(child_begin.data()),
         child_codes_(child_codes.data()),
         parents_(parents),
         at_(from),
         end_(to),
         add_(add),
-        limit_(limit) {
+        within_(within) {
     settle();
   }
   std::uint32_t head() const { return child_; }
@@ -147,8 +182,11 @@ class ChildStream {
       }
       // By index: the column may grow while it is read.
       const Reach r = parents_[at_++];
-      codes_ = child_codes_[r.node];
-      pending_ = codes_ & add_.within(r.cost, limit_);
+      const std::uint32_t codes = child_codes_[r.node];
+      if (codes == 0) continue;  // a leaf
+      pending_ = codes & within_.of(r.cost);
+      if (pending_ == 0) continue;
+      codes_ = codes;
       first_ = child_begin_[r.node];
       parent_cost_ = r.cost;
     }
@@ -162,7 +200,7 @@ class ChildStream {
   const Column& parents_;
   std::size_t at_, end_;
   const AddTable& add_;
-  float limit_;
+  const WithinLimit& within_;
   std::uint32_t codes_ = 0, pending_ = 0, first_ = 0, child_ = kNone;
   float parent_cost_ = kInf, cost_ = kInf;
 };
@@ -271,11 +309,17 @@ class BestWords {
 // At least the score of every (not exact) reading at or below a node reached
 // at `cost`, whose spellings bring at best `best` (Matcher::best_at_): the
 // exact sum, and a margin far above what the search's roundings can add.
-float reach_bound(float cost, float best) {
+float reach_bound(float cost, float best, float least) {
   const float bound = kCostWeight * cost + best;
   if (std::isinf(bound)) return bound;  // nothing below
-  return bound + 1e-3f * std::max(1.0f, std::fabs(bound));
+  return bound + 1e-3f * std::max(least, std::fabs(bound));
 }
+
+// reach_bound's `least` for a matcher whose columns keep `cost_margin`:
+// carries and tails round at the size of the completion cost times the
+// depth, which that margin covers over ten times, so the bound keeps it in
+// score as well; beyond 1 only for completion costs far above 0.3.
+float least_for(float cost_margin) { return std::max(1.0f, 1e3f * -kCostWeight * cost_margin); }
 
 // The column of a whole typed text, from column 0 on.
 const Column& typed_column(const Matcher& m, std::span<const std::uint8_t> codes, float limit,
@@ -350,6 +394,7 @@ void Matcher::next_column(const Column& prev, std::uint8_t code, float limit, Co
   const CostTables& ct = tables();
   const float skip_typed = ct.skip.add[code];
   const AddTable& exchange = ct.exchange[code];
+  const WithinLimit exchange_within(exchange, limit), skip_within(ct.skip, limit);
   std::uint64_t visited = 0;
   std::size_t own = 0;                       // next entry of prev not yet placed
   std::size_t above_from = 0, above_to = 0;  // prev's entries on the level above
@@ -365,8 +410,9 @@ void Matcher::next_column(const Column& prev, std::uint8_t code, float limit, Co
     std::size_t own_to = own;
     while (own_to < prev.size() && prev[own_to].node < level_end) ++own_to;
     const std::size_t level_from = out.size();
-    ChildStream exchanged(child_begin_, child_codes_, prev, above_from, above_to, exchange, limit);
-    ChildStream left_out(child_begin_, child_codes_, out, out_from, out_to, ct.skip, limit);
+    ChildStream exchanged(child_begin_, child_codes_, prev, above_from, above_to, exchange,
+                          exchange_within);
+    ChildStream left_out(child_begin_, child_codes_, out, out_from, out_to, ct.skip, skip_within);
     while (true) {
       // Nodes of prev that leaving out the typed character keeps in reach.
       float across = kInf;
@@ -424,16 +470,18 @@ void Matcher::collect(const Column& column, std::size_t typed_chars, std::string
   const std::uint32_t deep = allow_completion && typed_chars + 1 < level_begin_.size()
                                  ? level_begin_[typed_chars]
                                  : static_cast<std::uint32_t>(code_.size());
+  const float least = least_for(margin_);
   std::size_t at = 0;
   for (; at < column.size() && column[at].node < deep; ++at) {
     const Reach& r = column[at];
     // Most nodes hold no spelling: no call for those.
     if (r.cost <= threshold && entry_begin_[r.node] != entry_begin_[r.node + 1] &&
-        (r.cost == 0.0f || !out.beaten(reach_bound(r.cost, best_at(r.node))))) {
+        (r.cost == 0.0f || !out.beaten(reach_bound(r.cost, best_at(r.node), least)))) {
       offer_entries(r.node, r.cost, r.cost == 0.0f, typed_letters, out);
     }
   }
   const CostTables& ct = tables();
+  static const WithinLimit everything(ct.nothing, kInf);
   Column carried, below;  // (node, carry)
   std::size_t d = typed_chars;
   // Whether a column entry at depth d can count: offered at its own cost or
@@ -447,7 +495,7 @@ void Matcher::collect(const Column& column, std::size_t typed_chars, std::string
       return false;
     }
     // Its readings, own and carried down, cannot make the list.
-    return full == 0.0f || !out.beaten(reach_bound(full, best_at(r.node)));
+    return full == 0.0f || !out.beaten(reach_bound(full, best_at(r.node), least));
   };
   while (at < column.size() || !carried.empty()) {
     if (carried.empty()) {
@@ -464,7 +512,8 @@ void Matcher::collect(const Column& column, std::size_t typed_chars, std::string
     const float next_step = completion_step(params_, d + 1);
     const std::uint32_t level_end = level_begin_[d + 1];
     below.clear();
-    ChildStream inherited(child_begin_, child_codes_, carried, 0, carried.size(), ct.nothing, kInf);
+    ChildStream inherited(child_begin_, child_codes_, carried, 0, carried.size(), ct.nothing,
+                          everything);
     while (true) {
       while (at < column.size() && column[at].node < level_end &&
              !counts(column[at], step, next_step)) {
@@ -491,7 +540,7 @@ void Matcher::collect(const Column& column, std::size_t typed_chars, std::string
       // threshold, or cannot beat what is kept, goes no further.
       const float next_tail = carry + next_step;
       if (next_tail <= threshold && !out.hopeless(min_word_[x], next_tail) &&
-          !out.beaten(reach_bound(next_tail - params_.completion_cost, best_at(x)))) {
+          !out.beaten(reach_bound(next_tail - params_.completion_cost, best_at(x), least))) {
         below.push_back(Reach{x, carry});
       }
     }

@@ -60,6 +60,15 @@ std::string show(const std::vector<Match>& list) {
   return out;
 }
 
+std::string show(const std::vector<SpanWord>& list) {
+  std::string out;
+  for (const SpanWord& w : list) {
+    out +=
+        std::to_string(w.word) + "@" + std::to_string(std::bit_cast<std::uint32_t>(w.score)) + " ";
+  }
+  return out;
+}
+
 // The built engine, the same engine opened on its prebuilt index, and the
 // reference.
 struct Pair {
@@ -295,7 +304,12 @@ TEST_P(LongSpellings, CompleteLikeTheWalk) {
       for (const bool completion : {false, true}) {
         const auto got = show(fast.find(typed, threshold, completion));
         const auto want = show(slow.find(typed, threshold, completion));
-        if (got != want) {
+        // What a span keeps, where the search passes over completions by
+        // bounds on their scores.
+        const auto kept = show(fast.best_words(typed, threshold, completion, kSpanWords, nullptr));
+        const auto scored = show(reference::score_span(
+            slow.find(typed, match_threshold(), completion), threshold, params));
+        if (got != want || kept != scored) {
           ADD_FAILURE() << typed << " threshold " << threshold << " completion " << completion;
           ++failures;
         }
@@ -304,7 +318,8 @@ TEST_P(LongSpellings, CompleteLikeTheWalk) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(CompletionCosts, LongSpellings, testing::Values(0.3f, 0.07f, 0.45f, 1.3f));
+INSTANTIATE_TEST_SUITE_P(CompletionCosts, LongSpellings,
+                         testing::Values(0.3f, 0.07f, 0.45f, 1.3f, 1000.0f));
 
 // The typed text is 0.4 + 0.45 + 1.2 from this spelling (o for u, h and b
 // left out), which rounds one unit in the last place above 2.05. With
