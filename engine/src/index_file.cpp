@@ -3,11 +3,13 @@
 // data's size and hash, a hash over the sections that carry scores or what
 // is shown (kHashed), and checks over the tree's arrays and the word table:
 // every value that a search uses to find another element (child ranges,
-// entry ranges, word indexes, offsets into the spelling pool, the hash
-// tables' empty slots) is checked, so that no keystroke reads outside the
-// index, whatever its bytes. Those checks read most of what the hash does
-// not, at the memory's speed: they, not the hash, are now what an
-// activation costs.
+// word indexes, offsets into the spelling pool, the hash tables' empty
+// slots) is checked, so that no keystroke reads outside the index, whatever
+// its bytes. The entry ranges and the entries themselves are the exception:
+// the search checks each one it reads (Matcher::offer_entries), which costs
+// a keystroke a compare or two per entry instead of a pass over 5 MB at
+// every activation. Those checks read most of what the hash does not, at
+// the memory's speed: they, not the hash, are now what an activation costs.
 //
 // What a damaged index can do, then. Damage to the section table, the
 // word texts, the precomputed ranking terms, the completion bounds (least
@@ -16,14 +18,16 @@
 // any search: no score, bound or shown text is used unchecked. Damage to
 // the rest (the tree's characters and ranges, which word and spelling each
 // entry names, the word table's slots) is refused when it breaks the
-// checks above, as most of it does; what passes them can only make a word
-// findable under another spelling (priced as that spelling, as word data
-// holding it would be), or not found, or not found by its text. It cannot
-// read outside the index, nor change a word's text, its ranking term, a
-// pair's bonus or a completion bound's value. Word data changed since its
-// index was written changes the word data's hash, and the index is
-// refused. An index made to pass the hash (it is no secret) can rank its
-// own words as it likes, as word data written by hand can.
+// checks above, as most of it does; an entry range past the entries, or an
+// entry naming no word or spelling, opens but loses those spellings: the
+// search passes them over. What passes can only make a word findable under
+// another spelling (priced as that spelling, as word data holding it would
+// be), or not found, or not found by its text. It cannot read outside the
+// index, nor change a word's text, its ranking term, a pair's bonus or a
+// completion bound's value. Word data changed since its index was written
+// changes the word data's hash, and the index is refused. An index made to
+// pass the hash (it is no secret) can rank its own words as it likes, as
+// word data written by hand can.
 #include "sorla/index_file.h"
 
 #include <algorithm>
@@ -220,27 +224,13 @@ std::uint32_t bit_count(std::uint32_t x) {
   return wrong == 0;
 }
 
-// With both bounds at most 2^31, x < bound exactly when x has no sign bit
-// and x - bound, modulo 2^32, has one: sign bits ORed, no comparison.
-[[gnu::noinline]] bool entries_in_range(std::span<const MatcherEntry> entries,
-                                        std::size_t word_count, std::size_t pool_size) {
-  if (word_count > kBelowSignBit || pool_size > kBelowSignBit) return false;
-  const auto words = static_cast<std::uint32_t>(word_count);
-  const auto pool = static_cast<std::uint32_t>(pool_size);
-  std::uint32_t bad = 0, high = 0;
-  for (const MatcherEntry& e : entries) {
-    const auto word = static_cast<std::uint32_t>(e.word);
-    high |= static_cast<std::uint32_t>(e.word >> 32);
-    bad |= word | ~(word - words) | e.letters | ~(e.letters - pool);
-  }
-  return high == 0 && (bad >> 31) == 0;
-}
-
 // What a search relies on in the tree: child and entry ranges rising inside
 // their arrays, the children of each level on the next level (so a walk goes
 // down and ends), each node with as many children as its character bits
 // name (a child is found by counting bits), characters inside the cost
-// tables, entries naming real words and NUL-terminated spellings. Whether
+// tables, a NUL at the end of the spellings. The entry ranges and entries
+// (5 MB of the shipped index) are checked where a search reads them
+// (Matcher::offer_entries), a compare or two for the few it reads. Whether
 // each child's character is the bit it stands for is not checked: a wrong
 // one prices a reading as another spelling's but reads nothing outside the
 // index.
@@ -252,7 +242,7 @@ bool sound_tree(const Matcher::Stored& t, std::size_t word_count) {
     return false;
   }
   if (t.child_begin[n] != n || t.entry_begin[0] != 0 || t.entry_begin[n] != t.entries.size() ||
-      !rising(t.entry_begin) || !rising(t.level_begin)) {
+      !rising(t.level_begin)) {
     return false;
   }
   // The longest spelling, from the header (outside the hash), sets the
@@ -275,8 +265,7 @@ bool sound_tree(const Matcher::Stored& t, std::size_t word_count) {
   if (!t.entries.empty() && (t.letters_pool.empty() || t.letters_pool.back() != '\0')) {
     return false;
   }
-  return entries_in_range(t.entries, word_count, t.letters_pool.size()) &&
-         t.word_terms.size() <= word_count;
+  return t.word_terms.size() <= word_count;
 }
 
 [[gnu::noinline]] bool sound_words(std::span<const std::uint32_t> ends, std::span<const char> text,
@@ -440,7 +429,7 @@ std::variant<Engine, ReadError> Engine::open_index(std::span<const std::uint8_t>
   engine.words_ = WordTexts::view_of(ends, text);
   engine.word_ids_ = WordIndex::view_of(word_slots);
   engine.pairs_ = PairSet::view_of(pair_slots, pair_count);
-  engine.matcher_ = Matcher::view_of(tree, params);
+  engine.matcher_ = Matcher::view_of(tree, params, ends.size());
   if (!name.empty()) engine.data_name_ = std::string(name.data(), name.size());
   return engine;
 }

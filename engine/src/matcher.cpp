@@ -450,11 +450,18 @@ void Matcher::next_column(const Column& prev, std::uint8_t code, float limit, Co
 template <typename Collector>
 void Matcher::offer_entries(std::uint32_t node, float cost, bool on_path,
                             std::string_view typed_letters, Collector& out) const {
-  for (std::uint32_t e = entry_begin_[node]; e < entry_begin_[node + 1]; ++e) {
+  // A stored tree's entry ranges and entries are checked here, not when it is
+  // opened: a range past the entries is empty (one falling is already), an
+  // entry naming no word or spelling is passed over.
+  const std::uint32_t end = entry_begin_[node + 1];
+  if (end > entries_.size()) return;
+  for (std::uint32_t e = entry_begin_[node]; e < end; ++e) {
+    const MatcherEntry& entry = entries_[e];
+    if (!sound_entry(entry)) continue;
     // Only the typed text's own path costs 0, and only there can the letters
     // match exactly.
-    const bool exact = on_path && typed_letters == &letters_pool_[entries_[e].letters];
-    out.offer(entries_[e].word, cost, exact);
+    const bool exact = on_path && typed_letters == &letters_pool_[entry.letters];
+    out.offer(entry.word, cost, exact);
   }
 }
 

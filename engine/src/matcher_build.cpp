@@ -113,10 +113,15 @@ void Matcher::reopen() {
       }
       paths.push_back(code_[c]);
     }
-    for (std::uint32_t e = entry_begin_[v]; e < entry_begin_[v + 1]; ++e) {
+    // A stored tree's ranges and entries are checked as a search reads them:
+    // what a search passes over is dropped here.
+    const std::uint32_t end = std::min<std::uint32_t>(entry_begin_[v + 1], entries_.size());
+    for (std::uint32_t e = entry_begin_[v]; e < end; ++e) {
+      if (!sound_entry(entries_[e])) continue;
       add_pending(entries_[e], std::span<const std::uint8_t>(paths).subspan(path[v], depth[v]));
     }
   }
+  word_limit_ = ~std::uint64_t{0};
   code_ = {};
   child_begin_ = {};
   entry_begin_ = {};
@@ -364,8 +369,9 @@ Matcher::Stored Matcher::stored() const {
                 max_len_};
 }
 
-Matcher Matcher::view_of(const Stored& s, const RankingParams& params) {
+Matcher Matcher::view_of(const Stored& s, const RankingParams& params, std::uint64_t word_count) {
   Matcher m(params);
+  m.word_limit_ = word_count;
   m.code_ = Flat<std::uint8_t>::view_of(s.code);
   m.child_begin_ = Flat<std::uint32_t>::view_of(s.child_begin);
   m.entry_begin_ = Flat<std::uint32_t>::view_of(s.entry_begin);

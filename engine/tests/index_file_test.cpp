@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "lexgen.h"
@@ -140,6 +141,62 @@ TEST(IndexFile, RanksWithTheWordDatasOwnNumbersMappedAsBuilt) {
   const OpenedWordData opened = open_word_data(tuned, untuned.span());
   EXPECT_FALSE(opened.engine.mapped());
   EXPECT_EQ(opened.engine.ranking_params(), dear_cut);
+}
+
+// Entry ranges and entries are checked as the search reads them, not on
+// opening: a range running past the entries, or an entry naming no word,
+// opens and loses its spellings, and nothing else.
+TEST(IndexFile, DamagedEntriesLoseTheirWordsOnly) {
+  const Engine built = std::get<Engine>(Engine::from_bytes(seed()));
+  const std::string lost = built.suggest("sabay", std::nullopt)[0].text;
+  std::uint64_t word = 0;
+  for (const std::string_view text : built.words()) {
+    if (text == lost) break;
+    ++word;
+  }
+  const std::vector<std::uint8_t> good = seed_index();
+  // The section table after the 64-byte header: offset and count of each.
+  const auto section = [&](std::size_t k) {
+    std::uint64_t at = 0;
+    std::memcpy(&at, good.data() + 64 + 16 * k, 8);
+    return at;
+  };
+  constexpr std::size_t kEntryBegin = 6, kEntries = 10;
+  std::uint64_t count = 0;
+  std::memcpy(&count, good.data() + 64 + 16 * kEntries + 8, 8);
+  // Each spelling of the word damaged: in one index its node's entry range
+  // runs past the entries, in the other the entry names no word.
+  Aligned past(good), nameless(good);
+  std::size_t damaged = 0;
+  for (std::uint64_t entry = 0; entry < count; ++entry) {
+    std::uint64_t w = 0;
+    std::memcpy(&w, good.data() + section(kEntries) + 16 * entry, 8);
+    if (w != word) continue;
+    ++damaged;
+    const std::uint64_t no_word = std::uint64_t{1} << 40;
+    std::memcpy(nameless.data() + section(kEntries) + 16 * entry, &no_word, 8);
+    // The end of the range holding the entry: the first range start past it.
+    std::uint32_t end = 1, begin = 0;
+    for (; begin <= entry; ++end) {
+      std::memcpy(&begin, good.data() + section(kEntryBegin) + 4 * end, 4);
+    }
+    const std::uint32_t far = 0x7ffffff0;
+    std::memcpy(past.data() + section(kEntryBegin) + 4 * (end - 1), &far, 4);
+  }
+  ASSERT_GT(damaged, 0u);
+
+  const auto answers = [&](Aligned& index, const char* typed) {
+    reseal_index(index.span(), seed());
+    const Engine engine = std::get<Engine>(Engine::open_index(index.span(), seed()));
+    std::vector<std::string> texts;
+    for (const Suggestion& s : engine.suggest(typed, std::nullopt)) texts.push_back(s.text);
+    return texts;
+  };
+  for (Aligned* index : {&past, &nameless}) {
+    const auto texts = answers(*index, "sabay");
+    EXPECT_EQ(std::find(texts.begin(), texts.end(), lost), texts.end());
+    EXPECT_EQ(answers(*index, "khnhom")[0], built.suggest("khnhom", std::nullopt)[0].text);
+  }
 }
 
 // Bytes changed behind freshly written hashes reach the layout checks: each

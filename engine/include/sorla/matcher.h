@@ -125,7 +125,9 @@ class Matcher {
   const RankingParams& params() const { return params_; }
 
   // The laid-out tree as stored in an index file, and a matcher that reads
-  // stored arrays in place (checked by whoever reads them: index_file.cpp).
+  // stored arrays in place (checked by whoever reads them: index_file.cpp,
+  // all but the entry ranges and entries, which the search checks as it
+  // reads them: see offer_entries).
   struct Stored {
     std::span<const std::uint8_t> code;
     std::span<const std::uint32_t> child_begin, entry_begin, child_codes, min_word, level_begin;
@@ -136,8 +138,10 @@ class Matcher {
     std::uint64_t max_len = 0;
   };
   Stored stored() const;  // of a compacted matcher
-  // The stored word terms must be those of `params`.
-  static Matcher view_of(const Stored& stored, const RankingParams& params = {});
+  // The stored word terms must be those of `params`; entries naming a word
+  // from `word_count` on are passed over.
+  static Matcher view_of(const Stored& stored, const RankingParams& params,
+                         std::uint64_t word_count);
 
  private:
   template <typename Collector>
@@ -192,6 +196,13 @@ class Matcher {
 
   Flat<MatcherEntry> entries_;
   Flat<char> letters_pool_;  // each entry's letters, NUL-terminated
+  // Entries of a stored tree are not checked when it is opened: one naming a
+  // word from here on is passed over, as an entry range beyond entries_ is.
+  std::uint64_t word_limit_ = ~std::uint64_t{0};
+  // Whether an entry from a stored tree names a real word and spelling.
+  bool sound_entry(const MatcherEntry& e) const {
+    return e.word < word_limit_ && e.letters < letters_pool_.size();
+  }
   Flat<float> word_terms_;
   std::uint64_t max_len_ = 0;
   float margin_ = 0;
