@@ -1,10 +1,12 @@
 // Any buffer opened as the prebuilt index of the seed list either opens or
 // yields one message; an engine opened on it answers without reading
 // outside the buffer. The header's hashes are written anew for each input
-// (unless it asks otherwise) so that mutations reach the layout checks.
+// (unless it asks otherwise) so that mutations reach the layout checks and
+// the checks the search makes as it reads.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "sorla/engine.h"
@@ -25,6 +27,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       const auto s = engine->suggest(typed, std::string("\xE1\x9E\x80"));
       if (s.size() > sorla::Engine::kMaxSuggestions) std::abort();
     }
+    // Typed a letter at a time too, as a keystroke search reads the tree
+    // (entry ranges and entries are checked there, not on opening).
+    const std::string typing = "sabaykhnhom";
+    for (std::size_t n = 1; n <= typing.size(); ++n) engine->suggest(typing.substr(0, n), {});
     engine->word_at_end("\xE1\x9E\x80\xE1\x9E\x80");
   } else if (std::get<sorla::ReadError>(result).message.empty()) {
     std::abort();
