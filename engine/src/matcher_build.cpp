@@ -115,7 +115,7 @@ void Matcher::reopen() {
     }
     // A stored tree's ranges and entries are checked as a search reads them:
     // what a search passes over is dropped here.
-    const std::uint32_t end = std::min<std::uint32_t>(entry_begin_[v + 1], entries_.size());
+    const std::uint32_t end = entry_begin_[v + 1] <= entries_.size() ? entry_begin_[v + 1] : 0;
     for (std::uint32_t e = entry_begin_[v]; e < end; ++e) {
       if (!sound_entry(entries_[e])) continue;
       add_pending(entries_[e], std::span<const std::uint8_t>(paths).subspan(path[v], depth[v]));
