@@ -294,6 +294,8 @@ int main(int argc, char** argv) try {
   for (const auto& [word, first_tier] :
        sorla::lexicon::read_everyday(sorla::lexicon::read_file(argv[7]))) {
     const auto found = listed_form.find(word);
+    // Said, so that a word written in a form the dictionary lacks is seen.
+    if (found == listed_form.end()) std::cerr << "everyday.txt: not listed: " << word << '\n';
     if (found != listed_form.end() &&
         std::find(reserved.begin(), reserved.end(), found->second) == reserved.end()) {
       everyday.words.insert(found->second);
