@@ -8,26 +8,26 @@
 // its bytes. The entry ranges and the entries themselves are the exception:
 // the search checks each one it reads (Matcher::offer_entries), which costs
 // a keystroke a compare or two per entry instead of a pass over 5 MB at
-// every activation. Those checks read most of what the hash does not, at
-// the memory's speed: they, not the hash, are now what an activation costs.
+// every activation.
 //
 // What a damaged index can do, then. Damage to the section table, the
 // word texts, the precomputed ranking terms, the completion bounds (least
 // word and best score below each node), the word pairs, the levels, the
-// data name or the ranking numbers changes the hash and is refused before
-// any search: no score, bound or shown text is used unchecked. Damage to
-// the rest (the tree's characters and ranges, which word and spelling each
-// entry names, the word table's slots) is refused when it breaks the
-// checks above, as most of it does; an entry range past the entries, or an
-// entry naming no word or spelling, opens but loses those spellings: the
-// search passes them over. What passes can only make a word findable under
-// another spelling (priced as that spelling, as word data holding it would
-// be), or not found, or not found by its text. It cannot read outside the
-// index, nor change a word's text, its ranking term, a pair's bonus or a
-// completion bound's value. Word data changed since its index was written
-// changes the word data's hash, and the index is refused. An index made to
-// pass the hash (it is no secret) can rank its own words as it likes, as
-// word data written by hand can.
+// entries (which word and spelling each names), the spelling pool (which
+// decides an exact reading's bonus), the data name or the ranking numbers
+// changes the hash and is refused before any search: no score, bound or
+// shown text is used unchecked. Damage to the rest (the tree's characters
+// and ranges, the entry ranges, the word table's slots) is refused when it
+// breaks the checks above; an entry range past the entries opens but loses
+// those spellings, as the search passes them over. What passes can only
+// make a word findable under another path of characters (priced as that
+// path, as word data holding such a spelling would be), or not found, or
+// not found by its text. It cannot read outside the index, nor change a
+// word's text, its ranking term, an exact reading's bonus, a pair's bonus
+// or a completion bound's value. Word data changed since its index was
+// written changes the word data's hash, and the index is refused. An index
+// made to pass the hash (it is no secret) can rank its own words as it
+// likes, as word data written by hand can.
 #include "sorla/index_file.h"
 
 #include <algorithm>
@@ -77,8 +77,8 @@ constexpr std::array<std::size_t, kSectionCount> kElementSize = {4, 1, 4,  8, 1,
 // header's fields after the hashes. The tree's other arrays and the word
 // table are guarded by the layout checks alone (the opening comment says
 // what that leaves to damage), so that opening does not read them twice.
-constexpr Section kHashed[] = {kWordEnds,  kWordText, kPairSlots, kMinWord, kLevelBegin,
-                               kWordTerms, kDataName, kRanking,   kBestAt};
+constexpr Section kHashed[] = {kWordEnds, kWordText,  kPairSlots, kMinWord, kLevelBegin, kEntries,
+                               kLetters,  kWordTerms, kDataName,  kRanking, kBestAt};
 
 // The header's fields, at these offsets.
 constexpr std::size_t kAtMagic = 0, kAtVersion = 4, kAtSections = 8, kAtFileSize = 16,

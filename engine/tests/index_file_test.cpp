@@ -82,8 +82,9 @@ TEST(IndexFile, RefusesWhatIsNotItsOwnSoundIndex) {
   // What scores, bounds and shown texts are read from is hashed: a damaged
   // byte of it would rank or show silently wrong, and is refused. By the
   // section table: word ends and texts, pair slots, least words, levels,
-  // word terms, data name, ranking numbers, best scores.
-  for (const std::size_t section : {0, 1, 3, 8, 9, 12, 13, 14, 15}) {
+  // entries, spellings (an exact reading's bonus), word terms, data name,
+  // ranking numbers, best scores.
+  for (const std::size_t section : {0, 1, 3, 8, 9, 10, 11, 12, 13, 14, 15}) {
     std::uint64_t offset = 0, count = 0;
     std::memcpy(&offset, good.data() + 64 + 16 * section, 8);
     std::memcpy(&count, good.data() + 64 + 16 * section + 8, 8);

@@ -291,10 +291,17 @@ int main(int argc, char** argv) try {
   // Chat's own words, which software text seldom uses; a word the seed or
   // the names hold keeps its place there.
   sorla::lexicon::EverydayTier everyday{{}, kEverydayPlace}, first{{}, kEverydayFirstPlace};
+  // Written as the list draws it (្ដ for ្ត, …), an everyday word is the
+  // listed word all the same.
+  std::map<std::string, std::string> listed_by_look;
+  for (const auto& [form, word] : listed_form)
+    listed_by_look.emplace(sorla::lexicon::look_key(form), word);
   for (const auto& [word, first_tier] :
        sorla::lexicon::read_everyday(sorla::lexicon::read_file(argv[7]))) {
-    const auto found = listed_form.find(word);
-    if (found != listed_form.end() &&
+    const auto found = listed_by_look.find(sorla::lexicon::look_key(word));
+    // Said, so that a word the dictionary lacks is seen.
+    if (found == listed_by_look.end()) std::cerr << "everyday.txt: not listed: " << word << '\n';
+    if (found != listed_by_look.end() &&
         std::find(reserved.begin(), reserved.end(), found->second) == reserved.end()) {
       everyday.words.insert(found->second);
       if (first_tier) first.words.insert(found->second);

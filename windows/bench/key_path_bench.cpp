@@ -50,6 +50,7 @@
 
 #include "com/com_ptr.h"
 #include "com/object.h"
+#include "concurrent/child_process.h"
 #include "guids.h"
 #include "lexgen.h"
 #include "settings/settings.h"
@@ -63,6 +64,7 @@
 #include "tsf/service/keys.h"
 #include "tsf/window/candidate_window.h"
 #include "tsf/window/font_set.h"
+#include "tsf/window/gdi.h"
 #include "word_data/word_data_file.h"
 
 namespace sorla::bench {
@@ -161,11 +163,10 @@ void measure_row(HDC dc, const window::FontSet& fonts, const std::vector<std::st
   for (std::size_t i = 0; i < row.size(); ++i) {
     for (const auto& [font, text] : {std::pair{fonts.number(), std::to_wstring(i + 1)},
                                      std::pair{fonts.candidate(), to_wide(row[i])}}) {
-      const HGDIOBJ old = SelectObject(dc, font);
+      gdi::Select font_in(dc, font);
       RECT rect{};
       DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect,
                 DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
-      SelectObject(dc, old);
     }
   }
 }
@@ -284,9 +285,8 @@ int child(const fs::path& folder, const fs::path& script_path, const fs::path& r
       pump();
       const auto t3 = Clock::now();
       if (shown.visible()) {
-        const HDC dc = GetDC(shown.handle());
-        measure_row(dc, *fonts, view.candidates);
-        ReleaseDC(shown.handle(), dc);
+        gdi::WindowDc dc(shown.handle());
+        measure_row(dc.get(), *fonts, view.candidates);
       }
       const auto t4 = Clock::now();
       if (shown.visible()) settings::read_theme_colors();
@@ -340,23 +340,12 @@ std::optional<ChildRun> read_run(const fs::path& path, std::size_t keys) {
 
 // Runs this program as a child on `folder`; its exit status.
 DWORD run_child(const fs::path& folder, const fs::path& script, const fs::path& result) {
-  wchar_t self[MAX_PATH];
-  if (GetModuleFileNameW(nullptr, self, MAX_PATH) == 0) return 1;
-  std::wstring command = L"\"" + std::wstring(self) + L"\" child \"" + folder.wstring() + L"\" \"" +
-                         script.wstring() + L"\" \"" + result.wstring() + L"\"";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessW(self, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &process)) {
+  testing::Child child;
+  if (!testing::start(child, L"child \"" + folder.wstring() + L"\" \"" + script.wstring() +
+                                 L"\" \"" + result.wstring() + L"\"")) {
     return 1;
   }
-  WaitForSingleObject(process.hProcess, INFINITE);
-  DWORD status = 1;
-  GetExitCodeProcess(process.hProcess, &status);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return status;
+  return testing::finish(child);
 }
 
 // Each key's fastest timed run of every measure, over every process of one folder.
@@ -372,9 +361,14 @@ struct Fastest {
         for (std::size_t k = 0; k < pass.size(); ++k) of[m][k] = std::min(of[m][k], pass[k]);
       }
     }
-    activation_ms.push_back(run.activation_ms);
+    // The same keys in every process show the same rows.
+    if (!activation_ms.empty() &&
+        (dll_window_keys != run.dll_window_keys || core_window_keys != run.core_window_keys)) {
+      std::printf("note: the processes showed a row after different numbers of keys\n");
+    }
     dll_window_keys = run.dll_window_keys;
     core_window_keys = run.core_window_keys;
+    activation_ms.push_back(run.activation_ms);
   }
   std::vector<double> rest() const {
     std::vector<double> r(of[0].size());
