@@ -196,9 +196,7 @@ int child(const fs::path& folder, const fs::path& script_path, const fs::path& r
   if (!std::holds_alternative<std::vector<KeyEvent>>(parsed)) return 2;
   const auto keys = std::get<std::vector<KeyEvent>>(std::move(parsed));
   // No learned picks or words of the user's from an earlier run.
-  const fs::path appdata = folder / ("appdata-" + std::to_string(GetCurrentProcessId()));
-  fs::create_directories(appdata);
-  SetEnvironmentVariableW(L"APPDATA", appdata.c_str());
+  const fs::path appdata = testing::fresh_appdata(L"sorla-key-path-");
   BYTE no_keys[256] = {};
   SetKeyboardState(no_keys);
 
