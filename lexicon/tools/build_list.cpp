@@ -299,10 +299,10 @@ int main(int argc, char** argv) try {
   for (const auto& [word, first_tier] :
        sorla::lexicon::read_everyday(sorla::lexicon::read_file(argv[7]))) {
     const auto found = listed_by_look.find(sorla::lexicon::look_key(word));
-    // Said, so that a word the dictionary lacks is seen.
-    if (found == listed_by_look.end()) std::cerr << "everyday.txt: not listed: " << word << '\n';
-    if (found != listed_by_look.end() &&
-        std::find(reserved.begin(), reserved.end(), found->second) == reserved.end()) {
+    if (found == listed_by_look.end()) {
+      // Said, so that a word the dictionary lacks is seen.
+      std::cerr << "everyday.txt: not listed: " << word << '\n';
+    } else if (std::find(reserved.begin(), reserved.end(), found->second) == reserved.end()) {
       everyday.words.insert(found->second);
       if (first_tier) first.words.insert(found->second);
     }
