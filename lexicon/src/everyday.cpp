@@ -5,19 +5,35 @@
 
 namespace sorla::lexicon {
 
-std::vector<EverydayWord> read_everyday(std::string_view text) {
-  std::vector<EverydayWord> words;
-  while (!text.empty()) {
+namespace {
+
+constexpr std::string_view kBlank = " \t\r";
+
+std::string_view trimmed(std::string_view s) {
+  const std::size_t begin = s.find_first_not_of(kBlank);
+  if (begin == std::string_view::npos) return {};
+  return s.substr(begin, s.find_last_not_of(kBlank) - begin + 1);
+}
+
+}  // namespace
+
+EverydayList read_everyday(std::string_view text) {
+  EverydayList out;
+  for (std::size_t number = 1; !text.empty(); ++number) {
     const std::size_t end = std::min(text.find('\n'), text.size());
-    std::string_view line = text.substr(0, end);
+    const std::string_view raw = text.substr(0, end);
     text.remove_prefix(std::min(end + 1, text.size()));
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    std::string_view line = trimmed(raw);
     if (line.empty() || line[0] == '#') continue;
     const bool first_tier = line[0] == '+';
-    if (first_tier) line.remove_prefix(1);
-    if (!line.empty()) words.push_back({std::string(line), first_tier});
+    if (first_tier) line = trimmed(line.substr(1));
+    if (line.empty() || line.find_first_of(kBlank) != std::string_view::npos) {
+      out.unusable.emplace_back(number, std::string(trimmed(raw)));
+    } else {
+      out.words.push_back({std::string(line), first_tier});
+    }
   }
-  return words;
+  return out;
 }
 
 void raise_everyday(std::map<std::string, double>& score, const std::vector<EverydayTier>& tiers) {

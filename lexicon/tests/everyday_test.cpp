@@ -5,14 +5,19 @@
 namespace sorla::lexicon {
 namespace {
 
+// Spaces around the word or after the '+' are not part of it; a line that
+// holds no single word is handed back with its number, not dropped.
 TEST(Everyday, ReadsOneWordALineWithoutCommentsAndTheFirstTierMarked) {
-  const auto words = read_everyday("# header\nបាទ\n\n+ចាស\r\n# kin\nបង\n+\n");
-  ASSERT_EQ(words.size(), 3u);
-  EXPECT_EQ(words[0].word, "បាទ");
-  EXPECT_FALSE(words[0].first_tier);
-  EXPECT_EQ(words[1].word, "ចាស");
-  EXPECT_TRUE(words[1].first_tier);
-  EXPECT_EQ(words[2].word, "បង");
+  const auto list = read_everyday("# header\nបាទ \n\n+ ចាស\r\n  # kin\n\tបង\n+\nបង ប្អូន\n");
+  ASSERT_EQ(list.words.size(), 3u);
+  EXPECT_EQ(list.words[0].word, "បាទ");
+  EXPECT_FALSE(list.words[0].first_tier);
+  EXPECT_EQ(list.words[1].word, "ចាស");
+  EXPECT_TRUE(list.words[1].first_tier);
+  EXPECT_EQ(list.words[2].word, "បង");
+  EXPECT_FALSE(list.words[2].first_tier);
+  EXPECT_EQ(list.unusable,
+            (std::vector<std::pair<std::size_t, std::string>>{{7, "+"}, {8, "បង ប្អូន"}}));
 }
 
 // Everyday words below their tier's floor rise to it (unscored ones too);

@@ -296,8 +296,10 @@ int main(int argc, char** argv) try {
   std::map<std::string, std::string> listed_by_look;
   for (const auto& [form, word] : listed_form)
     listed_by_look.emplace(sorla::lexicon::look_key(form), word);
-  for (const auto& [word, first_tier] :
-       sorla::lexicon::read_everyday(sorla::lexicon::read_file(argv[7]))) {
+  const auto everyday_list = sorla::lexicon::read_everyday(sorla::lexicon::read_file(argv[7]));
+  for (const auto& [number, text] : everyday_list.unusable)
+    std::cerr << "everyday.txt: line " << number << " is not one word: " << text << '\n';
+  for (const auto& [word, first_tier] : everyday_list.words) {
     const auto found = listed_by_look.find(sorla::lexicon::look_key(word));
     if (found == listed_by_look.end()) {
       // Said, so that a word the dictionary lacks is seen.

@@ -177,7 +177,7 @@ int main(int argc, char** argv) try {
   }
   std::set<std::string> everyday;
   if (argc == 7) {
-    for (const auto& w : sorla::lexicon::read_everyday(sorla::lexicon::read_file(argv[6])))
+    for (const auto& w : sorla::lexicon::read_everyday(sorla::lexicon::read_file(argv[6])).words)
       everyday.insert(sorla::lexicon::look_form(w.word));
   }
   const WordList seed = read_list(sorla::lexicon::read_file(argv[1]), argv[1]);

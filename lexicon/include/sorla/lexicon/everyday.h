@@ -8,6 +8,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace sorla::lexicon {
@@ -17,8 +18,16 @@ struct EverydayWord {
   bool first_tier = false;  // marked with a leading '+': among the most frequent
 };
 
-// One word a line; blank lines and lines starting with '#' are skipped.
-std::vector<EverydayWord> read_everyday(std::string_view text);
+struct EverydayList {
+  std::vector<EverydayWord> words;
+  // Lines that hold no single word ("+" alone, two words): said by the
+  // pipeline, so that a slip in the hand-written list is seen, not dropped.
+  std::vector<std::pair<std::size_t, std::string>> unusable;  // line number (from 1), text
+};
+
+// One word a line, spaces and tabs around it and after the '+' ignored;
+// blank lines and lines starting with '#' are skipped.
+EverydayList read_everyday(std::string_view text);
 
 struct EverydayTier {
   std::set<std::string> words;
