@@ -36,24 +36,41 @@ EverydayList read_everyday(std::string_view text) {
   return out;
 }
 
-void raise_everyday(std::map<std::string, double>& score, const std::vector<EverydayTier>& tiers) {
-  if (score.empty()) return;
+std::vector<std::string> most_frequent_first(const std::map<std::string, double>& score,
+                                             const std::vector<EverydayTier>& tiers) {
   std::vector<double> values;
   values.reserve(score.size());
   for (const auto& [word, value] : score) values.push_back(value);
   std::sort(values.begin(), values.end(), std::greater<>());
-  // Every floor first: a tier lifted early must not move another's place.
-  std::vector<double> floors;
+  // Every floor from the scores as given: a tier lifted early must not move
+  // another's place.
+  std::map<std::string, double> raised = score;
   for (const EverydayTier& tier : tiers) {
-    floors.push_back(tier.place == 0 ? 0 : values[std::min(tier.place, values.size()) - 1]);
-  }
-  for (std::size_t i = 0; i < tiers.size(); ++i) {
-    if (tiers[i].place == 0) continue;
-    for (const std::string& word : tiers[i].words) {
-      auto [it, added] = score.emplace(word, floors[i]);
-      if (!added) it->second = std::max(it->second, floors[i]);
+    if (tier.place == 0 || values.empty()) continue;
+    const double floor = values[std::min(tier.place, values.size()) - 1];
+    for (const std::string& word : tier.words) {
+      auto [it, added] = raised.emplace(word, floor);
+      if (!added) it->second = std::max(it->second, floor);
     }
   }
+  struct Ranked {
+    double score, own;
+    const std::string* word;
+  };
+  std::vector<Ranked> ranked;
+  ranked.reserve(raised.size());
+  for (const auto& [word, value] : raised) {
+    const auto own = score.find(word);
+    ranked.push_back({value, own == score.end() ? 0 : own->second, &word});
+  }
+  std::sort(ranked.begin(), ranked.end(), [](const Ranked& a, const Ranked& b) {
+    if (a.score != b.score) return a.score > b.score;
+    return a.own != b.own ? a.own > b.own : *a.word < *b.word;
+  });
+  std::vector<std::string> out;
+  out.reserve(ranked.size());
+  for (const Ranked& r : ranked) out.push_back(*r.word);
+  return out;
 }
 
 }  // namespace sorla::lexicon

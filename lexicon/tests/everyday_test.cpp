@@ -20,17 +20,16 @@ TEST(Everyday, ReadsOneWordALineWithoutCommentsAndTheFirstTierMarked) {
             (std::vector<std::pair<std::size_t, std::string>>{{7, "+"}, {8, "បង ប្អូន"}}));
 }
 
-// Everyday words below their tier's floor rise to it (unscored ones too);
-// those above keep their score; other words are untouched. Both floors are
-// read before either tier rises.
-TEST(Everyday, RaisesEachTierToTheScoreAtItsPlace) {
-  std::map<std::string, double> score{{"a", 10}, {"b", 8}, {"c", 5}, {"d", 1}};
-  raise_everyday(score, {{{"d", "new"}, 3}, {{"a", "e"}, 2}});
-  EXPECT_EQ(score, (std::map<std::string, double>{
-                       {"a", 10}, {"b", 8}, {"c", 5}, {"d", 5}, {"e", 8}, {"new", 5}}));
-  raise_everyday(score, {{{"d"}, 99}, {{"c"}, 0}});  // past the end: the lowest; 0: none
-  EXPECT_EQ(score.at("d"), 5);
-  EXPECT_EQ(score.at("c"), 5);
+// Everyday words below their tier's floor rise to it (unscored ones too),
+// both floors read before either tier rises; equal scores keep the order of
+// the words' own scores, then byte order.
+TEST(Everyday, RanksEachTierAtLeastAtItsPlaceAndTiesByOwnScore) {
+  const std::map<std::string, double> score{{"a", 10}, {"b", 8}, {"c", 5}, {"d", 1}};
+  EXPECT_EQ(most_frequent_first(score, {{{"d", "new"}, 3}, {{"a", "e"}, 2}}),
+            (std::vector<std::string>{"a", "b", "e", "c", "d", "new"}));
+  // Past the end: the lowest score; place 0: nothing.
+  EXPECT_EQ(most_frequent_first(score, {{{"d", "x"}, 99}, {{"y"}, 0}}),
+            (std::vector<std::string>{"a", "b", "c", "d", "x"}));
 }
 
 }  // namespace

@@ -22,6 +22,7 @@
 #include <stdexcept>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "read_file.h"
@@ -281,9 +282,7 @@ int main(int argc, char** argv) try {
   const Web web = read_web_words(sorla::lexicon::read_file(argv[6]), listed_form);
 
   std::map<std::string, double> score;
-  std::map<std::string, std::vector<std::string>> merged;
-  std::vector<std::string> frequent, unseen;
-  for (auto& w : kept) {
+  for (const auto& w : kept) {
     const auto found = web.uses.find(w.word);
     const double uses = found == web.uses.end() ? 0 : found->second;
     if (w.score || uses > 0) score[w.word] = w.score.value_or(0) + kWebWeight * uses;
@@ -309,22 +308,16 @@ int main(int argc, char** argv) try {
       if (first_tier) first.words.insert(found->second);
     }
   }
-  // Words raised to one floor keep their own counts' order among themselves:
-  // of two everyday words spelt alike, the one chat and software use more leads.
-  const std::map<std::string, double> counted = score;
-  sorla::lexicon::raise_everyday(score, {everyday, first});
+  // The words counted anywhere (and the everyday ones), most frequent first;
+  // then the words nothing shows, shortest first.
+  std::vector<std::string> frequent = sorla::lexicon::most_frequent_first(score, {everyday, first});
+  const std::unordered_set<std::string> ranked(frequent.begin(), frequent.end());
+  std::map<std::string, std::vector<std::string>> merged;
+  std::vector<std::string> unseen;
   for (auto& w : kept) {
     if (!w.merged.empty()) merged[w.word] = std::move(w.merged);
-    (score.count(w.word) ? frequent : unseen).push_back(std::move(w.word));
+    if (!ranked.count(w.word)) unseen.push_back(std::move(w.word));
   }
-  std::sort(frequent.begin(), frequent.end(), [&](const std::string& a, const std::string& b) {
-    const double sa = score.at(a), sb = score.at(b);
-    if (sa != sb) return sa > sb;
-    const auto ca = counted.find(a), cb = counted.find(b);
-    const double oa = ca == counted.end() ? 0 : ca->second;
-    const double ob = cb == counted.end() ? 0 : cb->second;
-    return oa != ob ? oa > ob : a < b;
-  });
   std::sort(unseen.begin(), unseen.end(), [](const std::string& a, const std::string& b) {
     const auto la = char_count(a), lb = char_count(b);
     return la != lb ? la < lb : a < b;

@@ -34,9 +34,13 @@ struct EverydayTier {
   std::size_t place = 0;  // 1 = the highest score; 0 lifts nothing
 };
 
-// Lifts each word of each tier to at least the score of the word at the
-// tier's place among `score` as it was before any lift, adding the words not
-// scored yet; with fewer scored words than that, the lowest score is the floor.
-void raise_everyday(std::map<std::string, double>& score, const std::vector<EverydayTier>& tiers);
+// The scored words and the everyday words, most frequent first. Each word of
+// each tier counts at least as much as the word at the tier's place among
+// `score` as it was before any lift (with fewer scored words than that, the
+// lowest score); words that come out equal keep the order of their own scores
+// (none counting 0), then byte order: of two everyday words raised to one
+// floor, the one chat and software use more leads.
+std::vector<std::string> most_frequent_first(const std::map<std::string, double>& score,
+                                             const std::vector<EverydayTier>& tiers);
 
 }  // namespace sorla::lexicon
