@@ -53,6 +53,7 @@
 #include "concurrent/child_process.h"
 #include "guids.h"
 #include "lexgen.h"
+#include "library.h"
 #include "settings/settings.h"
 #include "smoke/tsf_host.h"
 #include "sorla/engine.h"
@@ -143,16 +144,6 @@ bool candidate_window_shown() {
   return window && IsWindowVisible(window);
 }
 
-struct Library {
-  HMODULE module;
-  explicit Library(const fs::path& path) : module(LoadLibraryW(path.c_str())) {}
-  ~Library() {
-    if (module) FreeLibrary(module);
-  }
-  Library(const Library&) = delete;
-  Library& operator=(const Library&) = delete;
-};
-
 class EmptySession final : public com::Object<ITfEditSession> {
  public:
   HRESULT STDMETHODCALLTYPE DoEditSession(TfEditCookie) override { return S_OK; }
@@ -206,12 +197,11 @@ int child(const fs::path& folder, const fs::path& script_path, const fs::path& r
   {
     // Loaded from the folder given, as COM would load it from its
     // registration; let go of last, after every object of it.
-    const Library dll(folder / L"sorla.dll");
+    const testing::Library dll(folder / L"sorla.dll");
     const auto document = smoke::Document::open(report_failure);
     if (!document) return 1;
     using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
-    const auto get_class_object = reinterpret_cast<GetClassObject>(
-        reinterpret_cast<void*>(GetProcAddress(dll.module, "DllGetClassObject")));
+    const auto get_class_object = dll.entry<GetClassObject>("DllGetClassObject");
     if (!get_class_object) return 1;
     ComPtr<IClassFactory> factory;
     ComPtr<ITfTextInputProcessor> service;
