@@ -26,7 +26,8 @@
 //   row_text      of the window's update, measuring the row's texts (each
 //                 candidate and its number) with the window's fonts, as its
 //                 show does, on keys that show a row;
-//   row_theme     of it too, reading the theme's colours on those keys.
+//   row_theme     of it too, reading the theme's colours on the keys that
+//                 bring the row up (a shown row keeps them).
 // Wine 8's contexts refuse ITfContextComposition, so the DLL opens no
 // composition there and, with none to place it under, never shows its row:
 // the window figures stand for that part of the path. Each key counts with
@@ -53,6 +54,7 @@
 #include "concurrent/child_process.h"
 #include "guids.h"
 #include "lexgen.h"
+#include "library.h"
 #include "settings/settings.h"
 #include "smoke/tsf_host.h"
 #include "sorla/engine.h"
@@ -143,16 +145,6 @@ bool candidate_window_shown() {
   return window && IsWindowVisible(window);
 }
 
-struct Library {
-  HMODULE module;
-  explicit Library(const fs::path& path) : module(LoadLibraryW(path.c_str())) {}
-  ~Library() {
-    if (module) FreeLibrary(module);
-  }
-  Library(const Library&) = delete;
-  Library& operator=(const Library&) = delete;
-};
-
 class EmptySession final : public com::Object<ITfEditSession> {
  public:
   HRESULT STDMETHODCALLTYPE DoEditSession(TfEditCookie) override { return S_OK; }
@@ -206,12 +198,11 @@ int child(const fs::path& folder, const fs::path& script_path, const fs::path& r
   {
     // Loaded from the folder given, as COM would load it from its
     // registration; let go of last, after every object of it.
-    const Library dll(folder / L"sorla.dll");
+    const testing::Library dll(folder / L"sorla.dll");
     const auto document = smoke::Document::open(report_failure);
     if (!document) return 1;
     using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
-    const auto get_class_object = reinterpret_cast<GetClassObject>(
-        reinterpret_cast<void*>(GetProcAddress(dll.module, "DllGetClassObject")));
+    const auto get_class_object = dll.entry<GetClassObject>("DllGetClassObject");
     if (!get_class_object) return 1;
     ComPtr<IClassFactory> factory;
     ComPtr<ITfTextInputProcessor> service;
@@ -274,6 +265,7 @@ int child(const fs::path& folder, const fs::path& script_path, const fs::path& r
       core_press(front_end, doc, keys[k]);
       const auto t1 = Clock::now();
       const SessionView view = front_end.view();
+      const bool was_shown = shown.visible();
       if (!view.english && !view.candidates.empty()) {
         shown.show(view.candidates, view.selected, kCaret, view.page, view.page_count);
       } else {
@@ -287,7 +279,7 @@ int child(const fs::path& folder, const fs::path& script_path, const fs::path& r
         measure_row(dc.get(), *fonts, view.candidates);
       }
       const auto t4 = Clock::now();
-      if (shown.visible()) settings::read_theme_colors();
+      if (shown.visible() && !was_shown) settings::read_theme_colors();
       const auto t5 = Clock::now();
       if (pass < 0) {
         run.core_window_keys += shown.visible();
@@ -473,7 +465,8 @@ int drive(const fs::path& dll, const fs::path& words_path, const fs::path& out_p
           "DLL's code; window_paint: the message loop after that; key_read: the DLL's reading of a "
           "key down, twice; edit_session: one empty synchronous edit session; row_text and "
           "row_theme: "
-          "of the window's update, measuring the row's texts and reading the theme's colours; "
+          "of the window's update, measuring the row's texts, and reading the theme's colours when "
+          "the row appears; "
           "rest: dll - core")
       .num("keys", static_cast<double>(keys))
       .num("passes", kPasses)

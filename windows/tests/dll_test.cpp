@@ -2,9 +2,12 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <optional>
+
 #include "com/com_ptr.h"
 #include "dll/registration.h"
 #include "guids.h"
+#include "library.h"
 #include "test_support.h"
 #include "tsf_decls.h"
 
@@ -16,25 +19,20 @@ using com::ComPtr;
 using GetClassObjectFn = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
 using NoArgFn = HRESULT(STDAPICALLTYPE*)();
 
-template <class Fn>
-Fn entry(HMODULE dll, const char* name) {
-  return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(dll, name)));
-}
-
 class SorlaDll : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    dll_ = LoadLibraryW((sorla::testing::exe_dir() / L"sorla.dll").c_str());
+    dll_.emplace(sorla::testing::exe_dir() / L"sorla.dll");
   }
   static void TearDownTestSuite() {
-    if (dll_) FreeLibrary(dll_);
+    dll_.reset();
     CoUninitialize();
   }
   void SetUp() override {
-    ASSERT_NE(dll_, nullptr) << "sorla.dll not found beside the test program";
-    get_class_object = entry<GetClassObjectFn>(dll_, "DllGetClassObject");
-    can_unload_now = entry<NoArgFn>(dll_, "DllCanUnloadNow");
+    ASSERT_TRUE(dll_->loaded()) << "sorla.dll not found beside the test program";
+    get_class_object = dll_->entry<GetClassObjectFn>("DllGetClassObject");
+    can_unload_now = dll_->entry<NoArgFn>("DllCanUnloadNow");
     ASSERT_NE(get_class_object, nullptr);
     ASSERT_NE(can_unload_now, nullptr);
     ASSERT_EQ(can_unload_now(), S_OK);
@@ -47,7 +45,7 @@ class SorlaDll : public ::testing::Test {
     return result;
   }
 
-  static inline HMODULE dll_ = nullptr;
+  static inline std::optional<sorla::testing::Library> dll_;
   GetClassObjectFn get_class_object = nullptr;
   NoArgFn can_unload_now = nullptr;
 };

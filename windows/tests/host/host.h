@@ -1,6 +1,6 @@
 // The TSF test host: a fake thread manager with two documents, the real
 // text service activated on it, and a keyboard whose modifier state the
-// service reads through GetKeyState. Every key event is followed by a pass
+// service reads as the thread's key state. Every key event is followed by a pass
 // of the "message loop" that runs queued edit sessions.
 #pragma once
 

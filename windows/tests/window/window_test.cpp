@@ -337,18 +337,27 @@ TEST_F(CandidateWindowShown, LightAndDarkColoursArePainted) {
     expect_painted(*image, layout, settings::theme_colors(false, std::nullopt),
                    window_.own_border());
   }
-  // A theme change shows at the next show of the visible window.
+  // The shown row keeps its colours until Windows says they changed (here
+  // as the Settings app says a dark or light switch), then repaints.
   auto dark = testing::scoped_dword(HKEY_CURRENT_USER, kPersonalize, L"AppsUseLightTheme", 0);
   Layout layout = show(1, caret);
   std::optional<Image> image = testing::capture_window(window_.handle());
   ASSERT_TRUE(image);
+  expect_painted(*image, layout, settings::theme_colors(false, std::nullopt), window_.own_border());
+  SendMessageW(window_.handle(), WM_SETTINGCHANGE, 0,
+               reinterpret_cast<LPARAM>(L"ImmersiveColorSet"));
+  UpdateWindow(window_.handle());
+  image = testing::capture_window(window_.handle());
+  ASSERT_TRUE(image);
   expect_painted(*image, layout, settings::theme_colors(true, std::nullopt), window_.own_border());
 
-  // The accent palette's entry 1 in the dark theme.
+  // The accent palette's entry 1 in the dark theme, read again when the row
+  // comes back.
   std::vector<BYTE> palette(32, 0);
   palette[4] = 200, palette[5] = 30, palette[6] = 90;
   auto custom =
       testing::ScopedRegValue(HKEY_CURRENT_USER, kAccent, L"AccentPalette", REG_BINARY, palette);
+  window_.hide();
   layout = show(1, caret);
   image = testing::capture_window(window_.handle());
   ASSERT_TRUE(image);

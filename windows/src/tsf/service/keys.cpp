@@ -8,9 +8,6 @@ namespace {
 
 using com::ComPtr;
 
-bool down(int vk) { return (GetKeyState(vk) & 0x8000) != 0; }
-bool toggled(int vk) { return (GetKeyState(vk) & 1) != 0; }
-
 bool compartment_set(ITfCompartmentMgr* compartments, REFGUID id) {
   ComPtr<ITfCompartment> compartment;
   if (FAILED(compartments->GetCompartment(id, compartment.put())) || !compartment) return false;
@@ -29,13 +26,18 @@ bool keyboard_off(ITfContext* context) {
          compartment_set(compartments.get(), ids::kCompartmentEmptyContext);
 }
 
-// The thread's key state as GetKeyState sees it now.
+// The thread's key state as GetKeyState sees it now, in one read: under Wine
+// each GetKeyState is a round trip to wineserver. Nothing held when it fails,
+// as GetKeyState would answer.
 KeyState sample_key_state() {
+  BYTE keys[256] = {};
+  if (!GetKeyboardState(keys)) return {};
+  const auto down = [&](int vk) { return (keys[vk] & 0x80) != 0; };
   KeyState state;
   state.mods.shift = down(VK_SHIFT);
   state.mods.ctrl = down(VK_CONTROL);
   state.mods.alt = down(VK_MENU);
-  state.caps_lock = toggled(VK_CAPITAL);
+  state.caps_lock = (keys[VK_CAPITAL] & 1) != 0;
   return state;
 }
 

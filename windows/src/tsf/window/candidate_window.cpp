@@ -45,6 +45,27 @@ SIZE measure(HDC dc, HFONT font, const std::wstring& text) {
   return {rect.right - rect.left, rect.bottom - rect.top};
 }
 
+// The theme's colours for the row, with the window's DWM border set to
+// them. Read when the row appears and when Windows says they changed: not
+// on every update while it shows.
+settings::ThemeColors read_colors(HWND hwnd, bool own_border) {
+  const settings::ThemeColors colors = settings::read_theme_colors();
+  if (!own_border) {
+    const COLORREF border = to_colorref(colors.border);
+    DwmSetWindowAttribute(hwnd, kBorderColor, &border, sizeof border);
+  }
+  return colors;
+}
+
+// A theme, system colour or setting change (High Contrast among them) while
+// the row shows: its colours are read again and it repaints. A hidden row
+// reads them at its next show anyway; broadcasts skip hidden owned windows.
+void on_colors_changed(HWND hwnd) {
+  if (!t_paint) return;
+  t_paint->colors = read_colors(hwnd, t_paint->own_border);
+  InvalidateRect(hwnd, nullptr, FALSE);
+}
+
 void on_paint(HWND hwnd) {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(hwnd, &ps);
@@ -73,6 +94,15 @@ LRESULT CALLBACK window_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM
       return 0;
     case WM_MOUSEACTIVATE:
       return MA_NOACTIVATE;
+    case WM_THEMECHANGED:
+    case WM_SYSCOLORCHANGE:
+    case WM_SETTINGCHANGE:
+      // A failed read keeps the colours shown.
+      com::guarded([&] {
+        on_colors_changed(hwnd);
+        return S_OK;
+      });
+      return DefWindowProcW(hwnd, message, wparam, lparam);
     case WM_GETOBJECT: {
       // A failed answer leaves the request to DefWindowProc.
       LRESULT answer = 0;
@@ -178,11 +208,8 @@ void CandidateWindow::show(std::span<const std::string> candidates, std::size_t 
   }
   data.layout = lay_out(s, widths, sample_height, flag_width, page_width);
   uia::ShownList shown = shown_list(data);
-  data.colors = settings::read_theme_colors();
-  if (!own_border_) {
-    const COLORREF border = to_colorref(data.colors.border);
-    DwmSetWindowAttribute(hwnd_, kBorderColor, &border, sizeof border);
-  }
+  // Kept from the row already showing; read when it appears.
+  data.colors = t_paint ? t_paint->colors : read_colors(hwnd_, own_border_);
   const int width = data.layout.width, height = data.layout.height;
   t_paint = std::move(data);
 

@@ -14,6 +14,7 @@
 
 #include "guids.h"
 #include "host/fake_tsf.h"
+#include "library.h"
 #include "test_support.h"
 
 namespace sorla::host {
@@ -23,11 +24,6 @@ constexpr TfClientId kClient = 0x5A;
 
 using GetClassObjectFn = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
 using NoArgFn = HRESULT(STDAPICALLTYPE*)();
-
-template <class Fn>
-Fn entry(HMODULE dll, const char* name) {
-  return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(dll, name)));
-}
 
 // Wine answers GetGuiResources with 0 (not implemented). There the live
 // objects are counted through the handles it accepts without their upper
@@ -86,16 +82,10 @@ bool valid_utf16(const std::wstring& text) {
 
 class SorlaDll {
  public:
-  SorlaDll() : dll_(LoadLibraryW((testing::exe_dir() / L"sorla.dll").c_str())) {
-    if (!dll_) return;
-    get_class_object_ = entry<GetClassObjectFn>(dll_, "DllGetClassObject");
-    can_unload_now_ = entry<NoArgFn>(dll_, "DllCanUnloadNow");
-  }
-  SorlaDll(const SorlaDll&) = delete;
-  SorlaDll& operator=(const SorlaDll&) = delete;
-  ~SorlaDll() {
-    if (dll_) FreeLibrary(dll_);
-  }
+  SorlaDll()
+      : dll_(testing::exe_dir() / L"sorla.dll"),
+        get_class_object_(dll_.entry<GetClassObjectFn>("DllGetClassObject")),
+        can_unload_now_(dll_.entry<NoArgFn>("DllCanUnloadNow")) {}
 
   bool loaded() const { return get_class_object_ && can_unload_now_; }
   bool can_unload() const { return can_unload_now_() == S_OK; }
@@ -111,9 +101,9 @@ class SorlaDll {
   }
 
  private:
-  HMODULE dll_;
-  GetClassObjectFn get_class_object_ = nullptr;
-  NoArgFn can_unload_now_ = nullptr;
+  testing::Library dll_;
+  GetClassObjectFn get_class_object_;
+  NoArgFn can_unload_now_;
 };
 
 // The fake application: a thread manager with two documents, the thread's
