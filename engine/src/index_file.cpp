@@ -39,6 +39,7 @@
 #include <optional>
 
 #include "bulk_hash.h"
+#include "child_check.h"
 #include "sorla/engine.h"
 #include "sorla/text.h"
 
@@ -192,48 +193,14 @@ static_assert(kMaxIndexFileBytes < kBelowSignBit, "opening refuses larger indexe
 
 bool power_of_two(std::size_t n) { return n >= 16 && (n & (n - 1)) == 0; }
 
-// Set bits, by shifts and adds alone (a library call or a table lookup would
-// keep the loop below from being vectorized).
-std::uint32_t bit_count(std::uint32_t x) {
-  x = x - ((x >> 1) & 0x55555555u);
-  x = (x & 0x33333333u) + ((x >> 2) & 0x33333333u);
-  x = (x + (x >> 4)) & 0x0F0F0F0Fu;
-  x = x + (x >> 8);
-  return (x + (x >> 16)) & 0x3Fu;
-}
-
-// As many children as character bits, and no bit beyond the characters.
-// With the starts below 2^31, a difference of at most 28 cannot have
-// wrapped: the child ranges rise as well.
-[[gnu::noinline]] bool children_match_bits(std::span<const std::uint32_t> codes,
-                                           std::span<const std::uint32_t> child_begin) {
-  static_assert(Matcher::kCodes < 32);
-  const std::uint32_t* begin = child_begin.data();
-  std::uint32_t wrong = 0, high = begin[codes.size()];
-  for (std::size_t v = 0; v < codes.size(); ++v) {
-    wrong |= (bit_count(codes[v]) ^ (begin[v + 1] - begin[v])) | (codes[v] >> Matcher::kCodes);
-    high |= begin[v];
-  }
-  return wrong == 0 && (high >> 31) == 0;
-}
-
-[[gnu::noinline]] bool codes_in_tables(std::span<const std::uint8_t> codes) {
-  std::uint32_t wrong = 0;
-  for (const std::uint8_t code : codes)
-    wrong |= static_cast<std::uint32_t>(code >= Matcher::kCodes);
-  return wrong == 0;
-}
-
 // What a search relies on in the tree: child and entry ranges rising inside
 // their arrays, the children of each level on the next level (so a walk goes
 // down and ends), each node with as many children as its character bits
-// name (a child is found by counting bits), characters inside the cost
-// tables, a NUL at the end of the spellings. The entry ranges and entries
-// (5 MB of the shipped index) are checked where a search reads them
-// (Matcher::offer_entries), a compare or two for the few it reads. Whether
-// each child's character is the bit it stands for is not checked: a wrong
-// one prices a reading as another spelling's but reads nothing outside the
-// index.
+// name (a child is found by counting bits, and its character is the bit it
+// stands for: the per-node characters are not read), a NUL at the end of
+// the spellings. The entry ranges and entries (5 MB of the shipped index)
+// are checked where a search reads them (Matcher::offer_entries), a compare
+// or two for the few it reads.
 bool sound_tree(const Matcher::Stored& t, std::size_t word_count) {
   const std::size_t n = t.code.size();
   if (n == 0 || t.child_begin.size() != n + 1 || t.entry_begin.size() != n + 1 ||
@@ -261,7 +228,9 @@ bool sound_tree(const Matcher::Stored& t, std::size_t word_count) {
       return false;
     }
   }
-  if (!children_match_bits(t.child_codes, t.child_begin) || !codes_in_tables(t.code)) return false;
+  // As many children as character bits (child_check.h): with the ranges'
+  // ends above, the child ranges rise inside the tree.
+  if (!children_match_bits(t.child_codes.data(), t.child_begin.data(), n)) return false;
   if (!t.entries.empty() && (t.letters_pool.empty() || t.letters_pool.back() != '\0')) {
     return false;
   }
@@ -272,16 +241,9 @@ bool sound_tree(const Matcher::Stored& t, std::size_t word_count) {
                                    std::span<const std::uint32_t> slots) {
   if (!rising(ends) || (ends.empty() ? !text.empty() : ends.back() != text.size())) return false;
   if (!is_valid_utf8(std::string_view(text.data(), text.size()))) return false;
-  if (!power_of_two(slots.size())) return false;
-  // Slots name word + 1 or nothing (0): each at most the word count, and
-  // one empty, so that a search for a text not there ends.
-  const auto words = static_cast<std::uint32_t>(ends.size());
-  std::uint32_t bad = 0, least = ~std::uint32_t{0};
-  for (const std::uint32_t s : slots) {
-    bad |= s | (words - s);
-    least = std::min(least, s);
-  }
-  return (bad >> 31) == 0 && least == 0;
+  // The slots themselves are checked where a lookup reads them
+  // (WordIndex::find): a few per keystroke instead of 1 MB here.
+  return power_of_two(slots.size());
 }
 
 [[gnu::noinline]] bool sound_pairs(std::span<const std::uint64_t> slots, std::uint64_t count,

@@ -104,15 +104,15 @@ void Matcher::reopen() {
   std::vector<std::uint32_t> path(count, 0);  // where each node's path starts
   std::vector<std::uint32_t> depth(count, 0);
   for (std::uint32_t v = 0; v < count; ++v) {
-    for (std::uint32_t c = child_begin_[v]; c < child_begin_[v + 1]; ++c) {
+    each_child(v, [&](std::uint32_t c, std::uint8_t code) {
       path[c] = static_cast<std::uint32_t>(paths.size());
       depth[c] = depth[v] + 1;
       for (std::uint32_t k = 0; k < depth[v]; ++k) {
-        const std::uint8_t code = paths[path[v] + k];
-        paths.push_back(code);
+        const std::uint8_t above = paths[path[v] + k];
+        paths.push_back(above);
       }
-      paths.push_back(code_[c]);
-    }
+      paths.push_back(code);
+    });
     // A stored tree's ranges and entries are checked as a search reads them:
     // what a search passes over is dropped here.
     const std::uint32_t end = entry_begin_[v + 1] <= entries_.size() ? entry_begin_[v + 1] : 0;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <limits>
 #include <span>
@@ -152,6 +153,16 @@ class Matcher {
   void offer_entries(std::uint32_t node, float cost, bool on_path, std::string_view typed_letters,
                      Collector& out) const;
   std::size_t depth_of(std::uint32_t node) const;
+  // Calls f(child, character) for each child of a laid-out node, the
+  // characters taken from the node's bits as a search takes them: a stored
+  // tree's per-node characters (code_) are not checked, so not read.
+  template <typename F>
+  void each_child(std::uint32_t node, F f) const {
+    std::uint32_t child = child_begin_[node];
+    for (std::uint32_t bits = child_codes_[node]; bits != 0; bits &= bits - 1, ++child) {
+      f(child, static_cast<std::uint8_t>(std::countr_zero(bits)));
+    }
+  }
 
   // A spelling inserted since the tree was last laid out, with its entry and
   // its first folded codes inline, so that laying out reads memory in order;
@@ -176,7 +187,7 @@ class Matcher {
   // character order, so a node's children and its entries are consecutive
   // ranges and every parent comes before its children.
   bool compacted_ = false;
-  Flat<std::uint8_t> code_;          // per node; the root's is unused
+  Flat<std::uint8_t> code_;          // per node, for building; the root's is unused
   Flat<std::uint32_t> child_begin_;  // node count + 1: children of v are [v], [v + 1])
   Flat<std::uint32_t> entry_begin_;  // node count + 1, into entries_
   Flat<std::uint32_t> child_codes_;  // per node: its children's characters, one bit each
