@@ -67,7 +67,7 @@ void Matcher::add_pending(const MatcherEntry& entry, std::span<const std::uint8_
   pending_.push_back(p);
 }
 
-void Matcher::insert(std::uint64_t word, std::string_view spelling) {
+void Matcher::insert(std::uint32_t word, std::string_view spelling) {
   if (compacted_) reopen();
   // Stored spellings are mostly plain letters already: then they are their
   // own letters, kept and folded as they are.
@@ -195,7 +195,7 @@ class Matcher::Layout {
     for (std::uint32_t v = nodes; v-- > 0;) {
       std::uint32_t least = kMinWordCap;
       for (std::uint32_t e = entry_begin_[v]; e < entry_begin_[v + 1]; ++e) {
-        least = static_cast<std::uint32_t>(std::min<std::uint64_t>(least, entries_[e].word));
+        least = std::min(least, entries_[e].word);
       }
       std::uint32_t codes = 0;
       for (std::uint32_t c = child_begin_[v]; c < child_begin_[v + 1]; ++c) {

@@ -65,8 +65,9 @@ struct Reach {
 // left out cost more than the limit; the costs kept are exact.
 using Column = std::vector<Reach>;
 
+// 8 bytes, as an index stores them: a data file counts its words in 32 bits.
 struct MatcherEntry {
-  std::uint64_t word = 0;
+  std::uint32_t word = 0;
   std::uint32_t letters = 0;  // offset of letters() of the spelling in the pool
 };
 
@@ -82,7 +83,7 @@ class Matcher {
   // Numbers that ranking_params_error() refuses make a search inexact.
   explicit Matcher(const RankingParams& params = {});
 
-  void insert(std::uint64_t word, std::string_view spelling);
+  void insert(std::uint32_t word, std::string_view spelling);
 
   // Builds the tree from the spellings inserted so far, laid out level by
   // level for searching. A matcher searched before this (or after a later
@@ -169,7 +170,7 @@ class Matcher {
   // the codes of a long spelling after those are in `pending_tail_`.
   struct Pending {
     static constexpr std::size_t kHead = 12;
-    std::uint64_t word;
+    std::uint32_t word;
     std::uint32_t letters;
     std::uint32_t length;  // folded codes
     std::uint32_t tail;    // into pending_tail_
