@@ -200,6 +200,24 @@ TEST(IndexFile, DamagedEntriesLoseTheirWordsOnly) {
   }
 }
 
+// The word table's slots are checked as a lookup reads them: a table whose
+// every slot names no word, so with no empty slot either, opens, and its
+// lookups end without finding, as for a text not there.
+TEST(IndexFile, DamagedWordSlotsLoseLookupsOnly) {
+  const Engine built = std::get<Engine>(Engine::from_bytes(seed()));
+  ASSERT_TRUE(built.word_at_end("xxបាន"));
+  Aligned index(seed_index());
+  constexpr std::size_t kWordSlots = 2;
+  std::uint64_t at = 0, count = 0;
+  std::memcpy(&at, index.data() + 64 + 16 * kWordSlots, 8);
+  std::memcpy(&count, index.data() + 64 + 16 * kWordSlots + 8, 8);
+  std::memset(index.data() + at, 0xff, 4 * count);
+  const Engine engine = std::get<Engine>(Engine::open_index(index.span(), seed()));
+  EXPECT_FALSE(engine.word_at_end("xxបាន"));
+  EXPECT_EQ(engine.suggest("khnhom", std::string("បាន"))[0].text,
+            built.suggest("khnhom", std::nullopt)[0].text);
+}
+
 // Bytes changed behind freshly written hashes reach the layout checks: each
 // either is refused or opens an engine that answers without reading outside
 // the index.
