@@ -129,7 +129,8 @@ class Matcher {
   // The laid-out tree as stored in an index file, and a matcher that reads
   // stored arrays in place (checked by whoever reads them: index_file.cpp,
   // all but the entry ranges and entries, which the search checks as it
-  // reads them: see offer_entries).
+  // reads them: see offer_entries; `code` is not read from a stored tree,
+  // see each_child).
   struct Stored {
     std::span<const std::uint8_t> code;
     std::span<const std::uint32_t> child_begin, entry_begin, child_codes, min_word, level_begin;
