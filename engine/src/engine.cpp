@@ -74,7 +74,8 @@ class Engine::Builder final : public WordDataSink {
     e_.words_.push_back(word);
   }
   void spelling(std::string_view spelling) override {
-    e_.matcher_.insert(e_.words_.size() - 1, spelling);
+    // Below 2^32: the data file counts its words in 32 bits.
+    e_.matcher_.insert(static_cast<std::uint32_t>(e_.words_.size() - 1), spelling);
   }
   void pair(const PairEntry& pair) override { e_.pairs_.insert({pair.first, pair.second}); }
 

@@ -1,14 +1,15 @@
 // Writing and opening the prebuilt index. Opening reads each byte it needs
 // once, not the whole index twice: the header, the section table, the word
 // data's size and hash, a hash over the sections that carry scores or what
-// is shown (kHashed), and checks over the tree's arrays and the word table:
-// every value that a search uses to find another element (child ranges,
-// word indexes, offsets into the spelling pool, the hash tables' empty
-// slots) is checked, so that no keystroke reads outside the index, whatever
-// its bytes. The entry ranges and the entries themselves are the exception:
-// the search checks each one it reads (Matcher::offer_entries), which costs
-// a keystroke a compare or two per entry instead of a pass over 5 MB at
-// every activation.
+// is shown (kHashed), and checks over the tree's arrays: every value that a
+// search uses to find another element (child ranges, word indexes, offsets
+// into the spelling pool, the pair table's empty slots) is checked, so that
+// no keystroke reads outside the index, whatever its bytes. The entry
+// ranges, the entries and the word table's slots are checked where they
+// are read instead (Matcher::offer_entries, WordIndex::find), a compare or
+// two for the few a keystroke reads instead of passes over 6.6 MB at every
+// activation; the tree's per-node characters are not read at all (a
+// child's character is the bit it stands for in its parent).
 //
 // What a damaged index can do, then. Damage to the section table, the
 // word texts, the precomputed ranking terms, the completion bounds (least
@@ -16,18 +17,19 @@
 // entries (which word and spelling each names), the spelling pool (which
 // decides an exact reading's bonus), the data name or the ranking numbers
 // changes the hash and is refused before any search: no score, bound or
-// shown text is used unchecked. Damage to the rest (the tree's characters
-// and ranges, the entry ranges, the word table's slots) is refused when it
-// breaks the checks above; an entry range past the entries opens but loses
-// those spellings, as the search passes them over. What passes can only
-// make a word findable under another path of characters (priced as that
-// path, as word data holding such a spelling would be), or not found, or
-// not found by its text. It cannot read outside the index, nor change a
-// word's text, its ranking term, an exact reading's bonus, a pair's bonus
-// or a completion bound's value. Word data changed since its index was
-// written changes the word data's hash, and the index is refused. An index
-// made to pass the hash (it is no secret) can rank its own words as it
-// likes, as word data written by hand can.
+// shown text is used unchecked. Damage to the rest (the tree's character
+// bits and ranges, the entry ranges, the word table's slots) is refused
+// when it breaks the checks above; an entry range past the entries opens
+// but loses those spellings, and a slot naming no word is passed over, as
+// the search passes them over. What passes can only make a word findable
+// under another path of characters (priced as that path, as word data
+// holding such a spelling would be), or not found, or not found by its
+// text. It cannot read outside the index, nor change a word's text, its
+// ranking term, an exact reading's bonus, a pair's bonus or a completion
+// bound's value. Word data changed since its index was written changes the
+// word data's hash, and the index is refused. An index made to pass the
+// hash (it is no secret) can rank its own words as it likes, as word data
+// written by hand can.
 #include "sorla/index_file.h"
 
 #include <algorithm>
@@ -37,8 +39,10 @@
 #include <cstring>
 #include <iterator>
 #include <optional>
+#include <type_traits>
 
 #include "bulk_hash.h"
+#include "child_check.h"
 #include "sorla/engine.h"
 #include "sorla/text.h"
 
@@ -48,7 +52,8 @@ namespace {
 constexpr char kMagic[4] = {'S', 'I', 'D', 'X'};
 // Version 2 records the ranking numbers the index was made with; version 3
 // adds the tree's completion bounds; version 4 hashes only the sections
-// in kHashed, not everything after the header.
+// in kHashed, not everything after the header; version 5 stores an entry
+// in 8 bytes instead of 16.
 constexpr std::uint32_t kVersion = kIndexVersion;
 
 enum Section : std::size_t {
@@ -70,8 +75,8 @@ enum Section : std::size_t {
   kBestAt,
   kSectionCount,
 };
-constexpr std::array<std::size_t, kSectionCount> kElementSize = {4, 1, 4,  8, 1, 4, 4, 4,
-                                                                 4, 4, 16, 1, 4, 1, 4, 1};
+constexpr std::array<std::size_t, kSectionCount> kElementSize = {4, 1, 4, 8, 1, 4, 4, 4,
+                                                                 4, 4, 8, 1, 4, 1, 4, 1};
 // What scores and bounds are read from, what is shown, and the small rest:
 // the sections the index hash covers, with the section table and the
 // header's fields after the hashes. The tree's other arrays and the word
@@ -87,9 +92,10 @@ constexpr std::size_t kAtMagic = 0, kAtVersion = 4, kAtSections = 8, kAtFileSize
 constexpr std::size_t kTableSize = kSectionCount * 16;
 constexpr std::size_t kDataStart = kHeaderSize + kTableSize;
 
-static_assert(sizeof(MatcherEntry) == 16 && alignof(MatcherEntry) <= kIndexAlignment &&
-                  offsetof(MatcherEntry, word) == 0 && offsetof(MatcherEntry, letters) == 8,
-              "the index stores matcher entries as they lie in memory");
+static_assert(sizeof(MatcherEntry) == 8 && alignof(MatcherEntry) <= kIndexAlignment &&
+                  offsetof(MatcherEntry, word) == 0 && offsetof(MatcherEntry, letters) == 4 &&
+                  std::has_unique_object_representations_v<MatcherEntry>,
+              "the index stores matcher entries as they lie in memory, with no padding");
 static_assert(std::endian::native == std::endian::little, "the index is little-endian");
 
 template <typename T>
@@ -117,16 +123,6 @@ class Writer {
     store<std::uint64_t>(out_, kHeaderSize + 16 * s + 8, items.size());
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(items.data());
     out_.insert(out_.end(), bytes, bytes + items.size_bytes());
-  }
-  void entries(std::span<const MatcherEntry> entries) {
-    // Field by field: the padding of the struct in memory is not ours to write.
-    std::vector<std::uint8_t> bytes(entries.size() * 16, 0);
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-      std::memcpy(bytes.data() + 16 * i, &entries[i].word, 8);
-      std::memcpy(bytes.data() + 16 * i + 8, &entries[i].letters, 4);
-    }
-    section<std::uint8_t>(kEntries, bytes);
-    store<std::uint64_t>(out_, kHeaderSize + 16 * kEntries + 8, entries.size());
   }
   std::vector<std::uint8_t>& bytes() { return out_; }
 
@@ -192,48 +188,14 @@ static_assert(kMaxIndexFileBytes < kBelowSignBit, "opening refuses larger indexe
 
 bool power_of_two(std::size_t n) { return n >= 16 && (n & (n - 1)) == 0; }
 
-// Set bits, by shifts and adds alone (a library call or a table lookup would
-// keep the loop below from being vectorized).
-std::uint32_t bit_count(std::uint32_t x) {
-  x = x - ((x >> 1) & 0x55555555u);
-  x = (x & 0x33333333u) + ((x >> 2) & 0x33333333u);
-  x = (x + (x >> 4)) & 0x0F0F0F0Fu;
-  x = x + (x >> 8);
-  return (x + (x >> 16)) & 0x3Fu;
-}
-
-// As many children as character bits, and no bit beyond the characters.
-// With the starts below 2^31, a difference of at most 28 cannot have
-// wrapped: the child ranges rise as well.
-[[gnu::noinline]] bool children_match_bits(std::span<const std::uint32_t> codes,
-                                           std::span<const std::uint32_t> child_begin) {
-  static_assert(Matcher::kCodes < 32);
-  const std::uint32_t* begin = child_begin.data();
-  std::uint32_t wrong = 0, high = begin[codes.size()];
-  for (std::size_t v = 0; v < codes.size(); ++v) {
-    wrong |= (bit_count(codes[v]) ^ (begin[v + 1] - begin[v])) | (codes[v] >> Matcher::kCodes);
-    high |= begin[v];
-  }
-  return wrong == 0 && (high >> 31) == 0;
-}
-
-[[gnu::noinline]] bool codes_in_tables(std::span<const std::uint8_t> codes) {
-  std::uint32_t wrong = 0;
-  for (const std::uint8_t code : codes)
-    wrong |= static_cast<std::uint32_t>(code >= Matcher::kCodes);
-  return wrong == 0;
-}
-
 // What a search relies on in the tree: child and entry ranges rising inside
 // their arrays, the children of each level on the next level (so a walk goes
 // down and ends), each node with as many children as its character bits
-// name (a child is found by counting bits), characters inside the cost
-// tables, a NUL at the end of the spellings. The entry ranges and entries
-// (5 MB of the shipped index) are checked where a search reads them
-// (Matcher::offer_entries), a compare or two for the few it reads. Whether
-// each child's character is the bit it stands for is not checked: a wrong
-// one prices a reading as another spelling's but reads nothing outside the
-// index.
+// name (a child is found by counting bits, and its character is the bit it
+// stands for: the per-node characters are not read), a NUL at the end of
+// the spellings. The entry ranges and entries (5 MB of the shipped index)
+// are checked where a search reads them (Matcher::offer_entries), a compare
+// or two for the few it reads.
 bool sound_tree(const Matcher::Stored& t, std::size_t word_count) {
   const std::size_t n = t.code.size();
   if (n == 0 || t.child_begin.size() != n + 1 || t.entry_begin.size() != n + 1 ||
@@ -261,7 +223,9 @@ bool sound_tree(const Matcher::Stored& t, std::size_t word_count) {
       return false;
     }
   }
-  if (!children_match_bits(t.child_codes, t.child_begin) || !codes_in_tables(t.code)) return false;
+  // As many children as character bits (child_check.h): with the ranges'
+  // ends above, the child ranges rise inside the tree.
+  if (!children_match_bits(t.child_codes.data(), t.child_begin.data(), n)) return false;
   if (!t.entries.empty() && (t.letters_pool.empty() || t.letters_pool.back() != '\0')) {
     return false;
   }
@@ -272,16 +236,9 @@ bool sound_tree(const Matcher::Stored& t, std::size_t word_count) {
                                    std::span<const std::uint32_t> slots) {
   if (!rising(ends) || (ends.empty() ? !text.empty() : ends.back() != text.size())) return false;
   if (!is_valid_utf8(std::string_view(text.data(), text.size()))) return false;
-  if (!power_of_two(slots.size())) return false;
-  // Slots name word + 1 or nothing (0): each at most the word count, and
-  // one empty, so that a search for a text not there ends.
-  const auto words = static_cast<std::uint32_t>(ends.size());
-  std::uint32_t bad = 0, least = ~std::uint32_t{0};
-  for (const std::uint32_t s : slots) {
-    bad |= s | (words - s);
-    least = std::min(least, s);
-  }
-  return (bad >> 31) == 0 && least == 0;
+  // The slots themselves are checked where a lookup reads them
+  // (WordIndex::find): a few per keystroke instead of 1 MB here.
+  return power_of_two(slots.size());
 }
 
 [[gnu::noinline]] bool sound_pairs(std::span<const std::uint64_t> slots, std::uint64_t count,
@@ -323,7 +280,7 @@ std::vector<std::uint8_t> Engine::index_bytes(std::span<const std::uint8_t> word
   w.section(kChildCodes, t.child_codes);
   w.section(kMinWord, t.min_word);
   w.section(kLevelBegin, t.level_begin);
-  w.entries(t.entries);
+  w.section(kEntries, t.entries);
   w.section(kLetters, t.letters_pool);
   w.section(kWordTerms, t.word_terms);
   const std::string name = data_name_.value_or("");

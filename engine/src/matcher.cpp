@@ -374,10 +374,10 @@ void Matcher::first_column(float limit, Column& out) const {
   for (std::size_t from = 0, to = 1; from < to; from = to, to = out.size()) {
     for (std::size_t at = from; at < to; ++at) {
       const Reach r = out[at];
-      for (std::uint32_t c = child_begin_[r.node]; c < child_begin_[r.node + 1]; ++c) {
-        const float cost = r.cost + ct.skip.add[code_[c]];
+      each_child(r.node, [&](std::uint32_t c, std::uint8_t code) {
+        const float cost = r.cost + ct.skip.add[code];
         if (cost <= limit) out.push_back(Reach{c, cost});
-      }
+      });
     }
   }
 }

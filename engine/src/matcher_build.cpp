@@ -67,7 +67,7 @@ void Matcher::add_pending(const MatcherEntry& entry, std::span<const std::uint8_
   pending_.push_back(p);
 }
 
-void Matcher::insert(std::uint64_t word, std::string_view spelling) {
+void Matcher::insert(std::uint32_t word, std::string_view spelling) {
   if (compacted_) reopen();
   // Stored spellings are mostly plain letters already: then they are their
   // own letters, kept and folded as they are.
@@ -104,15 +104,15 @@ void Matcher::reopen() {
   std::vector<std::uint32_t> path(count, 0);  // where each node's path starts
   std::vector<std::uint32_t> depth(count, 0);
   for (std::uint32_t v = 0; v < count; ++v) {
-    for (std::uint32_t c = child_begin_[v]; c < child_begin_[v + 1]; ++c) {
+    each_child(v, [&](std::uint32_t c, std::uint8_t code) {
       path[c] = static_cast<std::uint32_t>(paths.size());
       depth[c] = depth[v] + 1;
       for (std::uint32_t k = 0; k < depth[v]; ++k) {
-        const std::uint8_t code = paths[path[v] + k];
-        paths.push_back(code);
+        const std::uint8_t above = paths[path[v] + k];
+        paths.push_back(above);
       }
-      paths.push_back(code_[c]);
-    }
+      paths.push_back(code);
+    });
     // A stored tree's ranges and entries are checked as a search reads them:
     // what a search passes over is dropped here.
     const std::uint32_t end = entry_begin_[v + 1] <= entries_.size() ? entry_begin_[v + 1] : 0;
@@ -195,7 +195,7 @@ class Matcher::Layout {
     for (std::uint32_t v = nodes; v-- > 0;) {
       std::uint32_t least = kMinWordCap;
       for (std::uint32_t e = entry_begin_[v]; e < entry_begin_[v + 1]; ++e) {
-        least = static_cast<std::uint32_t>(std::min<std::uint64_t>(least, entries_[e].word));
+        least = std::min(least, entries_[e].word);
       }
       std::uint32_t codes = 0;
       for (std::uint32_t c = child_begin_[v]; c < child_begin_[v + 1]; ++c) {

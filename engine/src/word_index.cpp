@@ -30,9 +30,15 @@ void WordIndex::build(const WordTexts& words) {
 
 std::optional<std::uint64_t> WordIndex::find(const WordTexts& words, std::string_view text) const {
   if (slots_.empty()) return std::nullopt;
+  // A stored table's slots are checked here, not when it is opened: one
+  // naming no word is passed over, and a table without an empty slot is
+  // probed once round.
   const std::size_t mask = slots_.size() - 1;
-  for (std::size_t at = hash_of(text) & mask; slots_[at] != 0; at = (at + 1) & mask) {
-    if (words[slots_[at] - 1] == text) return slots_[at] - 1;
+  std::size_t at = hash_of(text) & mask;
+  for (std::size_t probes = 0; probes < slots_.size() && slots_[at] != 0; ++probes) {
+    const std::uint32_t slot = slots_[at];
+    if (slot <= words.size() && words[slot - 1] == text) return slot - 1;
+    at = (at + 1) & mask;
   }
   return std::nullopt;
 }

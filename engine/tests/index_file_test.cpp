@@ -69,10 +69,10 @@ TEST(IndexFile, RefusesWhatIsNotItsOwnSoundIndex) {
   std::vector<std::uint8_t> changed = good;
   changed[0] = 'X';
   EXPECT_EQ(refusal(changed), "not a Sorla index file");
-  // An index of another version is refused, older (version 3 hashes other
-  // bytes, version 2 has no completion bounds) or newer, never read with
-  // this layout.
-  for (const std::uint8_t version : {2, 3, 5}) {
+  // An index of another version is refused, older (version 4 stores
+  // entries in 16 bytes, version 3 hashes other bytes, version 2 has no
+  // completion bounds) or newer, never read with this layout.
+  for (const std::uint8_t version : {2, 3, 4, 6}) {
     changed = good;
     changed[4] = version;
     EXPECT_EQ(refusal(changed), "unknown index file version " + std::to_string(version));
@@ -170,12 +170,12 @@ TEST(IndexFile, DamagedEntriesLoseTheirWordsOnly) {
   Aligned past(good), nameless(good);
   std::size_t damaged = 0;
   for (std::uint64_t entry = 0; entry < count; ++entry) {
-    std::uint64_t w = 0;
-    std::memcpy(&w, good.data() + section(kEntries) + 16 * entry, 8);
+    std::uint32_t w = 0;
+    std::memcpy(&w, good.data() + section(kEntries) + 8 * entry, 4);
     if (w != word) continue;
     ++damaged;
-    const std::uint64_t no_word = std::uint64_t{1} << 40;
-    std::memcpy(nameless.data() + section(kEntries) + 16 * entry, &no_word, 8);
+    const std::uint32_t no_word = 0xfffffff0;
+    std::memcpy(nameless.data() + section(kEntries) + 8 * entry, &no_word, 4);
     // The end of the range holding the entry: the first range start past it.
     std::uint32_t end = 1, begin = 0;
     for (; begin <= entry; ++end) {
@@ -198,6 +198,24 @@ TEST(IndexFile, DamagedEntriesLoseTheirWordsOnly) {
     EXPECT_EQ(std::find(texts.begin(), texts.end(), lost), texts.end());
     EXPECT_EQ(answers(*index, "khnhom")[0], built.suggest("khnhom", std::nullopt)[0].text);
   }
+}
+
+// The word table's slots are checked as a lookup reads them: a table whose
+// every slot names no word, so with no empty slot either, opens, and its
+// lookups end without finding, as for a text not there.
+TEST(IndexFile, DamagedWordSlotsLoseLookupsOnly) {
+  const Engine built = std::get<Engine>(Engine::from_bytes(seed()));
+  ASSERT_TRUE(built.word_at_end("xxបាន"));
+  Aligned index(seed_index());
+  constexpr std::size_t kWordSlots = 2;
+  std::uint64_t at = 0, count = 0;
+  std::memcpy(&at, index.data() + 64 + 16 * kWordSlots, 8);
+  std::memcpy(&count, index.data() + 64 + 16 * kWordSlots + 8, 8);
+  std::memset(index.data() + at, 0xff, 4 * count);
+  const Engine engine = std::get<Engine>(Engine::open_index(index.span(), seed()));
+  EXPECT_FALSE(engine.word_at_end("xxបាន"));
+  EXPECT_EQ(engine.suggest("khnhom", std::string("បាន"))[0].text,
+            built.suggest("khnhom", std::nullopt)[0].text);
 }
 
 // Bytes changed behind freshly written hashes reach the layout checks: each

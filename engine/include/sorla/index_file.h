@@ -23,7 +23,7 @@ inline constexpr char kIndexExtension[] = ".sidx";
 
 // The layout version this build writes and alone opens. Files shipped
 // under a fixed name carry it in that name (word_data_file.h).
-inline constexpr std::uint32_t kIndexVersion = 4;
+inline constexpr std::uint32_t kIndexVersion = 5;
 
 // Far above any lexicon we ship (a few MB, its index some tens of MB): a
 // larger file is not ours and is not mapped.

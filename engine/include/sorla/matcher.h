@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <limits>
 #include <span>
@@ -64,8 +65,9 @@ struct Reach {
 // left out cost more than the limit; the costs kept are exact.
 using Column = std::vector<Reach>;
 
+// 8 bytes, as an index stores them: a data file counts its words in 32 bits.
 struct MatcherEntry {
-  std::uint64_t word = 0;
+  std::uint32_t word = 0;
   std::uint32_t letters = 0;  // offset of letters() of the spelling in the pool
 };
 
@@ -81,7 +83,7 @@ class Matcher {
   // Numbers that ranking_params_error() refuses make a search inexact.
   explicit Matcher(const RankingParams& params = {});
 
-  void insert(std::uint64_t word, std::string_view spelling);
+  void insert(std::uint32_t word, std::string_view spelling);
 
   // Builds the tree from the spellings inserted so far, laid out level by
   // level for searching. A matcher searched before this (or after a later
@@ -127,7 +129,8 @@ class Matcher {
   // The laid-out tree as stored in an index file, and a matcher that reads
   // stored arrays in place (checked by whoever reads them: index_file.cpp,
   // all but the entry ranges and entries, which the search checks as it
-  // reads them: see offer_entries).
+  // reads them: see offer_entries; `code` is not read from a stored tree,
+  // see each_child).
   struct Stored {
     std::span<const std::uint8_t> code;
     std::span<const std::uint32_t> child_begin, entry_begin, child_codes, min_word, level_begin;
@@ -152,13 +155,23 @@ class Matcher {
   void offer_entries(std::uint32_t node, float cost, bool on_path, std::string_view typed_letters,
                      Collector& out) const;
   std::size_t depth_of(std::uint32_t node) const;
+  // Calls f(child, character) for each child of a laid-out node, the
+  // characters taken from the node's bits as a search takes them: a stored
+  // tree's per-node characters (code_) are not checked, so not read.
+  template <typename F>
+  void each_child(std::uint32_t node, F f) const {
+    std::uint32_t child = child_begin_[node];
+    for (std::uint32_t bits = child_codes_[node]; bits != 0; bits &= bits - 1, ++child) {
+      f(child, static_cast<std::uint8_t>(std::countr_zero(bits)));
+    }
+  }
 
   // A spelling inserted since the tree was last laid out, with its entry and
   // its first folded codes inline, so that laying out reads memory in order;
   // the codes of a long spelling after those are in `pending_tail_`.
   struct Pending {
     static constexpr std::size_t kHead = 12;
-    std::uint64_t word;
+    std::uint32_t word;
     std::uint32_t letters;
     std::uint32_t length;  // folded codes
     std::uint32_t tail;    // into pending_tail_
@@ -176,7 +189,7 @@ class Matcher {
   // character order, so a node's children and its entries are consecutive
   // ranges and every parent comes before its children.
   bool compacted_ = false;
-  Flat<std::uint8_t> code_;          // per node; the root's is unused
+  Flat<std::uint8_t> code_;          // per node, for building; the root's is unused
   Flat<std::uint32_t> child_begin_;  // node count + 1: children of v are [v], [v + 1])
   Flat<std::uint32_t> entry_begin_;  // node count + 1, into entries_
   Flat<std::uint32_t> child_codes_;  // per node: its children's characters, one bit each

@@ -27,9 +27,9 @@ class WordIndex {
   std::optional<std::string> previous_key(const WordTexts& words,
                                           const std::optional<std::string>& previous) const;
 
-  // The table as stored, and one over stored slots (a power-of-two count
-  // with an empty slot, each below the word count + 1: checked by whoever
-  // reads them).
+  // The table as stored, and one over stored slots (a power-of-two count,
+  // checked by whoever reads them; the slots themselves are checked by
+  // find()).
   std::span<const std::uint32_t> slots() const { return slots_.span(); }
   static WordIndex view_of(std::span<const std::uint32_t> slots);
 

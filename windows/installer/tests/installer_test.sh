@@ -155,7 +155,7 @@ cmp -s "$held/words.srla" "$older/x64/words.srla" ||
 cmp -s "$held/words-v2.sidx" "$older/x64/words-v2.sidx" ||
   fail "the older DLL's index changed or went while that DLL runs"
 cmp -s "$held/words-v2.srla" "$root/dist/x64/words-v2.srla" || fail "the new word data is not in place"
-cmp -s "$held/words-v2-index-v4.sidx" "$root/dist/x64/words-v2-index-v4.sidx" ||
+cmp -s "$held/words-v2-index-v5.sidx" "$root/dist/x64/words-v2-index-v5.sidx" ||
   fail "the new index is not in place"
 printf "%s\n" "$pending" | grep -qi 'words.srla' || fail "words.srla is not scheduled for deletion"
 printf "%s\n" "$pending" | grep -qi 'words-v2.sidx' || fail "words-v2.sidx is not scheduled for deletion"

@@ -51,7 +51,7 @@ smoke_with "$shipped/$(basename "$dll")" pisa 1796,17B7,179F,17B6 || rc=1
 echo "== the shipped word data and its index beside the DLL"
 "$run" "$make_index" "$("$run" winepath -w "$shipped/words-v2.srla" 2>/dev/null | tr -d '\r')" ||
   { echo "FAIL: no index made"; rc=1; }
-[ -s "$shipped/words-v2-index-v4.sidx" ] || { echo "FAIL: words-v2-index-v4.sidx is missing"; rc=1; }
+[ -s "$shipped/words-v2-index-v5.sidx" ] || { echo "FAIL: words-v2-index-v5.sidx is missing"; rc=1; }
 smoke_with "$shipped/$(basename "$dll")" pisa 1796,17B7,179F,17B6 || rc=1
 rm -rf "$shipped"
 exit $rc
