@@ -395,32 +395,44 @@ void Matcher::next_column(const Column& prev, std::uint8_t code, float limit, Co
   const float skip_typed = ct.skip.add[code];
   const AddTable& exchange = ct.exchange[code];
   const WithinLimit exchange_within(exchange, limit), skip_within(ct.skip, limit);
+  // prev stays as it is while out grows, so it is read in place.
+  const Reach* const before = prev.data();
+  const std::size_t count = prev.size();
   std::uint64_t visited = 0;
-  std::size_t own = 0;                       // next entry of prev not yet placed
+  std::size_t own = 0;                       // next entry of prev not yet looked at
   std::size_t above_from = 0, above_to = 0;  // prev's entries on the level above
   std::size_t out_from = 0, out_to = 0;      // out's entries on the level above
   std::size_t d = 0;
   while (true) {
     if (above_from == above_to && out_from == out_to) {
-      if (own == prev.size()) break;
-      d = depth_of(prev[own].node);  // no level between reaches anything
+      if (own == count) break;
+      d = depth_of(before[own].node);  // no level between reaches anything
     }
     const std::uint32_t level_end = level_begin_[d + 1];
     const std::size_t own_from = own;
-    std::size_t own_to = own;
-    while (own_to < prev.size() && prev[own_to].node < level_end) ++own_to;
     const std::size_t level_from = out.size();
     ChildStream exchanged(child_begin_, child_codes_, prev, above_from, above_to, exchange,
                           exchange_within);
     ChildStream left_out(child_begin_, child_codes_, out, out_from, out_to, ct.skip, skip_within);
+    // The next node of prev on this level that leaving out the typed
+    // character keeps in reach, and that cost.
+    std::uint32_t a = kNone;
+    float across = kInf;
+    const auto next_own = [&] {
+      a = kNone;
+      for (; own < count && before[own].node < level_end; ++own) {
+        across = before[own].cost + skip_typed;
+        if (across <= limit) {
+          a = before[own++].node;
+          return;
+        }
+      }
+    };
+    next_own();
     while (true) {
-      // Nodes of prev that leaving out the typed character keeps in reach.
-      float across = kInf;
-      while (own < own_to && !((across = prev[own].cost + skip_typed) <= limit)) ++own;
-      const std::uint32_t a = own < own_to ? prev[own].node : kNone;
       const std::uint32_t x = std::min({a, exchanged.head(), left_out.head()});
       if (x == kNone) break;
-      float diagonal = kInf, down = kInf;
+      float diagonal = kInf, down = kInf, kept = kInf;
       if (exchanged.head() == x) {
         diagonal = exchanged.cost();
         exchanged.next();
@@ -430,16 +442,14 @@ void Matcher::next_column(const Column& prev, std::uint8_t code, float limit, Co
         left_out.next();
       }
       if (a == x) {
-        ++own;
-      } else {
-        across = kInf;
+        kept = across;
+        next_own();
       }
       ++visited;
-      out.push_back(Reach{x, std::min(std::min(diagonal, down), across)});
+      out.push_back(Reach{x, std::min(std::min(diagonal, down), kept)});
     }
-    own = own_to;
     above_from = own_from;
-    above_to = own_to;
+    above_to = own;
     out_from = level_from;
     out_to = out.size();
     ++d;
