@@ -187,11 +187,14 @@ class ChildStream {
       pending_ = codes & within_.of(r.cost);
       if (pending_ == 0) continue;
       codes_ = codes;
-      first_ = child_begin_[r.node];
+      // When every child is within, they come one after another: no count.
+      every_ = pending_ == codes;
+      child_ = child_begin_[r.node] - 1;
+      first_ = child_ + 1;
       parent_cost_ = r.cost;
     }
     const int code = std::countr_zero(pending_);
-    child_ = first_ + bits_set(codes_ & ((std::uint32_t{1} << code) - 1));
+    child_ = every_ ? child_ + 1 : first_ + bits_set(codes_ & ((std::uint32_t{1} << code) - 1));
     cost_ = parent_cost_ + add_.add[code];
   }
 
@@ -202,6 +205,7 @@ class ChildStream {
   const AddTable& add_;
   const WithinLimit& within_;
   std::uint32_t codes_ = 0, pending_ = 0, first_ = 0, child_ = kNone;
+  bool every_ = false;
   float parent_cost_ = kInf, cost_ = kInf;
 };
 
