@@ -509,27 +509,29 @@ void Matcher::collect(const Column& column, std::size_t typed_chars, std::string
   // its own tail (which rounding may bring under its cost), or carried down.
   // One that cannot leaves every offer and carry as it was, so it is passed
   // over; most entries of a short span's column are.
-  const auto counts = [&](const Reach& r, float step, float next_step) {
+  // (A carry a level further down comes within only if this level's tail
+  // does: steps grow with depth.)
+  const auto counts = [&](const Reach& r, float step) {
     const float full = r.cost;
     const float carry = full - step;
-    if (!(full <= threshold || carry + step <= threshold || carry + next_step <= threshold)) {
-      return false;
-    }
+    if (!(full <= threshold || carry + step <= threshold)) return false;
     // Its readings, own and carried down, cannot make the list.
     return full == 0.0f || !out.beaten(reach_bound(full, best_at(r.node), least));
   };
+  float step = completion_step(params_, d);
   while (at < column.size() || !carried.empty()) {
     if (carried.empty()) {
       // Nothing carried: on to the next entry that counts, on its level.
       for (; at < column.size(); ++at) {
-        while (column[at].node >= level_begin_[d + 1]) ++d;
-        if (counts(column[at], completion_step(params_, d), completion_step(params_, d + 1))) {
-          break;
+        if (column[at].node >= level_begin_[d + 1]) {
+          do ++d;
+          while (column[at].node >= level_begin_[d + 1]);
+          step = completion_step(params_, d);
         }
+        if (counts(column[at], step)) break;
       }
       if (at == column.size()) break;
     }
-    const float step = completion_step(params_, d);
     const float next_step = completion_step(params_, d + 1);
     const std::uint32_t level_end = level_begin_[d + 1];
     below.clear();
@@ -537,7 +539,7 @@ void Matcher::collect(const Column& column, std::size_t typed_chars, std::string
                           everything);
     while (true) {
       while (at < column.size() && column[at].node < level_end &&
-             !counts(column[at], step, next_step)) {
+             !counts(column[at], step)) {
         ++at;
       }
       const std::uint32_t own =
@@ -567,6 +569,7 @@ void Matcher::collect(const Column& column, std::size_t typed_chars, std::string
     }
     carried.swap(below);
     ++d;
+    step = next_step;
   }
 }
 
