@@ -492,9 +492,12 @@ void Matcher::collect(const Column& column, std::size_t typed_chars, std::string
                                  ? level_begin_[typed_chars]
                                  : static_cast<std::uint32_t>(code_.size());
   const float least = least_for(margin_);
+  // Read in place: offers do not touch the column.
+  const Reach* const col = column.data();
+  const std::size_t size = column.size();
   std::size_t at = 0;
-  for (; at < column.size() && column[at].node < deep; ++at) {
-    const Reach& r = column[at];
+  for (; at < size && col[at].node < deep; ++at) {
+    const Reach& r = col[at];
     // Most nodes hold no spelling: no call for those.
     if (r.cost <= threshold && entry_begin_[r.node] != entry_begin_[r.node + 1] &&
         (r.cost == 0.0f || !out.beaten(reach_bound(r.cost, best_at(r.node), least)))) {
@@ -519,18 +522,18 @@ void Matcher::collect(const Column& column, std::size_t typed_chars, std::string
     return full == 0.0f || !out.beaten(reach_bound(full, best_at(r.node), least));
   };
   float step = completion_step(params_, d);
-  while (at < column.size() || !carried.empty()) {
+  while (at < size || !carried.empty()) {
     if (carried.empty()) {
       // Nothing carried: on to the next entry that counts, on its level.
-      for (; at < column.size(); ++at) {
-        if (column[at].node >= level_begin_[d + 1]) {
+      for (; at < size; ++at) {
+        if (col[at].node >= level_begin_[d + 1]) {
           do ++d;
-          while (column[at].node >= level_begin_[d + 1]);
+          while (col[at].node >= level_begin_[d + 1]);
           step = completion_step(params_, d);
         }
-        if (counts(column[at], step)) break;
+        if (counts(col[at], step)) break;
       }
-      if (at == column.size()) break;
+      if (at == size) break;
     }
     const float next_step = completion_step(params_, d + 1);
     const std::uint32_t level_end = level_begin_[d + 1];
@@ -538,12 +541,12 @@ void Matcher::collect(const Column& column, std::size_t typed_chars, std::string
     ChildStream inherited(child_begin_, child_codes_, carried, 0, carried.size(), ct.nothing,
                           everything);
     while (true) {
-      while (at < column.size() && column[at].node < level_end &&
-             !counts(column[at], step)) {
+      while (at < size && col[at].node < level_end &&
+             !counts(col[at], step)) {
         ++at;
       }
       const std::uint32_t own =
-          at < column.size() && column[at].node < level_end ? column[at].node : kNone;
+          at < size && col[at].node < level_end ? col[at].node : kNone;
       const std::uint32_t x = std::min(own, inherited.head());
       if (x == kNone) break;
       float carry = kInf, full = kInf;
@@ -551,7 +554,7 @@ void Matcher::collect(const Column& column, std::size_t typed_chars, std::string
         carry = inherited.cost();
         inherited.next();
       }
-      if (own == x) full = column[at++].cost;
+      if (own == x) full = col[at++].cost;
       carry = std::min(carry, full - step);
       const float tail = carry + step;
       const float cost = std::min(full, tail);
