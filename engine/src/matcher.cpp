@@ -9,6 +9,10 @@
 #include <limits>
 #include <unordered_map>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "matcher_codes.h"
 #include "scoring.h"
 #include "sorla/float_order.h"
@@ -86,9 +90,15 @@ class WithinLimit {
   // The characters with cost + add <= limit, for a finite cost.
   std::uint32_t of(float cost) const {
     // The levels within are a first few; the cost functions have four at most.
+#if defined(__SSE2__)
+    // All four at once: the levels within are the low bits of the mask.
+    const int within = _mm_movemask_ps(_mm_cmple_ps(_mm_set1_ps(cost), _mm_loadu_ps(at_most_)));
+    std::size_t k = static_cast<std::size_t>(std::bit_width(static_cast<unsigned>(within)));
+#else
     std::size_t k = static_cast<std::size_t>(cost <= at_most_[0]) + (cost <= at_most_[1]) +
                     (cost <= at_most_[2]) + (cost <= at_most_[3]);
-    if (levels_ > 4) {
+#endif
+    if (levels_ > 4) [[unlikely]] {
       while (k < levels_ && cost <= at_most_[k]) ++k;
     }
     return codes_[k];
