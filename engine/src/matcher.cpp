@@ -7,7 +7,9 @@
 #include <bit>
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <unordered_map>
+#include <utility>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -143,6 +145,34 @@ struct CostTables {
 const CostTables& tables() {
   static const CostTables t;
   return t;
+}
+
+// The WithinLimit tables of every cost function for one limit, made again
+// only when the limit changes: searches keep to one limit, and for the small
+// columns of long spans making them was a good part of the work.
+struct LimitTables {
+  std::uint32_t limit_bits;
+  WithinLimit skip;
+  std::array<WithinLimit, Matcher::kCodes> exchange;  // [typed]
+
+  explicit LimitTables(float limit)
+      : limit_bits(std::bit_cast<std::uint32_t>(limit)),
+        skip(tables().skip, limit),
+        exchange(make_exchange(limit, std::make_index_sequence<Matcher::kCodes>())) {}
+
+ private:
+  template <std::size_t... typed>
+  static std::array<WithinLimit, Matcher::kCodes> make_exchange(float limit,
+                                                                std::index_sequence<typed...>) {
+    return {WithinLimit(tables().exchange[typed], limit)...};
+  }
+};
+
+// Per thread, for the matcher is searched from any.
+const LimitTables& limit_tables(float limit) {
+  thread_local std::optional<LimitTables> held;
+  if (!held || held->limit_bits != std::bit_cast<std::uint32_t>(limit)) held.emplace(limit);
+  return *held;
 }
 
 // Set bits of a mask of character codes. std::popcount is a library call on
@@ -408,7 +438,9 @@ void Matcher::next_column(const Column& prev, std::uint8_t code, float limit, Co
   const CostTables& ct = tables();
   const float skip_typed = ct.skip.add[code];
   const AddTable& exchange = ct.exchange[code];
-  const WithinLimit exchange_within(exchange, limit), skip_within(ct.skip, limit);
+  const LimitTables& within = limit_tables(limit);
+  // Copies: kept on the stack, they are not read again after every write.
+  const WithinLimit exchange_within = within.exchange[code], skip_within = within.skip;
   // prev stays as it is while out grows, so it is read in place.
   const Reach* const before = prev.data();
   const std::size_t count = prev.size();
