@@ -292,12 +292,12 @@ class BestWords {
     if (limit_ == 0) return true;
     if (items_.size() < limit_) return false;
     const float bound = span_score(lower, m_.word_term(min_word));
-    return total_less(bound, items_.back().score);
+    return total_order_key(bound) < last_key_;
   }
   // Whether a list that is full keeps only scores above `bound`.
   bool beaten(float bound) const {
     if (limit_ == 0) return true;
-    return items_.size() == limit_ && total_less(bound, items_.back().score);
+    return items_.size() == limit_ && total_order_key(bound) < last_key_;
   }
 
   void offer(std::uint64_t word, float cost, bool exact) {
@@ -306,8 +306,12 @@ class BestWords {
     if (!(max_cost_ >= adjusted)) return;
     const Item item{word, cost, exact, span_score(adjusted, m_.word_term(word))};
     // An item that would not make the list cannot be a better reading of a
-    // word on it either: a better reading scores at least as high.
-    if (items_.size() == limit_ && !before(item, items_.back())) return;
+    // word on it either: a better reading scores at least as high. Most
+    // score below the last one.
+    if (items_.size() == limit_) {
+      const std::int32_t key = total_order_key(item.score);
+      if (key < last_key_ || (key == last_key_ && !before(item, items_.back()))) return;
+    }
     auto same =
         std::find_if(items_.begin(), items_.end(), [&](const Item& it) { return it.word == word; });
     if (same != items_.end()) {
@@ -317,6 +321,7 @@ class BestWords {
       items_.pop_back();
     }
     items_.insert(std::upper_bound(items_.begin(), items_.end(), item, before), item);
+    if (items_.size() == limit_) last_key_ = total_order_key(items_.back().score);
   }
 
   std::vector<SpanWord> result() const {
@@ -348,6 +353,7 @@ class BestWords {
   float threshold_;
   std::size_t limit_;
   std::vector<Item> items_;
+  std::int32_t last_key_ = 0;  // of the last score kept, once the list is full
 };
 
 // At least the score of every (not exact) reading at or below a node reached
