@@ -589,12 +589,10 @@ void Matcher::collect(const Column& column, std::size_t typed_chars, std::string
     ChildStream inherited(child_begin_, child_codes_, carried, 0, carried.size(), ct.nothing,
                           everything);
     while (true) {
-      while (at < size && col[at].node < level_end &&
-             !counts(col[at], step)) {
+      while (at < size && col[at].node < level_end && !counts(col[at], step)) {
         ++at;
       }
-      const std::uint32_t own =
-          at < size && col[at].node < level_end ? col[at].node : kNone;
+      const std::uint32_t own = at < size && col[at].node < level_end ? col[at].node : kNone;
       const std::uint32_t x = std::min(own, inherited.head());
       if (x == kNone) break;
       float carry = kInf, full = kInf;
