@@ -7,7 +7,13 @@
 #include <bit>
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <unordered_map>
+#include <utility>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "matcher_codes.h"
 #include "scoring.h"
@@ -86,9 +92,15 @@ class WithinLimit {
   // The characters with cost + add <= limit, for a finite cost.
   std::uint32_t of(float cost) const {
     // The levels within are a first few; the cost functions have four at most.
+#if defined(__SSE2__)
+    // All four at once: the levels within are the low bits of the mask.
+    const int within = _mm_movemask_ps(_mm_cmple_ps(_mm_set1_ps(cost), _mm_loadu_ps(at_most_)));
+    std::size_t k = static_cast<std::size_t>(std::bit_width(static_cast<unsigned>(within)));
+#else
     std::size_t k = static_cast<std::size_t>(cost <= at_most_[0]) + (cost <= at_most_[1]) +
                     (cost <= at_most_[2]) + (cost <= at_most_[3]);
-    if (levels_ > 4) {
+#endif
+    if (levels_ > 4) [[unlikely]] {
       while (k < levels_ && cost <= at_most_[k]) ++k;
     }
     return codes_[k];
@@ -133,6 +145,34 @@ struct CostTables {
 const CostTables& tables() {
   static const CostTables t;
   return t;
+}
+
+// The WithinLimit tables of every cost function for one limit, made again
+// only when the limit changes: searches keep to one limit, and for the small
+// columns of long spans making them was a good part of the work.
+struct LimitTables {
+  std::uint32_t limit_bits;
+  WithinLimit skip;
+  std::array<WithinLimit, Matcher::kCodes> exchange;  // [typed]
+
+  explicit LimitTables(float limit)
+      : limit_bits(std::bit_cast<std::uint32_t>(limit)),
+        skip(tables().skip, limit),
+        exchange(make_exchange(limit, std::make_index_sequence<Matcher::kCodes>())) {}
+
+ private:
+  template <std::size_t... typed>
+  static std::array<WithinLimit, Matcher::kCodes> make_exchange(float limit,
+                                                                std::index_sequence<typed...>) {
+    return {WithinLimit(tables().exchange[typed], limit)...};
+  }
+};
+
+// Per thread, for the matcher is searched from any.
+const LimitTables& limit_tables(float limit) {
+  thread_local std::optional<LimitTables> held;
+  if (!held || held->limit_bits != std::bit_cast<std::uint32_t>(limit)) held.emplace(limit);
+  return *held;
 }
 
 // Set bits of a mask of character codes. std::popcount is a library call on
@@ -187,11 +227,14 @@ class ChildStream {
       pending_ = codes & within_.of(r.cost);
       if (pending_ == 0) continue;
       codes_ = codes;
-      first_ = child_begin_[r.node];
+      // When every child is within, they come one after another: no count.
+      every_ = pending_ == codes;
+      child_ = child_begin_[r.node] - 1;
+      first_ = child_ + 1;
       parent_cost_ = r.cost;
     }
     const int code = std::countr_zero(pending_);
-    child_ = first_ + bits_set(codes_ & ((std::uint32_t{1} << code) - 1));
+    child_ = every_ ? child_ + 1 : first_ + bits_set(codes_ & ((std::uint32_t{1} << code) - 1));
     cost_ = parent_cost_ + add_.add[code];
   }
 
@@ -202,6 +245,7 @@ class ChildStream {
   const AddTable& add_;
   const WithinLimit& within_;
   std::uint32_t codes_ = 0, pending_ = 0, first_ = 0, child_ = kNone;
+  bool every_ = false;
   float parent_cost_ = kInf, cost_ = kInf;
 };
 
@@ -248,12 +292,12 @@ class BestWords {
     if (limit_ == 0) return true;
     if (items_.size() < limit_) return false;
     const float bound = span_score(lower, m_.word_term(min_word));
-    return total_less(bound, items_.back().score);
+    return total_order_key(bound) < last_key_;
   }
   // Whether a list that is full keeps only scores above `bound`.
   bool beaten(float bound) const {
     if (limit_ == 0) return true;
-    return items_.size() == limit_ && total_less(bound, items_.back().score);
+    return items_.size() == limit_ && total_order_key(bound) < last_key_;
   }
 
   void offer(std::uint64_t word, float cost, bool exact) {
@@ -262,8 +306,12 @@ class BestWords {
     if (!(max_cost_ >= adjusted)) return;
     const Item item{word, cost, exact, span_score(adjusted, m_.word_term(word))};
     // An item that would not make the list cannot be a better reading of a
-    // word on it either: a better reading scores at least as high.
-    if (items_.size() == limit_ && !before(item, items_.back())) return;
+    // word on it either: a better reading scores at least as high. Most
+    // score below the last one.
+    if (items_.size() == limit_) {
+      const std::int32_t key = total_order_key(item.score);
+      if (key < last_key_ || (key == last_key_ && !before(item, items_.back()))) return;
+    }
     auto same =
         std::find_if(items_.begin(), items_.end(), [&](const Item& it) { return it.word == word; });
     if (same != items_.end()) {
@@ -273,6 +321,7 @@ class BestWords {
       items_.pop_back();
     }
     items_.insert(std::upper_bound(items_.begin(), items_.end(), item, before), item);
+    if (items_.size() == limit_) last_key_ = total_order_key(items_.back().score);
   }
 
   std::vector<SpanWord> result() const {
@@ -304,6 +353,7 @@ class BestWords {
   float threshold_;
   std::size_t limit_;
   std::vector<Item> items_;
+  std::int32_t last_key_ = 0;  // of the last score kept, once the list is full
 };
 
 // At least the score of every (not exact) reading at or below a node reached
@@ -394,33 +444,47 @@ void Matcher::next_column(const Column& prev, std::uint8_t code, float limit, Co
   const CostTables& ct = tables();
   const float skip_typed = ct.skip.add[code];
   const AddTable& exchange = ct.exchange[code];
-  const WithinLimit exchange_within(exchange, limit), skip_within(ct.skip, limit);
+  const LimitTables& within = limit_tables(limit);
+  // Copies: kept on the stack, they are not read again after every write.
+  const WithinLimit exchange_within = within.exchange[code], skip_within = within.skip;
+  // prev stays as it is while out grows, so it is read in place.
+  const Reach* const before = prev.data();
+  const std::size_t count = prev.size();
   std::uint64_t visited = 0;
-  std::size_t own = 0;                       // next entry of prev not yet placed
+  std::size_t own = 0;                       // next entry of prev not yet looked at
   std::size_t above_from = 0, above_to = 0;  // prev's entries on the level above
   std::size_t out_from = 0, out_to = 0;      // out's entries on the level above
   std::size_t d = 0;
   while (true) {
     if (above_from == above_to && out_from == out_to) {
-      if (own == prev.size()) break;
-      d = depth_of(prev[own].node);  // no level between reaches anything
+      if (own == count) break;
+      d = depth_of(before[own].node);  // no level between reaches anything
     }
     const std::uint32_t level_end = level_begin_[d + 1];
     const std::size_t own_from = own;
-    std::size_t own_to = own;
-    while (own_to < prev.size() && prev[own_to].node < level_end) ++own_to;
     const std::size_t level_from = out.size();
     ChildStream exchanged(child_begin_, child_codes_, prev, above_from, above_to, exchange,
                           exchange_within);
     ChildStream left_out(child_begin_, child_codes_, out, out_from, out_to, ct.skip, skip_within);
+    // The next node of prev on this level that leaving out the typed
+    // character keeps in reach, and that cost.
+    std::uint32_t a = kNone;
+    float across = kInf;
+    const auto next_own = [&] {
+      a = kNone;
+      for (; own < count && before[own].node < level_end; ++own) {
+        across = before[own].cost + skip_typed;
+        if (across <= limit) {
+          a = before[own++].node;
+          return;
+        }
+      }
+    };
+    next_own();
     while (true) {
-      // Nodes of prev that leaving out the typed character keeps in reach.
-      float across = kInf;
-      while (own < own_to && !((across = prev[own].cost + skip_typed) <= limit)) ++own;
-      const std::uint32_t a = own < own_to ? prev[own].node : kNone;
       const std::uint32_t x = std::min({a, exchanged.head(), left_out.head()});
       if (x == kNone) break;
-      float diagonal = kInf, down = kInf;
+      float diagonal = kInf, down = kInf, kept = kInf;
       if (exchanged.head() == x) {
         diagonal = exchanged.cost();
         exchanged.next();
@@ -430,16 +494,14 @@ void Matcher::next_column(const Column& prev, std::uint8_t code, float limit, Co
         left_out.next();
       }
       if (a == x) {
-        ++own;
-      } else {
-        across = kInf;
+        kept = across;
+        next_own();
       }
       ++visited;
-      out.push_back(Reach{x, std::min(std::min(diagonal, down), across)});
+      out.push_back(Reach{x, std::min(std::min(diagonal, down), kept)});
     }
-    own = own_to;
     above_from = own_from;
-    above_to = own_to;
+    above_to = own;
     out_from = level_from;
     out_to = out.size();
     ++d;
@@ -478,9 +540,12 @@ void Matcher::collect(const Column& column, std::size_t typed_chars, std::string
                                  ? level_begin_[typed_chars]
                                  : static_cast<std::uint32_t>(code_.size());
   const float least = least_for(margin_);
+  // Read in place: offers do not touch the column.
+  const Reach* const col = column.data();
+  const std::size_t size = column.size();
   std::size_t at = 0;
-  for (; at < column.size() && column[at].node < deep; ++at) {
-    const Reach& r = column[at];
+  for (; at < size && col[at].node < deep; ++at) {
+    const Reach& r = col[at];
     // Most nodes hold no spelling: no call for those.
     if (r.cost <= threshold && entry_begin_[r.node] != entry_begin_[r.node + 1] &&
         (r.cost == 0.0f || !out.beaten(reach_bound(r.cost, best_at(r.node), least)))) {
@@ -495,39 +560,39 @@ void Matcher::collect(const Column& column, std::size_t typed_chars, std::string
   // its own tail (which rounding may bring under its cost), or carried down.
   // One that cannot leaves every offer and carry as it was, so it is passed
   // over; most entries of a short span's column are.
-  const auto counts = [&](const Reach& r, float step, float next_step) {
+  // (A carry a level further down comes within only if this level's tail
+  // does: steps grow with depth.)
+  const auto counts = [&](const Reach& r, float step) {
     const float full = r.cost;
     const float carry = full - step;
-    if (!(full <= threshold || carry + step <= threshold || carry + next_step <= threshold)) {
-      return false;
-    }
+    if (!(full <= threshold || carry + step <= threshold)) return false;
     // Its readings, own and carried down, cannot make the list.
     return full == 0.0f || !out.beaten(reach_bound(full, best_at(r.node), least));
   };
-  while (at < column.size() || !carried.empty()) {
+  float step = completion_step(params_, d);
+  while (at < size || !carried.empty()) {
     if (carried.empty()) {
       // Nothing carried: on to the next entry that counts, on its level.
-      for (; at < column.size(); ++at) {
-        while (column[at].node >= level_begin_[d + 1]) ++d;
-        if (counts(column[at], completion_step(params_, d), completion_step(params_, d + 1))) {
-          break;
+      for (; at < size; ++at) {
+        if (col[at].node >= level_begin_[d + 1]) {
+          do ++d;
+          while (col[at].node >= level_begin_[d + 1]);
+          step = completion_step(params_, d);
         }
+        if (counts(col[at], step)) break;
       }
-      if (at == column.size()) break;
+      if (at == size) break;
     }
-    const float step = completion_step(params_, d);
     const float next_step = completion_step(params_, d + 1);
     const std::uint32_t level_end = level_begin_[d + 1];
     below.clear();
     ChildStream inherited(child_begin_, child_codes_, carried, 0, carried.size(), ct.nothing,
                           everything);
     while (true) {
-      while (at < column.size() && column[at].node < level_end &&
-             !counts(column[at], step, next_step)) {
+      while (at < size && col[at].node < level_end && !counts(col[at], step)) {
         ++at;
       }
-      const std::uint32_t own =
-          at < column.size() && column[at].node < level_end ? column[at].node : kNone;
+      const std::uint32_t own = at < size && col[at].node < level_end ? col[at].node : kNone;
       const std::uint32_t x = std::min(own, inherited.head());
       if (x == kNone) break;
       float carry = kInf, full = kInf;
@@ -535,7 +600,7 @@ void Matcher::collect(const Column& column, std::size_t typed_chars, std::string
         carry = inherited.cost();
         inherited.next();
       }
-      if (own == x) full = column[at++].cost;
+      if (own == x) full = col[at++].cost;
       carry = std::min(carry, full - step);
       const float tail = carry + step;
       const float cost = std::min(full, tail);
@@ -553,6 +618,7 @@ void Matcher::collect(const Column& column, std::size_t typed_chars, std::string
     }
     carried.swap(below);
     ++d;
+    step = next_step;
   }
 }
 

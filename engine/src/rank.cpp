@@ -33,6 +33,9 @@ bool is_pair(const PairSet& pairs, std::uint64_t first, std::uint64_t second) {
 // the same order, as sorting them all and keeping the first of each word.
 void offer(std::vector<Node>& list, const Node& node, std::size_t cap) {
   std::size_t kept = list.size();
+  // Most nodes do not beat the last of a full list, nor so the node of their
+  // word, which scores at least as high: no need to look for it.
+  if (kept == cap && (cap == 0 || !higher_score(node.score, list[kept - 1].score))) return;
   std::size_t same = 0;
   while (same < kept && list[same].last_word != node.last_word) ++same;
   if (same < kept) {
