@@ -21,7 +21,9 @@
 // bits and ranges, the entry ranges, the word table's slots) is refused
 // when it breaks the checks above; an entry range past the entries opens
 // but loses those spellings, and a slot naming no word is passed over, as
-// the search passes them over. What passes can only make a word findable
+// the search passes them over (a table with no empty slot makes each
+// lookup walk all of it: slow, bounded, and finding nothing). What passes
+// can only make a word findable
 // under another path of characters (priced as that path, as word data
 // holding such a spelling would be), or not found, or not found by its
 // text. It cannot read outside the index, nor change a word's text, its

@@ -43,8 +43,7 @@ void offer(std::vector<Node>& list, const Node& node, std::size_t cap) {
     list.erase(list.begin() + static_cast<std::ptrdiff_t>(same));
     --kept;
   } else if (kept == cap) {
-    if (cap == 0 || !higher_score(node.score, list[kept - 1].score)) return;
-    list.pop_back();
+    list.pop_back();  // the node beats the last, as tested above
     --kept;
   }
   std::size_t pos = kept;

@@ -301,8 +301,11 @@ int main(int argc, char** argv) try {
   for (const auto& [form, word] : listed_form)
     listed_by_look.emplace(sorla::lexicon::look_key(form), word);
   const auto everyday_list = sorla::lexicon::read_everyday(sorla::lexicon::read_file(argv[7]));
+  // A line that is not one word is a slip in the list: made data would lack
+  // the word without anyone seeing it.
   for (const auto& [number, text] : everyday_list.unusable)
     std::cerr << "everyday.txt: line " << number << " is not one word: " << text << '\n';
+  if (!everyday_list.unusable.empty()) return 1;
   for (const auto& [word, first_tier] : everyday_list.words) {
     const auto found = listed_by_look.find(sorla::lexicon::look_key(word));
     if (found == listed_by_look.end()) {

@@ -26,11 +26,15 @@ bool keyboard_off(ITfContext* context) {
          compartment_set(compartments.get(), ids::kCompartmentEmptyContext);
 }
 
-// The thread's key state as GetKeyState sees it now, in one read: under Wine
-// each GetKeyState is a round trip to wineserver. Nothing held when it fails,
-// as GetKeyState would answer.
+// The thread's key state as GetKeyState sees it now, in two reads instead of
+// one per key (under Wine each is a round trip to wineserver). GetKeyState
+// first: it brings the thread's state up to date with input it has not
+// handled yet, which GetKeyboardState alone does not do (Wine's
+// NtUserGetKeyState syncs, NtUserGetKeyboardState copies). Nothing held when
+// it fails, as GetKeyState would answer.
 KeyState sample_key_state() {
   BYTE keys[256] = {};
+  GetKeyState(VK_SHIFT);
   if (!GetKeyboardState(keys)) return {};
   const auto down = [&](int vk) { return (keys[vk] & 0x80) != 0; };
   KeyState state;
