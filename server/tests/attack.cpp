@@ -85,12 +85,13 @@ std::string read_until_closed(int fd, std::chrono::milliseconds wait) {
 bool closed_within(int fd, std::chrono::milliseconds wait) {
   const auto until = Clock::now() + wait;
   char buffer[4096];
-  while (Clock::now() < until) {
+  // Looks at least once, so a zero wait asks "closed already?".
+  do {
     pollfd p{fd, POLLIN, 0};
-    if (::poll(&p, 1, 50) <= 0) continue;
+    if (::poll(&p, 1, wait.count() > 0 ? 50 : 0) <= 0) continue;
     const ssize_t n = ::recv(fd, buffer, sizeof buffer, MSG_DONTWAIT);
     if (n == 0 || (n < 0 && errno != EAGAIN && errno != EINTR)) return true;
-  }
+  } while (Clock::now() < until);
   return false;
 }
 

@@ -164,8 +164,16 @@ TEST_F(Attacked, HeadersAreBoundedInSizeAndNumber) {
 
 TEST_F(Attacked, ConnectionsFromOneAddressAreLimited) {
   start({"--max-per-address", "8"});
+  // Each held connection is answered before the next opens: the two network
+  // threads accept in parallel, and which of nine racing connections is
+  // refused is the server's choice.
   std::vector<int> held;
-  for (int i = 0; i < 8; ++i) held.push_back(connect_from("127.0.0.9", service_->port()));
+  for (int i = 0; i < 8; ++i) {
+    held.push_back(connect_from("127.0.0.9", service_->port()));
+    send_all(held.back(), testing::link_request("ban"));
+    char buffer[256];
+    ASSERT_GT(::recv(held.back(), buffer, sizeof buffer, 0), 0);
+  }
   const int ninth = connect_from("127.0.0.9", service_->port());
   EXPECT_TRUE(closed_within(ninth, 2s));
   for (const int fd : held) EXPECT_FALSE(closed_within(fd, 0ms));
