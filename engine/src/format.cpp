@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "bulk_hash.h"
 #include "sorla/text.h"
 
 namespace sorla {
@@ -66,24 +67,54 @@ const char* spelling_error(std::string_view s) {
   return "the data file has a spelling that isn't Latin letters";
 }
 
-// The head of a binary file: magic, version, name and, from version 2, the
-// ranking numbers, handed to `sink`; the cursor after it.
-std::variant<Cursor, ReadError> read_head(std::span<const std::uint8_t> bytes, WordDataSink& sink) {
+bool has_magic(std::span<const std::uint8_t> bytes) {
+  return bytes.size() > 3 && bytes[0] == 'S' && bytes[1] == 'R' && bytes[2] == 'L' &&
+         bytes[3] == 'A';
+}
+
+// From version 3, the content hash: at kAtContentHash, over every byte
+// after it.
+constexpr unsigned kFirstHashedVersion = 3;
+constexpr std::size_t kAtContentHash = 6, kAfterContentHash = kAtContentHash + 8;
+
+unsigned version_of(std::span<const std::uint8_t> bytes) {
+  return bytes[4] | (unsigned{bytes[5]} << 8);
+}
+
+std::uint64_t stored_content_hash(std::span<const std::uint8_t> bytes) {
+  std::uint64_t hash = 0;
+  for (std::size_t k = 0; k < 8; ++k) hash |= std::uint64_t{bytes[kAtContentHash + k]} << (8 * k);
+  return hash;
+}
+
+// The head of a binary file: magic, version, from version 3 the content
+// hash (checked against the whole file when `whole` is set), name and, from
+// version 2, the ranking numbers, handed to `sink`; the cursor after it.
+std::variant<Cursor, ReadError> read_head(std::span<const std::uint8_t> bytes, WordDataSink& sink,
+                                          bool whole) {
   const std::size_t size = bytes.size();
   if (size <= 3) return ReadError{kCutShort};
-  if (bytes[0] != 'S' || bytes[1] != 'R' || bytes[2] != 'L' || bytes[3] != 'A') {
-    return ReadError{"not a Sorla data file"};
-  }
+  if (!has_magic(bytes)) return ReadError{"not a Sorla data file"};
   if (size <= 5) return ReadError{kCutShort};
-  const unsigned version = bytes[4] | (unsigned{bytes[5]} << 8);
-  if (version != 1 && version != 2) {
+  const unsigned version = version_of(bytes);
+  if (version < 1 || version > kDataFileVersion) {
     return ReadError{"unknown data file version " + std::to_string(version)};
   }
-  if (size == 6) return ReadError{kCutShort};
+  std::size_t at = kAtContentHash;
+  if (version >= kFirstHashedVersion) {
+    if (size <= kAfterContentHash) return ReadError{kCutShort};
+    // Before any other field: a damaged file is said to be damaged, not
+    // refused for whatever its damage happens to break.
+    if (whole && bulk_hash(bytes.subspan(kAfterContentHash)) != stored_content_hash(bytes)) {
+      return ReadError{"the data file is damaged: its content hash does not match"};
+    }
+    at = kAfterContentHash;
+  }
+  if (size == at) return ReadError{kCutShort};
 
   const char* error = nullptr;
-  Cursor cur(bytes, 7);
-  const auto name = cur.string(bytes[6], error);
+  Cursor cur(bytes, at + 1);
+  const auto name = cur.string(bytes[at], error);
   if (!name) return ReadError{error};
   sink.data_name(*name);
   if (version == 1) return cur;
@@ -112,7 +143,7 @@ std::variant<Cursor, ReadError> read_head(std::span<const std::uint8_t> bytes, W
 
 std::optional<ReadError> read_data_file(std::span<const std::uint8_t> bytes, WordDataSink& sink) {
   const std::size_t size = bytes.size();
-  auto head = read_head(bytes, sink);
+  auto head = read_head(bytes, sink, true);
   if (auto* refused = std::get_if<ReadError>(&head)) return std::move(*refused);
   Cursor& cur = std::get<Cursor>(head);
   const char* error = nullptr;
@@ -212,9 +243,17 @@ class RankingSink final : public WordDataSink {
 std::variant<std::optional<RankingParams>, ReadError> read_data_ranking(
     std::span<const std::uint8_t> bytes) {
   RankingSink sink;
-  auto head = read_head(bytes, sink);
+  auto head = read_head(bytes, sink, false);
   if (auto* refused = std::get_if<ReadError>(&head)) return std::move(*refused);
   return sink.ranking_;
+}
+
+std::optional<std::uint64_t> data_content_hash(std::span<const std::uint8_t> bytes) {
+  if (bytes.size() <= kAfterContentHash || !has_magic(bytes) ||
+      version_of(bytes) < kFirstHashedVersion || version_of(bytes) > kDataFileVersion) {
+    return std::nullopt;
+  }
+  return stored_content_hash(bytes);
 }
 
 namespace {
@@ -243,7 +282,8 @@ std::variant<std::vector<std::uint8_t>, ReadError> write_data_file(const WordLis
   }
   std::vector<std::uint8_t> out;
   put(out, "SRLA");
-  put(out, list.ranking ? 2 : 1, 2);
+  put(out, list.ranking ? kDataFileVersion : 1, 2);
+  if (list.ranking) out.resize(kAfterContentHash);  // the content hash, written last
   put(out, static_cast<std::uint32_t>(list.data_name.size()), 1);
   put(out, list.data_name);
   if (list.ranking) {
@@ -280,6 +320,12 @@ std::variant<std::vector<std::uint8_t>, ReadError> write_data_file(const WordLis
     put(out, p.first, 4);
     put(out, p.second, 4);
     put(out, p.count, 4);
+  }
+  if (list.ranking) {
+    const std::uint64_t hash = bulk_hash(std::span(out).subspan(kAfterContentHash));
+    for (std::size_t k = 0; k < 8; ++k) {
+      out[kAtContentHash + k] = static_cast<std::uint8_t>(hash >> (8 * k));
+    }
   }
   return out;
 }

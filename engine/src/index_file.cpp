@@ -1,15 +1,17 @@
 // Writing and opening the prebuilt index. Opening reads each byte it needs
 // once, not the whole index twice: the header, the section table, the word
-// data's size and hash, a hash over the sections that carry scores or what
-// is shown (kHashed), and checks over the tree's arrays: every value that a
-// search uses to find another element (child ranges, word indexes, offsets
-// into the spelling pool, the pair table's empty slots) is checked, so that
-// no keystroke reads outside the index, whatever its bytes. The entry
-// ranges, the entries and the word table's slots are checked where they
-// are read instead (Matcher::offer_entries, WordIndex::find), a compare or
-// two for the few a keystroke reads instead of passes over 6.6 MB at every
-// activation; the tree's per-node characters are not read at all (a
-// child's character is the bit it stands for in its parent).
+// data's size and hash (of version 3 word data, only the 8 bytes of its
+// header that hold its content hash), a hash over the sections that carry
+// scores or what is shown (kHashed), and checks over the tree's arrays:
+// every value that a search uses to find another element (child ranges,
+// word indexes, offsets into the spelling pool, the pair table's empty
+// slots) is checked, so that no keystroke reads outside the index, whatever
+// its bytes. The entry ranges, the entries and the word table's slots are
+// checked where they are read instead (Matcher::offer_entries,
+// WordIndex::find), a compare or two for the few a keystroke reads instead
+// of passes over 6.6 MB at every activation; the tree's per-node characters
+// are not read at all (a child's character is the bit it stands for in its
+// parent).
 //
 // What a damaged index can do, then. Damage to the section table, the
 // word texts, the precomputed ranking terms, the completion bounds (least
@@ -28,10 +30,21 @@
 // holding such a spelling would be), or not found, or not found by its
 // text. It cannot read outside the index, nor change a word's text, its
 // ranking term, an exact reading's bonus, a pair's bonus or a completion
-// bound's value. Word data changed since its index was written changes the
-// word data's hash, and the index is refused. An index made to pass the
-// hash (it is no secret) can rank its own words as it likes, as word data
-// written by hand can.
+// bound's value. Word data written anew since its index was has another
+// hash, and the index is refused (damaged word data: below). An index made
+// to pass the hash (it is no secret) can rank its own words as it likes, as
+// word data written by hand can.
+//
+// What damaged word data can do. Version 1 and 2 files are hashed whole at
+// each opening: any change refuses the index. A version 3 file is known by
+// its size and the content hash in its header. Damage to that hash refuses
+// the index, and the reader then refuses the file as damaged (seed list).
+// Damage elsewhere, with a sound index, changes nothing the engine uses:
+// every word, spelling, pair and score comes from the index, checked by the
+// index hash, and the ranking numbers read from the file's head must equal
+// the index's own or the index is refused. When the index is missing or
+// refused, building reads the whole file and checks its content hash first,
+// so the damage is refused there.
 #include "sorla/index_file.h"
 
 #include <algorithm>
@@ -46,6 +59,7 @@
 #include "bulk_hash.h"
 #include "child_check.h"
 #include "sorla/engine.h"
+#include "sorla/format.h"
 #include "sorla/text.h"
 
 namespace sorla {
@@ -55,7 +69,8 @@ constexpr char kMagic[4] = {'S', 'I', 'D', 'X'};
 // Version 2 records the ranking numbers the index was made with; version 3
 // adds the tree's completion bounds; version 4 hashes only the sections
 // in kHashed, not everything after the header; version 5 stores an entry
-// in 8 bytes instead of 16.
+// in 8 bytes instead of 16; version 6 records a version 3 word data file by
+// the content hash its header carries (data_hash_of).
 constexpr std::uint32_t kVersion = kIndexVersion;
 
 enum Section : std::size_t {
@@ -113,6 +128,15 @@ void store(std::vector<std::uint8_t>& out, std::size_t at, T value) {
 }
 
 std::uint64_t hash_of(std::span<const std::uint8_t> bytes) { return bulk_hash(bytes); }
+
+// The word data's hash as the index records it: a version 3 file's own, 8
+// bytes of its header (the reader checks them against the rest when it
+// builds), so that opening does not read the whole file; the XXH3 of all of
+// an older one, which carries none.
+std::uint64_t data_hash_of(std::span<const std::uint8_t> word_data) {
+  if (const auto own = data_content_hash(word_data)) return *own;
+  return hash_of(word_data);
+}
 
 class Writer {
  public:
@@ -297,7 +321,7 @@ std::vector<std::uint8_t> Engine::index_bytes(std::span<const std::uint8_t> word
   store<std::uint32_t>(out, kAtSections, kSectionCount);
   store<std::uint64_t>(out, kAtFileSize, out.size());
   store<std::uint64_t>(out, kAtDataSize, word_data.size());
-  store<std::uint64_t>(out, kAtDataHash, hash_of(word_data));
+  store<std::uint64_t>(out, kAtDataHash, data_hash_of(word_data));
   store<std::uint64_t>(out, kAtMaxLen, t.max_len);
   store<std::uint64_t>(out, kAtPairCount, pairs_.size());
   store<std::uint64_t>(out, kAtIndexHash, hash_of_hashed(out, *sections_of(out)));
@@ -306,7 +330,7 @@ std::vector<std::uint8_t> Engine::index_bytes(std::span<const std::uint8_t> word
 
 void reseal_index(std::span<std::uint8_t> index, std::span<const std::uint8_t> word_data) {
   if (index.size() < kDataStart) return;
-  const std::uint64_t data_hash = hash_of(word_data);
+  const std::uint64_t data_hash = data_hash_of(word_data);
   std::memcpy(index.data() + kAtDataHash, &data_hash, 8);
   if (const auto s = sections_of(index)) {
     const std::uint64_t index_hash = hash_of_hashed(index, *s);
@@ -339,7 +363,7 @@ std::variant<Engine, ReadError> Engine::open_index(std::span<const std::uint8_t>
     return fail("the index file is cut short or too long");
   }
   if (load<std::uint64_t>(index, kAtDataSize) != word_data.size() ||
-      load<std::uint64_t>(index, kAtDataHash) != hash_of(word_data)) {
+      load<std::uint64_t>(index, kAtDataHash) != data_hash_of(word_data)) {
     return fail("the index file belongs to other word data");
   }
   if (reinterpret_cast<std::uintptr_t>(index.data()) % kIndexAlignment != 0) {

@@ -64,7 +64,7 @@ TEST(DataFile, HeaderChecksInOrder) {
   EXPECT_EQ(error_of({'S', 'R', 'L', 'X'}), "not a Sorla data file");
   EXPECT_EQ(error_of({'S', 'R', 'L', 'A'}), "the data file is cut short");
   EXPECT_EQ(error_of({'S', 'R', 'L', 'A', 1, 0}), "the data file is cut short");
-  EXPECT_EQ(error_of({'S', 'R', 'L', 'A', 3, 0}), "unknown data file version 3");
+  EXPECT_EQ(error_of({'S', 'R', 'L', 'A', 4, 0}), "unknown data file version 4");
   EXPECT_EQ(error_of({'S', 'R', 'L', 'A', 0, 0}), "unknown data file version 0");
   EXPECT_EQ(error_of({'S', 'R', 'L', 'A', 0, 1, 0}), "unknown data file version 256");
   EXPECT_EQ(error_of({'S', 'R', 'L', 'A', 1, 0, 2, 'a'}), "the data file is cut short");
@@ -197,8 +197,9 @@ TEST(DataFile, WriterRefusesWhatTheFormatCannotHold) {
 }
 
 // Version 2 carries the ranking numbers after the name: a count of 7, then
-// each number's float bits. A list without numbers is still written as
-// version 1, byte for byte as before.
+// each number's float bits; version 3, which the writer writes for them, is
+// version 2 with its content hash after the version. A list without numbers
+// is still written as version 1, byte for byte as before.
 TEST(DataFile, Version2CarriesTheRankingNumbers) {
   WordList list;
   list.data_name = "n";
@@ -212,7 +213,9 @@ TEST(DataFile, Version2CarriesTheRankingNumbers) {
   const RankingParams tuned = {
       .word_term_weight = -0.9f, .start_penalty = 4.5f, .literal_base = 1e-7f};
   list.ranking = tuned;
-  const Bytes v2 = write(list);
+  Bytes v2 = write(list);
+  v2.erase(v2.begin() + 6, v2.begin() + 14);
+  v2[4] = 2;
   ASSERT_EQ(v2.size(), v1.size() + 1 + 7 * 4);
   EXPECT_EQ(Bytes(v2.begin() + 4, v2.begin() + 9), (Bytes{2, 0, 1, 'n', 7}));
   EXPECT_EQ(Bytes(v2.begin() + 9 + 7 * 4, v2.end()), Bytes(v1.begin() + 8, v1.end()));
@@ -250,6 +253,30 @@ TEST(DataFile, Version2CarriesTheRankingNumbers) {
   list.ranking->completion_cost = 0.0f;
   EXPECT_EQ(std::get<ReadError>(write_data_file(list)).message,
             "the ranking's completion cost is not above 0");
+}
+
+// Every byte after the hash is covered, and a change to the hash or after it
+// is refused as damage before any other check; the head alone (what an
+// index's opening reads) is read without it.
+TEST(DataFile, Version3IsCheckedByItsContentHash) {
+  WordList list;
+  list.entries = {{"a", {"x"}, 4}};
+  list.pairs = {{0, 0, 1}};
+  list.ranking = RankingParams{};
+  const Bytes v3 = write(list);
+  EXPECT_EQ(Bytes(v3.begin() + 4, v3.begin() + 6), (Bytes{3, 0}));
+  EXPECT_EQ(error_of(v3), "(read)");
+  for (std::size_t at = 6; at < v3.size(); ++at) {
+    Bytes b = v3;
+    b[at] ^= 0x40;
+    EXPECT_EQ(error_of(b), "the data file is damaged: its content hash does not match") << at;
+  }
+  EXPECT_EQ(error_of(Bytes(v3.begin(), v3.end() - 1)),
+            "the data file is damaged: its content hash does not match");
+  EXPECT_EQ(error_of(Bytes(v3.begin(), v3.begin() + 14)), "the data file is cut short");
+  Bytes b = v3;
+  b.back() ^= 1;
+  EXPECT_EQ(std::get<std::optional<RankingParams>>(read_data_ranking(b)), RankingParams{});
 }
 
 }  // namespace

@@ -69,10 +69,11 @@ TEST(IndexFile, RefusesWhatIsNotItsOwnSoundIndex) {
   std::vector<std::uint8_t> changed = good;
   changed[0] = 'X';
   EXPECT_EQ(refusal(changed), "not a Sorla index file");
-  // An index of another version is refused, older (version 4 stores
-  // entries in 16 bytes, version 3 hashes other bytes, version 2 has no
-  // completion bounds) or newer, never read with this layout.
-  for (const std::uint8_t version : {2, 3, 4, 6}) {
+  // An index of another version is refused, older (version 5 knows
+  // version 3 word data by the hash of all of it, version 4 stores entries
+  // in 16 bytes, version 3 hashes other bytes, version 2 has no completion
+  // bounds) or newer, never read with this layout.
+  for (const std::uint8_t version : {2, 3, 4, 5, 7}) {
     changed = good;
     changed[4] = version;
     EXPECT_EQ(refusal(changed), "unknown index file version " + std::to_string(version));
@@ -142,6 +143,34 @@ TEST(IndexFile, RanksWithTheWordDatasOwnNumbersMappedAsBuilt) {
   const OpenedWordData opened = open_word_data(tuned, untuned.span());
   EXPECT_FALSE(opened.engine.mapped());
   EXPECT_EQ(opened.engine.ranking_params(), dear_cut);
+}
+
+// Version 3 word data is known to its index by the content hash in its
+// header: a byte changed after it leaves the index opening (every word and
+// score comes from the index) while building from the file refuses it; a
+// changed hash refuses both. Version 2 data is still hashed whole.
+TEST(IndexFile, KnowsVersion3WordDataByItsOwnHash) {
+  WordList list = std::get<WordList>(read_word_data(seed()));
+  list.ranking = RankingParams{};
+  const auto v3 = std::get<std::vector<std::uint8_t>>(write_data_file(list));
+  Aligned index(std::get<Engine>(Engine::from_bytes(v3)).index_bytes(v3));
+  std::vector<std::uint8_t> damaged = v3;
+  damaged.back() ^= 1;  // the last pair's count
+  EXPECT_EQ(std::get<ReadError>(Engine::from_bytes(damaged)).message,
+            "the data file is damaged: its content hash does not match");
+  EXPECT_EQ(std::get<Engine>(Engine::open_index(index.span(), damaged)).words().size(), 93u);
+  damaged = v3;
+  damaged[6] ^= 1;
+  EXPECT_EQ(refusal(index.span(), damaged), "the index file belongs to other word data");
+  EXPECT_TRUE(std::holds_alternative<ReadError>(Engine::from_bytes(damaged)));
+
+  std::vector<std::uint8_t> v2 = v3;
+  v2.erase(v2.begin() + 6, v2.begin() + 14);
+  v2[4] = 2;
+  Aligned v2_index(std::get<Engine>(Engine::from_bytes(v2)).index_bytes(v2));
+  EXPECT_EQ(refusal(v2_index.span(), v2), "opened");
+  v2.back() ^= 1;
+  EXPECT_EQ(refusal(v2_index.span(), v2), "the index file belongs to other word data");
 }
 
 // Entry ranges and entries are checked as the search reads them, not on

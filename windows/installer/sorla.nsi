@@ -336,9 +336,9 @@ FunctionEnd
 ; loaded in a running application opens its own data by name, so while one
 ; is, they stay and go at the next restart (MoveFileEx with
 ; MOVEFILE_DELAY_UNTIL_REBOOT); otherwise they go now. Word data that an
-; older DLL cannot read ships under a new name for this reason (words-v2.srla
-; beside DLLs that read data file version 2, words-v2-index-v5.sidx beside
-; those that read index version 5): the old DLL never meets it. $1 is "|" and the
+; older DLL cannot read ships under a new name for this reason (words-v3.srla
+; beside DLLs that read data file version 3, words-v3-index-v6.sidx beside
+; those that read index version 6): the old DLL never meets it. $1 is "|" and the
 ; shipped names each followed by "|"; $9 as DropAsideFile set it.
 Function DropLeftovers
   Push $0

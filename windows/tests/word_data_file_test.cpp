@@ -127,7 +127,7 @@ TEST(WordDataFile, FallsBackToTheSeedListWhenTheFileIsNotSound) {
   // As a DLL that knows only older versions meets newer word data: the
   // file of a version after this build's, otherwise sound.
   std::string newer = small_word_data("test-words", RankingParams{.start_penalty = 3.0f});
-  newer[4] = 3;
+  newer[4] = static_cast<char>(kDataFileVersion + 1);
   write(file, newer);
   EXPECT_TRUE(types_seed_list(load_engine(folder.path()))) << "unknown version";
 

@@ -1,6 +1,9 @@
-// The binary word-data file: magic "SRLA", version 1, or version 2 that
-// carries the ranking numbers too, little-endian. A list with ranking
-// numbers is written as version 2, any other as version 1.
+// The binary word-data file: magic "SRLA", version 1, version 2 that
+// carries the ranking numbers too, or version 3: version 2 with an XXH3-64
+// (bulk_hash) of every byte after it right after the version, so that the
+// prebuilt index can tell its word data by 8 bytes instead of by hashing
+// all of it. Little-endian. A list with ranking numbers is written as
+// version 3, any other as version 1.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +16,10 @@
 
 namespace sorla {
 
+// The newest version this build reads and writes. Files shipped under a
+// fixed name carry it in that name (word_data_file.h).
+inline constexpr unsigned kDataFileVersion = 3;
+
 ReadResult read_data_file(std::span<const std::uint8_t> bytes);
 
 // Takes binary word data as it is read, in file order, each string a view
@@ -21,7 +28,7 @@ ReadResult read_data_file(std::span<const std::uint8_t> bytes);
 class WordDataSink {
  public:
   virtual void data_name(std::string_view name) = 0;
-  // Version 2 only, right after the name: the file's own ranking numbers,
+  // Versions 2 and 3 only, right after the name: the file's own ranking numbers,
   // already checked with ranking_params_error.
   virtual void ranking(const RankingParams& params) = 0;
   // Before the words and the pairs, once their count is known to fit the file.
@@ -45,6 +52,10 @@ std::optional<ReadError> read_data_file(std::span<const std::uint8_t> bytes, Wor
 // nullopt for a version 1 file.
 std::variant<std::optional<RankingParams>, ReadError> read_data_ranking(
     std::span<const std::uint8_t> bytes);
+
+// The content hash a version 3 file's header carries, unchecked (the
+// reader checks it against the bytes); nothing for other versions or bytes.
+std::optional<std::uint64_t> data_content_hash(std::span<const std::uint8_t> bytes);
 
 // Writes `list` in exactly the layout read_data_file accepts. Fields that do
 // not fit the format (a name over 255 bytes, more than 255 spellings, ...)

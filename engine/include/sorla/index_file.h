@@ -3,7 +3,8 @@
 // file mapped read-only and shared by every process) instead of building.
 //
 // Layout, little-endian: a 64-byte header (magic, version, section count,
-// file size, the size and XXH3-64 hash of the word data it was built from,
+// file size, the size and XXH3-64 hash of the word data it was built from
+// (for version 3 word data, the content hash its header carries),
 // the index hash, the longest spelling, the pair count), a table of
 // sections (offset and element count each), then the sections, each at an
 // offset divisible by 8; one holds the ranking numbers the index was made
@@ -23,7 +24,7 @@ inline constexpr char kIndexExtension[] = ".sidx";
 
 // The layout version this build writes and alone opens. Files shipped
 // under a fixed name carry it in that name (word_data_file.h).
-inline constexpr std::uint32_t kIndexVersion = 5;
+inline constexpr std::uint32_t kIndexVersion = 6;
 
 // Far above any lexicon we ship (a few MB, its index some tens of MB): a
 // larger file is not ours and is not mapped.

@@ -99,14 +99,14 @@ setup_status() {
 }
 
 # An earlier release as far as this test can tell: the same program, shipping
-# two files more, its word data under the name of releases that read only
-# version 1 data files (this one ships words-v2.srla) and its index under
-# the name of releases that read index version 3.
+# two files more, its word data and index under the names of the release
+# before this one, which read data file version 2 and index version 5 (this
+# one ships words-v3.srla and words-v3-index-v6.sidx).
 older=$work/older-dist
 cp -r "$root/dist" "$older"
 for arch in x64 x86; do
-  echo "word data of the older release" >"$older/$arch/words.srla"
-  echo "index of the older release" >"$older/$arch/words-v2.sidx"
+  echo "word data of the older release" >"$older/$arch/words-v2.srla"
+  echo "index of the older release" >"$older/$arch/words-v2-index-v5.sidx"
 done
 sh "$root/scripts/installer" "$older" "$work/older-setup.exe" $( [ $with32 = yes ] || echo -DAMD64 ) >/dev/null
 log=
@@ -150,29 +150,31 @@ printf "%s\n" "$pending" | grep -qi 'sorla.dll.old-1' || fail "sorla.dll.old-1 i
 [ -f "$held/sorla.dll.old-1" ] || fail "sorla.dll.old-1 is not there"
 # The older DLL, still running, keeps finding its own data and index by the
 # names it opens, never the newer ones it could not read.
-cmp -s "$held/words.srla" "$older/x64/words.srla" ||
+cmp -s "$held/words-v2.srla" "$older/x64/words-v2.srla" ||
   fail "the older DLL's word data changed or went while that DLL runs"
-cmp -s "$held/words-v2.sidx" "$older/x64/words-v2.sidx" ||
+cmp -s "$held/words-v2-index-v5.sidx" "$older/x64/words-v2-index-v5.sidx" ||
   fail "the older DLL's index changed or went while that DLL runs"
-cmp -s "$held/words-v2.srla" "$root/dist/x64/words-v2.srla" || fail "the new word data is not in place"
-cmp -s "$held/words-v2-index-v5.sidx" "$root/dist/x64/words-v2-index-v5.sidx" ||
+cmp -s "$held/words-v3.srla" "$root/dist/x64/words-v3.srla" || fail "the new word data is not in place"
+cmp -s "$held/words-v3-index-v6.sidx" "$root/dist/x64/words-v3-index-v6.sidx" ||
   fail "the new index is not in place"
-printf "%s\n" "$pending" | grep -qi 'words.srla' || fail "words.srla is not scheduled for deletion"
-printf "%s\n" "$pending" | grep -qi 'words-v2.sidx' || fail "words-v2.sidx is not scheduled for deletion"
+printf "%s\n" "$pending" | grep -qi 'words-v2.srla' || fail "words-v2.srla is not scheduled for deletion"
+printf "%s\n" "$pending" | grep -qi 'words-v2-index-v5.sidx' ||
+  fail "words-v2-index-v5.sidx is not scheduled for deletion"
 rm -f "$marker"
 wait $holder || fail "the helper failed"
 "$run" wineboot -r  # a restart, as Wine has it: the pending deletions are done
 [ ! -e "$held/sorla.dll.old-1" ] || fail "the restart left sorla.dll.old-1"
-[ ! -e "$held/words.srla" ] || fail "the restart left words.srla"
-[ ! -e "$held/words-v2.sidx" ] || fail "the restart left words-v2.sidx"
+[ ! -e "$held/words-v2.srla" ] || fail "the restart left words-v2.srla"
+[ ! -e "$held/words-v2-index-v5.sidx" ] || fail "the restart left words-v2-index-v5.sidx"
 check_installed
 
 echo "== an upgrade with nothing running drops the older release's word data at once"
 "$run" "$work/older-setup.exe" /S || fail "reinstalling the older release failed"
 "$run" "$setup" /S || fail "the upgrade failed"
 check_installed
-[ ! -e "$held/words.srla" ] || fail "words.srla outlived an upgrade with nothing running"
-[ ! -e "$held/words-v2.sidx" ] || fail "words-v2.sidx outlived an upgrade with nothing running"
+[ ! -e "$held/words-v2.srla" ] || fail "words-v2.srla outlived an upgrade with nothing running"
+[ ! -e "$held/words-v2-index-v5.sidx" ] ||
+  fail "words-v2-index-v5.sidx outlived an upgrade with nothing running"
 ls "$held" | grep -q 'old-' && fail "set-aside files outlived an upgrade with nothing running: $(ls "$held")"
 
 echo "== the keyboard step for a second user: added at their next sign-in"

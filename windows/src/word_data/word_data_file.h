@@ -1,6 +1,6 @@
-// The word data the text service types with: the file "words-v2.srla"
+// The word data the text service types with: the file "words-v3.srla"
 // beside the DLL when it is there and sound, else the built-in seed list. Its
-// prebuilt index "words-v2-index-v5.sidx", when it is there, sound and built from that
+// prebuilt index "words-v3-index-v6.sidx", when it is there, sound and built from that
 // very word data, is mapped and read in place instead of building an engine:
 // every application then shares one copy of the tables.
 #pragma once
@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "sorla/engine.h"
+#include "sorla/format.h"
 #include "sorla/index_file.h"
 
 namespace sorla::word_data {
@@ -17,12 +18,13 @@ namespace sorla::word_data {
 // data by name at each activation until Windows restarts: under its own name
 // it keeps finding its own data (the setup keeps files it no longer ships
 // until then), never a newer file it would refuse for the seed list.
-inline constexpr wchar_t kFileName[] = L"words-v2.srla";
+inline constexpr wchar_t kFileName[] = L"words-v3.srla";
+static_assert(kDataFileVersion == 3, "name the word data file after the data file version");
 // Named after the index version too, for the same reason: a DLL set aside
 // keeps mapping the index it reads instead of building its engine anew
 // at each activation from an index it would refuse.
-inline constexpr wchar_t kIndexFileName[] = L"words-v2-index-v5.sidx";
-static_assert(kIndexVersion == 5, "name the index file after the index version");
+inline constexpr wchar_t kIndexFileName[] = L"words-v3-index-v6.sidx";
+static_assert(kIndexVersion == 6, "name the index file after the index version");
 
 // The engine for a DLL in `folder`: opened on the word data's index, else
 // built from the word data, else from the seed list when that file is
