@@ -65,7 +65,7 @@ def main(keys_path, callgrind_path):
         t = sum(map(test, top))
         print(f"{label:42} all {100 * a / total:5.1f}%  top 1% {100 * t / len(top):5.1f}%")
     print("\ntop 10 keys: instructions, kind, letters, tree nodes, matcher calls, lattice nodes,"
-          " allocations, new column 1, typed")
+          " allocations, letter new in the case, typed")
     for r in ranked[:10]:
         print(f"  {r['instr']:9} {r['kind']:11} {r['letters']:>3} {r['tree_nodes']:>6}"
               f" {r['matcher_calls']:>3} {r['lattice_nodes']:>5} {r['allocations']:>4}"
