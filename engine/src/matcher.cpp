@@ -284,7 +284,10 @@ class AllWords {
 class BestWords {
  public:
   BestWords(const Matcher& m, float max_cost, float threshold, std::size_t limit)
-      : m_(m), max_cost_(max_cost), threshold_(threshold), limit_(limit) {}
+      : m_(m), max_cost_(max_cost), threshold_(threshold), limit_(limit) {
+    // One allocation rather than one per doubling: the ranking's lists are short.
+    items_.reserve(std::min<std::size_t>(limit, 16));
+  }
 
   // `lower` bounds the cost of every (not exact) reading below a node whose
   // least word index is `min_word`.
@@ -554,7 +557,9 @@ void Matcher::collect(const Column& column, std::size_t typed_chars, std::string
   }
   const CostTables& ct = tables();
   static const WithinLimit everything(ct.nothing, kInf);
-  Column carried, below;  // (node, carry)
+  // (node, carry), in room kept per thread: most walks carry something.
+  thread_local Column carried, below;
+  carried.clear();
   std::size_t d = typed_chars;
   // Whether a column entry at depth d can count: offered at its own cost or
   // its own tail (which rounding may bring under its cost), or carried down.

@@ -12,9 +12,9 @@ namespace sorla {
 
 namespace {
 
-// Span results kept between calls; dropped wholesale at a call's start when
-// there are more.
-constexpr std::size_t kSpanCache = 4096;
+// Span results kept between calls: when there are more at a call's start,
+// they become the older ones, and those before them are dropped.
+constexpr std::size_t kSpanCache = 2048;
 
 using Node = Ranker::Node;
 
@@ -93,13 +93,20 @@ std::size_t Ranker::SpanKeyHash::operator()(const SpanKeyView& k) const {
          (static_cast<std::size_t>(k.max_cost_bits) * 0x9E3779B9u + k.completion);
 }
 
+const std::vector<SpanWord>* Ranker::kept_span(const SpanKeyView& key) {
+  if (auto it = spans_.find(key); it != spans_.end()) return &it->second;
+  auto it = older_spans_.find(key);
+  if (it == older_spans_.end()) return nullptr;
+  // Moved over in its node, so the words stay where they are.
+  return &spans_.insert(older_spans_.extract(it)).position->second;
+}
+
 const std::vector<SpanWord>& Ranker::span_words(const Matcher& matcher, std::size_t start,
                                                 std::string_view letters, bool completion,
                                                 float max_cost, SearchStats* stats) {
   const SpanKeyView key{letters, completion, std::bit_cast<std::uint32_t>(max_cost)};
   if (!matcher.compacted()) {
-    auto it = spans_.find(key);
-    if (it != spans_.end()) return it->second;
+    if (const std::vector<SpanWord>* kept = kept_span(key)) return *kept;
     return spans_
         .emplace(SpanKey{std::string(letters), key.completion, key.max_cost_bits},
                  matcher.best_words(letters, max_cost, completion, kSpanWords, stats))
@@ -115,8 +122,7 @@ const std::vector<SpanWord>& Ranker::span_words(const Matcher& matcher, std::siz
   fold_codes(letters, codes_);
   const Column& column =
       starts_[start].follow(matcher, first_, codes_, limit, stats, &first_columns_);
-  auto it = spans_.find(key);
-  if (it != spans_.end()) return it->second;
+  if (const std::vector<SpanWord>* kept = kept_span(key)) return *kept;
   return spans_
       .emplace(SpanKey{std::string(letters), key.completion, key.max_cost_bits},
                matcher.best_words_at(column, codes_.size(), letters, max_cost, completion,
@@ -165,13 +171,14 @@ std::vector<RankedSequence> Ranker::rank(std::size_t word_count, const Matcher& 
   const std::size_t n = call.n = call.typed.all.size();
   if (n == 0) {
     // Typing starts anew: no old result is worth keeping, only the lists'
-    // little room and the room new columns are made in.
+    // little room and the room new columns are made in, and the column 1 of
+    // each letter, which every text starting with it makes again (up to 28
+    // columns, each of the same few thousand nodes whatever was typed).
     letters_.clear();
     for (std::vector<Node>& list : lists_) list.clear();
     spans_.clear();
+    older_spans_.clear();
     starts_.clear();
-    first_columns_.of = {};
-    first_columns_.made = 0;
     return {};
   }
   const std::size_t keep = keep_from_last_call(call);
@@ -210,7 +217,12 @@ std::size_t Ranker::keep_from_last_call(const Call& call) {
       ++keep;
     }
   }
-  if (spans_.size() > kSpanCache) spans_.clear();
+  // Spans this call reads again are moved back from the older ones: a long
+  // text never finds all its spans gone at once.
+  if (spans_.size() > kSpanCache) {
+    older_spans_ = std::move(spans_);
+    spans_.clear();
+  }
   // Lists past the end keep their room for when the text grows again.
   if (lists_.size() < n + 1) lists_.resize(n + 1);
   for (std::size_t p = keep; p <= n; ++p) lists_[p].clear();

@@ -80,6 +80,7 @@ class Ranker {
   void extend_from(std::size_t start, Call& call);
   std::vector<RankedSequence> read_back(const Call& call) const;
 
+  const std::vector<SpanWord>* kept_span(const SpanKeyView& key);
   const std::vector<SpanWord>& span_words(const Matcher& matcher, std::size_t start,
                                           std::string_view letters, bool completion, float max_cost,
                                           SearchStats* stats);
@@ -93,7 +94,8 @@ class Ranker {
   bool allow_completion_ = false;
   std::size_t limit_ = 0;
   std::vector<std::vector<Node>> lists_;
-  std::unordered_map<SpanKey, std::vector<SpanWord>, SpanKeyHash, SpanKeyEqual> spans_;
+  using SpanMap = std::unordered_map<SpanKey, std::vector<SpanWord>, SpanKeyHash, SpanKeyEqual>;
+  SpanMap spans_, older_spans_;
   // The matcher's columns from each start position, and column 0 they all
   // grow from.
   std::vector<MatchColumns> starts_;
