@@ -8,16 +8,32 @@ SHELL := /bin/bash
 .NOTPARALLEL:
 
 JOBS ?= 2
+# Tests run JOBS at a time too; the Wine suites' registry and display tests
+# hold a lock (sorla_wine_registry), the rest run beside them.
+WINE_JOBS ?= $(JOBS)
 BUILD_TYPE ?= Release
 # Warnings are errors here as in CI; `make WERROR=OFF` to look past them
 # (a tree keeps the setting it was first configured with: `make clean` first).
 WERROR ?= ON
 
-CMAKE_ARGS := -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DSORLA_WERROR=$(WERROR)
+# Ninja where scripts/setup has installed it: it compiles a target's sources
+# while the libraries it links are still being built, so both cores stay busy.
+GENERATOR := $(if $(shell command -v ninja 2>/dev/null),Ninja,Unix Makefiles)
+TREE_FILE := $(if $(filter Ninja,$(GENERATOR)),build.ninja,Makefile)
+# cmake cannot switch a tree to another generator: one made by the other
+# starts afresh.
+same_generator = grep -qsx 'CMAKE_GENERATOR:INTERNAL=$(GENERATOR)' $(1)/CMakeCache.txt || \
+  rm -rf $(1)/CMakeCache.txt $(1)/CMakeFiles
+
+CMAKE_ARGS := -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DSORLA_WERROR=$(WERROR)
 # cmake --build runs its own make; keep ours from handing it our flags.
 BUILD := env -u MAKEFLAGS -u MFLAGS -u MAKELEVEL cmake --build
 # Cross tests get a virtual display for the Windows windows they create.
 XVFB := $(if $(DISPLAY),,xvfb-run -a -s "-screen 0 1280x1024x24")
+# Each phase of a build or a test run starts with "== HH:MM:SS (UTC) what" and
+# ends with its wall and CPU seconds, so that a CI log shows where time goes.
+phase = echo "== $$(date -u +%T) $(1)"
+export TIMEFORMAT := == %R s wall, %U s user + %S s system
 
 .PHONY: all setup configure build build-native build-x64 build-x86 build-asan build-fuzz test \
 	test-asan fuzz fuzz-smoke try serve dist clean screenshots installer test-installer
@@ -27,51 +43,67 @@ all: build
 setup:
 	@scripts/setup
 
-# The generated build/*/Makefile is written only by a configure that
-# succeeded, so a failed configure is tried again next time.
-build/native/Makefile:
+# The generated build/*/build.ninja (or Makefile) is written only by a
+# configure that succeeded, so a failed configure is tried again next time.
+build/native/$(TREE_FILE):
+	@$(call same_generator,build/native)
 	cmake -S . -B build/native $(CMAKE_ARGS)
-build/x64/Makefile:
+build/x64/$(TREE_FILE):
+	@$(call same_generator,build/x64)
 	cmake -S . -B build/x64 $(CMAKE_ARGS) -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw-x86_64.cmake
-build/x86/Makefile:
+build/x86/$(TREE_FILE):
+	@$(call same_generator,build/x86)
 	cmake -S . -B build/x86 $(CMAKE_ARGS) -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw-i686.cmake
 
-configure: setup build/native/Makefile build/x64/Makefile build/x86/Makefile
+configure: setup build/native/$(TREE_FILE) build/x64/$(TREE_FILE) build/x86/$(TREE_FILE)
 
-build-native: setup build/native/Makefile
-	$(BUILD) build/native -j$(JOBS)
-build-x64: setup build/x64/Makefile
-	$(BUILD) build/x64 -j$(JOBS)
-build-x86: setup build/x86/Makefile
-	$(BUILD) build/x86 -j$(JOBS)
+# build/native and build/x64 build everything, the tools and benchmarks
+# included (x64 also what the installer test and the screenshots run);
+# build/x86 and build/asan only what their tests run (test_programs).
+build-native: setup build/native/$(TREE_FILE)
+	@$(call phase,build native)
+	time $(BUILD) build/native -j$(JOBS)
+build-x64: setup build/x64/$(TREE_FILE)
+	@$(call phase,build x64)
+	time $(BUILD) build/x64 -j$(JOBS)
+build-x86: setup build/x86/$(TREE_FILE)
+	@$(call phase,build x86)
+	time $(BUILD) build/x86 -j$(JOBS) --target test_programs
 
 build: build-native build-x64 build-x86
 
 # The native suite once more under AddressSanitizer and UndefinedBehaviorSanitizer.
 # Warnings are already errors in build/native; here the instrumentation makes
 # GCC 12 warn falsely inside the standard library (std::regex), so not here.
+# Line tables (-g1) are all the sanitizers' reports read (each frame's file and
+# line); full debug information made each file here compile a third slower.
 SANITIZE := -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer
-build/asan/Makefile:
+build/asan/$(TREE_FILE):
+	@$(call same_generator,build/asan)
 	cmake -S . -B build/asan $(CMAKE_ARGS) -DSORLA_WERROR=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSORLA_BENCH=OFF \
-	  -DCMAKE_CXX_FLAGS="$(SANITIZE)" -DCMAKE_EXE_LINKER_FLAGS="$(SANITIZE)"
-build-asan: setup build/asan/Makefile
-	$(BUILD) build/asan -j$(JOBS)
+	  -DCMAKE_CXX_FLAGS="$(SANITIZE)" -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG" \
+	  -DCMAKE_EXE_LINKER_FLAGS="$(SANITIZE)"
+build-asan: setup build/asan/$(TREE_FILE)
+	@$(call phase,build asan)
+	time $(BUILD) build/asan -j$(JOBS) --target test_programs
 # The big-lexicon comparisons run on fewer inputs here: they are the same code
 # paths, many times slower under the sanitizers.
 test-asan: build-asan
 	cd build/asan && SORLA_LIGHT_TESTS=1 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-	  ctest --output-on-failure
+	  ctest -j$(JOBS) --output-on-failure
 
 # libFuzzer targets, built with clang; every library instrumented as well.
 FUZZ_TARGETS := from_bytes import_learned suggest session open_index user_words
 FUZZ_SECONDS ?= 60
 FUZZ_SMOKE_SECONDS ?= 4
-build/fuzz/Makefile:
-	CC=clang-14 CXX=clang++-14 cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+build/fuzz/$(TREE_FILE):
+	@$(call same_generator,build/fuzz)
+	CC=clang-14 CXX=clang++-14 cmake -S . -B build/fuzz -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DSORLA_FUZZ=ON -DSORLA_TESTS=OFF -DSORLA_CLI=OFF -DSORLA_BENCH=OFF -DSORLA_WERROR=$(WERROR) \
 	  -DCMAKE_CXX_FLAGS="$(SANITIZE) -fsanitize=fuzzer-no-link"
-build-fuzz: setup build/fuzz/Makefile
-	$(BUILD) build/fuzz -j$(JOBS)
+build-fuzz: setup build/fuzz/$(TREE_FILE)
+	@$(call phase,build fuzz)
+	time $(BUILD) build/fuzz -j$(JOBS)
 # New inputs go to build/fuzz/corpus; the checked-in seeds are only read.
 # Findings are written to build/fuzz/findings.
 define run_fuzzers
@@ -94,42 +126,42 @@ fuzz-smoke: build-fuzz
 # for it to exit before the display goes.
 test: build build-asan build-fuzz
 	@failed=""; \
-	echo "== native tests"; \
-	(cd build/native && ctest --output-on-failure) || failed="$$failed native"; \
-	echo "== native tests under sanitizers"; \
-	$(MAKE) --no-print-directory test-asan || failed="$$failed asan"; \
-	echo "== fuzz smoke"; \
-	$(MAKE) --no-print-directory fuzz-smoke || failed="$$failed fuzz"; \
-	echo "== installer (Wine)"; \
-	$(MAKE) --no-print-directory test-installer || failed="$$failed installer"; \
+	$(call phase,native tests); \
+	time (cd build/native && ctest -j$(JOBS) --output-on-failure) || failed="$$failed native"; \
+	$(call phase,native tests under sanitizers); \
+	time $(MAKE) --no-print-directory test-asan || failed="$$failed asan"; \
+	$(call phase,fuzz smoke); \
+	time $(MAKE) --no-print-directory fuzz-smoke || failed="$$failed fuzz"; \
+	$(call phase,installer (Wine)); \
+	time $(MAKE) --no-print-directory test-installer || failed="$$failed installer"; \
 	for tree in x64 x86; do \
 	  if [ $$tree = x86 ] && ! /usr/lib/wine/wine --version >/dev/null 2>&1; then \
 	    echo "== x86 tests (Wine) skipped: this machine runs no 32-bit programs (IA-32 emulation is off in its kernel), and Wine runs i686 programs only through its 32-bit loader"; \
 	    continue; \
 	  fi; \
-	  echo "== $$tree tests (Wine)"; \
+	  $(call phase,$$tree tests (Wine)); \
 	  WINEPREFIX=$(CURDIR)/build/$$tree/wineprefix wineserver -k 2>/dev/null || true; \
-	  (cd build/$$tree && $(XVFB) sh -c \
-	    'ctest --output-on-failure; rc=$$?; WINEPREFIX=$$PWD/wineprefix wineserver -w; exit $$rc') \
+	  time (cd build/$$tree && $(XVFB) sh -c \
+	    'ctest -j$(WINE_JOBS) --output-on-failure; rc=$$?; WINEPREFIX=$$PWD/wineprefix wineserver -w; exit $$rc') \
 	    || failed="$$failed $$tree"; \
 	done; \
-	if [ -n "$$failed" ]; then echo "== tests failed in:$$failed"; exit 1; fi; \
-	echo "== all tests passed (native, sanitizers, fuzz smoke, installer, Wine)"
+	if [ -n "$$failed" ]; then $(call phase,tests failed in:$$failed); exit 1; fi; \
+	$(call phase,all tests passed (native, sanitizers, fuzz smoke, installer, Wine))
 
 # The report page's service on 127.0.0.1:8080, with its reports in
 # build/reports.sqlite; Ctrl+C stops it.
-serve: setup build/native/Makefile
+serve: setup build/native/$(TREE_FILE)
 	$(BUILD) build/native -j$(JOBS) --target sorla-reports
 	build/native/server/sorla-reports --listen 127.0.0.1:8080 --db sqlite:build/reports.sqlite
 
 # The interactive typing demo of the native tool.
-try: setup build/native/Makefile
+try: setup build/native/$(TREE_FILE)
 	$(BUILD) build/native -j$(JOBS) --target sorla
 	build/native/cli/sorla try
 
 # PNGs of the candidate row (light and dark) and the language-bar icons,
 # drawn by the x64 build under Wine, into build/screenshots.
-screenshots: setup build/x64/Makefile
+screenshots: setup build/x64/$(TREE_FILE)
 	$(BUILD) build/x64 -j$(JOBS) --target window_screenshots
 	mkdir -p build/screenshots
 	cd build/x64 && SORLA_WINEPREFIX=$$PWD/wineprefix $(CURDIR)/windows/tests/window/with_display.sh \
@@ -156,7 +188,7 @@ bench: setup
 # words and with the seed list, and the core alone on the same keys: prints
 # the table and writes bench/results/dll-latest.json.
 .PHONY: bench-dll
-bench-dll: setup build/x64/Makefile
+bench-dll: setup build/x64/$(TREE_FILE)
 	$(BUILD) build/x64 -j$(JOBS) --target sorla key_path_bench
 	@mkdir -p bench/results
 	WINEPREFIX=$(CURDIR)/build/x64/wineprefix wineserver -k 2>/dev/null || true
@@ -170,7 +202,7 @@ bench-dll: setup build/x64/Makefile
 # slow, idle and oversize clients (about two minutes); writes
 # bench/results/server-latest.json.
 .PHONY: bench-server
-bench-server: setup build/native/Makefile
+bench-server: setup build/native/$(TREE_FILE)
 	$(BUILD) build/native -j$(JOBS) --target sorla_server_bench
 	@mkdir -p bench/results
 	build/native/bench/sorla_server_bench bench/results/server-latest.json
@@ -206,7 +238,7 @@ lexicon:
 
 # How well chat spellings find their words with the shipped data: the seed list,
 # and the dev set's words and sentences, tuning half and held-out half apart.
-eval-lexicon: setup build/native/Makefile
+eval-lexicon: setup build/native/$(TREE_FILE)
 	$(BUILD) build/native -j$(JOBS) --target lexicon_eval
 	build/native/lexicon/lexicon_eval data/seed_words.txt data/lexicon/words.srla lexicon/eval/dev.tsv \
 	  lexicon/eval/sentences.tsv data/lexicon/names.txt data/lexicon/everyday.txt

@@ -3,6 +3,7 @@
 set(host_dir ${CMAKE_CURRENT_LIST_DIR})
 file(GLOB host_test_sources CONFIGURE_DEPENDS ${host_dir}/*.cpp)
 add_executable(tsf_host_tests ${host_test_sources})
+sorla_test_programs(tsf_host_tests)
 target_include_directories(tsf_host_tests PRIVATE ${PROJECT_SOURCE_DIR}/windows/tests)
 target_link_libraries(tsf_host_tests
   PRIVATE sorla_text_service sorla_candidate_ui GTest::gtest GTest::gtest_main sorla_warnings)
@@ -21,6 +22,7 @@ target_include_directories(tsf_stress_tests PRIVATE ${PROJECT_SOURCE_DIR}/window
 target_link_libraries(tsf_stress_tests
   PRIVATE sorla_text_service GTest::gtest GTest::gtest_main sorla_warnings)
 add_dependencies(tsf_stress_tests sorla)
+sorla_test_programs(tsf_stress_tests)
 add_test(NAME tsf_stress_tests
   COMMAND sh ${PROJECT_SOURCE_DIR}/windows/tests/window/with_display.sh
           ${PROJECT_SOURCE_DIR}/scripts/wine-run $<TARGET_FILE:tsf_stress_tests> --gtest_brief=1)

@@ -8,6 +8,7 @@ target_link_libraries(sorla_tsf_host PUBLIC sorla_win_base PRIVATE sorla_warning
 add_executable(tsf_smoke ${smoke_dir}/smoke.cpp)
 target_link_libraries(tsf_smoke PRIVATE sorla_tsf_host sorla_text_service sorla_warnings)
 add_dependencies(tsf_smoke sorla make_index)
+sorla_test_programs(tsf_smoke make_index)
 add_executable(make_index ${smoke_dir}/make_index.cpp)
 target_link_libraries(make_index PRIVATE sorla_engine sorla_warnings)
 # The index's name, from the DLL's own header.

@@ -32,6 +32,7 @@ if(SORLA_TESTS)
 
   file(GLOB window_test_sources CONFIGURE_DEPENDS ${window_tests_dir}/*.cpp)
   add_executable(window_tests ${window_test_sources})
+  sorla_test_programs(window_tests)
   target_link_libraries(window_tests
     PRIVATE sorla_window_test_support GTest::gtest GTest::gtest_main sorla_warnings)
   # Real windows need a display: a virtual one when none is there. The tests
