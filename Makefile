@@ -8,24 +8,18 @@ SHELL := /bin/bash
 .NOTPARALLEL:
 
 JOBS ?= 2
-# Tests run JOBS at a time too; the Wine suites' registry and display tests
-# hold a lock (sorla_wine_registry), the rest run beside them.
-WINE_JOBS ?= $(JOBS)
+# Tests run one at a time by default: the report service's attack tests and
+# the Wine suites wait on clocks a busy neighbour can stretch. TEST_JOBS=2
+# runs two (the Wine suites' registry and display tests hold a lock,
+# sorla_wine_registry); WINE_JOBS sets the Wine suites' alone.
+TEST_JOBS ?= 1
+WINE_JOBS ?= $(TEST_JOBS)
 BUILD_TYPE ?= Release
 # Warnings are errors here as in CI; `make WERROR=OFF` to look past them
 # (a tree keeps the setting it was first configured with: `make clean` first).
 WERROR ?= ON
 
-# Ninja where scripts/setup has installed it: it compiles a target's sources
-# while the libraries it links are still being built, so both cores stay busy.
-GENERATOR := $(if $(shell command -v ninja 2>/dev/null),Ninja,Unix Makefiles)
-TREE_FILE := $(if $(filter Ninja,$(GENERATOR)),build.ninja,Makefile)
-# cmake cannot switch a tree to another generator: one made by the other
-# starts afresh.
-same_generator = grep -qsx 'CMAKE_GENERATOR:INTERNAL=$(GENERATOR)' $(1)/CMakeCache.txt || \
-  rm -rf $(1)/CMakeCache.txt $(1)/CMakeFiles
-
-CMAKE_ARGS := -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DSORLA_WERROR=$(WERROR)
+CMAKE_ARGS := -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DSORLA_WERROR=$(WERROR)
 # cmake --build runs its own make; keep ours from handing it our flags.
 BUILD := env -u MAKEFLAGS -u MFLAGS -u MAKELEVEL cmake --build
 # Cross tests get a virtual display for the Windows windows they create.
@@ -43,30 +37,27 @@ all: build
 setup:
 	@scripts/setup
 
-# The generated build/*/build.ninja (or Makefile) is written only by a
+# The generated build/*/Makefile is written only by a
 # configure that succeeded, so a failed configure is tried again next time.
-build/native/$(TREE_FILE):
-	@$(call same_generator,build/native)
+build/native/Makefile:
 	cmake -S . -B build/native $(CMAKE_ARGS)
-build/x64/$(TREE_FILE):
-	@$(call same_generator,build/x64)
+build/x64/Makefile:
 	cmake -S . -B build/x64 $(CMAKE_ARGS) -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw-x86_64.cmake
-build/x86/$(TREE_FILE):
-	@$(call same_generator,build/x86)
+build/x86/Makefile:
 	cmake -S . -B build/x86 $(CMAKE_ARGS) -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw-i686.cmake
 
-configure: setup build/native/$(TREE_FILE) build/x64/$(TREE_FILE) build/x86/$(TREE_FILE)
+configure: setup build/native/Makefile build/x64/Makefile build/x86/Makefile
 
 # build/native and build/x64 build everything, the tools and benchmarks
 # included (x64 also what the installer test and the screenshots run);
 # build/x86 and build/asan only what their tests run (test_programs).
-build-native: setup build/native/$(TREE_FILE)
+build-native: setup build/native/Makefile
 	@$(call phase,build native)
 	time $(BUILD) build/native -j$(JOBS)
-build-x64: setup build/x64/$(TREE_FILE)
+build-x64: setup build/x64/Makefile
 	@$(call phase,build x64)
 	time $(BUILD) build/x64 -j$(JOBS)
-build-x86: setup build/x86/$(TREE_FILE)
+build-x86: setup build/x86/Makefile
 	@$(call phase,build x86)
 	time $(BUILD) build/x86 -j$(JOBS) --target test_programs
 
@@ -78,30 +69,28 @@ build: build-native build-x64 build-x86
 # Line tables (-g1) are all the sanitizers' reports read (each frame's file and
 # line); full debug information made each file here compile a third slower.
 SANITIZE := -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer
-build/asan/$(TREE_FILE):
-	@$(call same_generator,build/asan)
+build/asan/Makefile:
 	cmake -S . -B build/asan $(CMAKE_ARGS) -DSORLA_WERROR=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSORLA_BENCH=OFF \
 	  -DCMAKE_CXX_FLAGS="$(SANITIZE)" -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG" \
 	  -DCMAKE_EXE_LINKER_FLAGS="$(SANITIZE)"
-build-asan: setup build/asan/$(TREE_FILE)
+build-asan: setup build/asan/Makefile
 	@$(call phase,build asan)
 	time $(BUILD) build/asan -j$(JOBS) --target test_programs
 # The big-lexicon comparisons run on fewer inputs here: they are the same code
 # paths, many times slower under the sanitizers.
 test-asan: build-asan
 	cd build/asan && SORLA_LIGHT_TESTS=1 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-	  ctest -j$(JOBS) --output-on-failure
+	  ctest -j$(TEST_JOBS) --output-on-failure
 
 # libFuzzer targets, built with clang; every library instrumented as well.
 FUZZ_TARGETS := from_bytes import_learned suggest session open_index user_words
 FUZZ_SECONDS ?= 60
 FUZZ_SMOKE_SECONDS ?= 4
-build/fuzz/$(TREE_FILE):
-	@$(call same_generator,build/fuzz)
-	CC=clang-14 CXX=clang++-14 cmake -S . -B build/fuzz -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+build/fuzz/Makefile:
+	CC=clang-14 CXX=clang++-14 cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DSORLA_FUZZ=ON -DSORLA_TESTS=OFF -DSORLA_CLI=OFF -DSORLA_BENCH=OFF -DSORLA_WERROR=$(WERROR) \
 	  -DCMAKE_CXX_FLAGS="$(SANITIZE) -fsanitize=fuzzer-no-link"
-build-fuzz: setup build/fuzz/$(TREE_FILE)
+build-fuzz: setup build/fuzz/Makefile
 	@$(call phase,build fuzz)
 	time $(BUILD) build/fuzz -j$(JOBS)
 # New inputs go to build/fuzz/corpus; the checked-in seeds are only read.
@@ -127,7 +116,7 @@ fuzz-smoke: build-fuzz
 test: build build-asan build-fuzz
 	@failed=""; \
 	$(call phase,native tests); \
-	time (cd build/native && ctest -j$(JOBS) --output-on-failure) || failed="$$failed native"; \
+	time (cd build/native && ctest -j$(TEST_JOBS) --output-on-failure) || failed="$$failed native"; \
 	$(call phase,native tests under sanitizers); \
 	time $(MAKE) --no-print-directory test-asan || failed="$$failed asan"; \
 	$(call phase,fuzz smoke); \
@@ -150,18 +139,18 @@ test: build build-asan build-fuzz
 
 # The report page's service on 127.0.0.1:8080, with its reports in
 # build/reports.sqlite; Ctrl+C stops it.
-serve: setup build/native/$(TREE_FILE)
+serve: setup build/native/Makefile
 	$(BUILD) build/native -j$(JOBS) --target sorla-reports
 	build/native/server/sorla-reports --listen 127.0.0.1:8080 --db sqlite:build/reports.sqlite
 
 # The interactive typing demo of the native tool.
-try: setup build/native/$(TREE_FILE)
+try: setup build/native/Makefile
 	$(BUILD) build/native -j$(JOBS) --target sorla
 	build/native/cli/sorla try
 
 # PNGs of the candidate row (light and dark) and the language-bar icons,
 # drawn by the x64 build under Wine, into build/screenshots.
-screenshots: setup build/x64/$(TREE_FILE)
+screenshots: setup build/x64/Makefile
 	$(BUILD) build/x64 -j$(JOBS) --target window_screenshots
 	mkdir -p build/screenshots
 	cd build/x64 && SORLA_WINEPREFIX=$$PWD/wineprefix $(CURDIR)/windows/tests/window/with_display.sh \
@@ -188,7 +177,7 @@ bench: setup
 # words and with the seed list, and the core alone on the same keys: prints
 # the table and writes bench/results/dll-latest.json.
 .PHONY: bench-dll
-bench-dll: setup build/x64/$(TREE_FILE)
+bench-dll: setup build/x64/Makefile
 	$(BUILD) build/x64 -j$(JOBS) --target sorla key_path_bench
 	@mkdir -p bench/results
 	WINEPREFIX=$(CURDIR)/build/x64/wineprefix wineserver -k 2>/dev/null || true
@@ -202,7 +191,7 @@ bench-dll: setup build/x64/$(TREE_FILE)
 # slow, idle and oversize clients (about two minutes); writes
 # bench/results/server-latest.json.
 .PHONY: bench-server
-bench-server: setup build/native/$(TREE_FILE)
+bench-server: setup build/native/Makefile
 	$(BUILD) build/native -j$(JOBS) --target sorla_server_bench
 	@mkdir -p bench/results
 	build/native/bench/sorla_server_bench bench/results/server-latest.json
@@ -238,7 +227,7 @@ lexicon:
 
 # How well chat spellings find their words with the shipped data: the seed list,
 # and the dev set's words and sentences, tuning half and held-out half apart.
-eval-lexicon: setup build/native/$(TREE_FILE)
+eval-lexicon: setup build/native/Makefile
 	$(BUILD) build/native -j$(JOBS) --target lexicon_eval
 	build/native/lexicon/lexicon_eval data/seed_words.txt data/lexicon/words.srla lexicon/eval/dev.tsv \
 	  lexicon/eval/sentences.tsv data/lexicon/names.txt data/lexicon/everyday.txt
