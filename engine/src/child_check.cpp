@@ -1,5 +1,6 @@
 #include "child_check.h"
 
+#include "avx2.h"
 #include "child_check_loop.h"
 #include "sorla/matcher.h"
 
@@ -17,8 +18,7 @@ bool children_match_bits(const std::uint32_t* codes, const std::uint32_t* child_
                          std::size_t count) {
 #ifdef SORLA_AVX2
   // AVX2 counts the bits of eight nodes at a time, twice the baseline's SSE2.
-  static const bool avx2 = __builtin_cpu_supports("avx2");
-  if (avx2) return children_match_bits_avx2(codes, child_begin, count);
+  if (has_avx2()) return children_match_bits_avx2(codes, child_begin, count);
 #endif
   return children_match_bits_loop(codes, child_begin, count);
 }
