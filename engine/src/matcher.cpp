@@ -728,4 +728,14 @@ const Column& MatchColumns::follow(const Matcher& m, const Column& first,
   return codes.empty() ? first : column(codes.size() - 1);
 }
 
+std::size_t MatchColumns::held_bytes() const {
+  std::size_t bytes = codes_.capacity() + columns_.capacity() * sizeof(Column);
+  for (const Column& c : columns_) bytes += c.capacity() * sizeof(Reach);
+  return bytes;
+}
+
+void MatchColumns::release_spare() {
+  for (std::size_t k = held_; k < columns_.size(); ++k) columns_[k] = Column();
+}
+
 }  // namespace sorla

@@ -245,6 +245,11 @@ class MatchColumns {
   // given, made there first if need be (the same `shared` on every call).
   const Column& follow(const Matcher& m, const Column& first, std::span<const std::uint8_t> codes,
                        float limit, SearchStats* stats, FirstColumns* shared = nullptr);
+  // The room its columns hold, in bytes (the shared column 1 not counted).
+  std::size_t held_bytes() const;
+  // Gives back the room of columns past the held text's end, kept for
+  // typing back what was erased.
+  void release_spare();
 
  private:
   std::vector<std::uint8_t> codes_;
