@@ -231,14 +231,21 @@ std::vector<RankedSequence> Ranker::rank(std::size_t word_count, const Matcher& 
 
 // Columns from starts that no span can use any more hold a lot of room;
 // past the budget, so do the columns kept for typing back erased letters:
-// those of starts past the text's end, then the spare ones of each start.
+// those of starts past the text's end and the spare ones of each start,
+// then the inner ones of each start, which only a shorter text reads (the
+// next letter reads a start's last two, a backspace its third last).
 void Ranker::trim_columns(std::size_t lo, std::size_t n) {
   for (std::size_t i = 0; i < std::min(lo, starts_.size()); ++i) starts_[i] = MatchColumns();
-  std::size_t held = 0;
-  for (const MatchColumns& start : starts_) held += start.held_bytes();
-  if (held <= budget_.column_bytes) return;
+  const auto held = [&] {
+    std::size_t bytes = 0;
+    for (const MatchColumns& start : starts_) bytes += start.held_bytes();
+    return bytes;
+  };
+  if (held() <= budget_.column_bytes) return;
   for (std::size_t i = n; i < starts_.size(); ++i) starts_[i] = MatchColumns();
   for (MatchColumns& start : starts_) start.release_spare();
+  if (held() <= budget_.column_bytes) return;
+  for (MatchColumns& start : starts_) start.release_inner(3);
 }
 
 // A position's final list depends only on the letters before it, the

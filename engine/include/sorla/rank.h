@@ -63,7 +63,7 @@ class Ranker {
   // typed reads. Caches: any budget gives the same answers.
   struct Budget {
     std::size_t span_bytes = 384 * 1024;
-    std::size_t column_bytes = 512 * 1024;
+    std::size_t column_bytes = 384 * 1024;
   };
   Ranker() = default;
   explicit Ranker(Budget budget) : budget_(budget) {}
