@@ -119,7 +119,7 @@ TEST(Rank, CachesKeepTheirBudget) {
   cases.insert(cases.end(), worst.begin(), worst.end());
   const Ranker::Budget budget{16 * 1024, 32 * 1024};
   Ranker tight(budget), roomy;
-  std::size_t most_tight = 0, most_roomy = 0, most_spans = 0, keys = 0;
+  std::size_t most_tight = 0, most_roomy = 0, most_spans = 0;
   for (const lexgen::TypingCase& c : cases) {
     for (const std::string& typed : c.keystrokes) {
       const auto pieces = split_pieces(typed);
@@ -127,11 +127,9 @@ TEST(Rank, CachesKeepTheirBudget) {
       const auto got =
           tight.rank(e.words().size(), e.matcher(), e.pairs(), pieces, previous, true, 20);
       roomy.rank(e.words().size(), e.matcher(), e.pairs(), pieces, previous, true, 20);
-      if (keys++ % 7 == 0) {
-        ASSERT_EQ(describe(got), describe(rank_sequences(e.words().size(), e.matcher(), e.pairs(),
-                                                         pieces, previous, true, 20)))
-            << typed;
-      }
+      ASSERT_EQ(describe(got), describe(rank_sequences(e.words().size(), e.matcher(), e.pairs(),
+                                                       pieces, previous, true, 20)))
+          << typed;
       most_tight = std::max(most_tight, tight.held_bytes().columns);
       most_roomy = std::max(most_roomy, roomy.held_bytes().columns);
       most_spans = std::max(most_spans, tight.held_bytes().spans);

@@ -59,8 +59,8 @@ class Ranker {
   };
   HeldBytes held_bytes() const;
   // The most room span results take in one generation (two are kept), and
-  // the room past which the columns of the starts keep only what the text
-  // typed reads. Caches: any budget gives the same answers.
+  // the room past which the starts' columns keep only what the next letter
+  // or a backspace reads. Caches: any budget gives the same answers.
   struct Budget {
     std::size_t span_bytes = 384 * 1024;
     std::size_t column_bytes = 384 * 1024;
