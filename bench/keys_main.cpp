@@ -4,7 +4,8 @@
 // each, to find which keys make the tail. Under callgrind (run by
 // bench/keystroke-tail) it types once and dumps the instructions of every
 // key on its own. With `session`, one engine types every case without
-// starting from an empty state, as the typing session does.
+// starting from an empty state, as the typing session does. At the end it
+// says on stderr what heap the engine holds and which of its caches.
 // Usage: sorla_keys WORK_FOLDER [session] > keys.tsv
 #include <algorithm>
 #include <cstdint>
@@ -77,6 +78,8 @@ int run(const std::filesystem::path& folder, bool session) {
   const auto extremes = lexgen::worst_cases(list, 7);
   cases.insert(cases.end(), extremes.begin(), extremes.end());
 
+  const std::int64_t heap_before = heap_bytes();
+  std::size_t most_held = 0;
   const int replays = RUNNING_ON_VALGRIND || session ? 1 : 3;
   std::printf(
       "case\tkey\tkind\tletters\tpieces\tus\tmatcher_calls\ttree_nodes\tlattice_nodes\t"
@@ -95,6 +98,7 @@ int run(const std::filesystem::path& folder, bool session) {
         CALLGRIND_DUMP_STATS;
         if (got.size() > Engine::kMaxCandidates) std::abort();
         keys[k].us = std::min(keys[k].us, us);
+        most_held = std::max(most_held, engine.search_bytes().total());
         if (rep == 0) {
           const SearchStats& after = engine.search_stats();
           keys[k].work = {after.matcher_calls - before.matcher_calls,
@@ -116,6 +120,14 @@ int run(const std::filesystem::path& folder, bool session) {
                   static_cast<long long>(key.allocations), typed.c_str());
     }
   }
+  // What the engine holds after the typing: the heap grown since it began,
+  // its per-thread scratch included, and what the ranker reports of it.
+  const Ranker::HeldBytes held = engine.search_bytes();
+  std::fprintf(stderr,
+               "heap after typing %lld bytes; ranker holds %zu: spans %zu, columns %zu, "
+               "columns 1 %zu, lists %zu; at most %zu after a key\n",
+               static_cast<long long>(heap_bytes() - heap_before), held.total(), held.spans,
+               held.columns, held.first_columns, held.lists, most_held);
   return 0;
 }
 

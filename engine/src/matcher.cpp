@@ -698,7 +698,11 @@ const Column& MatchColumns::follow(const Matcher& m, const Column& first,
   };
   std::size_t same = 0;
   while (same < held_ && same < codes.size() && codes_[same] == codes[same]) ++same;
+  // The column read, or grown from, may have been given back.
+  const std::size_t read = std::min(same, codes.size());
+  if (read > 0 && read - 1 < dropped_ && !(read == 1 && shared_first_)) same = 0;
   if (same < codes.size()) {
+    if (same == 0) dropped_ = 0;
     // New characters from `same` on. A text that is a beginning of the held
     // one keeps the longer columns, so typing back what was just erased
     // finds them again.
@@ -726,6 +730,22 @@ const Column& MatchColumns::follow(const Matcher& m, const Column& first,
     held_ = codes.size();
   }
   return codes.empty() ? first : column(codes.size() - 1);
+}
+
+std::size_t MatchColumns::held_bytes() const {
+  std::size_t bytes = codes_.capacity() + columns_.capacity() * sizeof(Column);
+  for (const Column& c : columns_) bytes += c.capacity() * sizeof(Reach);
+  return bytes;
+}
+
+void MatchColumns::release_spare() {
+  for (std::size_t k = held_; k < columns_.size(); ++k) columns_[k] = Column();
+}
+
+void MatchColumns::release_inner(std::size_t keep) {
+  if (held_ <= keep) return;
+  for (std::size_t k = dropped_; k < held_ - keep; ++k) columns_[k] = Column();
+  dropped_ = std::max(dropped_, held_ - keep);
 }
 
 }  // namespace sorla

@@ -12,8 +12,9 @@ namespace sorla {
 
 namespace {
 
-// Span results kept between calls: when there are more at a call's start,
-// they become the older ones, and those before them are dropped.
+// Span results kept between calls: when there are more, or they hold more
+// room, at a call's start, they become the older ones, and those before
+// them are dropped.
 constexpr std::size_t kSpanCache = 2048;
 
 using Node = Ranker::Node;
@@ -93,12 +94,43 @@ std::size_t Ranker::SpanKeyHash::operator()(const SpanKeyView& k) const {
          (static_cast<std::size_t>(k.max_cost_bits) * 0x9E3779B9u + k.completion);
 }
 
+// A map node: the entry, the next pointer and the cached hash; the letters
+// and the words where they do not fit in place.
+std::size_t Ranker::entry_bytes(const SpanMap::value_type& entry) {
+  const std::string& letters = entry.first.letters;
+  const bool on_heap = letters.capacity() > std::string().capacity();
+  return sizeof(entry) + 2 * sizeof(void*) + (on_heap ? letters.capacity() + 1 : 0) +
+         entry.second.capacity() * sizeof(SpanWord);
+}
+
+Ranker::HeldBytes Ranker::held_bytes() const {
+  HeldBytes held;
+  held.spans = span_bytes_ + older_span_bytes_ +
+               (spans_.bucket_count() + older_spans_.bucket_count()) * sizeof(void*);
+  held.columns = starts_.capacity() * sizeof(MatchColumns);
+  for (const MatchColumns& start : starts_) held.columns += start.held_bytes();
+  held.first_columns = (first_.capacity() + first_columns_.scratch.capacity()) * sizeof(Reach);
+  for (const Column& c : first_columns_.of) held.first_columns += c.capacity() * sizeof(Reach);
+  held.lists = lists_.capacity() * sizeof(lists_[0]) + letters_.capacity() + codes_.capacity();
+  for (const std::vector<Node>& list : lists_) held.lists += list.capacity() * sizeof(Node);
+  return held;
+}
+
 const std::vector<SpanWord>* Ranker::kept_span(const SpanKeyView& key) {
   if (auto it = spans_.find(key); it != spans_.end()) return &it->second;
   auto it = older_spans_.find(key);
   if (it == older_spans_.end()) return nullptr;
+  const std::size_t bytes = entry_bytes(*it);
+  older_span_bytes_ -= bytes;
+  span_bytes_ += bytes;
   // Moved over in its node, so the words stay where they are.
   return &spans_.insert(older_spans_.extract(it)).position->second;
+}
+
+const std::vector<SpanWord>& Ranker::keep_span(SpanKey key, std::vector<SpanWord> words) {
+  const auto& entry = *spans_.emplace(std::move(key), std::move(words)).first;
+  span_bytes_ += entry_bytes(entry);
+  return entry.second;
 }
 
 const std::vector<SpanWord>& Ranker::span_words(const Matcher& matcher, std::size_t start,
@@ -107,10 +139,8 @@ const std::vector<SpanWord>& Ranker::span_words(const Matcher& matcher, std::siz
   const SpanKeyView key{letters, completion, std::bit_cast<std::uint32_t>(max_cost)};
   if (!matcher.compacted()) {
     if (const std::vector<SpanWord>* kept = kept_span(key)) return *kept;
-    return spans_
-        .emplace(SpanKey{std::string(letters), key.completion, key.max_cost_bits},
-                 matcher.best_words(letters, max_cost, completion, kSpanWords, stats))
-        .first->second;
+    return keep_span({std::string(letters), key.completion, key.max_cost_bits},
+                     matcher.best_words(letters, max_cost, completion, kSpanWords, stats));
   }
   // Spans from one start share their columns: a longer span, or the same
   // span a keystroke later, only adds the columns of its new characters.
@@ -123,11 +153,9 @@ const std::vector<SpanWord>& Ranker::span_words(const Matcher& matcher, std::siz
   const Column& column =
       starts_[start].follow(matcher, first_, codes_, limit, stats, &first_columns_);
   if (const std::vector<SpanWord>* kept = kept_span(key)) return *kept;
-  return spans_
-      .emplace(SpanKey{std::string(letters), key.completion, key.max_cost_bits},
-               matcher.best_words_at(column, codes_.size(), letters, max_cost, completion,
-                                     kSpanWords, stats))
-      .first->second;
+  return keep_span({std::string(letters), key.completion, key.max_cost_bits},
+                   matcher.best_words_at(column, codes_.size(), letters, max_cost, completion,
+                                         kSpanWords, stats));
 }
 
 // One call: its typed letters, its settings, and what extending from each
@@ -178,6 +206,7 @@ std::vector<RankedSequence> Ranker::rank(std::size_t word_count, const Matcher& 
     for (std::vector<Node>& list : lists_) list.clear();
     spans_.clear();
     older_spans_.clear();
+    span_bytes_ = older_span_bytes_ = 0;
     starts_.clear();
     return {};
   }
@@ -189,8 +218,7 @@ std::vector<RankedSequence> Ranker::rank(std::size_t word_count, const Matcher& 
 
   for (std::size_t i = call.lo; i < n; ++i) extend_from(i, call);
   if (stats) stats->lattice_nodes += call.made;
-  // Columns from starts that no span can use any more hold a lot of room.
-  for (std::size_t i = 0; i < std::min(call.lo, starts_.size()); ++i) starts_[i] = MatchColumns();
+  trim_columns(call.lo, n);
 
   letters_ = call.typed.all;
   boundary_ = call.typed.boundary;
@@ -199,6 +227,25 @@ std::vector<RankedSequence> Ranker::rank(std::size_t word_count, const Matcher& 
   allow_completion_ = allow_completion;
   limit_ = limit;
   return read_back(call);
+}
+
+// Columns from starts that no span can use any more hold a lot of room;
+// past the budget, so do the columns kept for typing back erased letters:
+// those of starts past the text's end and the spare ones of each start,
+// then the inner ones of each start, which only a shorter text reads (the
+// next letter reads a start's last two, a backspace its third last).
+void Ranker::trim_columns(std::size_t lo, std::size_t n) {
+  for (std::size_t i = 0; i < std::min(lo, starts_.size()); ++i) starts_[i] = MatchColumns();
+  const auto held = [&] {
+    std::size_t bytes = 0;
+    for (const MatchColumns& start : starts_) bytes += start.held_bytes();
+    return bytes;
+  };
+  if (held() <= budget_.column_bytes) return;
+  for (std::size_t i = n; i < starts_.size(); ++i) starts_[i] = MatchColumns();
+  for (MatchColumns& start : starts_) start.release_spare();
+  if (held() <= budget_.column_bytes) return;
+  for (MatchColumns& start : starts_) start.release_inner(3);
 }
 
 // A position's final list depends only on the letters before it, the
@@ -219,9 +266,11 @@ std::size_t Ranker::keep_from_last_call(const Call& call) {
   }
   // Spans this call reads again are moved back from the older ones: a long
   // text never finds all its spans gone at once.
-  if (spans_.size() > kSpanCache) {
+  if (spans_.size() > kSpanCache || span_bytes_ > budget_.span_bytes) {
     older_spans_ = std::move(spans_);
     spans_.clear();
+    older_span_bytes_ = span_bytes_;
+    span_bytes_ = 0;
   }
   // Lists past the end keep their room for when the text grows again.
   if (lists_.size() < n + 1) lists_.resize(n + 1);

@@ -5,8 +5,11 @@
 #include <bit>
 #include <cstdio>
 
+#include "lexgen.h"
 #include "scoring.h"
 #include "sorla/engine.h"
+#include "sorla/format.h"
+#include "sorla/suggest.h"
 
 namespace sorla {
 namespace {
@@ -104,6 +107,37 @@ TEST(Rank, BitIdenticalAcrossTargets) {
   std::uint64_t h = 1469598103934665603ull;  // FNV-1a
   for (unsigned char c : all) h = (h ^ c) * 1099511628211ull;
   EXPECT_EQ(h, 1195922654253780718ull) << all.substr(0, 400);
+}
+
+// The ranker's caches stay within a small budget through a long typing
+// without an empty text, as a session types, and answer as a fresh search.
+TEST(Rank, CachesKeepTheirBudget) {
+  const auto bytes = lexgen::lexicon_file(10000, 10);
+  const Engine e = std::get<Engine>(Engine::from_bytes(bytes));
+  auto cases = lexgen::generate_typing(std::get<WordList>(read_data_file(bytes)), 40, 27);
+  const auto worst = lexgen::worst_cases(std::get<WordList>(read_data_file(bytes)), 3);
+  cases.insert(cases.end(), worst.begin(), worst.end());
+  const Ranker::Budget budget{16 * 1024, 32 * 1024};
+  Ranker tight(budget), roomy;
+  std::size_t most_tight = 0, most_roomy = 0, most_spans = 0;
+  for (const lexgen::TypingCase& c : cases) {
+    for (const std::string& typed : c.keystrokes) {
+      const auto pieces = split_pieces(typed);
+      const std::uint64_t previous = c.previous ? 0 : 1;
+      const auto got =
+          tight.rank(e.words().size(), e.matcher(), e.pairs(), pieces, previous, true, 20);
+      roomy.rank(e.words().size(), e.matcher(), e.pairs(), pieces, previous, true, 20);
+      ASSERT_EQ(describe(got), describe(rank_sequences(e.words().size(), e.matcher(), e.pairs(),
+                                                       pieces, previous, true, 20)))
+          << typed;
+      most_tight = std::max(most_tight, tight.held_bytes().columns);
+      most_roomy = std::max(most_roomy, roomy.held_bytes().columns);
+      most_spans = std::max(most_spans, tight.held_bytes().spans);
+    }
+  }
+  // Two generations of spans, each over its budget by at most one call's.
+  EXPECT_LE(most_spans, 3 * budget.span_bytes);
+  EXPECT_LT(most_tight, most_roomy);
 }
 
 }  // namespace

@@ -82,6 +82,8 @@ class Engine {
   // Work counts of every suggest so far (matcher calls, tree nodes visited,
   // lattice nodes made), for the benchmarks.
   const SearchStats& search_stats() const { return stats_; }
+  // The room the search keeps between suggests (Ranker::held_bytes).
+  Ranker::HeldBytes search_bytes() const { return ranker_.held_bytes(); }
 
  private:
   class Builder;  // fills a new engine while the word data is read

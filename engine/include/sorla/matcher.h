@@ -245,11 +245,21 @@ class MatchColumns {
   // given, made there first if need be (the same `shared` on every call).
   const Column& follow(const Matcher& m, const Column& first, std::span<const std::uint8_t> codes,
                        float limit, SearchStats* stats, FirstColumns* shared = nullptr);
+  // The room its columns hold, in bytes (the shared column 1 not counted).
+  std::size_t held_bytes() const;
+  // Gives back the room of columns past the held text's end, kept for
+  // typing back what was erased.
+  void release_spare();
+  // Gives back the room of the held text's columns but the last `keep`: a
+  // longer text reads only those; a text that needs one given back makes
+  // them all again.
+  void release_inner(std::size_t keep);
 
  private:
   std::vector<std::uint8_t> codes_;
   std::vector<Column> columns_;  // columns_[k] is column k + 1
   std::size_t held_ = 0;
+  std::size_t dropped_ = 0;  // columns_[k] for k < dropped_ were given back
   float limit_ = 0;
   bool shared_first_ = false;  // column 1 is the shared one of codes_[0]
 };

@@ -46,6 +46,28 @@ class Ranker {
   };
   static constexpr std::uint64_t kNoWord = ~std::uint64_t{0};
 
+  // What the ranker keeps between calls, in bytes of room held (allocator
+  // overhead aside): span results (both generations, with their map's
+  // buckets), matcher columns per start and column 1 per letter, and the
+  // lattice's lists.
+  struct HeldBytes {
+    std::size_t spans = 0;
+    std::size_t columns = 0;
+    std::size_t first_columns = 0;
+    std::size_t lists = 0;
+    std::size_t total() const { return spans + columns + first_columns + lists; }
+  };
+  HeldBytes held_bytes() const;
+  // The most room span results take in one generation (two are kept), and
+  // the room past which the starts' columns keep only what the next letter
+  // or a backspace reads. Caches: any budget gives the same answers.
+  struct Budget {
+    std::size_t span_bytes = 384 * 1024;
+    std::size_t column_bytes = 384 * 1024;
+  };
+  Ranker() = default;
+  explicit Ranker(Budget budget) : budget_(budget) {}
+
  private:
   struct SpanKey {
     std::string letters;
@@ -85,6 +107,7 @@ class Ranker {
                                           std::string_view letters, bool completion, float max_cost,
                                           SearchStats* stats);
 
+  Budget budget_;
   // The last call: its letters, boundaries and settings, and its final,
   // pruned position lists.
   std::string letters_;
@@ -96,6 +119,10 @@ class Ranker {
   std::vector<std::vector<Node>> lists_;
   using SpanMap = std::unordered_map<SpanKey, std::vector<SpanWord>, SpanKeyHash, SpanKeyEqual>;
   SpanMap spans_, older_spans_;
+  std::size_t span_bytes_ = 0, older_span_bytes_ = 0;  // of the entries, as held_bytes counts them
+  static std::size_t entry_bytes(const SpanMap::value_type& entry);
+  const std::vector<SpanWord>& keep_span(SpanKey key, std::vector<SpanWord> words);
+  void trim_columns(std::size_t lo, std::size_t n);
   // The matcher's columns from each start position, and column 0 they all
   // grow from.
   std::vector<MatchColumns> starts_;
