@@ -25,6 +25,7 @@
 
 #include "harness.h"
 #include "lexgen.h"
+#include "shipped_files.h"
 #include "sorla/engine.h"
 #include "sorla/format.h"
 #include "sorla/index_file.h"
@@ -34,12 +35,6 @@
 
 namespace sorla::bench {
 namespace {
-
-void write(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-  std::ofstream(path, std::ios::binary)
-      .write(reinterpret_cast<const char*>(bytes.data()),
-             static_cast<std::streamsize>(bytes.size()));
-}
 
 // What a key did to the text before it.
 const char* kind_of(const std::vector<std::string>& keys, std::size_t k) {
@@ -61,13 +56,9 @@ struct Key {
 };
 
 int run(const std::filesystem::path& folder, bool session) {
-  std::ifstream in{SORLA_SHIPPED_WORDS, std::ios::binary};
-  const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
-  const WordList list = std::get<WordList>(read_data_file(bytes));
-  std::filesystem::create_directories(folder);
-  const std::string data_path = folder / "words.srla", index_path = folder / "words.sidx";
-  write(data_path, bytes);
-  write(index_path, std::get<Engine>(Engine::from_bytes(bytes)).index_bytes(bytes));
+  const ShippedFiles files = write_shipped(SORLA_SHIPPED_WORDS, folder);
+  const WordList& list = files.list;
+  const std::string &data_path = files.data_path, &index_path = files.index_path;
   const auto data = MappedFile::open(data_path, kMaxWordDataFileBytes);
   const auto index = MappedFile::open(index_path, kMaxIndexFileBytes);
   Engine engine = std::get<Engine>(Engine::open_index(index->bytes(), data->bytes(), index));

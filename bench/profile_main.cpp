@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "lexgen.h"
+#include "shipped_files.h"
 #include "sorla/engine.h"
 #include "sorla/format.h"
 #include "sorla/index_file.h"
@@ -21,12 +22,6 @@
 
 namespace sorla::bench {
 namespace {
-
-void write(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-  std::ofstream(path, std::ios::binary)
-      .write(reinterpret_cast<const char*>(bytes.data()),
-             static_cast<std::streamsize>(bytes.size()));
-}
 
 // Kept out of line so that a profiler can name the activation apart.
 [[gnu::noinline]] Engine activate(const std::string& index_path, const std::string& data_path) {
@@ -37,13 +32,9 @@ void write(const std::string& path, const std::vector<std::uint8_t>& bytes) {
 }
 
 int run(const std::filesystem::path& folder, std::size_t case_count) {
-  std::ifstream in{SORLA_SHIPPED_WORDS, std::ios::binary};
-  const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
-  const WordList list = std::get<WordList>(read_data_file(bytes));
-  std::filesystem::create_directories(folder);
-  const std::string data_path = folder / "words.srla", index_path = folder / "words.sidx";
-  write(data_path, bytes);
-  write(index_path, std::get<Engine>(Engine::from_bytes(bytes)).index_bytes(bytes));
+  const ShippedFiles files = write_shipped(SORLA_SHIPPED_WORDS, folder);
+  const WordList& list = files.list;
+  const std::string &data_path = files.data_path, &index_path = files.index_path;
 
   Engine engine = activate(index_path, data_path);
   auto cases = lexgen::generate_typing(list, case_count, 1000 + case_count);
